@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and lays out the bundled example job. The drawing,
+# the picture and the report land in out/example/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build/release -j "$(nproc)" --target platenest
+
+out=out/example
+mkdir -p "$out"
+build/release/src/cli/platenest layout -C "$out" --error-log "$out/PackError.txt" \
+  --dxf layout.dxf --svg layout.svg --report Report.txt "$@"
+echo "run: wrote $out/layout.dxf, $out/layout.svg and $out/Report.txt"

@@ -1,0 +1,186 @@
+// The one engine object of a job: it owns the parts, the mother plate, the layout settings
+// (rotation number RN and packing point distance PPD), the packing-point grid and the job
+// settings, and every layout, editing and measuring operation runs on it.
+//
+// Operations are implemented in one file per concept:
+//   nester.cpp           construction, plate rectangle, offsetting of all parts
+//   overlap.cpp          fit tests and conflict marking
+//   packing_points.cpp   the grid, its occupancy, default PPD and scan stride
+//   placement.cpp        grid placement of one part
+//   strategies.cpp       similarity dispatch, layout statistics, parking
+//   layout_commands.cpp  Layout, Layout All, Layout Next, Layout Multiple Steps, timing file
+//   reduction.cpp        the plate-size reduction run
+//   contact_moves.cpp    slides into contact and collision-tested moves
+//   beside_placed.cpp    pairing with similar parts and placement against neighbours
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "geometry/point.h"
+#include "nesting/placed_part.h"
+#include "parts/part_lists.h"
+#include "support/text_writer.h"
+
+namespace platenest {
+
+// Grids larger than this are refused before any memory is taken.
+inline constexpr long long kMaxPackingPoints = 20'000'000;
+
+struct PackingPoint {
+  Point position;
+  bool occupied = false;
+};
+
+// Figures of the parts on the plate, taken with their true (unoffset) outlines.
+struct LayoutStatistics {
+  double packingLength = 0.0;
+  double density = 0.0;  // NaN when nothing is on the plate (0/0)
+  double overallDensity = 0.0;
+  std::int32_t count = 0;
+};
+
+// The pose a trial copy had when it was accepted.
+struct Pose {
+  bool mirrored = false;
+  Point refPoint;
+  double rotation = 0.0;  // radians
+};
+
+enum class ContactDirection { kLeft, kRight, kUp, kDown };
+
+class Nester {
+ public:
+  // Empty lists, plate 6000 x 4000, gap 0, PPD 0.5, RN 4, turnover on; opens the error log
+  // for appending and writes its dated header. Throws FatalError when the log cannot be opened.
+  explicit Nester(const std::filesystem::path& errorLogPath);
+  Nester(const Nester&) = delete;
+  Nester& operator=(const Nester&) = delete;
+
+  // ---- nester.cpp
+  // plateRect = (0, plateLength, 0, plateWidth); a zero size is fatal ("包围盒大小为零!").
+  void updatePlateRect();
+  void offsetAllParts(double gap);
+  // True when the part's box lies inside plateRect.
+  bool isOnPlate(const PlacedPart& part) const { return part.isInside(plateRect); }
+
+  // ---- overlap.cpp
+  // Inside the plate and clear of every part of `parts` (the candidate is not a member).
+  bool fits(const PlacedPart& candidate) const;
+  // As fits, skipping the member itself.
+  bool fitsAmongOthers(const PlacedPart& member) const;
+  bool markPartsCrossingPlateEdge();
+  bool markConflictingParts();
+
+  // ---- packing_points.cpp
+  // Why the grid for the current plate and PPD cannot be built, or nothing when it can.
+  std::optional<std::string> packingGridProblem() const;
+  // Builds the grid and occupies the points under the parts on the plate. When the grid is
+  // refused (see packingGridProblem) it shows the reason, leaves no grid and returns false.
+  bool rebuildPackingPoints();
+  void markCoveredPackingPoints(const PlacedPart& part);
+  double defaultPackingPointDistance();
+  int scanStride(const PlacedPart& part) const;
+  const PackingPoint& packingPoint(int column, int row) const {
+    return packingPoints[static_cast<std::size_t>(column) * packingRows + row];
+  }
+
+  // ---- placement.cpp
+  bool placeAtPackingPoints(PlacedPart& part);
+  bool placeAtPackingPointsTurnover(PlacedPart& part);
+  bool placeBoundingRectangle(PlacedPart& part);
+  bool placeOnGrid(PlacedPart& part, bool turnover);
+
+  // ---- strategies.cpp
+  bool hasSimilarOnPlate(const PlacedPart& part) const;
+  bool hasSimilarOffPlate(const PlacedPart& part) const;
+  bool plateIsEmpty() const;
+  bool placeBySimilarOrGrid(PlacedPart& part, double threshold);
+  bool placeBySimilar(PlacedPart& part, double threshold);
+  LayoutStatistics computeLayoutStatistics() const;
+  void parkSelectedParts();
+
+  // ---- layout_commands.cpp
+  void layoutSelected(bool announce);
+  void layoutAll(bool announce);
+  void stageNextPart();
+  void layoutMultipleSteps(bool announce);
+
+  // ---- reduction.cpp
+  // `progress` receives each line of the detail report as it is written.
+  void reducePlateSize(const std::function<void(const std::string&)>& progress = {});
+
+  // ---- contact_moves.cpp
+  void contactLeft(PlacedPart& member);
+  void contactRight(PlacedPart& member);
+  void contactUp(PlacedPart& member);
+  void contactDown(PlacedPart& member);
+  void contactLeftCandidate(PlacedPart& candidate);
+  void contactDownCandidate(PlacedPart& candidate);
+  void slideLeftTo(PlacedPart& part, const PlacedPart& other);
+  void slideUpTo(PlacedPart& part, const PlacedPart& other);
+  void slideDownTo(PlacedPart& part, const PlacedPart& other);
+  void contactSelected(ContactDirection direction);
+  void moveSelectedTested(double dx, double dy);
+
+  // ---- beside_placed.cpp
+  bool isSimilar(const PlacedPart& a, const PlacedPart& b) const;
+  double unionBoxArea(const PlacedPart& a, const PlacedPart& b) const;
+  double packingLength() const;
+  bool tryPairWith(double threshold, const PlacedPart& neighbour, const PlacedPart& part,
+                   Pose& pose, double& score, Point& centroid);
+  bool placeBesideSimilar(PlacedPart& part, double threshold);
+  bool fitAgainst(const PlacedPart& neighbour, const PlacedPart& part, Pose& pose,
+                  Point& centroid);
+  bool placeBesideNeighbours(PlacedPart& part);
+  void applyPose(PlacedPart& part, const Pose& pose);
+
+  // ---- the job
+  RegionList regions;
+  PartList parts;
+  PartList loadedParts;
+  BoundingBox plateRect;
+  double plateLength = 6000.0;
+  double plateWidth = 4000.0;
+  Plate plate;
+  double partGap = 0.0;
+  std::int32_t rotationNumber = 4;
+  double packingPointDistance = 0.5;
+  std::vector<PackingPoint> packingPoints;  // column after column
+  std::int32_t packingRows = 0;
+  std::int32_t packingColumns = 0;
+  bool packingPointsDirty = true;
+  TextWriter errorLog;
+
+  // Job settings from a part-list file. Without one: 0, so reduction steps are 100 mm and
+  // the smallest sizes 0.
+  bool bHolePart = false;
+  double partToPartGap = 0.0;
+  double partToMplateGap = 0.0;
+  double staPlate_0 = 0.0;
+  double staPlate_1 = 0.0;
+  double minPlate_0 = 0.0;
+  double maxPlate_0 = 0.0;
+  double minPlate_1 = 0.0;
+  double maxPlate_1 = 0.0;
+  double feetLength_0 = 0.0;
+  double feetLength_1 = 0.0;
+  double minPartGap = 0.0;
+  double maxPartGap = 0.0;
+  bool bPartTurnover = true;
+  // Whether the job came with a settings block (part-list files only).
+  bool hasJobSettings = false;
+
+  // ---- where the layout commands record their time
+  std::filesystem::path timingFilePath = "排样计算时间.txt";
+  std::string lastTimingMessage;  // UTF-8, as written to the timing file
+  double lastLayoutSeconds = 0.0;
+  // How many fit tests the searches ran (for benchmarks).
+  mutable std::uint64_t fitTestCount = 0;
+};
+
+}  // namespace platenest

@@ -1,0 +1,108 @@
+// One part of the job in its current pose: the polygons the engine tests (grown by half
+// the gap), the figures derived from them, and the pose bookkeeping (refPoint, rotation,
+// mirrored) that lets the outline as read be replayed at the same place.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "geometry/point.h"
+#include "geometry/polygon.h"
+#include "geometry/region.h"
+
+namespace platenest {
+
+// The holes of a part. Insertion at the front; a copy holds the holes in reverse order,
+// as the original list copy did (moves keep the order).
+class PolygonList {
+ public:
+  PolygonList() = default;
+  PolygonList(const PolygonList& other) { assignFrom(other); }
+  PolygonList& operator=(const PolygonList& other) {
+    if (this != &other) assignFrom(other);
+    return *this;
+  }
+  PolygonList(PolygonList&&) noexcept = default;
+  PolygonList& operator=(PolygonList&&) noexcept = default;
+
+  void insertFront(const Polygon& polygon) { items_.insert(items_.begin(), polygon); }
+  // Clears, then inserts a copy of each element of `other`, first to last, at the front.
+  void assignFrom(const PolygonList& other);
+  void clear() { items_.clear(); }
+  int count() const { return static_cast<int>(items_.size()); }
+  bool empty() const { return items_.empty(); }
+
+  auto begin() { return items_.begin(); }
+  auto end() { return items_.end(); }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+  Polygon& operator[](std::size_t i) { return items_[i]; }
+  const Polygon& operator[](std::size_t i) const { return items_[i]; }
+
+ private:
+  std::vector<Polygon> items_;
+};
+
+class PlacedPart {
+ public:
+  Polygon outer;
+  PolygonList holes;
+  TextLabel label;
+  TextLabel secondLabel;  // follows translations only; never read by the engine
+  double area = 0.0;      // net area, outer minus holes, mm^2
+  BoundingBox box;        // box of outer
+  Point centroid;         // of the net area; the search minimises its x
+  double chordTolerance = 1.0;
+  bool selected = false;
+  std::int32_t id = 0;
+  bool mirrored = false;
+  Point refPoint;
+  double rotation = 0.0;  // radians since the geometry was set
+  double rectangularity = 1.0;
+  double aspectRatio = 1.0;
+
+  // Copies the polygons in and derives area, centroid, box, rectangularity, aspect ratio;
+  // refPoint = first outer vertex, rotation 0.
+  void setGeometry(const Polygon& outerPolygon, const PolygonList& holePolygons);
+
+  double computeArea();
+  Point computeCentroid();
+  BoundingBox computeBox();
+  double computeRectangularity();
+  double computeAspectRatio();
+
+  void translate(double dx, double dy);
+  void rotateAbout(const Point& c, double theta);
+  // Turns the part over across the horizontal line through p.
+  void mirrorAt(const Point& p);
+  // The vertex (outer or hole) nearest to the centroid; parts are rotated about it.
+  Point rotationCentre();
+  // Grows the outer by gap and shrinks the holes by gap (no change when gap is 0).
+  void offset(double gap);
+  // Turns the part to the whole-degree orientation of least box area when that saves more
+  // than a fifth of the box area.
+  void normaliseOrientation();
+
+  // Brings this part (an untouched twin as loaded) to the pose of `working`.
+  void replayPoseOf(const PlacedPart& working);
+
+  // Makes this part `source` moved by (dx, dy) without reallocating when the shapes match:
+  // bit for bit what copying and translating gives. For scratch copies in the search.
+  void assignTranslated(const PlacedPart& source, double dx, double dy);
+
+  // Overlap tests.
+  // The box of outer lies inside the rectangle, each side with a tolerance of 1e-10.
+  bool isInside(double minX, double maxX, double minY, double maxY) const;
+  bool isInside(const BoundingBox& r) const { return isInside(r.minX, r.maxX, r.minY, r.maxY); }
+  // Inside outer and in no hole.
+  bool containsPoint(const Point& p) const;
+  bool outersClear(const PlacedPart& other) const;
+  // The parts do not overlap; either may lie wholly in a hole of the other.
+  bool isClearOf(const PlacedPart& other) const;
+  bool overlapsRect(double minX, double maxX, double minY, double maxY) const;
+};
+
+// The part made of a region as read: its contours cut into polygons, its pose copied.
+PlacedPart toPlacedPart(const Region& region);
+
+}  // namespace platenest

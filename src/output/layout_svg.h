@@ -1,0 +1,13 @@
+// A picture of the layout for the operator's browser: plate, true outlines with holes,
+// names, the packing-length line; turned-over parts in their own colour; y pointing up.
+#pragma once
+
+#include <filesystem>
+
+namespace platenest {
+
+class Nester;
+
+void writeLayoutSvg(const Nester& nester, const std::filesystem::path& path);
+
+}  // namespace platenest

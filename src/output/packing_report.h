@@ -1,0 +1,13 @@
+// The packing report "Report.txt": packed length, density, area and the names of the
+// parts on the plate, after warning about parts that collide or cross the plate edge.
+#pragma once
+
+#include <filesystem>
+
+namespace platenest {
+
+class Nester;
+
+void writePackingReport(Nester& nester, const std::filesystem::path& fileName);
+
+}  // namespace platenest

@@ -1,0 +1,16 @@
+// The part-list file ("*.preSrc"): a CONFIGINFO block of job settings and one PARTINFO
+// block per part; every part's arcs are checked and repaired into the check report.
+#pragma once
+
+#include <filesystem>
+
+namespace platenest {
+
+class Nester;
+
+// Reads the whole file into nester.regions and the job settings. The check report
+// ("PackError.txt" in the current directory) is appended to.
+void readPartListFile(Nester& nester, const std::filesystem::path& path,
+                      const std::filesystem::path& checkReportPath = "PackError.txt");
+
+}  // namespace platenest

@@ -1,0 +1,36 @@
+// Reads a text file the way the original C readers saw it in text mode: CR LF becomes LF,
+// a read returns at most N-1 bytes of a line (fgets with a buffer of N), and the position
+// can be remembered and restored. Never reads past the end of the file.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+namespace platenest {
+
+class LineReader {
+ public:
+  // False when the file cannot be opened.
+  bool open(const std::filesystem::path& path);
+  // Reads from memory, as if the bytes were a file.
+  void openBytes(std::string bytes);
+
+  // Like fgets with a buffer of bufferSize bytes: up to bufferSize-1 bytes, stopping after a
+  // '\n' (which is kept). Returns false, leaving `line` empty, when nothing is left.
+  bool readLine(std::string& line, int bufferSize);
+
+  std::size_t tell() const { return position_; }
+  void seek(std::size_t position);
+  bool atEnd() const { return position_ >= data_.size(); }
+  // 1-based number of the line the next read starts in, for error messages.
+  int lineNumber() const;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::string data_;  // file contents after CR LF -> LF
+  std::size_t position_ = 0;
+  std::filesystem::path path_;
+};
+
+}  // namespace platenest
