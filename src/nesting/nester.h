@@ -7,7 +7,8 @@
 //   overlap.cpp          fit tests and conflict marking
 //   packing_points.cpp   the grid, its occupancy, default PPD and scan stride
 //   placement.cpp        grid placement of one part
-//   strategies.cpp       similarity dispatch, layout statistics, parking
+//   strategies.cpp       similarity dispatch for the multi-step layout
+//   layout_statistics.cpp layout statistics and parking of selected parts
 //   layout_commands.cpp  Layout, Layout All, Layout Next, Layout Multiple Steps, timing file
 //   reduction.cpp        the plate-size reduction run
 //   contact_moves.cpp    slides into contact and collision-tested moves
@@ -101,6 +102,8 @@ class Nester {
   bool plateIsEmpty() const;
   bool placeBySimilarOrGrid(PlacedPart& part, double threshold);
   bool placeBySimilar(PlacedPart& part, double threshold);
+
+  // ---- layout_statistics.cpp
   LayoutStatistics computeLayoutStatistics() const;
   void parkSelectedParts();
 
