@@ -1,0 +1,66 @@
+// Text-mode reading as the original readers saw their files.
+#include "support/line_reader.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+namespace platenest {
+namespace {
+
+// CR LF becomes LF; a CR that is not followed by LF is kept, as a C text stream keeps it.
+std::string toTextMode(std::string bytes) {
+  std::size_t out = 0;
+  for (std::size_t in = 0; in < bytes.size(); ++in) {
+    if (bytes[in] == '\r' && in + 1 < bytes.size() && bytes[in + 1] == '\n') continue;
+    bytes[out++] = bytes[in];
+  }
+  bytes.resize(out);
+  return bytes;
+}
+
+}  // namespace
+
+bool LineReader::open(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) return false;
+  data_ = toTextMode(std::move(bytes));
+  position_ = 0;
+  path_ = path;
+  return true;
+}
+
+void LineReader::openBytes(std::string bytes) {
+  data_ = toTextMode(std::move(bytes));
+  position_ = 0;
+  path_.clear();
+}
+
+bool LineReader::readLine(std::string& line, int bufferSize) {
+  line.clear();
+  // A buffer with no room beyond the terminating zero can never make progress; treating it
+  // as the end keeps a reading loop from spinning forever.
+  if (bufferSize < 2 || position_ >= data_.size()) return false;
+  const std::size_t limit =
+      std::min(data_.size() - position_, static_cast<std::size_t>(bufferSize) - 1);
+  std::size_t length = limit;
+  const std::size_t newline = data_.find('\n', position_);
+  if (newline != std::string::npos && newline - position_ < limit) {
+    length = newline - position_ + 1;
+  }
+  line.assign(data_, position_, length);
+  position_ += length;
+  return true;
+}
+
+void LineReader::seek(std::size_t position) { position_ = std::min(position, data_.size()); }
+
+int LineReader::lineNumber() const {
+  const auto end = data_.begin() + static_cast<std::ptrdiff_t>(position_);
+  return 1 + static_cast<int>(std::count(data_.begin(), end, '\n'));
+}
+
+}  // namespace platenest
