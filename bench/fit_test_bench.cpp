@@ -1,0 +1,111 @@
+// Micro benchmarks of the pieces the placement search runs millions of times: the fit test
+// against a crowded plate, two parts' clearance test, point in polygon, and the grid.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "parts/load.h"
+#include "support/messages.h"
+
+namespace platenest {
+namespace {
+
+namespace fs = std::filesystem;
+
+Polygon regularPolygon(double cx, double cy, double radius, int n) {
+  std::vector<Point> points;
+  for (int i = 0; i < n; ++i) {
+    const double a = 2.0 * kPi * i / n;
+    points.emplace_back(cx + radius * std::cos(a), cy + radius * std::sin(a));
+  }
+  return Polygon(std::move(points));
+}
+
+PlacedPart partOf(const Polygon& outer) {
+  PlacedPart part;
+  part.setGeometry(outer, PolygonList());
+  return part;
+}
+
+std::unique_ptr<Nester> crowdedPlate() {
+  static RecordingMessageSink quiet;
+  ScopedMessageSink guard(&quiet);
+  const fs::path dir = fs::temp_directory_path() / "platenest-bench";
+  fs::create_directories(dir);
+  auto nester = openLibrary(std::string(PLATENEST_BENCHMARK_DIR) + "/industrial/industrial-60.txt",
+                            LoadType::kTextLibrary, dir / "PackError.txt");
+  nester->timingFilePath = dir / "timing.txt";
+  nester->layoutAll(false);
+  return nester;
+}
+
+void BM_FitsCrowdedPlate(benchmark::State& state) {
+  auto nester = crowdedPlate();
+  const PlacedPart probe = partOf(regularPolygon(0.0, 0.0, 40.0, 60));
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> x(0.0, nester->plateLength);
+  std::uniform_real_distribution<double> y(0.0, nester->plateWidth);
+  std::vector<PlacedPart> candidates;
+  for (int i = 0; i < 256; ++i) {
+    PlacedPart c = probe;
+    c.translate(x(random), y(random));
+    candidates.push_back(c);
+  }
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(nester->fits(candidates[i++ & 255]));
+  }
+}
+BENCHMARK(BM_FitsCrowdedPlate);
+
+void BM_IsClearOf60Vertices(benchmark::State& state) {
+  // Boxes overlap, outlines do not: every stage of the test runs.
+  const PlacedPart a = partOf(regularPolygon(0.0, 0.0, 100.0, 60));
+  const PlacedPart b = partOf(regularPolygon(150.0, 150.0, 100.0, 60));
+  for (auto _ : state) benchmark::DoNotOptimize(a.isClearOf(b));
+}
+BENCHMARK(BM_IsClearOf60Vertices);
+
+void BM_ContainsPoint60Vertices(benchmark::State& state) {
+  const Polygon polygon = regularPolygon(0.0, 0.0, 100.0, 60);
+  double px = -90.0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(polygon.containsPoint(px, 13.0));
+    px = px > 90.0 ? -90.0 : px + 1.0;
+  }
+}
+BENCHMARK(BM_ContainsPoint60Vertices);
+
+std::unique_ptr<Nester> largePlate() {
+  static RecordingMessageSink quiet;
+  ScopedMessageSink guard(&quiet);
+  const fs::path dir = fs::temp_directory_path() / "platenest-bench";
+  fs::create_directories(dir);
+  auto nester = openLibrary(std::string(PLATENEST_BENCHMARK_DIR) + "/industrial/industrial-150.txt",
+                            LoadType::kTextLibrary, dir / "PackError.txt");
+  nester->packingPointDistance = 30.0;
+  return nester;
+}
+
+void BM_RebuildPackingPoints12000x2500(benchmark::State& state) {
+  auto nester = largePlate();
+  for (auto _ : state) nester->rebuildPackingPoints();
+  state.counters["points"] = static_cast<double>(nester->packingPoints.size());
+}
+BENCHMARK(BM_RebuildPackingPoints12000x2500)->Unit(benchmark::kMicrosecond);
+
+void BM_MarkCoveredPackingPoints12000x2500(benchmark::State& state) {
+  auto nester = largePlate();
+  nester->rebuildPackingPoints();
+  PlacedPart part = nester->parts.front();
+  part.translate(-part.box.minX + 3000.0, -part.box.minY + 500.0);
+  for (auto _ : state) nester->markCoveredPackingPoints(part);
+}
+BENCHMARK(BM_MarkCoveredPackingPoints12000x2500)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace platenest
