@@ -1,0 +1,111 @@
+#include "support/line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace platenest {
+namespace {
+
+TEST(LineReaderTest, LongLineComesBackInBufferSizedPieces) {
+  const std::string longLine(120, 'x');
+  LineReader reader;
+  reader.openBytes(longLine + "\nnext\n");
+  std::string line;
+  ASSERT_TRUE(reader.readLine(line, 100));
+  EXPECT_EQ(line, std::string(99, 'x'));
+  EXPECT_EQ(reader.lineNumber(), 1);
+  ASSERT_TRUE(reader.readLine(line, 100));
+  EXPECT_EQ(line, std::string(21, 'x') + "\n");
+  EXPECT_EQ(reader.lineNumber(), 2);
+  ASSERT_TRUE(reader.readLine(line, 100));
+  EXPECT_EQ(line, "next\n");
+  EXPECT_FALSE(reader.readLine(line, 100));
+  EXPECT_TRUE(line.empty());
+}
+
+TEST(LineReaderTest, LineEndsAsInTextMode) {
+  LineReader reader;
+  // CR LF becomes LF; a lone CR stays; the last line needs no line end.
+  reader.openBytes("a\r\nb\rc\r\n\r\nlast");
+  std::string line;
+  ASSERT_TRUE(reader.readLine(line, 256));
+  EXPECT_EQ(line, "a\n");
+  ASSERT_TRUE(reader.readLine(line, 256));
+  EXPECT_EQ(line, "b\rc\n");
+  ASSERT_TRUE(reader.readLine(line, 256));
+  EXPECT_EQ(line, "\n");
+  ASSERT_TRUE(reader.readLine(line, 256));
+  EXPECT_EQ(line, "last");
+  EXPECT_TRUE(reader.atEnd());
+  EXPECT_FALSE(reader.readLine(line, 256));
+  // A CR LF split by the buffer edge is still one line end.
+  reader.openBytes("ab\r\n");
+  ASSERT_TRUE(reader.readLine(line, 3));
+  EXPECT_EQ(line, "ab");
+  ASSERT_TRUE(reader.readLine(line, 3));
+  EXPECT_EQ(line, "\n");
+}
+
+TEST(LineReaderTest, RememberedPositionRestoresTheSameLines) {
+  LineReader reader;
+  reader.openBytes("first\r\nsecond\r\nthird\r\n");
+  std::string line;
+  ASSERT_TRUE(reader.readLine(line, 256));
+  const std::size_t mark = reader.tell();
+  EXPECT_EQ(mark, 6u);  // counted after CR LF -> LF
+  ASSERT_TRUE(reader.readLine(line, 256));
+  ASSERT_TRUE(reader.readLine(line, 256));
+  EXPECT_EQ(reader.lineNumber(), 4);
+  reader.seek(mark);
+  EXPECT_EQ(reader.lineNumber(), 2);
+  ASSERT_TRUE(reader.readLine(line, 256));
+  EXPECT_EQ(line, "second\n");
+  // A position past the end is the end: nothing is read beyond the data.
+  reader.seek(1000);
+  EXPECT_TRUE(reader.atEnd());
+  EXPECT_FALSE(reader.readLine(line, 256));
+  EXPECT_EQ(reader.lineNumber(), 4);
+}
+
+TEST(LineReaderTest, EmptyInputAndUselessBuffers) {
+  LineReader reader;
+  reader.openBytes("");
+  std::string line = "stale";
+  EXPECT_FALSE(reader.readLine(line, 100));
+  EXPECT_TRUE(line.empty());
+  EXPECT_EQ(reader.lineNumber(), 1);
+  // A buffer with room for nothing but the terminator would never advance.
+  reader.openBytes("abc\n");
+  EXPECT_FALSE(reader.readLine(line, 1));
+  EXPECT_FALSE(reader.readLine(line, 0));
+  EXPECT_EQ(reader.tell(), 0u);
+  ASSERT_TRUE(reader.readLine(line, 2));
+  EXPECT_EQ(line, "a");
+}
+
+TEST(LineReaderTest, ReadsFilesAndReportsMissingOnes) {
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / "platenest_line_reader_test.txt";
+  {
+    std::ofstream file(path, std::ios::binary);
+    file << "NAME P1\r\n\xC4\xB8\xB0\xE5\r\n";
+  }
+  LineReader reader;
+  ASSERT_TRUE(reader.open(path));
+  EXPECT_EQ(reader.path(), path);
+  std::string line;
+  ASSERT_TRUE(reader.readLine(line, 256));
+  EXPECT_EQ(line, "NAME P1\n");
+  ASSERT_TRUE(reader.readLine(line, 256));
+  EXPECT_EQ(line, "\xC4\xB8\xB0\xE5\n");
+  EXPECT_FALSE(reader.readLine(line, 256));
+  std::filesystem::remove(path);
+  LineReader missing;
+  EXPECT_FALSE(missing.open(path));
+}
+
+}  // namespace
+}  // namespace platenest

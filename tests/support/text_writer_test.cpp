@@ -1,0 +1,107 @@
+#include "support/text_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace platenest {
+namespace {
+
+std::string readBytes(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+class TextWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    directory_ = std::filesystem::temp_directory_path() /
+                 ("platenest_text_writer_" +
+                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(directory_);
+  }
+  void TearDown() override { std::filesystem::remove_all(directory_); }
+  std::filesystem::path file(const char* name) const { return directory_ / name; }
+
+  std::filesystem::path directory_;
+};
+
+TEST(FormatTest, RealNumbersAsPercentG) {
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {
+      {1234.5678, "1234.57"}, {6000, "6000"},          {0.0, "0"},      {-0.5, "-0.5"},
+      {1e6, "1e+06"},         {123456.7, "123457"},    {1e-5, "1e-05"}, {0.0001, "0.0001"},
+      {2.5e-300, "2.5e-300"}, {3.14159265, "3.14159"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(formatG(c.value), c.text) << c.value;
+  EXPECT_EQ(formatC("%gx%g.dxf", 6000.0, 3999.5), "6000x3999.5.dxf");
+  EXPECT_EQ(formatC("%d:%s", 42, "ok"), "42:ok");
+  // Longer than any small internal buffer.
+  const std::string longText(1000, 'a');
+  EXPECT_EQ(formatC("%s|%d", longText.c_str(), 7), longText + "|7");
+}
+
+TEST_F(TextWriterTest, LineEndsBecomeCrLfAndTextBecomesGbk) {
+  {
+    TextWriter writer;
+    ASSERT_TRUE(writer.open(file("report.txt"), TextWriter::Mode::kTruncate));
+    writer << "母板" << 6000.0 << "x" << 4000 << "\n";
+    writer.bytes("\xC4\xB8\n\n");  // a name as read: bytes pass unchanged
+    writer.number(1234.5678).endLine();
+    writer.text("a\nb");
+  }
+  EXPECT_EQ(readBytes(file("report.txt")),
+            "\xC4\xB8\xB0\xE5"
+            "6000x4000\r\n\xC4\xB8\r\n\r\n1234.57\r\na\r\nb");
+}
+
+TEST_F(TextWriterTest, AppendKeepsWhatWasThereAndTruncateDoesNot) {
+  {
+    TextWriter writer;
+    ASSERT_TRUE(writer.open(file("log.txt"), TextWriter::Mode::kTruncate));
+    writer << "one\n";
+  }
+  {
+    TextWriter writer;
+    ASSERT_TRUE(writer.open(file("log.txt"), TextWriter::Mode::kAppend));
+    writer << "two\n";
+  }
+  EXPECT_EQ(readBytes(file("log.txt")), "one\r\ntwo\r\n");
+  {
+    TextWriter writer;
+    ASSERT_TRUE(writer.open(file("log.txt"), TextWriter::Mode::kTruncate));
+    writer << "three\n";
+  }
+  EXPECT_EQ(readBytes(file("log.txt")), "three\r\n");
+}
+
+TEST_F(TextWriterTest, MovedWriterOwnsTheFileAndClosedWriterIgnoresWrites) {
+  TextWriter first;
+  ASSERT_TRUE(first.open(file("moved.txt"), TextWriter::Mode::kTruncate));
+  TextWriter second(std::move(first));
+  EXPECT_FALSE(first.isOpen());  // NOLINT(bugprone-use-after-move): defined empty state
+  first << "lost\n";
+  second << "kept\n";
+  TextWriter third;
+  third = std::move(second);
+  third << "too\n";
+  third.close();
+  third << "after close\n";
+  EXPECT_FALSE(third.isOpen());
+  EXPECT_EQ(readBytes(file("moved.txt")), "kept\r\ntoo\r\n");
+}
+
+TEST_F(TextWriterTest, OpenFailsWhereNoFileCanBeMade) {
+  TextWriter writer;
+  EXPECT_FALSE(writer.open(directory_ / "missing" / "x.txt", TextWriter::Mode::kTruncate));
+  EXPECT_FALSE(writer.isOpen());
+}
+
+}  // namespace
+}  // namespace platenest
