@@ -1,0 +1,80 @@
+// The packing report: how long a strip of the plate the parts use, how densely they are
+// packed, their true area, and which parts are on the plate. Before it is written the layout
+// is checked for parts that collide or stick out over the plate edge; the operator is warned
+// and those parts are left selected so that the view shows them.
+#include "output/packing_report.h"
+
+#include "nesting/nester.h"
+#include "nesting/placed_part.h"
+#include "parts/part_lists.h"
+#include "support/fatal_error.h"
+#include "support/messages.h"
+#include "support/text_writer.h"
+
+namespace platenest {
+namespace {
+
+constexpr int kNamesPerLine = 10;
+
+// The loaded twins of the parts on the plate, each at its working part's place. Front
+// insertion leaves them in the reverse of the loaded order, the order the report lists.
+PartList placedOutlines(const Nester& nester) {
+  PartList placed;
+  for (const PlacedPart& twin : nester.loadedParts) {
+    const PlacedPart* working = nester.parts.findById(twin.id);
+    if (working == nullptr || !nester.isOnPlate(*working)) continue;
+    PlacedPart posed = twin;
+    posed.replayPoseOf(*working);
+    posed.computeBox();
+    placed.insertFront(posed);
+  }
+  return placed;
+}
+
+}  // namespace
+
+void writePackingReport(Nester& nester, const std::filesystem::path& fileName) {
+  for (PlacedPart& part : nester.parts) part.selected = false;
+  if (!nester.markConflictingParts()) showWarning("板内零件排样冲突!");
+  if (nester.markPartsCrossingPlateEdge()) showWarning("待排样零件与板冲突!");
+
+  const PartList placed = placedOutlines(nester);
+  double totalArea = 0.0;
+  double packedLength = 0.0;
+  for (const PlacedPart& part : placed) {
+    totalArea += part.area;
+    if (part.box.maxX > packedLength) packedLength = part.box.maxX;
+  }
+  // With nothing on the plate there is no strip to be dense in: report 0, not 0/0.
+  const double density = packedLength == 0.0 ? 0.0 : totalArea / (packedLength * nester.plateWidth);
+
+  TextWriter out;
+  if (!out.open(fileName, TextWriter::Mode::kTruncate)) {
+    throw FatalError(FatalChannel::kStandardError, "", "report file open error!",
+                     fileName.string());
+  }
+  out << "Packed length:" << packedLength;
+  out.endLine();
+  out << "Packing density:" << density * 100 << "%";
+  out.endLine();
+  out << "Area of all parts:" << totalArea;
+  out.endLine();
+  out << "已排样零件数量=" << placed.count();
+  out.endLine();
+  out << "已排样零件:";
+  out.endLine();
+
+  int onLine = 0;
+  for (const PlacedPart& part : placed) {
+    if (onLine > 0) out.bytes(",");
+    out.bytes(part.label.text);
+    if (++onLine == kNamesPerLine) {
+      out.endLine();
+      onLine = 0;
+    }
+  }
+  if (onLine > 0) out.endLine();
+  out.close();
+}
+
+}  // namespace platenest

@@ -1,0 +1,87 @@
+// One small DXF drawing per part, named after the part, holding the straight-edged polygons
+// the engine works with: grown by half the gap and at the part's current pose.
+#include "output/parts_export.h"
+
+#include <cstddef>
+
+#include "nesting/nester.h"
+#include "nesting/placed_part.h"
+#include "output/dxf_entities.h"
+#include "support/fatal_error.h"
+#include "support/gbk.h"
+
+namespace platenest {
+namespace {
+
+bool isGbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+bool isGbkTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }
+
+// Bytes that could lead a name out of the output folder or break the file name.
+bool isUnsafeByte(unsigned char byte) {
+  return byte < 0x20 || byte == 0x7F || byte == '/' || byte == '\\';
+}
+
+}  // namespace
+
+std::string safeFileName(std::string_view name) {
+  if (name.empty()) return "_";
+  std::string result(name);
+  // A GBK name may hold 0x5C ('\') as the second byte of a Chinese character; that byte is
+  // part of the character, not a separator, and must stay for the name to read correctly.
+  const bool gbkPairs = !isValidUtf8(name);
+  for (std::size_t i = 0; i < result.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(result[i]);
+    if (gbkPairs && isGbkLeadByte(byte) && i + 1 < result.size() &&
+        isGbkTrailByte(static_cast<unsigned char>(result[i + 1]))) {
+      ++i;
+      continue;
+    }
+    if (isUnsafeByte(byte)) result[i] = '_';
+  }
+  // Runs of two or more dots climb out of the folder once a separator is near; none stays.
+  for (std::size_t i = 0; i + 1 < result.size(); ++i) {
+    if (result[i] != '.' || result[i + 1] != '.') continue;
+    std::size_t end = i;
+    while (end < result.size() && result[end] == '.') result[end++] = '_';
+    i = end;
+  }
+  return result;
+}
+
+void writePolygonLines(TextWriter& out, const Polygon& polygon) {
+  const int n = polygon.vertexCount();
+  for (int i = 0; i < n; ++i) writeLine(out, polygon.vertex(i), polygon.vertex((i + 1) % n), "0");
+}
+
+void writePartEntities(TextWriter& out, const PlacedPart& part) {
+  writePolygonLines(out, part.outer);
+  for (const Polygon& hole : part.holes) writePolygonLines(out, hole);
+  const TextLabel& label = part.label;
+  writeText(out, label.x, label.y, label.angle, label.height, label.text, "2");
+  if (part.outer.empty()) return;
+  // The start point of the cut: the first vertex of the outline.
+  const Point& start = part.outer.vertex(0);
+  out.bytes("POINT").endLine();
+  out.bytes("  8").endLine().bytes("0").endLine();
+  out.bytes(" 10").endLine().number(start.x).endLine();
+  out.bytes(" 20").endLine().number(start.y).endLine();
+  out.bytes(" 30").endLine().bytes("0.0").endLine();
+  out.bytes("  0").endLine();
+}
+
+void exportPartsDxf(const Nester& nester, const std::filesystem::path& folder) {
+  for (const PlacedPart& part : nester.parts) {
+    // Parts with the same name share one file: the later one replaces the earlier.
+    const std::filesystem::path path = folder / (safeFileName(part.label.text) + ".dxf");
+    TextWriter out;
+    if (!out.open(path, TextWriter::Mode::kTruncate)) {
+      throw FatalError::warning("排样文件输出失败!", path.string());
+    }
+    writeDxfOpening(out);
+    writePartEntities(out, part);
+    writeDxfClosing(out);
+    out.close();
+  }
+}
+
+}  // namespace platenest
