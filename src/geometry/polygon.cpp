@@ -1,0 +1,135 @@
+// Straight-edged outlines: their cached area and box, centroid, and the rigid moves the
+// engine applies to parts. The overlap tests live in polygon_overlap.cpp.
+#include "geometry/polygon.h"
+
+#include <cmath>
+#include <utility>
+
+namespace platenest {
+
+void Polygon::setVertices(std::vector<Point> vertices) {
+  vertices_ = std::move(vertices);
+  computeBox();
+  computeArea();
+}
+
+void Polygon::clear() {
+  vertices_.clear();
+  area_ = 0.0;
+  box_ = BoundingBox();
+}
+
+double Polygon::computeArea() {
+  const std::size_t n = vertices_.size();
+  double sum = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const Point& p = vertices_[i];
+    const Point& q = vertices_[i + 1 == n ? 0 : i + 1];
+    sum += (p.y + q.y) * (q.x - p.x) * 0.5;
+  }
+  area_ = std::fabs(sum);
+  return area_;
+}
+
+BoundingBox Polygon::computeBox() {
+  if (vertices_.empty()) {
+    box_ = BoundingBox();
+    return box_;
+  }
+  BoundingBox box{vertices_[0].x, vertices_[0].x, vertices_[0].y, vertices_[0].y};
+  for (std::size_t i = 1; i < vertices_.size(); ++i) {
+    const Point& p = vertices_[i];
+    if (p.x > box.maxX) box.maxX = p.x;
+    if (p.x < box.minX) box.minX = p.x;
+    if (p.y > box.maxY) box.maxY = p.y;
+    if (p.y < box.minY) box.minY = p.y;
+  }
+  box_ = box;
+  return box_;
+}
+
+Point Polygon::centroid() const {
+  // First moments of the area over its signed area, so either vertex order gives the
+  // same point.
+  const std::size_t n = vertices_.size();
+  double signedArea = 0.0;
+  double momentX = 0.0;
+  double momentY = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const Point& p = vertices_[i];
+    const Point& q = vertices_[i + 1 == n ? 0 : i + 1];
+    signedArea += -0.5 * (q.x - p.x) * (p.y + q.y);
+    momentX += (q.y - p.y) / 6 * (p.x * q.x + p.x * p.x + q.x * q.x);
+    momentY += -(q.x - p.x) / 6 * (p.y * q.y + p.y * p.y + q.y * q.y);
+  }
+  return Point(momentX / signedArea, momentY / signedArea);
+}
+
+void Polygon::translate(double dx, double dy) {
+  for (Point& p : vertices_) {
+    p.x += dx;
+    p.y += dy;
+  }
+  box_.minX += dx;
+  box_.maxX += dx;
+  box_.minY += dy;
+  box_.maxY += dy;
+}
+
+void Polygon::rotateAbout(const Point& c, double theta) {
+  const double cosTheta = std::cos(theta);
+  const double sinTheta = std::sin(theta);
+  for (Point& p : vertices_) {
+    const double dx = p.x - c.x;
+    const double dy = p.y - c.y;
+    p.x = c.x + (cosTheta * dx - sinTheta * dy);
+    p.y = c.y + (sinTheta * dx + cosTheta * dy);
+  }
+  computeBox();
+}
+
+void Polygon::mirror(const Segment& line) {
+  const double a = line.a;
+  const double b = line.b;
+  const double c = line.c;
+  for (Point& p : vertices_) {
+    const double x = p.x;
+    const double y = p.y;
+    p.x = -((a * a - b * b) * x + 2 * a * b * y + 2 * a * c) / (a * a + b * b);
+    p.y = -((b * b - a * a) * y + 2 * a * b * x + 2 * b * c) / (a * a + b * b);
+  }
+  computeBox();
+}
+
+Point Polygon::nearestVertex(const Point& p) const {
+  if (vertices_.empty()) return p;
+  Point best = vertices_[0];
+  double bestDistance = best.distance(p);
+  for (std::size_t i = 1; i < vertices_.size(); ++i) {
+    const double d = vertices_[i].distance(p);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = vertices_[i];
+    }
+  }
+  return best;
+}
+
+void Polygon::assignTranslated(const Polygon& source, double dx, double dy) {
+  // Same additions as copy-then-translate, without giving up the storage already held.
+  vertices_.resize(source.vertices_.size());
+  for (std::size_t i = 0; i < vertices_.size(); ++i) {
+    const Point& s = source.vertices_[i];
+    Point& p = vertices_[i];
+    p.x = s.x + dx;
+    p.y = s.y + dy;
+    p.tolerance = s.tolerance;
+  }
+  area_ = source.area_;
+  box_.minX = source.box_.minX + dx;
+  box_.maxX = source.box_.maxX + dx;
+  box_.minY = source.box_.minY + dy;
+  box_.maxY = source.box_.maxY + dy;
+}
+
+}  // namespace platenest
