@@ -180,6 +180,8 @@ class Nester {
 
   // ---- where the layout commands record their time
   std::filesystem::path timingFilePath = "排样计算时间.txt";
+  // Where the reduction run records its trials; its step drawings go into the same folder.
+  std::filesystem::path detailsReportPath = "DetailsReport.txt";
   std::string lastTimingMessage;  // UTF-8, as written to the timing file
   double lastLayoutSeconds = 0.0;
   // How many fit tests the searches ran (for benchmarks).
