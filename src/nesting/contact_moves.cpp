@@ -1,0 +1,147 @@
+// Contact moves: slide a part along one axis until it touches another part or the plate
+// edge, and the collision-tested drag that refuses any share of a move that would leave the
+// plate or overlap another part.
+//
+// Every slide steps the same way: move by a step as long as the part still passes its
+// test, take the last step back, halve the step, and go on from there until the step is
+// shorter than 0.01 mm. The part ends at a passing position within 0.01 mm of the first
+// failing one.
+#include <algorithm>
+#include <cmath>
+
+#include "nesting/nester.h"
+
+namespace platenest {
+
+namespace {
+
+// Below this step length the slide stops refining, mm.
+constexpr double kFinestStep = 0.01;
+
+struct Direction {
+  double x;
+  double y;
+};
+constexpr Direction kLeft{-1, 0};
+constexpr Direction kRight{1, 0};
+constexpr Direction kUp{0, 1};
+constexpr Direction kDown{0, -1};
+
+// Slides `part` along `u` while `passes` holds. `limit` is the distance after which the part
+// can no longer meet what it slides towards; a slide that has gone further than that plus one
+// first step ends where it is.
+template <class Test>
+void slide(PlacedPart& part, Direction u, double ppd, double limit, Test passes) {
+  const double w = part.box.maxX - part.box.minX;
+  const double h = part.box.maxY - part.box.minY;
+  const double s = std::min(0.25 * std::min(w, h), ppd);
+  // A step of zero (a part without width or height, or a PPD of zero) would never end,
+  // and a negative one would slide the wrong way.
+  if (!(s > 0) || !std::isfinite(s)) return;
+  const double bound = std::max(limit, 0.0) + s;
+  double dx = s * u.x;
+  double dy = s * u.y;
+  double travelled = 0;
+  for (;;) {
+    const double step = std::fabs(dx) + std::fabs(dy);
+    for (;;) {
+      part.translate(dx, dy);
+      if (!passes()) break;
+      travelled += step;
+      if (travelled >= bound) return;
+    }
+    part.translate(-dx, -dy);
+    if (std::fabs(dx) < kFinestStep && std::fabs(dy) < kFinestStep) return;
+    dx /= 2;
+    dy /= 2;
+  }
+}
+
+}  // namespace
+
+// Slides tested against the plate pass only while the part is inside it, so they can never
+// travel further than the plate is long or wide; the bound only matters if a step were lost
+// to rounding far from the origin.
+void Nester::contactLeft(PlacedPart& member) {
+  slide(member, kLeft, packingPointDistance, plateRect.maxX - plateRect.minX,
+        [&] { return fitsAmongOthers(member); });
+}
+
+void Nester::contactRight(PlacedPart& member) {
+  slide(member, kRight, packingPointDistance, plateRect.maxX - plateRect.minX,
+        [&] { return fitsAmongOthers(member); });
+}
+
+void Nester::contactUp(PlacedPart& member) {
+  slide(member, kUp, packingPointDistance, plateRect.maxY - plateRect.minY,
+        [&] { return fitsAmongOthers(member); });
+}
+
+void Nester::contactDown(PlacedPart& member) {
+  slide(member, kDown, packingPointDistance, plateRect.maxY - plateRect.minY,
+        [&] { return fitsAmongOthers(member); });
+}
+
+void Nester::contactLeftCandidate(PlacedPart& candidate) {
+  slide(candidate, kLeft, packingPointDistance, plateRect.maxX - plateRect.minX,
+        [&] { return fits(candidate); });
+}
+
+void Nester::contactDownCandidate(PlacedPart& candidate) {
+  slide(candidate, kDown, packingPointDistance, plateRect.maxY - plateRect.minY,
+        [&] { return fits(candidate); });
+}
+
+// The slides towards one other part ignore the plate, so only the other part could stop
+// them: once the part's box has passed the other's box it can never meet it, and the slide
+// ends there.
+void Nester::slideLeftTo(PlacedPart& part, const PlacedPart& other) {
+  slide(part, kLeft, packingPointDistance, part.box.maxX - other.box.minX,
+        [&] { return part.isClearOf(other); });
+}
+
+void Nester::slideUpTo(PlacedPart& part, const PlacedPart& other) {
+  slide(part, kUp, packingPointDistance, other.box.maxY - part.box.minY,
+        [&] { return part.isClearOf(other); });
+}
+
+void Nester::slideDownTo(PlacedPart& part, const PlacedPart& other) {
+  slide(part, kDown, packingPointDistance, part.box.maxY - other.box.minY,
+        [&] { return part.isClearOf(other); });
+}
+
+void Nester::contactSelected(ContactDirection direction) {
+  for (PlacedPart& part : parts) {
+    if (!part.selected) continue;
+    switch (direction) {
+      case ContactDirection::kLeft:
+        contactLeft(part);
+        break;
+      case ContactDirection::kRight:
+        contactRight(part);
+        break;
+      case ContactDirection::kUp:
+        contactUp(part);
+        break;
+      case ContactDirection::kDown:
+        contactDown(part);
+        break;
+    }
+  }
+}
+
+// The horizontal and the vertical share of a drag are accepted or refused on their own.
+// A refused share restores the part from a copy, bit for bit.
+void Nester::moveSelectedTested(double dx, double dy) {
+  for (PlacedPart& part : parts) {
+    if (!part.selected) continue;
+    PlacedPart saved = part;
+    part.translate(dx, 0);
+    if (!fitsAmongOthers(part)) part = saved;
+    saved = part;
+    part.translate(0, dy);
+    if (!fitsAmongOthers(part)) part = saved;
+  }
+}
+
+}  // namespace platenest

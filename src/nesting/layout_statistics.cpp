@@ -1,0 +1,43 @@
+// Figures of the layout as it will be cut: the parts on the plate taken with their true
+// outlines (the loaded twins brought to each working part's pose, without the half gap the
+// working parts are grown by), and the parking of selected parts off the plate.
+#include "nesting/nester.h"
+
+namespace platenest {
+
+// With nothing on the plate the packing length is 0 and the density 0/0, a NaN: there is no
+// layout to measure, and NaN says so instead of a made-up figure. A twin without a working
+// part of its id is not counted.
+LayoutStatistics Nester::computeLayoutStatistics() const {
+  PartList placed;
+  for (const PlacedPart& twin : loadedParts) {
+    const PlacedPart* working = parts.findById(twin.id);
+    if (working == nullptr || !isOnPlate(*working)) continue;
+    PlacedPart copy = twin;
+    copy.replayPoseOf(*working);
+    placed.insertFront(copy);
+  }
+  LayoutStatistics statistics;
+  double sumArea = 0;
+  bool first = true;
+  for (PlacedPart& part : placed) {
+    sumArea += part.area;
+    const BoundingBox box = part.computeBox();
+    if (first || box.maxX > statistics.packingLength) statistics.packingLength = box.maxX;
+    first = false;
+    ++statistics.count;
+  }
+  statistics.density = sumArea / (statistics.packingLength * plateWidth);
+  statistics.overallDensity = sumArea / plateLength / plateWidth;
+  return statistics;
+}
+
+// Right of the plate and below its lower edge: the box starts at x = plateLength with its
+// top at y = 0, so the part is off the plate whatever the plate's width.
+void Nester::parkSelectedParts() {
+  for (PlacedPart& part : parts) {
+    if (part.selected) part.translate(plateLength - part.box.minX, 0 - part.box.maxY);
+  }
+}
+
+}  // namespace platenest

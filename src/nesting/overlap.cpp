@@ -1,0 +1,131 @@
+// May this part stand here? The containment and clearance tests of parts, and the fit tests
+// of the nester that combine "inside the plate" with "clear of every other part". The gap
+// between parts is already built into their outlines, so no test adds a clearance.
+#include <cmath>
+
+#include "nesting/nester.h"
+#include "nesting/placed_part.h"
+
+namespace platenest {
+
+namespace {
+
+// Tolerance of the plate-rectangle test: a part flush with the plate edge is on the plate.
+constexpr double kInsideTolerance = 1e-10;
+// Boxes closer than this count as apart: grid placement and contact slides leave parts
+// touching, and touching parts must not count as overlapping.
+constexpr double kApartTolerance = 1e-5;
+
+bool beyondOrNear(double value, double limit, bool greater) {
+  return (greater ? value > limit : value < limit) || std::fabs(value - limit) < kInsideTolerance;
+}
+
+// The box rule of the outer clearance test: true when the boxes are apart or touch within
+// the tolerance, so that no polygon work is needed.
+inline bool boxesApart(const BoundingBox& a, const BoundingBox& o) {
+  return a.minX > o.maxX || std::fabs(a.minX - o.maxX) < kApartTolerance || a.maxX < o.minX ||
+         std::fabs(a.maxX - o.minX) < kApartTolerance || a.minY > o.maxY ||
+         std::fabs(a.minY - o.maxY) < kApartTolerance || o.minY > a.maxY ||
+         std::fabs(a.maxY - o.minY) < kApartTolerance;
+}
+
+// The other part lies wholly in the hole: all its outer vertices inside, no edge crossing.
+bool sitsInHole(const Polygon& hole, const Polygon& outer) {
+  return hole.containsAll(outer) && !hole.edgesCross(outer);
+}
+
+}  // namespace
+
+bool PlacedPart::isInside(double minX, double maxX, double minY, double maxY) const {
+  const BoundingBox& b = outer.box();
+  return beyondOrNear(maxX, b.maxX, true) && beyondOrNear(minX, b.minX, false) &&
+         beyondOrNear(maxY, b.maxY, true) && beyondOrNear(minY, b.minY, false);
+}
+
+bool PlacedPart::containsPoint(const Point& p) const {
+  if (!outer.containsPoint(p.x, p.y)) return false;
+  for (const Polygon& hole : holes) {
+    if (hole.containsPoint(p.x, p.y)) return false;
+  }
+  return true;
+}
+
+bool PlacedPart::outersClear(const PlacedPart& other) const {
+  if (boxesApart(outer.box(), other.outer.box())) return true;
+  for (const Point& v : outer.vertices()) {
+    if (other.outer.containsPoint(v.x, v.y)) return false;
+  }
+  for (const Point& v : other.outer.vertices()) {
+    if (outer.containsPoint(v.x, v.y)) return false;
+  }
+  return !outer.edgesCross(other.outer);
+}
+
+bool PlacedPart::isClearOf(const PlacedPart& other) const {
+  if (outersClear(other)) return true;
+  for (const Polygon& hole : holes) {
+    if (sitsInHole(hole, other.outer)) return true;
+  }
+  for (const Polygon& hole : other.holes) {
+    if (sitsInHole(hole, outer)) return true;
+  }
+  return false;
+}
+
+bool PlacedPart::overlapsRect(double minX, double maxX, double minY, double maxY) const {
+  PlacedPart rectangle;
+  rectangle.setGeometry(
+      Polygon({Point(minX, minY), Point(maxX, minY), Point(maxX, maxY), Point(minX, maxY)}),
+      PolygonList());
+  return !isClearOf(rectangle);
+}
+
+// Parts whose boxes are apart are passed over with four comparisons; only neighbours get
+// polygon work. Parts parked off the plate never meet a candidate inside it.
+bool Nester::fits(const PlacedPart& candidate) const {
+  ++fitTestCount;
+  if (!candidate.isInside(plateRect)) return false;
+  const BoundingBox& box = candidate.outer.box();
+  for (const PlacedPart& part : parts) {
+    if (boxesApart(box, part.outer.box())) continue;
+    if (!candidate.isClearOf(part)) return false;
+  }
+  return true;
+}
+
+bool Nester::fitsAmongOthers(const PlacedPart& member) const {
+  ++fitTestCount;
+  if (!member.isInside(plateRect)) return false;
+  const BoundingBox& box = member.outer.box();
+  for (const PlacedPart& part : parts) {
+    if (&part == &member) continue;
+    if (boxesApart(box, part.outer.box())) continue;
+    if (!member.isClearOf(part)) return false;
+  }
+  return true;
+}
+
+bool Nester::markPartsCrossingPlateEdge() {
+  bool marked = false;
+  for (PlacedPart& part : parts) {
+    if (isOnPlate(part)) continue;
+    if (part.overlapsRect(plateRect.minX, plateRect.maxX, plateRect.minY, plateRect.maxY)) {
+      part.selected = true;
+      marked = true;
+    }
+  }
+  return marked;
+}
+
+bool Nester::markConflictingParts() {
+  bool noConflict = true;
+  for (PlacedPart& part : parts) {
+    if (isOnPlate(part) && !fitsAmongOthers(part)) {
+      part.selected = true;
+      noConflict = false;
+    }
+  }
+  return noConflict;
+}
+
+}  // namespace platenest

@@ -1,0 +1,172 @@
+// Grid placement of one part: every free packing point is a candidate position, the part is
+// tried there in each of its trial orientations, and the fitting candidate whose centroid
+// lies furthest left wins (ties: the first met in scan order, column, row, orientation).
+// The winner is pushed left and down into contact and occupies the grid points it covers.
+//
+// The scan runs in two phases. The first looks for any fit; the second goes on from the
+// column of that fit and only tests orientations that could beat the incumbent, and stops
+// as soon as a column lies so far right that no centroid there can (every trial centroid
+// lies within R of its grid point).
+#include <cstdint>
+#include <vector>
+
+#include "nesting/nester.h"
+#include "nesting/trial_variants.h"
+
+namespace platenest {
+
+namespace {
+
+struct ScanResult {
+  std::size_t variant = 0;
+  Point point;
+};
+
+// Scans the grid with the trial variants anchored at `anchor`. Per candidate the only work
+// is moving a variant into the scratch part and the fit test; nothing is allocated.
+bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, const Point& anchor,
+              double reach, int stride, PlacedPart& scratch, ScanResult& result) {
+  const std::int64_t columns = nester.packingColumns;
+  const std::int64_t rows = nester.packingRows;
+  const std::size_t count = variants.size();
+  if (count == 0 || columns <= 0 || rows <= 0 || stride <= 0) return false;
+  const std::vector<PackingPoint>& grid = nester.packingPoints;
+
+  bool found = false;
+  double best = 0;
+  std::int64_t firstColumn = 0, firstRow = 0;
+  std::size_t firstVariant = 0;
+  for (std::int64_t i = 0; i < columns && !found; i += stride) {
+    for (std::int64_t j = 0; j < rows && !found; j += stride) {
+      const PackingPoint& q = grid[static_cast<std::size_t>(i * rows + j)];
+      if (q.occupied) continue;
+      const double dx = q.position.x - anchor.x;
+      const double dy = q.position.y - anchor.y;
+      for (std::size_t k = 0; k < count; ++k) {
+        scratch.assignTranslated(variants[k].part, dx, dy);
+        if (nester.fits(scratch)) {
+          found = true;
+          best = variants[k].centroid.x + dx;
+          result.variant = k;
+          result.point = q.position;
+          firstColumn = i;
+          firstRow = j;
+          firstVariant = k;
+          break;
+        }
+      }
+    }
+  }
+  if (!found) return false;
+
+  // The free points of the first column above row 0 and below the first fit failed in every
+  // orientation, and so did the orientations tried before the fit at its point: the second
+  // phase resumes right after them. They share the column's x, so the stop test at the fit
+  // point stands for them too.
+  for (std::int64_t i = firstColumn; i < columns; i += stride) {
+    for (std::int64_t j = (i == firstColumn ? firstRow : 0); j < rows; j += stride) {
+      const PackingPoint& q = grid[static_cast<std::size_t>(i * rows + j)];
+      if (q.occupied) continue;
+      if (q.position.x - reach > best) return true;
+      const double dx = q.position.x - anchor.x;
+      const double dy = q.position.y - anchor.y;
+      const std::size_t firstK = (i == firstColumn && j == firstRow) ? firstVariant + 1 : 0;
+      for (std::size_t k = firstK; k < count; ++k) {
+        const double value = variants[k].centroid.x + dx;
+        if (!(value < best)) continue;
+        scratch.assignTranslated(variants[k].part, dx, dy);
+        if (nester.fits(scratch)) {
+          best = value;
+          result.variant = k;
+          result.point = q.position;
+        }
+      }
+    }
+  }
+  return true;
+}
+
+bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
+  if (nester.rotationNumber <= 0) return false;
+  const Point c = part.centroid;
+  const Point d = part.rotationCentre();
+  const double reach = d.distance(c);
+  std::vector<TrialVariant> variants;
+  if (turnover) {
+    buildTurnedVariants(part, d, c, nester.rotationNumber, variants);
+  } else {
+    buildRotationVariants(part, d, c, nester.rotationNumber, variants);
+  }
+  const int stride = nester.scanStride(part);
+  PlacedPart scratch = variants.front().part;
+  ScanResult result;
+  if (!scanGrid(nester, variants, d, reach, stride, scratch, result)) return false;
+
+  const TrialVariant& winner = variants[result.variant];
+  const Point& q = result.point;
+  part.translate(q.x - d.x, q.y - d.y);
+  part.rotateAbout(q, winner.angle);
+  // Turning over after the turn about the same point gives the trial copy again: the
+  // point lies on the mirror line.
+  if (winner.turned) part.mirrorAt(q);
+  nester.contactLeft(part);
+  nester.contactDown(part);
+  nester.markCoveredPackingPoints(part);
+  return true;
+}
+
+}  // namespace
+
+bool Nester::placeAtPackingPoints(PlacedPart& part) {
+  return placeWithVariants(*this, part, false);
+}
+
+bool Nester::placeAtPackingPointsTurnover(PlacedPart& part) {
+  return placeWithVariants(*this, part, true);
+}
+
+bool Nester::placeOnGrid(PlacedPart& part, bool turnover) {
+  return turnover ? placeAtPackingPointsTurnover(part) : placeAtPackingPoints(part);
+}
+
+// The part is tried as its bounding rectangle, lower-left corner on the grid point, in the
+// four quarter turns: the whole rectangle must be free, while the value minimised is the
+// part's true centroid. Used for parts whose similar partners are still waiting, so that
+// the rectangle leaves room to pair them later.
+bool Nester::placeBoundingRectangle(PlacedPart& part) {
+  const BoundingBox box = part.box;
+  const Point s(box.minX, box.minY);
+  const Point c = part.computeCentroid();
+  const double reach = s.distance(c);
+  PlacedPart rectangle;
+  rectangle.setGeometry(Polygon({Point(box.minX, box.minY), Point(box.maxX, box.minY),
+                                 Point(box.maxX, box.maxY), Point(box.minX, box.maxY)}),
+                        PolygonList());
+  std::vector<TrialVariant> variants;
+  buildQuarterTurns(rectangle, s, c, variants);
+  const int stride = scanStride(part);
+  PlacedPart scratch = variants.front().part;
+  ScanResult result;
+  if (!scanGrid(*this, variants, s, reach, stride, scratch, result)) return false;
+
+  const double angle = variants[result.variant].angle;
+  const Point& q = result.point;
+  // Slide the rectangle, not the part, into contact: the rectangle is what was found free.
+  PlacedPart moved = rectangle;
+  moved.translate(q.x - s.x, q.y - s.y);
+  moved.rotateAbout(q, angle);
+  const Point g = moved.centroid;
+  contactLeftCandidate(moved);
+  contactDownCandidate(moved);
+  const double ex = moved.centroid.x - g.x;
+  const double ey = moved.centroid.y - g.y;
+
+  const double mx = q.x - s.x + ex;
+  const double my = q.y - s.y + ey;
+  part.translate(mx, my);
+  part.rotateAbout(Point(s.x + mx, s.y + my), angle);
+  markCoveredPackingPoints(part);
+  return true;
+}
+
+}  // namespace platenest
