@@ -158,6 +158,7 @@ class Nester {
   std::int32_t packingColumns = 0;
   bool packingPointsDirty = true;
   TextWriter errorLog;
+  std::filesystem::path errorLogPath;  // where errorLog was opened
 
   // Job settings from a part-list file. Without one: 0, so reduction steps are 100 mm and
   // the smallest sizes 0.

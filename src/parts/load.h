@@ -3,8 +3,11 @@
 // growth by half the gap, and parking beside the plate.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "nesting/nester.h"
 
@@ -22,14 +25,33 @@ struct LoadOptions {
   bool keepOrientation = false;
 };
 
+// A part of the input that did not become a part of the job.
+struct RejectedPart {
+  std::int32_t id = -1;  // the reader's sequence number; -1 when the reader dropped the block
+  std::string name;      // bytes as read (GBK or UTF-8), as written to the error log
+  std::string reason;    // UTF-8, the error log's lines for it without the part-name line
+};
+
+// What a load made of its input.
+struct LoadReport {
+  int loadedCount = 0;  // parts in nester.parts after the load
+  std::vector<RejectedPart> rejected;  // in the order they were found
+};
+
 // Runs the reader, then validates, converts, orients, sorts, offsets and parks.
 void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
           const LoadOptions& options = {});
+// As above, and says which parts were loaded and which rejected, and why.
+void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
+          const LoadOptions& options, LoadReport& report);
 
 // A new nester (its error log at errorLogPath) with the file loaded into it.
 std::unique_ptr<Nester> openLibrary(const std::filesystem::path& path, LoadType loadType,
                                     const std::filesystem::path& errorLogPath,
                                     const LoadOptions& options = {});
+std::unique_ptr<Nester> openLibrary(const std::filesystem::path& path, LoadType loadType,
+                                    const std::filesystem::path& errorLogPath,
+                                    const LoadOptions& options, LoadReport& report);
 
 // "PackError.txt" in the home directory ($HOME; the current directory when unset).
 std::filesystem::path defaultErrorLogPath();

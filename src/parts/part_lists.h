@@ -38,6 +38,7 @@ class PartList {
   using const_iterator = std::list<PlacedPart>::const_iterator;
 
   void insertFront(const PlacedPart& part) { items_.push_front(part); }
+  iterator remove(iterator position) { return items_.erase(position); }
   // Clears, then inserts a copy of each element of `other`, first to last, at the front:
   // the result holds them in reverse order.
   void assignFrom(const PartList& other);
