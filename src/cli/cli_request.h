@@ -1,0 +1,51 @@
+// What the operator asked the command line to do, after the options have been checked.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "parts/load.h"
+
+namespace platenest {
+
+enum class CliCommand { kLayout, kReduce, kExportParts, kCheck };
+enum class LayoutMode {
+  kAll,    // Layout All
+  kMulti,  // every part selected, then Layout Multiple Steps
+};
+
+struct CliRequest {
+  CliCommand command = CliCommand::kLayout;
+  // The job file; none means the bundled example (layout only).
+  std::optional<std::filesystem::path> jobPath;
+  // The input format; none means: tell it from the file.
+  std::optional<LoadType> loadType;
+  // -C: the folder every output is written into (created when missing).
+  std::optional<std::filesystem::path> outputFolder;
+  std::optional<std::filesystem::path> errorLogPath;
+  std::optional<int> rotationNumber;
+  std::optional<double> packingPointDistance;  // mm
+  std::optional<bool> turnover;
+  bool keepOrientation = false;
+  std::optional<std::filesystem::path> jsonPath;
+  bool quiet = false;
+
+  // layout
+  LayoutMode mode = LayoutMode::kAll;
+  std::filesystem::path dxfPath = "layout.dxf";
+  std::filesystem::path reportPath = "Report.txt";
+  std::optional<std::filesystem::path> svgPath;
+
+  // export-parts
+  bool layoutBeforeExport = false;
+};
+
+// A command line that cannot be carried out as given; the program ends with status 2.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace platenest

@@ -1,0 +1,199 @@
+#include "cli/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+
+namespace platenest {
+namespace {
+
+// The whole text as a number, or nothing when any character is left over.
+template <typename Number>
+std::optional<Number> parseWhole(const std::string& text) {
+  std::string_view digits = text;
+  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+  Number value{};
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// The option values as typed; turned into the request once the parse has succeeded.
+struct RawOptions {
+  std::string job;
+  std::string type;
+  std::string outputFolder;
+  std::string errorLog;
+  std::string rotationNumber;
+  std::string packingPointDistance;
+  std::string turnover;
+  bool keepOrientation = false;
+  std::string json;
+  bool quiet = false;
+  std::string mode = "all";
+  std::string dxf;
+  std::string report;
+  std::string svg;
+  bool layoutBeforeExport = false;
+};
+
+CLI::Validator checkedBy(std::optional<std::string> (*problem)(const std::string&)) {
+  return CLI::Validator(
+      [problem](std::string& text) { return problem(text).value_or(std::string()); }, "");
+}
+
+void addCommonOptions(CLI::App& command, RawOptions& raw) {
+  command
+      .add_option("--type", raw.type,
+                  "Input format (default: *.preSrc is a part list; a file whose fourth line "
+                  "names an existing folder and that has no NAME line is a DXF list; "
+                  "anything else is a text part library)")
+      ->check(CLI::IsMember({"text", "dxf-list", "part-list"}));
+  command
+      .add_option("-C", raw.outputFolder,
+                  "Write every output into DIR (created when missing); paths given on the "
+                  "command line stay relative to the starting directory")
+      ->type_name("DIR");
+  command
+      .add_option("--error-log", raw.errorLog,
+                  "Where the error log of the input checks goes (default: PackError.txt in "
+                  "the home directory)")
+      ->type_name("PATH");
+  command.add_option("--rn", raw.rotationNumber, "Rotation number RN: orientations tried per part")
+      ->type_name("N")
+      ->check(checkedBy(&rotationNumberProblem));
+  command.add_option("--ppd", raw.packingPointDistance, "Packing point distance PPD in mm")
+      ->type_name("MM")
+      ->check(checkedBy(&packingPointDistanceProblem));
+  command
+      .add_option("--turnover", raw.turnover,
+                  "Whether parts may be turned over (default: what the job says; on without "
+                  "job settings)")
+      ->check(CLI::IsMember({"on", "off"}));
+  command.add_flag("--keep-orientation", raw.keepOrientation,
+                   "Keep the parts' given orientations instead of turning each to its "
+                   "least-box orientation at load");
+  command.add_option("--json", raw.json, "Write a machine-readable summary to PATH")
+      ->type_name("PATH");
+  command.add_flag("--quiet", raw.quiet, "No human summary on standard output");
+}
+
+std::filesystem::path absoluteFrom(const std::string& text) {
+  return std::filesystem::absolute(std::filesystem::path(text));
+}
+
+void fillRequest(const RawOptions& raw, CliRequest& request) {
+  if (!raw.job.empty()) request.jobPath = absoluteFrom(raw.job);
+  if (raw.type == "text") request.loadType = LoadType::kTextLibrary;
+  if (raw.type == "dxf-list") request.loadType = LoadType::kDxfList;
+  if (raw.type == "part-list") request.loadType = LoadType::kPartList;
+  if (!raw.outputFolder.empty()) request.outputFolder = absoluteFrom(raw.outputFolder);
+  if (!raw.errorLog.empty()) request.errorLogPath = absoluteFrom(raw.errorLog);
+  if (!raw.rotationNumber.empty()) request.rotationNumber = parseWhole<int>(raw.rotationNumber);
+  if (!raw.packingPointDistance.empty()) {
+    request.packingPointDistance = parseWhole<double>(raw.packingPointDistance);
+  }
+  if (!raw.turnover.empty()) request.turnover = raw.turnover == "on";
+  request.keepOrientation = raw.keepOrientation;
+  if (!raw.json.empty()) request.jsonPath = absoluteFrom(raw.json);
+  request.quiet = raw.quiet;
+  request.mode = raw.mode == "multi" ? LayoutMode::kMulti : LayoutMode::kAll;
+  // Outputs named on the command line are relative to the starting directory; the default
+  // names stay relative so that they land in the -C folder.
+  if (!raw.dxf.empty()) request.dxfPath = absoluteFrom(raw.dxf);
+  if (!raw.report.empty()) request.reportPath = absoluteFrom(raw.report);
+  if (!raw.svg.empty()) request.svgPath = absoluteFrom(raw.svg);
+  request.layoutBeforeExport = raw.layoutBeforeExport;
+}
+
+}  // namespace
+
+std::optional<std::string> rotationNumberProblem(const std::string& text) {
+  const std::optional<int> value = parseWhole<int>(text);
+  if (value && *value >= 1) return std::nullopt;
+  return "the rotation number must be a whole number of 1 or more, not '" + text + "'";
+}
+
+std::optional<std::string> packingPointDistanceProblem(const std::string& text) {
+  const std::optional<double> value = parseWhole<double>(text);
+  if (value && std::isfinite(*value) && *value > 0.0) return std::nullopt;
+  return "the packing point distance must be a positive number of millimetres, not '" + text + "'";
+}
+
+std::optional<int> parseCommandLine(int argc, const char* const* argv, CliRequest& request) {
+  CLI::App app(
+      "Nests flat parts with arcs and holes on a rectangular plate, using as short a "
+      "length of plate as possible, and writes the layout as DXF and text reports.",
+      "platenest");
+  app.set_version_flag("--version", std::string("platenest ") + PLATENEST_VERSION);
+  app.require_subcommand(1);
+
+  RawOptions raw;
+
+  CLI::App* layout =
+      app.add_subcommand("layout",
+                         "Load a job, lay it out and write the drawing and the packing report "
+                         "(without JOB: the bundled example job)");
+  layout->add_option("JOB", raw.job, "The job file")->type_name("");
+  addCommonOptions(*layout, raw);
+  layout
+      ->add_option("--mode", raw.mode,
+                   "all: Layout All (default); multi: every part selected, then Layout "
+                   "Multiple Steps")
+      ->check(CLI::IsMember({"all", "multi"}));
+  layout->add_option("--dxf", raw.dxf, "The layout drawing (default: layout.dxf)")
+      ->type_name("PATH");
+  layout->add_option("--report", raw.report, "The packing report (default: Report.txt)")
+      ->type_name("PATH");
+  layout->add_option("--svg", raw.svg, "Also draw the layout as an SVG picture")->type_name("PATH");
+
+  CLI::App* reduce = app.add_subcommand(
+      "reduce",
+      "Load a job, select every part and shrink the plate step by step while no fewer "
+      "parts fit (DetailsReport.txt and one drawing per step)");
+  reduce->add_option("JOB", raw.job, "The job file")->required()->type_name("");
+  addCommonOptions(*reduce, raw);
+
+  CLI::App* exportParts =
+      app.add_subcommand("export-parts",
+                         "Load a job and write one DXF drawing per part (the outlines grown by "
+                         "half the gap)");
+  exportParts->add_option("JOB", raw.job, "The job file")->required()->type_name("");
+  addCommonOptions(*exportParts, raw);
+  exportParts->add_flag("--layout", raw.layoutBeforeExport, "Lay the job out first (Layout All)");
+
+  CLI::App* check =
+      app.add_subcommand("check", "Load a job only and say what the input checks found");
+  check->add_option("JOB", raw.job, "The job file")->required()->type_name("");
+  addCommonOptions(*check, raw);
+
+  const std::string exitStatuses =
+      "Exit status: 0 done; 1 the job failed (the message says why); 2 bad command line.";
+  for (CLI::App* command : {layout, reduce, exportParts, check}) command->footer(exitStatuses);
+  app.footer(exitStatuses + "\nRun 'platenest COMMAND --help' for the options of a command.");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      return app.exit(error);  // --help or --version, on standard output
+    }
+    std::cerr << "platenest: " << error.what() << "\n\n" << app.help();
+    return 2;
+  }
+
+  if (layout->parsed()) request.command = CliCommand::kLayout;
+  if (reduce->parsed()) request.command = CliCommand::kReduce;
+  if (exportParts->parsed()) request.command = CliCommand::kExportParts;
+  if (check->parsed()) request.command = CliCommand::kCheck;
+  fillRequest(raw, request);
+  return std::nullopt;
+}
+
+}  // namespace platenest

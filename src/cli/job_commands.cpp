@@ -1,0 +1,177 @@
+#include "cli/job_commands.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cli/bundled_example.h"
+#include "cli/human_summary.h"
+#include "cli/input_type.h"
+#include "cli/json_summary.h"
+#include "nesting/nester.h"
+#include "output/layout_dxf.h"
+#include "output/layout_svg.h"
+#include "output/packing_report.h"
+#include "output/parts_export.h"
+#include "parts/load.h"
+#include "support/fatal_error.h"
+#include "support/text_writer.h"
+
+namespace platenest {
+namespace {
+
+// Outputs without a path of their own (drawing, report, timing file, reduction steps) are
+// written relative to the current directory, so -C simply moves the process there.
+void enterOutputFolder(const std::optional<std::filesystem::path>& folder) {
+  if (!folder) return;
+  std::error_code error;
+  std::filesystem::create_directories(*folder, error);
+  if (!error) std::filesystem::current_path(*folder, error);
+  if (error) {
+    throw FatalError(FatalChannel::kStandardError, "",
+                     "cannot use the output folder " + folder->string() + ": " + error.message());
+  }
+}
+
+struct LoadedJob {
+  std::unique_ptr<Nester> nester;
+  JobOrigin origin;
+  LoadReport report;
+};
+
+LoadedJob loadJob(const CliRequest& request) {
+  LoadedJob job;
+  std::optional<TemporaryJobFile> example;
+  std::filesystem::path path;
+  if (request.jobPath) {
+    path = *request.jobPath;
+    job.origin.description = path.string();
+    job.origin.loadType = request.loadType.value_or(detectLoadType(path));
+  } else {
+    example.emplace(bundledExampleBytes(), "job.txt");
+    path = example->path();
+    job.origin.description = "the bundled example job";
+    job.origin.loadType = request.loadType.value_or(LoadType::kTextLibrary);
+  }
+  LoadOptions options;
+  options.keepOrientation = request.keepOrientation;
+  job.nester =
+      openLibrary(path, job.origin.loadType, request.errorLogPath.value_or(defaultErrorLogPath()),
+                  options, job.report);
+  return job;
+}
+
+// RN, PPD and turnover from the command line replace what the job set, as the RN/PPD
+// dialog replaces them; a new PPD makes the next layout build its grid afresh.
+void applySettings(Nester& nester, const CliRequest& request) {
+  if (request.rotationNumber) nester.rotationNumber = *request.rotationNumber;
+  if (request.packingPointDistance) {
+    nester.packingPointDistance = *request.packingPointDistance;
+    nester.packingPointsDirty = true;
+  }
+  if (request.turnover) nester.bPartTurnover = *request.turnover;
+}
+
+// A grid that cannot be held is refused before any layout starts, rather than leaving every
+// part unplaced. An empty job lays nothing out, so its construction PPD is not a problem.
+void refuseUnbuildableGrid(const Nester& nester, const CliRequest& request, bool laysOut) {
+  if (!request.packingPointDistance && (!laysOut || nester.parts.empty())) return;
+  if (const std::optional<std::string> problem = nester.packingGridProblem()) {
+    throw UsageError("the packing-point grid for this plate cannot be built: " + *problem);
+  }
+}
+
+void selectEveryPart(Nester& nester) {
+  for (PlacedPart& part : nester.parts) part.selected = true;
+}
+
+double layOut(Nester& nester, LayoutMode mode) {
+  if (mode == LayoutMode::kAll) {
+    nester.layoutAll(false);
+  } else {
+    selectEveryPart(nester);
+    nester.layoutMultipleSteps(false);
+  }
+  return nester.lastLayoutSeconds;
+}
+
+std::string shownPath(const std::filesystem::path& path) {
+  return std::filesystem::absolute(path).lexically_normal().string();
+}
+
+}  // namespace
+
+int runCommand(const CliRequest& request) {
+  enterOutputFolder(request.outputFolder);
+  LoadedJob job = loadJob(request);
+  Nester& nester = *job.nester;
+  if (job.origin.loadType == LoadType::kPartList && !nester.hasJobSettings) {
+    std::cout << "The part list has no CONFIGINFO block: the nester's construction values are "
+                 "kept (plate 6000 x 4000, gap 0, turnover on).\n";
+  }
+  applySettings(nester, request);
+  const bool laysOut = request.command == CliCommand::kLayout ||
+                       request.command == CliCommand::kReduce ||
+                       (request.command == CliCommand::kExportParts && request.layoutBeforeExport);
+  refuseUnbuildableGrid(nester, request, laysOut);
+
+  const bool nothingToLayOut = laysOut && nester.parts.empty();
+  double seconds = 0.0;
+  std::vector<std::string> written;
+  switch (request.command) {
+    case CliCommand::kLayout:
+      if (!nothingToLayOut) seconds = layOut(nester, request.mode);
+      writePackingReport(nester, request.reportPath);
+      written.push_back(shownPath(request.reportPath));
+      writeLayoutDxf(nester, request.dxfPath);
+      written.push_back(shownPath(request.dxfPath));
+      if (request.svgPath) {
+        writeLayoutSvg(nester, *request.svgPath);
+        written.push_back(shownPath(*request.svgPath));
+      }
+      break;
+    case CliCommand::kReduce:
+      if (!nothingToLayOut) {
+        selectEveryPart(nester);
+        const auto start = std::chrono::steady_clock::now();
+        nester.reducePlateSize([](const std::string& line) { std::cerr << line << std::endl; });
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        written.push_back(shownPath("DetailsReport.txt"));
+      }
+      break;
+    case CliCommand::kExportParts:
+      if (request.layoutBeforeExport && !nothingToLayOut) {
+        seconds = layOut(nester, LayoutMode::kAll);
+      }
+      exportPartsDxf(nester, ".");
+      written.push_back(std::to_string(nester.parts.count()) + " part drawings in " +
+                        shownPath("."));
+      break;
+    case CliCommand::kCheck:
+      break;
+  }
+  if (request.jsonPath) {
+    writeJsonSummary(nester, seconds, *request.jsonPath);
+    written.push_back(shownPath(*request.jsonPath));
+  }
+
+  if (request.quiet) return 0;
+  printLoadSummary(std::cout, nester, job.origin, job.report);
+  if (nothingToLayOut) std::cout << "Nothing to lay out.\n";
+  if (laysOut && !nothingToLayOut) printLayoutSummary(std::cout, nester);
+  if (request.command == CliCommand::kReduce && !nothingToLayOut) {
+    std::cout << "Final plate: " << formatG(nester.plateLength) << " x "
+              << formatG(nester.plateWidth) << " mm\n";
+  }
+  for (const std::string& output : written) std::cout << "Wrote " << output << "\n";
+  return 0;
+}
+
+}  // namespace platenest

@@ -1,0 +1,80 @@
+#include "cli/json_summary.h"
+
+#include <cmath>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "nesting/nester.h"
+#include "support/fatal_error.h"
+#include "support/gbk.h"
+
+namespace platenest {
+namespace {
+
+// Keys stay in the documented order, which readers of the file rely on when they diff it.
+using Json = nlohmann::ordered_json;
+
+Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
+
+Json point(const Point& p) { return Json::array({number(p.x), number(p.y)}); }
+
+Json vertices(const Polygon& polygon) {
+  Json result = Json::array();
+  for (const Point& p : polygon.vertices()) result.push_back(point(p));
+  return result;
+}
+
+Json partJson(const Nester& nester, const PlacedPart& part) {
+  Json holes = Json::array();
+  for (const Polygon& hole : part.holes) holes.push_back(vertices(hole));
+  return Json{
+      {"id", part.id},
+      {"name", displayName(part.label.text)},
+      {"onPlate", nester.isOnPlate(part)},
+      {"selected", part.selected},
+      {"mirrored", part.mirrored},
+      {"rotation", number(part.rotation)},
+      {"refPoint", point(part.refPoint)},
+      {"box", Json::array({number(part.box.minX), number(part.box.maxX), number(part.box.minY),
+                           number(part.box.maxY)})},
+      {"area", number(part.area)},
+      {"outer", vertices(part.outer)},
+      {"holes", std::move(holes)},
+  };
+}
+
+}  // namespace
+
+std::string jsonSummary(const Nester& nester, double seconds) {
+  const LayoutStatistics statistics = nester.computeLayoutStatistics();
+  Json parts = Json::array();
+  for (const PlacedPart& part : nester.parts) parts.push_back(partJson(nester, part));
+  const Json summary{
+      {"plate", Json{{"length", number(nester.plateLength)}, {"width", number(nester.plateWidth)}}},
+      {"partGap", number(nester.partGap)},
+      {"rotationNumber", nester.rotationNumber},
+      {"packingPointDistance", number(nester.packingPointDistance)},
+      {"bPartTurnover", nester.bPartTurnover},
+      {"packingLength", number(statistics.packingLength)},
+      {"density", number(statistics.density)},
+      {"overallDensity", number(statistics.overallDensity)},
+      {"count", statistics.count},
+      {"seconds", number(seconds)},
+      {"parts", std::move(parts)},
+  };
+  // Names are valid UTF-8 after displayName; replacing is only a guard against a bad byte.
+  return summary.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path) {
+  const std::string text = jsonSummary(nester, seconds);
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << text;
+  file.close();
+  if (!file) {
+    throw FatalError(FatalChannel::kStandardError, "",
+                     "cannot write the JSON summary to " + path.string());
+  }
+}
+
+}  // namespace platenest

@@ -1,0 +1,20 @@
+// The machine-readable summary of a job (--json): plate, settings, layout statistics and
+// every part of the working list with the polygons the engine tests. UTF-8, for scripts.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace platenest {
+
+class Nester;
+
+// The summary as JSON text. `seconds` is the time of the command that laid the job out
+// (0 when nothing was laid out). Numbers are written to full precision; a value that is not
+// finite (the density of an empty plate) is written as null.
+std::string jsonSummary(const Nester& nester, double seconds);
+
+// Writes jsonSummary to `path`. Throws FatalError when the file cannot be written.
+void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path);
+
+}  // namespace platenest
