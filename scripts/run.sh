@@ -11,6 +11,8 @@ cmake --build build/release -j "$(nproc)" --target platenest
 
 out=out/example
 mkdir -p "$out"
+# With -C the drawing, the report and the timing record land in $out; paths named on the
+# command line stay relative to this directory.
 build/release/src/cli/platenest layout -C "$out" --error-log "$out/PackError.txt" \
-  --dxf layout.dxf --svg layout.svg --report Report.txt "$@"
+  --svg "$out/layout.svg" "$@"
 echo "run: wrote $out/layout.dxf, $out/layout.svg and $out/Report.txt"
