@@ -1,0 +1,127 @@
+// Shared helpers of the engine tests: parts built from outlines, a nester with a plate of a
+// chosen size and its files in the test's temporary folder, and exact pose comparison.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "nesting/nester.h"
+#include "nesting/placed_part.h"
+
+namespace platenest::engine_test {
+
+inline PlacedPart makePart(std::vector<Point> outer, std::vector<std::vector<Point>> holes = {}) {
+  PolygonList holeList;
+  for (auto it = holes.rbegin(); it != holes.rend(); ++it) holeList.insertFront(Polygon(*it));
+  PlacedPart part;
+  part.setGeometry(Polygon(std::move(outer)), holeList);
+  return part;
+}
+
+inline std::vector<Point> rectangleOutline(double minX, double minY, double maxX, double maxY) {
+  return {{minX, minY}, {maxX, minY}, {maxX, maxY}, {minX, maxY}};
+}
+
+inline PlacedPart makeRectangle(double minX, double minY, double maxX, double maxY) {
+  return makePart(rectangleOutline(minX, minY, maxX, maxY));
+}
+
+// A temporary folder of one test, removed with it.
+class TempFolder {
+ public:
+  TempFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name =
+        std::string("platenest_engine_") + info->test_suite_name() + "_" + info->name();
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
+    path_ = std::filesystem::path(::testing::TempDir()) / name;
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A nester on a plate of the given size whose error log and timing file lie in a temporary
+// folder. Parts are added in list order.
+class Scene {
+ public:
+  Scene(double length, double width, double ppd = 10) {
+    nester_ = std::make_unique<Nester>(folder_.path() / "PackError.txt");
+    nester_->plateLength = length;
+    nester_->plateWidth = width;
+    nester_->plate.setSize(length, width);
+    nester_->updatePlateRect();
+    nester_->packingPointDistance = ppd;
+    nester_->timingFilePath = folder_.path() / "timing.txt";
+  }
+  ~Scene() { nester_.reset(); }
+
+  Nester& nester() { return *nester_; }
+  const std::filesystem::path& folder() const { return folder_.path(); }
+
+  // Sets the parts, first to last, and gives them ids 1, 2, … in that order.
+  void setParts(std::vector<PlacedPart> list) {
+    nester_->parts.clear();
+    for (std::size_t i = list.size(); i-- > 0;) {
+      list[i].id = static_cast<std::int32_t>(i + 1);
+      nester_->parts.insertFront(list[i]);
+    }
+  }
+  PlacedPart& part(std::size_t index) {
+    auto it = nester_->parts.begin();
+    std::advance(it, static_cast<std::ptrdiff_t>(index));
+    return *it;
+  }
+
+ private:
+  TempFolder folder_;
+  std::unique_ptr<Nester> nester_;
+};
+
+// Bit-for-bit equality of two doubles (so that -0 and 0 differ, and NaN equals itself).
+inline bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+inline bool samePolygon(const Polygon& a, const Polygon& b) {
+  if (a.vertexCount() != b.vertexCount()) return false;
+  for (int i = 0; i < a.vertexCount(); ++i) {
+    if (!sameBits(a.vertex(i).x, b.vertex(i).x) || !sameBits(a.vertex(i).y, b.vertex(i).y)) {
+      return false;
+    }
+  }
+  const BoundingBox& p = a.box();
+  const BoundingBox& q = b.box();
+  return sameBits(p.minX, q.minX) && sameBits(p.maxX, q.maxX) && sameBits(p.minY, q.minY) &&
+         sameBits(p.maxY, q.maxY);
+}
+
+// The pose and the geometry of two parts agree bit for bit (holes in list order).
+inline bool samePose(const PlacedPart& a, const PlacedPart& b) {
+  if (!samePolygon(a.outer, b.outer) || a.holes.count() != b.holes.count()) return false;
+  for (int i = 0; i < a.holes.count(); ++i) {
+    if (!samePolygon(a.holes[static_cast<std::size_t>(i)], b.holes[static_cast<std::size_t>(i)])) {
+      return false;
+    }
+  }
+  return a.mirrored == b.mirrored && sameBits(a.rotation, b.rotation) &&
+         sameBits(a.refPoint.x, b.refPoint.x) && sameBits(a.refPoint.y, b.refPoint.y) &&
+         sameBits(a.centroid.x, b.centroid.x) && sameBits(a.centroid.y, b.centroid.y) &&
+         sameBits(a.box.minX, b.box.minX) && sameBits(a.box.maxX, b.box.maxX) &&
+         sameBits(a.box.minY, b.box.minY) && sameBits(a.box.maxY, b.box.maxY);
+}
+
+}  // namespace platenest::engine_test
