@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -41,6 +42,8 @@ struct OffsetCase {
   std::vector<Point> corners;  // empty: the outline collapses
   double area;
 };
+
+void PrintTo(const OffsetCase& c, std::ostream* os) { *os << c.name; }
 
 class OffsetPolygonTest : public ::testing::TestWithParam<OffsetCase> {};
 
@@ -106,6 +109,12 @@ INSTANTIATE_TEST_SUITE_P(
                    -2.0,
                    {{2, 2}, {8, 2}, {8, 8}, {2, 8}},
                    36.0},
+        // The short edges' trial corners meet in one point: a run of length 0 keeps them.
+        OffsetCase{"RectangleShrunkToALine",
+                   {{0, 0}, {10, 0}, {10, 2}, {0, 2}},
+                   -1.0,
+                   {{1, 1}, {9, 1}, {9, 1}, {1, 1}},
+                   0.0},
         // Both short edges are dropped; the long ones left are parallel and never meet.
         OffsetCase{"ThinRectangleCollapses", {{0, 0}, {10, 0}, {10, 1}, {0, 1}}, -0.6, {}, 0.0},
         // Shrunk past its inscribed circle, every edge of a triangle turns round.

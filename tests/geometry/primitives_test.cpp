@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -137,6 +138,8 @@ struct PolygonCase {
   BoundingBox box;
   Point centroid;
 };
+
+void PrintTo(const PolygonCase& c, std::ostream* os) { *os << c.name; }
 
 class PolygonMeasureTest : public ::testing::TestWithParam<PolygonCase> {};
 
