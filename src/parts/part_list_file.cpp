@@ -2,6 +2,8 @@
 // where a slightly larger arc radius suffices, and converted into a region.
 #include "parts/part_list_file.h"
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,7 @@
 #include "parts/config_section.h"
 #include "parts/part_entry.h"
 #include "support/fatal_error.h"
+#include "support/gbk.h"
 #include "support/line_reader.h"
 #include "support/text_writer.h"
 
@@ -17,11 +20,65 @@ namespace {
 
 // fgets buffer of the original reader: at most 999 characters of a line per read.
 constexpr int kLineBuffer = 1000;
+constexpr const char* kCountMismatch = "点记录的数目与pointNum不符或少于3个!";
+constexpr const char* kPartNameLine = "以上错误发生于零件:";
+
+// The check report as a file that can be read back, to tell the caller why an entry failed.
+class CheckReport {
+ public:
+  explicit CheckReport(const std::filesystem::path& path) : path_(path) {
+    if (!writer_.open(path, TextWriter::Mode::kAppend)) {
+      throw FatalError::warning("排样错误报告文件输出失败!", path.string());
+    }
+  }
+  TextWriter& writer() { return writer_; }
+
+  std::uintmax_t size() {
+    writer_.flush();
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path_, error);
+    return error ? 0 : size;
+  }
+
+  // The lines written since `from`, as UTF-8, without tabs and the part-name lines.
+  std::string linesSince(std::uintmax_t from) {
+    writer_.flush();
+    std::ifstream in(path_, std::ios::binary);
+    if (!in || !in.seekg(static_cast<std::streamoff>(from))) return {};
+    const std::string text = gbkToUtf8(
+        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    std::string reason;
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(start, end - start);
+      start = end + 1;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty() && line.front() == '\t') line.erase(0, 1);
+      if (line.empty() || line.rfind(kPartNameLine, 0) == 0) continue;
+      if (!reason.empty()) reason += "\n";
+      reason += line;
+    }
+    return reason;
+  }
+
+ private:
+  std::filesystem::path path_;
+  TextWriter writer_;
+};
 
 }  // namespace
 
 void readPartListFile(Nester& nester, const std::filesystem::path& path,
                       const std::filesystem::path& checkReportPath) {
+  std::vector<RejectedPart> rejected;
+  readPartListFile(nester, path, checkReportPath, rejected);
+}
+
+void readPartListFile(Nester& nester, const std::filesystem::path& path,
+                      const std::filesystem::path& checkReportPath,
+                      std::vector<RejectedPart>& rejected) {
   LineReader file;
   if (!file.open(path)) throw FatalError::warning("零件数据文件读取失败!", path.string());
 
@@ -36,7 +93,11 @@ void readPartListFile(Nester& nester, const std::filesystem::path& path,
     }
     if (line.find("PARTINFO") != std::string::npos && !file.atEnd()) {
       PartEntry entry;
-      if (parsePartEntry(file, entry)) entries.push_back(std::move(entry));
+      if (parsePartEntry(file, entry)) {
+        entries.push_back(std::move(entry));
+      } else {
+        rejected.push_back(RejectedPart{-1, entry.NameID, kCountMismatch});
+      }
     }
   }
 
@@ -49,22 +110,23 @@ void readPartListFile(Nester& nester, const std::filesystem::path& path,
   nester.updatePlateRect();
 
   if (entries.empty()) return;
-  TextWriter report;
-  if (!report.open(checkReportPath, TextWriter::Mode::kAppend)) {
-    throw FatalError::warning("排样错误报告文件输出失败!", checkReportPath.string());
-  }
+  // One stream for the whole file; the lines and their order are those of an entry-by-entry
+  // append.
+  CheckReport report(checkReportPath);
   for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::uintmax_t before = report.size();
     Region region;
-    if (checkPartEntry(entries[i], report)) {
+    if (checkPartEntry(entries[i], report.writer())) {
       convertPartEntry(entries[i], region);
-    } else if (!repairPartEntry(entries[i], region, report)) {
+    } else if (!repairPartEntry(entries[i], region, report.writer())) {
+      rejected.push_back(
+          RejectedPart{static_cast<std::int32_t>(i), entries[i].NameID, report.linesSince(before)});
       continue;
     }
     // A dropped entry keeps its number: the ids of the parts after it have a gap.
     region.id = static_cast<std::int32_t>(i);
     nester.regions.insertFront(region);
   }
-  report.close();
 }
 
 }  // namespace platenest
