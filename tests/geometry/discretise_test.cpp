@@ -314,6 +314,15 @@ TEST(ArcReachTest, HalfCircleSlackCoversRoundingOnly) {
   expectNear(left, Point(19.663, 5.5), 1e-12);
   expectNear(right, Point(19.663, 5.5), 1e-12);
   EXPECT_FALSE(intersectCircles(Point(0, 0), 5.0, Point(10 * (1 + 1e-8), 0), 5.0, left, right));
+  // Circles around one centre have no pair of crossing points to build an arc from.
+  EXPECT_FALSE(intersectCircles(Point(3, 4), 5.0, Point(3, 4), 5.0, left, right));
+  {
+    RecordingMessageSink sink;
+    ScopedMessageSink scope(&sink);
+    Arc none;
+    EXPECT_FALSE(arcFromRadius(Point(3, 4), Point(3, 4), 5.0, none));
+    EXPECT_EQ(sink.texts(), Texts{"两圆求交失败!"});
+  }
 
   Arc arc;
   ASSERT_TRUE(arcFromRadius(p1, p2, 12.345, arc));

@@ -38,6 +38,11 @@ TEST(PointTest, CoincidenceIsStrict) {
   EXPECT_TRUE(Point(0.0, 0.0, 1.0).coincides(Point(0.5, 0.0)));
   EXPECT_FALSE(Point(0.5, 0.0).coincides(Point(0.0, 0.0, 1.0)));
   EXPECT_EQ(Point(3.0, 0.0).distance(Point(0.0, 4.0)), 5.0);
+  // A point made without coordinates sits at the origin with the default tolerance.
+  const Point origin;
+  EXPECT_EQ(origin.x, 0.0);
+  EXPECT_EQ(origin.y, 0.0);
+  EXPECT_EQ(origin.tolerance, 1e-15);
 }
 
 TEST(PointTest, RotationTurnsCounterclockwiseAndBack) {
