@@ -1,0 +1,240 @@
+// Helpers shared by the output tests: a scratch folder, small jobs built in code, reading
+// files back as bytes, and finding a Python interpreter for the independent readers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "geometry/contour.h"
+#include "geometry/region.h"
+#include "nesting/nester.h"
+#include "nesting/placed_part.h"
+
+namespace platenest::testing {
+
+// A fresh, empty folder per test, removed afterwards.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
+    path_ = std::filesystem::temp_directory_path() / "platenest-output-tests" / name;
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::string readBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Splits at CR LF; fails the test on a bare LF or CR.
+inline std::vector<std::string> crlfLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    const std::size_t end = bytes.find("\r\n", start);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << "text after the last CR LF: " << bytes.substr(start);
+      break;
+    }
+    const std::string line = bytes.substr(start, end - start);
+    EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << "bare line end in: " << line;
+    lines.push_back(line);
+    start = end + 2;
+  }
+  return lines;
+}
+
+inline std::filesystem::path goldenPath(const std::string& name) {
+  return std::filesystem::path(PLATENEST_SOURCE_DIR) / "tests" / "output" / "golden" / name;
+}
+
+// Compares a written file with its golden copy byte for byte. With PLATENEST_UPDATE_GOLDEN
+// set, rewrites the golden copy instead (review the diff before committing it).
+inline void expectMatchesGolden(const std::filesystem::path& written, const std::string& name) {
+  const std::string actual = readBytes(written);
+  if (std::getenv("PLATENEST_UPDATE_GOLDEN") != nullptr) {
+    std::filesystem::create_directories(goldenPath(name).parent_path());
+    std::ofstream(goldenPath(name), std::ios::binary) << actual;
+    return;
+  }
+  const std::string expected = readBytes(goldenPath(name));
+  ASSERT_FALSE(expected.empty()) << "missing golden file " << goldenPath(name);
+  if (actual == expected) return;
+  const std::vector<std::string> a = crlfLines(actual);
+  const std::vector<std::string> e = crlfLines(expected);
+  for (std::size_t i = 0; i < std::min(a.size(), e.size()); ++i) {
+    if (a[i] != e[i]) {
+      ADD_FAILURE() << name << ": first difference at line " << i + 1 << ": wrote \"" << a[i]
+                    << "\", expected \"" << e[i] << "\"";
+      return;
+    }
+  }
+  ADD_FAILURE() << name << ": wrote " << a.size() << " lines, expected " << e.size();
+}
+
+// A contour from (x, y, radius-of-the-edge-that-follows) triples.
+inline Contour contour(const std::vector<std::vector<double>>& vertices) {
+  Contour result;
+  for (const auto& v : vertices) {
+    result.vertices.emplace_back(v[0], v[1]);
+    result.radii.push_back(v.size() > 2 ? v[2] : 0.0);
+  }
+  return result;
+}
+
+inline Contour rectangle(double x0, double y0, double x1, double y1) {
+  return contour({{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}});
+}
+
+inline Region region(std::int32_t id, const std::string& name, const Contour& outer,
+                     const std::vector<Contour>& holes = {}) {
+  ContourList holeList;
+  // Front insertion: list them so that iteration gives the order written here.
+  for (auto it = holes.rbegin(); it != holes.rend(); ++it) holeList.push_front(*it);
+  Region result;
+  result.setGeometry(outer, holeList);
+  result.id = id;
+  result.label.text = name;
+  return result;
+}
+
+// A nester whose error log lives in the scratch folder.
+inline std::unique_ptr<Nester> makeNester(const ScratchFolder& scratch, double length,
+                                          double width) {
+  auto nester = std::make_unique<Nester>(scratch / "PackError.txt");
+  nester->plateLength = length;
+  nester->plateWidth = width;
+  nester->plate.setSize(length, width);
+  nester->updatePlateRect();
+  return nester;
+}
+
+// Adds regions as the load flow does: working parts in the given order, loaded twins
+// copied before any move, regions kept for drawing.
+inline void addRegions(Nester& nester, const std::vector<Region>& regions) {
+  for (auto it = regions.rbegin(); it != regions.rend(); ++it) {
+    nester.regions.insertFront(*it);
+    nester.parts.insertFront(toPlacedPart(*it));
+  }
+  nester.loadedParts.assignFrom(nester.parts);
+}
+
+// Adds parts without regions, as the DXF list reader delivers them.
+inline void addPartsWithoutRegions(Nester& nester, const std::vector<PlacedPart>& parts) {
+  for (auto it = parts.rbegin(); it != parts.rend(); ++it) nester.parts.insertFront(*it);
+  nester.loadedParts.assignFrom(nester.parts);
+}
+
+inline PlacedPart& partNamed(Nester& nester, const std::string& name) {
+  for (PlacedPart& part : nester.parts) {
+    if (part.label.text == name) return part;
+  }
+  ADD_FAILURE() << "no part " << name;
+  return nester.parts.front();
+}
+
+// A Python 3 that can import the given module (empty for the standard library), or empty.
+inline std::string findPython(const std::string& module = {}) {
+  for (const char* candidate : {"/usr/bin/python3", "python3"}) {
+    std::string command = std::string(candidate) + " -c \"import sys";
+    if (!module.empty()) command += ", " + module;
+    command += "\" > /dev/null 2>&1";
+    if (std::system(command.c_str()) == 0) return candidate;
+  }
+  return {};
+}
+
+// Runs a command and returns what it printed on standard output; `status` gets its exit code.
+inline std::string runCommand(const std::string& command, int& status) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    status = -1;
+    return output;
+  }
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+  status = pclose(pipe);
+  return output;
+}
+
+inline std::string scriptPath(const std::string& name) {
+  return (std::filesystem::path(PLATENEST_SOURCE_DIR) / "tests" / "output" / name).string();
+}
+
+}  // namespace platenest::testing
+
+namespace platenest::testing {
+
+// One DXF entity as read back: its type and its group values in file order.
+struct DxfEntity {
+  std::string type;
+  std::vector<std::pair<std::string, std::string>> groups;
+
+  // The first value of a group code ("  8", " 10", ...), or empty.
+  std::string value(const std::string& code) const {
+    for (const auto& [c, v] : groups) {
+      if (c == code) return v;
+    }
+    return {};
+  }
+  double number(const std::string& code) const { return std::stod(value(code)); }
+  std::string layer() const { return value("  8"); }
+};
+
+// The entities between "ENTITIES" and "ENDSEC"; checks the frame on the way.
+inline std::vector<DxfEntity> readDxfEntities(const std::filesystem::path& path) {
+  const std::vector<std::string> lines = crlfLines(readBytes(path));
+  std::vector<DxfEntity> entities;
+  const std::vector<std::string> opening = {"  0", "SECTION", "  2", "ENTITIES", "  0"};
+  if (lines.size() < 8 || !std::equal(opening.begin(), opening.end(), lines.begin())) {
+    ADD_FAILURE() << path << ": no ENTITIES section at the start";
+    return entities;
+  }
+  const std::vector<std::string> closing = {"ENDSEC", "  0", "EOF"};
+  if (!std::equal(closing.begin(), closing.end(), lines.end() - 3)) {
+    ADD_FAILURE() << path << ": does not end with ENDSEC, EOF";
+    return entities;
+  }
+  std::size_t i = 5;
+  while (i < lines.size() - 3) {
+    DxfEntity entity;
+    entity.type = lines[i++];
+    while (i + 1 < lines.size() && lines[i] != "  0") {
+      entity.groups.emplace_back(lines[i], lines[i + 1]);
+      i += 2;
+    }
+    ++i;  // the "  0" that introduces what follows
+    entities.push_back(std::move(entity));
+  }
+  return entities;
+}
+
+}  // namespace platenest::testing
