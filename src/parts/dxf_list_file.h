@@ -3,14 +3,27 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "parts/dxf_part_reader.h"
 
 namespace platenest {
 
 class Nester;
-class PlacedPart;
 
+// Sets the plate size and gap, then reads every "*.dxf" file of the folder (extension in any
+// letter case), in byte order of the names; each part read gets the next id from 0 and goes
+// to the front of nester.parts. A file that cannot be read is named in a warning and skipped.
+// Throws FatalError when the list file cannot be opened or the plate size is zero.
 void readDxfListFile(Nester& nester, const std::filesystem::path& path);
-// Reads one single-part drawing: LINE, ARC and CIRCLE outlines, "name:" and "thick=" texts.
-bool readDxfPart(PlacedPart& part, const std::filesystem::path& path);
+
+// The folder a list file names on its fourth line, "/" or "\" as separators: taken as
+// written (absolute, or relative to the current directory) when that folder exists, else
+// relative to the list file's own folder. Nothing when neither exists.
+std::optional<std::filesystem::path> resolveDxfFolder(std::string_view folderLine,
+                                                      const std::filesystem::path& listPath);
+// The existing folder named by the list file at `listPath`, or nothing.
+std::optional<std::filesystem::path> dxfListFolder(const std::filesystem::path& listPath);
 
 }  // namespace platenest
