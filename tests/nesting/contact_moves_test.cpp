@@ -1,0 +1,217 @@
+// Contact moves and collision-tested moves: slides that end exactly at the plate edge or
+// within 0.01 mm of another part, slides that cannot start, slides towards a part that is
+// never met, the drag whose horizontal and vertical shares are judged apart, and refused
+// moves that restore the part bit for bit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "engine_test_support.h"
+
+namespace platenest {
+namespace {
+
+using engine_test::makePart;
+using engine_test::makeRectangle;
+using engine_test::rectangleOutline;
+using engine_test::samePose;
+using engine_test::Scene;
+
+TEST(ContactTest, SlideLeftEndsExactlyAtThePlateEdge) {
+  Scene scene(1000, 500, 30);
+  scene.setParts({makeRectangle(300, 100, 400, 150)});
+  Nester& nester = scene.nester();
+  const std::uint64_t before = nester.fitTestCount;
+  nester.contactLeft(scene.part(0));
+  EXPECT_EQ(scene.part(0).box.minX, 0);
+  EXPECT_EQ(scene.part(0).box.minY, 100);
+  // 24 passing steps of 12.5 and the failing 25th, then one failing step on each of the 11
+  // finer levels down to 12.5 / 2048 < 0.01.
+  EXPECT_EQ(nester.fitTestCount - before, 25u + 11u);
+}
+
+struct DirectionCase {
+  const char* name;
+  ContactDirection direction;
+  double minX, minY;  // where the 100 x 50 part ends on the empty 1000 x 500 plate
+};
+
+TEST(ContactTest, EveryDirectionReachesItsPlateEdge) {
+  const DirectionCase cases[] = {
+      {"left", ContactDirection::kLeft, 0, 200},
+      {"right", ContactDirection::kRight, 900, 200},
+      {"up", ContactDirection::kUp, 300, 450},
+      {"down", ContactDirection::kDown, 300, 0},
+  };
+  for (const DirectionCase& c : cases) {
+    Scene scene(1000, 500, 30);
+    PlacedPart part = makeRectangle(300, 200, 400, 250);
+    part.selected = true;
+    scene.setParts({part, makeRectangle(1200, 0, 1300, 50)});
+    scene.nester().contactSelected(c.direction);
+    EXPECT_NEAR(scene.part(0).box.minX, c.minX, 1e-9) << c.name;
+    EXPECT_NEAR(scene.part(0).box.minY, c.minY, 1e-9) << c.name;
+    // The unselected part stays.
+    EXPECT_EQ(scene.part(1).box.minX, 1200) << c.name;
+  }
+}
+
+TEST(ContactTest, PartRestingOnAnotherDoesNotMoveDown) {
+  Scene scene(1000, 500, 30);
+  scene.setParts({makeRectangle(0, 0, 200, 100), makeRectangle(50, 100, 150, 150)});
+  Nester& nester = scene.nester();
+  const PlacedPart before = scene.part(1);
+  nester.contactDown(scene.part(1));
+  EXPECT_TRUE(samePose(scene.part(1), before));
+}
+
+TEST(ContactTest, SlideStopsWithinAHundredthOfAMillimetreOfTheNextPart) {
+  Scene scene(1000, 500, 30);
+  scene.setParts({makeRectangle(100, 0, 200, 50), makeRectangle(205, 0, 305, 50)});
+  Nester& nester = scene.nester();
+  nester.contactLeft(scene.part(1));
+  const double gap = scene.part(1).box.minX - scene.part(0).box.maxX;
+  EXPECT_LT(gap, 0.01);
+  EXPECT_GT(gap, -1e-5);
+  EXPECT_TRUE(nester.fitsAmongOthers(scene.part(1)));
+  EXPECT_TRUE(nester.markConflictingParts());
+}
+
+TEST(ContactTest, SelectedPartsSlideInListOrderAndMeetEachOther) {
+  Scene scene(1000, 500, 30);
+  PlacedPart first = makeRectangle(300, 0, 400, 50);
+  PlacedPart second = makeRectangle(600, 0, 700, 50);
+  first.selected = second.selected = true;
+  scene.setParts({first, second});
+  scene.nester().contactSelected(ContactDirection::kLeft);
+  EXPECT_EQ(scene.part(0).box.minX, 0);
+  EXPECT_GT(scene.part(1).box.minX, 100 - 1e-5);
+  EXPECT_LT(scene.part(1).box.minX, 100.01);
+}
+
+TEST(ContactTest, ZeroStepDoesNotSlideForever) {
+  // No PPD, and a part without height: the first step would be zero.
+  Scene scene(1000, 500, 0);
+  scene.setParts({makeRectangle(300, 100, 400, 150)});
+  const PlacedPart before = scene.part(0);
+  scene.nester().contactLeft(scene.part(0));
+  EXPECT_TRUE(samePose(scene.part(0), before));
+  scene.nester().packingPointDistance = -5;
+  scene.nester().contactRight(scene.part(0));
+  EXPECT_TRUE(samePose(scene.part(0), before));
+
+  Scene flat(1000, 500, 30);
+  flat.setParts({makePart({{300, 100}, {400, 100}, {350, 100}})});
+  const PlacedPart flatBefore = flat.part(0);
+  flat.nester().contactLeft(flat.part(0));
+  EXPECT_TRUE(samePose(flat.part(0), flatBefore));
+}
+
+TEST(ContactTest, CandidateSlidesTestAgainstEveryPart) {
+  Scene scene(1000, 500, 30);
+  scene.setParts({makeRectangle(0, 0, 100, 100)});
+  PlacedPart candidate = makeRectangle(300, 300, 350, 350);
+  scene.nester().contactLeftCandidate(candidate);
+  EXPECT_EQ(candidate.box.minX, 0);
+  scene.nester().contactDownCandidate(candidate);
+  EXPECT_GT(candidate.box.minY, 100 - 1e-5);
+  EXPECT_LT(candidate.box.minY, 100.01);
+}
+
+struct SlideToCase {
+  const char* name;
+  BoundingBox start;  // of the sliding 100 x 50 part
+  int direction;      // 0 left, 1 up, 2 down
+  bool meets;
+};
+
+// The slides towards one part ignore the plate; the other part (100 x 100 at (500, 500))
+// stops them, or, when they are not level with it, they end once past it.
+TEST(SlideToTest, SlidesEndAtTheOtherPartOrOncePastIt) {
+  const SlideToCase cases[] = {
+      {"left, level", {900, 1000, 520, 570}, 0, true},
+      {"left, above it", {900, 1000, 700, 750}, 0, false},
+      {"left, already past", {100, 200, 520, 570}, 0, false},
+      {"up, level", {520, 620, 100, 150}, 1, true},
+      {"up, beside it", {700, 800, 100, 150}, 1, false},
+      {"down, level", {520, 620, 900, 950}, 2, true},
+      {"down, beside it", {300, 400, 900, 950}, 2, false},
+  };
+  for (const SlideToCase& c : cases) {
+    Scene scene(6000, 4000, 30);
+    const PlacedPart other = makeRectangle(500, 500, 600, 600);
+    PlacedPart part = makeRectangle(c.start.minX, c.start.minY, c.start.maxX, c.start.maxY);
+    Nester& nester = scene.nester();
+    if (c.direction == 0) nester.slideLeftTo(part, other);
+    if (c.direction == 1) nester.slideUpTo(part, other);
+    if (c.direction == 2) nester.slideDownTo(part, other);
+    EXPECT_TRUE(part.isClearOf(other)) << c.name;
+    const double gap = c.direction == 0   ? part.box.minX - other.box.maxX
+                       : c.direction == 1 ? other.box.minY - part.box.maxY
+                                          : part.box.minY - other.box.maxY;
+    if (c.meets) {
+      EXPECT_LT(gap, 0.01) << c.name;
+      EXPECT_GT(gap, -1e-5) << c.name;
+    } else {
+      // Past the other part's box, having gone no further than needed to pass it plus one
+      // first step (12.5 mm).
+      const double past = c.direction == 0   ? other.box.minX - part.box.maxX
+                          : c.direction == 1 ? part.box.minY - other.box.maxY
+                                             : other.box.minY - part.box.maxY;
+      const double needed = c.direction == 0   ? c.start.maxX - other.box.minX
+                            : c.direction == 1 ? other.box.maxY - c.start.minY
+                                               : c.start.maxY - other.box.minY;
+      const double travelled = c.direction == 0   ? c.start.minX - part.box.minX
+                               : c.direction == 1 ? part.box.minY - c.start.minY
+                                                  : c.start.minY - part.box.minY;
+      EXPECT_GE(past, 0) << c.name;
+      EXPECT_GT(travelled, 0) << c.name;
+      EXPECT_LE(travelled, std::max(needed, 0.0) + 12.5 + 1e-9) << c.name;
+    }
+  }
+}
+
+TEST(MoveSelectedTestedTest, HorizontalAndVerticalSharesAreJudgedApart) {
+  Scene scene(1000, 500, 30);
+  PlacedPart part = makeRectangle(100, 400, 200, 450);
+  part.selected = true;
+  scene.setParts({part});
+  scene.nester().moveSelectedTested(100, 100);
+  EXPECT_EQ(scene.part(0).box.minX, 200);
+  EXPECT_EQ(scene.part(0).box.minY, 400);
+  scene.nester().moveSelectedTested(-50, -300);
+  EXPECT_EQ(scene.part(0).box.minX, 150);
+  EXPECT_EQ(scene.part(0).box.minY, 100);
+}
+
+TEST(MoveSelectedTestedTest, RefusedMoveRestoresThePartBitForBit) {
+  Scene scene(1000, 500, 30);
+  // Two holes, so that a restore through a single copy would show them reversed.
+  PlacedPart framed =
+      makePart(rectangleOutline(100.1, 100.3, 300.7, 200.9),
+               {rectangleOutline(110, 110, 150, 150), rectangleOutline(200, 110, 250, 150)});
+  framed.selected = true;
+  framed.rotateAbout(Point(123.4, 156.7), 0.3);
+  scene.setParts({framed, makeRectangle(400, 0, 500, 500)});
+  PlacedPart& part = scene.part(0);
+  const PlacedPart once = part;
+  const PlacedPart before = once;               // copied twice: holes in their order
+  scene.nester().moveSelectedTested(200, 400);  // into the wall, and off the plate
+  EXPECT_TRUE(samePose(part, before));
+  EXPECT_EQ(part.holes[0].vertex(0).x, before.holes[0].vertex(0).x);
+}
+
+TEST(MoveSelectedTestedTest, PartOffThePlateMovesOnlyWhenTheMovePutsItWhollyOnIt) {
+  Scene scene(1000, 500, 30);
+  PlacedPart part = makeRectangle(1050, 100, 1150, 150);
+  part.selected = true;
+  scene.setParts({part});
+  scene.nester().moveSelectedTested(-100, 0);  // would still cross the edge
+  EXPECT_EQ(scene.part(0).box.minX, 1050);
+  scene.nester().moveSelectedTested(-200, 0);
+  EXPECT_EQ(scene.part(0).box.minX, 850);
+}
+
+}  // namespace
+}  // namespace platenest
