@@ -1,0 +1,102 @@
+#include "cli/cli_runner.h"
+
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+#include "support/text_writer.h"
+
+namespace platenest::testing {
+namespace {
+
+std::string shellQuoted(std::string_view text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "platenest-cli-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  root_ = pattern;
+  work_ = root_ / "work";
+  std::filesystem::create_directory(work_);
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+CliRun ScratchFolder::run(const std::vector<std::string>& arguments) const {
+  const std::filesystem::path outPath = root_ / "stdout.txt";
+  const std::filesystem::path errPath = root_ / "stderr.txt";
+  std::string command = "cd ";
+  command.append(shellQuoted(work_.string())).append(" && HOME=");
+  command.append(shellQuoted(work_.string())).append(" ").append(shellQuoted(PLATENEST_CLI_PATH));
+  for (const std::string& argument : arguments) command.append(" ").append(shellQuoted(argument));
+  command.append(" >").append(shellQuoted(outPath.string()));
+  command.append(" 2>").append(shellQuoted(errPath.string()));
+  const int raw = std::system(command.c_str());
+  CliRun result;
+  result.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
+  result.out = readFile(outPath);
+  result.err = readFile(errPath);
+  return result;
+}
+
+std::vector<std::string> ScratchFolder::fileNames() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(work_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string crlfLines(std::initializer_list<std::string_view> lines) {
+  std::string result;
+  for (std::string_view line : lines) {
+    result += line;
+    result += "\r\n";
+  }
+  return result;
+}
+
+std::string textLibraryHeader(double plateLength, double plateWidth, double gap) {
+  return "PlateLength: " + formatG(plateLength) + "\r\n" + "PlateWidth: " + formatG(plateWidth) +
+         "\r\n" + "PartToPartGap:" + formatG(gap) + "\r\n";
+}
+
+std::string rectangleBlock(std::string_view name, double w, double h) {
+  const std::string ws = formatG(w);
+  const std::string hs = formatG(h);
+  return "NAME:" + std::string(name) + "\r\n" + "5 0 0\r\n" + "0 " + ws + " 0\r\n" + "0 " + ws +
+         " " + hs + "\r\n" + "0 0 " + hs + "\r\n" + "0\r\n";
+}
+
+}  // namespace platenest::testing

@@ -1,0 +1,336 @@
+// The command line as a script sees it: exit statuses, where outputs land, what the
+// summary says about the job as loaded. Every case runs the built program.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/cli_runner.h"
+#include "support/gbk.h"
+
+namespace platenest::testing {
+namespace {
+
+using Json = nlohmann::json;
+
+std::string smallJob() {
+  return textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 300, 200) +
+         rectangleBlock("B", 100, 50) + "#end\r\n";
+}
+
+// ---- options refused before anything is read or written
+
+struct RefusedCase {
+  const char* name;
+  std::vector<std::string> arguments;
+  const char* stderrMentions;
+};
+
+class RefusedCommandLineTest : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedCommandLineTest, EndsWithStatusTwoAndWritesNothing) {
+  const RefusedCase& c = GetParam();
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt", smallJob());
+  const CliRun run = scratch.run(c.arguments);
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_NE(run.err.find(c.stderrMentions), std::string::npos) << run.err;
+  // The usage goes with the complaint, and standard output stays clean for scripts.
+  EXPECT_NE(run.err.find("Usage: platenest"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "");
+  // Refused up front: no output folder, no error log, no drawing.
+  EXPECT_EQ(scratch.fileNames(), std::vector<std::string>{"job.txt"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedCommandLineTest,
+    ::testing::Values(
+        RefusedCase{"NoCommand", {}, "subcommand"},
+        RefusedCase{"UnknownCommand", {"frobnicate"}, "subcommand"},
+        RefusedCase{"UnknownOption", {"layout", "job.txt", "--bogus"}, "--bogus"},
+        RefusedCase{"CheckWithoutJob", {"check", "-C", "out"}, "JOB"},
+        RefusedCase{"ReduceWithoutJob", {"reduce"}, "JOB"},
+        RefusedCase{"RotationNumberZero",
+                    {"layout", "job.txt", "-C", "out", "--rn", "0"},
+                    "rotation number"},
+        RefusedCase{"RotationNumberNegative", {"layout", "--rn", "-3"}, "rotation number"},
+        RefusedCase{"RotationNumberFraction", {"layout", "--rn", "2.5"}, "rotation number"},
+        RefusedCase{"PpdNegative",
+                    {"layout", "job.txt", "-C", "out", "--ppd", "-1"},
+                    "packing point distance"},
+        RefusedCase{"PpdZero", {"layout", "--ppd", "0"}, "packing point distance"},
+        RefusedCase{"PpdNotANumber", {"layout", "--ppd", "nan"}, "packing point distance"},
+        RefusedCase{"PpdInfinite", {"layout", "--ppd", "inf"}, "packing point distance"},
+        RefusedCase{"PpdWithUnit", {"check", "job.txt", "--ppd", "30mm"}, "packing point distance"},
+        RefusedCase{"TurnoverMaybe", {"layout", "--turnover", "maybe"}, "--turnover"},
+        RefusedCase{"ModeUnknown", {"layout", "--mode", "fast"}, "--mode"},
+        RefusedCase{"TypeUnknown", {"check", "job.txt", "--type", "dwg"}, "--type"},
+        RefusedCase{"LayoutFlagOnCheck", {"check", "job.txt", "--layout"}, "--layout"}),
+    [](const ::testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
+
+TEST(CommandLineTest, VersionAndHelpGoToStandardOutputWithStatusZero) {
+  ScratchFolder scratch;
+  const CliRun version = scratch.run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("platenest ") + PLATENEST_VERSION + "\n");
+
+  const CliRun help = scratch.run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* command : {"layout", "reduce", "export-parts", "check"}) {
+    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+  }
+  const CliRun layoutHelp = scratch.run({"layout", "--help"});
+  EXPECT_EQ(layoutHelp.status, 0);
+  for (const char* option : {"--mode", "--rn", "--ppd", "--svg", "--dxf", "--report", "-C"}) {
+    EXPECT_NE(layoutHelp.out.find(option), std::string::npos) << option;
+  }
+  EXPECT_EQ(help.err + layoutHelp.err, "");
+}
+
+// ---- fatal errors: status 1 with the defined message
+
+TEST(CommandLineTest, MissingJobFileEndsWithStatusOneAndTheReadersMessage) {
+  ScratchFolder scratch;
+  for (const char* name : {"missing.txt", "missing.preSrc"}) {
+    const CliRun run = scratch.run({"check", name, "--error-log", "log.txt"});
+    EXPECT_EQ(run.status, 1) << name;
+    EXPECT_NE(run.err.find("Warning!: 零件数据文件读取失败!"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(name), std::string::npos) << "the message names the file: " << run.err;
+  }
+}
+
+TEST(CommandLineTest, ZeroPlateEndsWithStatusOneNamingTheFile) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt",
+            textLibraryHeader(0, 1500, 5) + rectangleBlock("A", 5, 5) + "#end\r\n");
+  const CliRun run = scratch.run({"layout", "job.txt", "--error-log", "log.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Warning!: 包围盒大小为零!"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(scratch / "layout.dxf"));
+}
+
+TEST(CommandLineTest, ContourHeadOfOneLineEndsWithStatusOneNamingTheLine) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt",
+            textLibraryHeader(1000, 500, 0) + crlfLines({"NAME:P", "1 0 0", "#end"}));
+  const CliRun run = scratch.run({"check", "job.txt", "--error-log", "log.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("job.txt:5"), std::string::npos) << run.err;
+}
+
+TEST(CommandLineTest, GridTooLargeForThePlateIsRefusedAfterLoadingWithStatusTwo) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt",
+            textLibraryHeader(6000, 4000, 5) + rectangleBlock("A", 300, 200) + "#end\r\n");
+  const CliRun run =
+      scratch.run({"layout", "job.txt", "--ppd", "0.5", "--error-log", "log.txt", "--json", "j"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("packing-point grid"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("0.5"), std::string::npos) << run.err;
+  for (const char* output : {"layout.dxf", "Report.txt", "j", "排样计算时间.txt"}) {
+    EXPECT_FALSE(std::filesystem::exists(scratch / output)) << output;
+  }
+  // The same PPD on a plate small enough is taken.
+  writeFile(scratch / "small.txt",
+            textLibraryHeader(400, 300, 5) + rectangleBlock("A", 30, 20) + "#end\r\n");
+  const CliRun small =
+      scratch.run({"check", "small.txt", "--ppd", "0.5", "--error-log", "log.txt", "--json", "j"});
+  EXPECT_EQ(small.status, 0) << small.err;
+  EXPECT_EQ(Json::parse(readFile(scratch / "j"))["packingPointDistance"], 0.5);
+}
+
+// ---- where things land
+
+TEST(CommandLineTest, OutputFolderTakesTheOutputsWhileNamedPathsStayRelativeToTheStart) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt", smallJob());
+  const CliRun run = scratch.run({"layout", "job.txt", "-C", "out/deep", "--json", "summary.json",
+                                  "--svg", "picture.svg", "--error-log", "log.txt"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char* inFolder : {"layout.dxf", "Report.txt", "排样计算时间.txt"}) {
+    EXPECT_TRUE(std::filesystem::exists(scratch / "out/deep" / inFolder)) << inFolder;
+    EXPECT_FALSE(std::filesystem::exists(scratch / inFolder)) << inFolder;
+  }
+  for (const char* atStart : {"summary.json", "picture.svg", "log.txt"}) {
+    EXPECT_TRUE(std::filesystem::exists(scratch / atStart)) << atStart;
+    EXPECT_FALSE(std::filesystem::exists(scratch / "out/deep" / atStart)) << atStart;
+  }
+  // The summary names the files it wrote.
+  EXPECT_NE(run.out.find("out/deep/Report.txt"), std::string::npos) << run.out;
+}
+
+TEST(CommandLineTest, DefaultErrorLogIsPackErrorInTheHomeFolder) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt", smallJob());
+  ASSERT_EQ(scratch.run({"check", "job.txt", "-C", "elsewhere"}).status, 0);
+  // The runner points HOME at the scratch folder.
+  EXPECT_TRUE(std::filesystem::exists(scratch / "PackError.txt"));
+  EXPECT_FALSE(std::filesystem::exists(scratch / "elsewhere/PackError.txt"));
+}
+
+// ---- what check says about the job
+
+TEST(CommandLineTest, CheckNamesRejectedPartsWithTheirReasonAndLogsThem) {
+  ScratchFolder scratch;
+  // "bad" has an arc of radius 4 between points 10 apart: it cannot join them.
+  writeFile(scratch / "job.txt", textLibraryHeader(1000, 500, 0) + rectangleBlock("good", 50, 40) +
+                                     crlfLines({"NAME:bad", "3 0 0", "4 10 0", "4"}) + "#end\r\n");
+  const CliRun run = scratch.run({"check", "job.txt", "--error-log", "log.txt", "--json", "j"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Parts: 1 loaded, 1 rejected"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("rejected bad: 报警圆弧"), std::string::npos) << run.out;
+  EXPECT_NE(readFile(scratch / "log.txt").find(utf8ToGbk("以上错误发生于零件:bad")),
+            std::string::npos);
+  const Json summary = Json::parse(readFile(scratch / "j"));
+  ASSERT_EQ(summary["parts"].size(), 1u);
+  EXPECT_EQ(summary["parts"][0]["name"], "good");
+}
+
+TEST(CommandLineTest, EmptyJobIsSaidSoAndLaysNothingOut) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt", textLibraryHeader(1000, 500, 0) + "#end\r\n");
+  const CliRun check = scratch.run({"check", "job.txt", "--error-log", "log.txt"});
+  ASSERT_EQ(check.status, 0) << check.err;
+  EXPECT_NE(check.out.find("The job holds no part."), std::string::npos) << check.out;
+
+  const CliRun layout = scratch.run({"layout", "job.txt", "--error-log", "log.txt", "--json", "j"});
+  ASSERT_EQ(layout.status, 0) << layout.err;
+  EXPECT_NE(layout.out.find("Nothing to lay out."), std::string::npos) << layout.out;
+  EXPECT_EQ(layout.err, "") << "no grid warning for a job without parts";
+  const Json summary = Json::parse(readFile(scratch / "j"));
+  EXPECT_EQ(summary["count"], 0);
+  EXPECT_TRUE(summary["density"].is_null()) << "0/0 is not a number";
+  EXPECT_TRUE(summary["parts"].empty());
+  EXPECT_TRUE(std::filesystem::exists(scratch / "Report.txt"));
+  EXPECT_TRUE(std::filesystem::exists(scratch / "layout.dxf"));
+}
+
+TEST(CommandLineTest, NamesReadAsGbkAreShownAndWrittenAsUtf8) {
+  ScratchFolder scratch;
+  const std::string gbkName = "\xB7\xA8\xC0\xBC";  // 法兰 in GBK
+  writeFile(scratch / "job.txt",
+            textLibraryHeader(1000, 500, 0) + rectangleBlock(gbkName, 50, 40) + "#end\r\n");
+  const CliRun run = scratch.run({"layout", "job.txt", "--error-log", "log.txt", "--json", "j"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Placed: 1 of 1 parts: 法兰"), std::string::npos) << run.out;
+  EXPECT_EQ(Json::parse(readFile(scratch / "j"))["parts"][0]["name"], "法兰");
+  // The report keeps the name's bytes as read.
+  EXPECT_NE(readFile(scratch / "Report.txt").find(gbkName), std::string::npos);
+}
+
+TEST(CommandLineTest, PartsThatDoNotFitAreListedAsNotPlaced) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt", textLibraryHeader(1000, 500, 0) +
+                                     rectangleBlock("huge", 1200, 600) +
+                                     rectangleBlock("small", 100, 50) + "#end\r\n");
+  const CliRun run = scratch.run({"layout", "job.txt", "--error-log", "log.txt", "--json", "j"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Placed: 1 of 2 parts: small\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Not placed: 1: huge\n"), std::string::npos) << run.out;
+  const Json summary = Json::parse(readFile(scratch / "j"));
+  EXPECT_EQ(summary["count"], 1);
+  for (const Json& part : summary["parts"]) {
+    EXPECT_EQ(part["onPlate"], part["name"] == "small") << part["name"];
+  }
+}
+
+// ---- the input format, told from the file or given
+
+struct InputTypeCase {
+  const char* name;
+  const char* fileName;
+  std::string content;
+  std::vector<std::string> extraArguments;
+  const char* typeShown;
+};
+
+class InputTypeTest : public ::testing::TestWithParam<InputTypeCase> {};
+
+TEST_P(InputTypeTest, SummaryNamesTheFormatTheJobWasReadAs) {
+  const InputTypeCase& c = GetParam();
+  ScratchFolder scratch;
+  std::filesystem::create_directory(scratch / "drawings");
+  writeFile(scratch / c.fileName, c.content);
+  std::vector<std::string> arguments = {"check", c.fileName, "--error-log", "log.txt"};
+  arguments.insert(arguments.end(), c.extraArguments.begin(), c.extraArguments.end());
+  const CliRun run = scratch.run(arguments);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find(std::string("(") + c.typeShown + ")"), std::string::npos) << run.out;
+}
+
+const std::string kDxfList =
+    crlfLines({"PlateLength: 2000", "PlateWidth: 1000", "PartToPartGap:4", "drawings"});
+const std::string kPartList = crlfLines({"PARTINFO", "NameID=P1", "pointNum=6", "0,0,,0,0,0,0,0",
+                                         "1,0,,0,0,5,0,0", "2,0,,0,0,0,100,0", "3,0,,0,0,0,100,50",
+                                         "4,0,,0,0,0,0,50", "5,0,,0,0,0,0,0", "_end_"});
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InputTypeTest,
+    ::testing::Values(
+        InputTypeCase{"TextLibrary",
+                      "job.txt",
+                      textLibraryHeader(1000, 500, 0) + rectangleBlock("A", 5, 5) + "#end\r\n",
+                      {},
+                      "text part library"},
+        InputTypeCase{"FourthLineFolder", "list.txt", kDxfList, {}, "DXF list file"},
+        InputTypeCase{"FourthLineFolderForcedText",
+                      "list.txt",
+                      kDxfList,
+                      {"--type", "text"},
+                      "text part library"},
+        // A folder on line 4 does not make a library with NAME blocks a DXF list.
+        InputTypeCase{"FolderLineInLibrary",
+                      "job.txt",
+                      kDxfList + rectangleBlock("A", 5, 5) + "#end\r\n",
+                      {},
+                      "text part library"},
+        InputTypeCase{"FourthLineNoFolder",
+                      "list.txt",
+                      crlfLines({"PlateLength: 2000", "PlateWidth: 1000", "PartToPartGap:4",
+                                 "no-such-folder"}),
+                      {},
+                      "text part library"},
+        InputTypeCase{"PreSrcExtension", "job.preSrc", kPartList, {}, "part-list file"},
+        InputTypeCase{"PreSrcForcedByType",
+                      "parts.lst",
+                      kPartList,
+                      {"--type", "part-list"},
+                      "part-list file"}),
+    [](const ::testing::TestParamInfo<InputTypeCase>& info) { return info.param.name; });
+
+TEST(CommandLineTest, PartListWithoutSettingsKeepsTheConstructionValuesAndSaysSo) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.preSrc", kPartList);
+  const CliRun run = scratch.run({"check", "job.preSrc", "--error-log", "log.txt", "--json", "j"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("no CONFIGINFO block"), std::string::npos) << run.out;
+  const Json summary = Json::parse(readFile(scratch / "j"));
+  EXPECT_EQ(summary["plate"]["length"], 6000.0);
+  EXPECT_EQ(summary["plate"]["width"], 4000.0);
+  EXPECT_EQ(summary["partGap"], 0.0);
+  EXPECT_EQ(summary["bPartTurnover"], true);
+  EXPECT_EQ(summary["parts"].size(), 1u);
+}
+
+TEST(CommandLineTest, SettingsFromTheCommandLineReplaceTheJobsAndReachTheSummary) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt", smallJob());
+  ASSERT_EQ(scratch.run({"check", "job.txt", "--error-log", "l", "--json", "default.json"}).status,
+            0);
+  const CliRun run = scratch.run({"check", "job.txt", "--error-log", "l", "--json", "set.json",
+                                  "--rn", "7", "--ppd", "12.5", "--turnover", "off"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("RN 7, PPD 12.5 mm, turnover off"), std::string::npos) << run.out;
+  const Json before = Json::parse(readFile(scratch / "default.json"));
+  const Json after = Json::parse(readFile(scratch / "set.json"));
+  EXPECT_EQ(before["rotationNumber"], 4);
+  EXPECT_EQ(before["bPartTurnover"], true);
+  EXPECT_EQ(after["rotationNumber"], 7);
+  EXPECT_EQ(after["packingPointDistance"], 12.5);
+  EXPECT_EQ(after["bPartTurnover"], false);
+  EXPECT_EQ(after["parts"], before["parts"]) << "check lays nothing out";
+}
+
+}  // namespace
+}  // namespace platenest::testing
