@@ -22,42 +22,6 @@ using testing::readBytes;
 using testing::readDxfEntities;
 using testing::ScratchFolder;
 
-// A flange with a centre bore and two bolt holes, a half disc, an L bracket with an inside
-// fillet and a bolt hole, and a part left parked beyond the plate.
-std::vector<Region> smallJob() {
-  using testing::contour;
-  using testing::rectangle;
-  return {
-      testing::region(0, "FLANGE", rectangle(0, 0, 200, 100),
-                      {contour({{80, 50, 20}, {120, 50, 20}}), contour({{15, 50, 5}, {25, 50, 5}}),
-                       contour({{175, 50, 5}, {185, 50, 5}})}),
-      testing::region(1, "HALF", contour({{0, 0, 0}, {10, 0, 5}})),
-      testing::region(
-          2, "BRACKET",
-          contour({{0, 0}, {120, 0}, {120, 30}, {40, 30, -10}, {30, 40}, {30, 100}, {0, 100}}),
-          {contour({{9, 85, 6}, {21, 85, 6}})}),
-      testing::region(3, "PARKED", contour({{12000, 0}, {12345.678, 0}, {12000, 300}})),
-  };
-}
-
-// Lays the first three parts out by hand; the fourth stays beyond the plate. With a gap the
-// working parts are grown as the load flow grows them; the drawing must not show that.
-std::unique_ptr<Nester> smallLayout(const ScratchFolder& scratch, double gap) {
-  auto nester = testing::makeNester(scratch, 6000, 4000);
-  testing::addRegions(*nester, smallJob());
-  for (PlacedPart& part : nester->parts) part.offset(gap * 0.5);
-  PlacedPart& flange = testing::partNamed(*nester, "FLANGE");
-  flange.translate(700, 100);
-  PlacedPart& half = testing::partNamed(*nester, "HALF");
-  half.rotateAbout(half.refPoint, kPi / 2);
-  half.translate(100, 100);
-  PlacedPart& bracket = testing::partNamed(*nester, "BRACKET");
-  bracket.mirrorAt(bracket.refPoint);
-  bracket.rotateAbout(bracket.refPoint, kPi / 2);
-  bracket.translate(300, 300);
-  return nester;
-}
-
 double netArea(const Nester& nester, const std::vector<std::string>& names) {
   double sum = 0.0;
   for (const PlacedPart& part : nester.parts) {
@@ -86,14 +50,14 @@ std::map<std::string, std::vector<DxfEntity>> entitiesByPart(
 
 TEST(LayoutDxfTest, SmallJobMatchesGoldenFile) {
   ScratchFolder scratch;
-  const auto nester = smallLayout(scratch, 2);
+  const auto nester = testing::smallLayout(scratch, 2);
   writeLayoutDxf(*nester, scratch / "layout.dxf");
   testing::expectMatchesGolden(scratch / "layout.dxf", "layout.dxf");
 }
 
 TEST(LayoutDxfTest, FrameAndPlateOutlineOpenTheFile) {
   ScratchFolder scratch;
-  const auto nester = smallLayout(scratch, 2);
+  const auto nester = testing::smallLayout(scratch, 2);
   writeLayoutDxf(*nester, scratch / "layout.dxf");
   const std::vector<std::string> lines = crlfLines(readBytes(scratch / "layout.dxf"));
   ASSERT_GT(lines.size(), 22u);
@@ -120,7 +84,7 @@ TEST(LayoutDxfTest, FrameAndPlateOutlineOpenTheFile) {
 
 TEST(LayoutDxfTest, PartsCarryColourByTurnoverAndKeepTheirArcs) {
   ScratchFolder scratch;
-  const auto nester = smallLayout(scratch, 2);
+  const auto nester = testing::smallLayout(scratch, 2);
   writeLayoutDxf(*nester, scratch / "layout.dxf");
   const auto byPart = entitiesByPart(readDxfEntities(scratch / "layout.dxf"));
   // name -> (straight edges, arcs, colour)
@@ -162,7 +126,7 @@ TEST(LayoutDxfTest, PartsCarryColourByTurnoverAndKeepTheirArcs) {
 // and the engine's polygons coincide), whatever the part was turned or turned over.
 TEST(LayoutDxfTest, TrueOutlinesStandWhereTheWorkingPartsStand) {
   ScratchFolder scratch;
-  const auto nester = smallLayout(scratch, 0);
+  const auto nester = testing::smallLayout(scratch, 0);
   writeLayoutDxf(*nester, scratch / "layout.dxf");
   const auto byPart = entitiesByPart(readDxfEntities(scratch / "layout.dxf"));
   for (const PlacedPart& part : nester->parts) {
@@ -213,7 +177,7 @@ std::vector<DxfEntity> summaryEntities(const std::vector<DxfEntity>& entities) {
 
 TEST(LayoutDxfTest, SummaryCountsOnlyPartsOnThePlate) {
   ScratchFolder scratch;
-  const auto nester = smallLayout(scratch, 2);
+  const auto nester = testing::smallLayout(scratch, 2);
   writeLayoutDxf(*nester, scratch / "layout.dxf");
   const auto summary = summaryEntities(readDxfEntities(scratch / "layout.dxf"));
   ASSERT_EQ(summary.size(), 4u);
@@ -253,7 +217,7 @@ TEST(LayoutDxfTest, SummaryCountsOnlyPartsOnThePlate) {
 TEST(LayoutDxfTest, NothingOnThePlateLeavesUtilisationUnknown) {
   ScratchFolder scratch;
   auto nester = testing::makeNester(scratch, 2500, 1250);
-  testing::addRegions(*nester, smallJob());
+  testing::addRegions(*nester, testing::smallJob());
   for (PlacedPart& part : nester->parts) part.translate(3000, -500);  // parked
   writeLayoutDxf(*nester, scratch / "layout.dxf");
   const auto entities = readDxfEntities(scratch / "layout.dxf");
@@ -335,7 +299,7 @@ TEST(LayoutDxfTest, PartsWithoutRegionsAreDrawnAndCountedFromTheirTwins) {
 
 TEST(LayoutDxfTest, UnwritablePathIsFatal) {
   ScratchFolder scratch;
-  const auto nester = smallLayout(scratch, 0);
+  const auto nester = testing::smallLayout(scratch, 0);
   const auto path = scratch / "missing-folder" / "layout.dxf";
   try {
     writeLayoutDxf(*nester, path);

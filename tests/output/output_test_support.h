@@ -237,4 +237,37 @@ inline std::vector<DxfEntity> readDxfEntities(const std::filesystem::path& path)
   return entities;
 }
 
+// A flange with a centre bore and two bolt holes, a half disc, an L bracket with an inside
+// fillet and a bolt hole, and a part left parked beyond the plate.
+inline std::vector<Region> smallJob() {
+  return {
+      region(0, "FLANGE", rectangle(0, 0, 200, 100),
+             {contour({{80, 50, 20}, {120, 50, 20}}), contour({{15, 50, 5}, {25, 50, 5}}),
+              contour({{175, 50, 5}, {185, 50, 5}})}),
+      region(1, "HALF", contour({{0, 0, 0}, {10, 0, 5}})),
+      region(2, "BRACKET",
+             contour({{0, 0}, {120, 0}, {120, 30}, {40, 30, -10}, {30, 40}, {30, 100}, {0, 100}}),
+             {contour({{9, 85, 6}, {21, 85, 6}})}),
+      region(3, "PARKED", contour({{12000, 0}, {12345.678, 0}, {12000, 300}})),
+  };
+}
+
+// Lays the first three parts out by hand; the fourth stays beyond the plate. With a gap the
+// working parts are grown as the load flow grows them; the drawing must not show that.
+inline std::unique_ptr<Nester> smallLayout(const ScratchFolder& scratch, double gap) {
+  auto nester = makeNester(scratch, 6000, 4000);
+  addRegions(*nester, smallJob());
+  for (PlacedPart& part : nester->parts) part.offset(gap * 0.5);
+  PlacedPart& flange = partNamed(*nester, "FLANGE");
+  flange.translate(700, 100);
+  PlacedPart& half = partNamed(*nester, "HALF");
+  half.rotateAbout(half.refPoint, kPi / 2);
+  half.translate(100, 100);
+  PlacedPart& bracket = partNamed(*nester, "BRACKET");
+  bracket.mirrorAt(bracket.refPoint);
+  bracket.rotateAbout(bracket.refPoint, kPi / 2);
+  bracket.translate(300, 300);
+  return nester;
+}
+
 }  // namespace platenest::testing
