@@ -4,6 +4,7 @@
 #include "output/dxf_entities.h"
 
 #include <cstddef>
+#include <string>
 
 #include "geometry/discretise.h"
 
@@ -82,7 +83,16 @@ void writeText(TextWriter& out, double x, double y, double angle, double height,
   // Texts carry an integer z, unlike lines and arcs; the shops' readers accept both.
   group(out, " 30", "0");
   group(out, " 40", height);
-  group(out, "  1", text);
+  // A line break inside the value would shift every group after it and corrupt the file.
+  if (text.find_first_of("\r\n") == std::string_view::npos) {
+    group(out, "  1", text);
+  } else {
+    std::string oneLine(text);
+    for (char& c : oneLine) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
+    group(out, "  1", oneLine);
+  }
   group(out, " 50", angle);
   out.bytes("  0").endLine();
 }

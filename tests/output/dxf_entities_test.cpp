@@ -73,7 +73,12 @@ INSTANTIATE_TEST_SUITE_P(
         EntityCase{"TextHasIntegerZ",
                    [](TextWriter& out) { writeText(out, 6000, 3840, 0, 80, "P-1 名", "3"); },
                    {"TEXT", "  8", "3", " 10", "6000", " 20", "3840", " 30", "0", " 40", "80",
-                    "  1", "P-1 名", " 50", "0", "  0"}}),
+                    "  1", "P-1 名", " 50", "0", "  0"}},
+        // A stray line break in a name must not split the value over two lines.
+        EntityCase{"TextStaysOnOneLine",
+                   [](TextWriter& out) { writeText(out, 1, 2, 90, 5, "A\rB\nC", "2"); },
+                   {"TEXT", "  8", "2", " 10", "1", " 20", "2", " 30", "0", " 40", "5", "  1",
+                    "A B C", " 50", "90", "  0"}}),
     [](const ::testing::TestParamInfo<EntityCase>& info) { return info.param.name; });
 
 // Contour edges: straight edges as coloured lines, every other radius as one arc, however
