@@ -42,10 +42,16 @@ LoadType detectLoadType(const std::filesystem::path& path) {
     start = end + 1;
   }
   std::error_code error;
-  if (!fourthLine.empty() && std::filesystem::is_directory(fourthLine, error)) {
+  if (!fourthLine.empty() &&
+      std::filesystem::is_directory(loadFolderFor(path, LoadType::kDxfList) / fourthLine, error)) {
     return LoadType::kDxfList;
   }
   return LoadType::kTextLibrary;
+}
+
+std::filesystem::path loadFolderFor(const std::filesystem::path& jobPath, LoadType type) {
+  if (type != LoadType::kDxfList) return {};
+  return std::filesystem::absolute(jobPath).parent_path();
 }
 
 std::string_view loadTypeName(LoadType type) {

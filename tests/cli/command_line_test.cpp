@@ -299,6 +299,22 @@ INSTANTIATE_TEST_SUITE_P(
                       "part-list file"}),
     [](const ::testing::TestParamInfo<InputTypeCase>& info) { return info.param.name; });
 
+TEST(CommandLineTest, DxfListFindsItsDrawingsFolderBesideTheListWhereverTheOutputsGo) {
+  ScratchFolder scratch;
+  std::filesystem::create_directories(scratch / "jobs/drawings");
+  std::filesystem::copy_file(std::string(PLATENEST_SOURCE_DIR) + "/examples/dxf-parts/hex-70.dxf",
+                             scratch / "jobs/drawings/hex-70.dxf");
+  writeFile(scratch / "jobs/list.txt",
+            crlfLines({"PlateLength: 1000", "PlateWidth: 500", "PartToPartGap:4", "drawings"}));
+  const CliRun run =
+      scratch.run({"check", "jobs/list.txt", "-C", "out", "--error-log", "log.txt", "--json", "j"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("(DXF list file)"), std::string::npos) << run.out;
+  const Json summary = Json::parse(readFile(scratch / "j"));
+  ASSERT_EQ(summary["parts"].size(), 1u);
+  EXPECT_EQ(summary["partGap"], 4.0);
+}
+
 TEST(CommandLineTest, PartListWithoutSettingsKeepsTheConstructionValuesAndSaysSo) {
   ScratchFolder scratch;
   writeFile(scratch / "job.preSrc", kPartList);
