@@ -3,8 +3,9 @@
 
 A small order from a steel fabrication shop, cut from one 3000 x 1500 plate with a 5 mm
 gap: a base plate with a cut-out, plates with bolt holes, flanges, rings, L brackets with
-inside fillets, gussets with weld copes, slotted plates, hexagon pads and ribs with a
-drain notch. Outlines run counterclockwise; holes are circles of two half arcs or slots.
+inside fillets, gussets with weld copes, slotted plates, hexagon pads, ribs with a drain
+notch and straps drawn at a slant. Outlines run counterclockwise; holes are circles of two
+half arcs, or slots.
 
 Every coordinate is a multiple of 1/16 mm, so it is exact in binary and the chord of a
 half arc is exactly twice its radius: the arc check at load accepts every part.
@@ -83,6 +84,26 @@ def rib(w, h, notch, chamfer):
     ]
 
 
+def strap(length, width, chamfer):
+    """A flat bar with its four corners chamfered."""
+    return [
+        ((chamfer, 0), 0), ((length - chamfer, 0), 0), ((length, chamfer), 0),
+        ((length, width - chamfer), 0), ((length - chamfer, width), 0), ((chamfer, width), 0),
+        ((0, width - chamfer), 0), ((0, chamfer), 0),
+    ]
+
+
+def turned(contour, degrees):
+    """The straight-edged contour turned about the origin, as drawn in its assembly."""
+    c, s = math.cos(math.radians(degrees)), math.sin(math.radians(degrees))
+    return [((snap(x * c - y * s), snap(x * s + y * c)), r) for (x, y), r in contour]
+
+
+def turned_circle(cx, cy, r, degrees):
+    c, s = math.cos(math.radians(degrees)), math.sin(math.radians(degrees))
+    return circle(snap(cx * c - cy * s), snap(cx * s + cy * c), r)
+
+
 def bolt_circle(cx, cy, pitch_radius, count, hole_radius, start_degrees=0.0):
     holes = []
     for k in range(count):
@@ -130,6 +151,9 @@ def parts():
     add("PL250", rounded_rectangle(0, 0, 250, 180), corner_holes(250, 180, 30, 9), copies=4)
     add("RB350", rib(350, 120, 35, 20), [circle(70, 70, 9), circle(280, 70, 9)], copies=2)
     add("HX240", hexagon(120, 104, 240), [circle(120, 104, 30)], copies=2)
+    # Drawn at 30 degrees as it sits in the assembly; the load turns it square again.
+    add("ST500", turned(strap(500, 80, 10), 30),
+        [turned_circle(50, 40, 11, 30), turned_circle(450, 40, 11, 30)], copies=2)
     return jobs
 
 

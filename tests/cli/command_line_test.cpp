@@ -140,6 +140,35 @@ TEST(CommandLineTest, GridTooLargeForThePlateIsRefusedAfterLoadingWithStatusTwo)
   EXPECT_EQ(Json::parse(readFile(scratch / "j"))["packingPointDistance"], 0.5);
 }
 
+struct UnwritableCase {
+  const char* name;
+  std::vector<std::string> arguments;
+  const char* stderrStart;  // how standard error begins
+};
+
+class UnwritableOutputTest : public ::testing::TestWithParam<UnwritableCase> {};
+
+TEST_P(UnwritableOutputTest, EndsWithStatusOneAndTheDefinedMessage) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt", smallJob());
+  std::vector<std::string> arguments = {"layout", "job.txt", "--error-log", "log.txt"};
+  arguments.insert(arguments.end(), GetParam().arguments.begin(), GetParam().arguments.end());
+  const CliRun run = scratch.run(arguments);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.rfind(GetParam().stderrStart, 0), 0u) << run.err;
+}
+
+// A folder where a file should go cannot be opened as one.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnwritableOutputTest,
+    ::testing::Values(
+        UnwritableCase{"LayoutDrawing", {"--dxf", "."}, "Warning!: 排样文件输出失败!\n"},
+        UnwritableCase{"PackingReport", {"--report", "."}, "report file open error!\n"},
+        UnwritableCase{"JsonSummary", {"--json", "."}, "cannot write the JSON summary to "},
+        UnwritableCase{
+            "OutputFolderUnderAFile", {"-C", "job.txt/out"}, "cannot use the output folder "}),
+    [](const ::testing::TestParamInfo<UnwritableCase>& info) { return info.param.name; });
+
 // ---- where things land
 
 TEST(CommandLineTest, OutputFolderTakesTheOutputsWhileNamedPathsStayRelativeToTheStart) {
