@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ struct BlockCase {
   NestConfig expected;
   std::string nextLine;  // the line the caller reads after the block
 };
+
+void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.name; }
 
 NestConfig with(void (*set)(NestConfig&)) {
   NestConfig config;

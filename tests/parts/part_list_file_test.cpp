@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,8 @@ struct CountCase {
   std::size_t records;
 };
 
+void PrintTo(const CountCase& c, std::ostream* os) { *os << c.name; }
+
 class PartEntryCountTest : public ::testing::TestWithParam<CountCase> {};
 
 TEST_P(PartEntryCountTest, KeepsOnlyEntriesWithTheAnnouncedRecords) {
@@ -246,6 +249,8 @@ struct GroupCase {
   int badGroups;
   std::size_t contours;
 };
+
+void PrintTo(const GroupCase& c, std::ostream* os) { *os << c.name; }
 
 class BadGroupTest : public ::testing::TestWithParam<GroupCase> {};
 
