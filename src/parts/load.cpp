@@ -79,7 +79,7 @@ void runReader(Nester& nester, const std::filesystem::path& path, LoadType loadT
       readDxfListFile(nester, path);
       return;
     case LoadType::kPartList:
-      readPartListFile(nester, path);
+      readPartListFile(nester, path, "PackError.txt", report.rejected);
       return;
   }
 }

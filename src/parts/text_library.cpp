@@ -105,7 +105,6 @@ enum class ContourResult {
 ContourResult readContour(LineReader& file, Contour& contour) {
   std::string line;
   const std::size_t start = file.tell();
-  const int headLine = file.lineNumber();
   if (!file.readLine(line, kReadBuffer)) return ContourResult::kEndOfBlock;
   NumberFields head(line);
   std::size_t used = 0;
@@ -117,7 +116,10 @@ ContourResult readContour(LineReader& file, Contour& contour) {
     return ContourResult::kEndOfBlock;
   }
   // n is truncated to an integer; a contour needs at least one vertex line after its head.
-  if (!(count >= 2)) throw FatalError::warning(kBadContourHead, location(file, headLine));
+  if (!(count >= 2)) {
+    file.seek(start);
+    throw FatalError::warning(kBadContourHead, location(file, file.lineNumber()));
+  }
   const int n = count >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int>(count);
   const int m = n - 1;
 

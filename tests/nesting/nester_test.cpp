@@ -1,0 +1,195 @@
+// The nester as a job starts: its defaults, the dated error log, the plate rectangle, the
+// growth of all parts and the default packing point distance.
+#include "nesting/nester.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+
+#include "support/fatal_error.h"
+#include "support/gbk.h"
+#include "support/messages.h"
+
+namespace platenest {
+namespace {
+
+class NesterTest : public ::testing::Test {
+ protected:
+  NesterTest() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = std::filesystem::temp_directory_path() / "platenest-nester-tests" / info->name();
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+  }
+  ~NesterTest() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  std::filesystem::path logPath() const { return folder_ / "PackError.txt"; }
+  std::string logText() const {
+    std::ifstream in(logPath(), std::ios::binary);
+    return gbkToUtf8(std::string(std::istreambuf_iterator<char>(in), {}));
+  }
+
+  std::filesystem::path folder_;
+  RecordingMessageSink sink_;
+  ScopedMessageSink scope_{&sink_};
+};
+
+PlacedPart rectanglePart(double w, double h, std::int32_t id) {
+  PlacedPart part;
+  part.setGeometry(Polygon({{0, 0}, {w, 0}, {w, h}, {0, h}}), PolygonList());
+  part.id = id;
+  return part;
+}
+
+TEST_F(NesterTest, ANewJobStartsWithTheShopDefaults) {
+  const Nester nester(logPath());
+  EXPECT_EQ(nester.plateRect.minX, 0);
+  EXPECT_EQ(nester.plateRect.maxX, 6000);
+  EXPECT_EQ(nester.plateRect.minY, 0);
+  EXPECT_EQ(nester.plateRect.maxY, 4000);
+  EXPECT_EQ(nester.plate.name, "Null");
+  EXPECT_EQ(nester.plate.area, 24000000);
+  EXPECT_EQ(nester.partGap, 0);
+  EXPECT_EQ(nester.packingPointDistance, 0.5);
+  EXPECT_EQ(nester.rotationNumber, 4);
+  EXPECT_EQ(nester.packingRows, 0);
+  EXPECT_EQ(nester.packingColumns, 0);
+  EXPECT_TRUE(nester.packingPointsDirty);
+  EXPECT_TRUE(nester.bPartTurnover);
+  EXPECT_TRUE(nester.parts.empty());
+  EXPECT_TRUE(nester.regions.empty());
+  EXPECT_EQ(nester.errorLogPath, logPath());
+  EXPECT_TRUE(sink_.messages().empty());
+}
+
+TEST_F(NesterTest, EveryNesterAppendsOneDatedLineToTheErrorLog) {
+  std::ofstream(logPath(), std::ios::binary) << "earlier job\r\n";
+  const std::time_t before = std::time(nullptr);
+  { const Nester first(logPath()); }
+  { const Nester second(logPath()); }
+  const std::time_t after = std::time(nullptr);
+
+  const std::string text = logText();
+  static const std::regex shape(
+      "earlier job\r\n"
+      "(([0-9]{4})年([1-9][0-9]?)月([1-9][0-9]?)日, (0|[1-9][0-9]?)时(0|[1-9][0-9]?)分"
+      "(0|[1-9][0-9]?)秒\r\n){2}");
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(text, match, shape)) << text;
+
+  // The last header shows the local time of its construction.
+  std::tm local{};
+  bool matchesAClockReading = false;
+  for (std::time_t t = before; t <= after; ++t) {
+    localtime_r(&t, &local);
+    if (std::stoi(match[2]) == local.tm_year + 1900 && std::stoi(match[3]) == local.tm_mon + 1 &&
+        std::stoi(match[4]) == local.tm_mday && std::stoi(match[5]) == local.tm_hour &&
+        std::stoi(match[6]) == local.tm_min && std::stoi(match[7]) == local.tm_sec) {
+      matchesAClockReading = true;
+    }
+  }
+  EXPECT_TRUE(matchesAClockReading) << text;
+}
+
+TEST_F(NesterTest, AnErrorLogThatCannotBeOpenedEndsTheRun) {
+  try {
+    const Nester nester(folder_ / "no such folder" / "PackError.txt");
+    FAIL() << "no fatal error";
+  } catch (const FatalError& error) {
+    EXPECT_EQ(error.caption(), "Warning!");
+    EXPECT_EQ(error.text(), "排样错误报告文件输出失败!");
+    EXPECT_EQ(error.channel(), FatalChannel::kMessageBox);
+  }
+}
+
+struct PlateRectCase {
+  const char* name;
+  double length;
+  double width;
+  bool fatal;
+};
+
+class PlateRectTest : public NesterTest, public ::testing::WithParamInterface<PlateRectCase> {};
+
+TEST_P(PlateRectTest, FollowsThePlateSizeAndRefusesAZeroSize) {
+  Nester nester(logPath());
+  nester.plateLength = GetParam().length;
+  nester.plateWidth = GetParam().width;
+  if (GetParam().fatal) {
+    try {
+      nester.updatePlateRect();
+      FAIL() << "no fatal error";
+    } catch (const FatalError& error) {
+      EXPECT_EQ(error.caption(), "Warning!");
+      EXPECT_EQ(error.text(), "包围盒大小为零!");
+    }
+  } else {
+    nester.updatePlateRect();
+  }
+  // The rectangle is set before the size is judged.
+  EXPECT_EQ(nester.plateRect.minX, 0);
+  EXPECT_EQ(nester.plateRect.maxX, GetParam().length);
+  EXPECT_EQ(nester.plateRect.minY, 0);
+  EXPECT_EQ(nester.plateRect.maxY, GetParam().width);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PlateRectTest,
+                         ::testing::Values(PlateRectCase{"Standard", 3000, 1500, false},
+                                           PlateRectCase{"ZeroLength", 0, 1500, true},
+                                           PlateRectCase{"ZeroWidth", 3000, 0, true},
+                                           PlateRectCase{"NegativePasses", -1, 1500, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(NesterTest, OffsettingAllPartsGrowsEachOnceAndZeroChangesNothing) {
+  Nester nester(logPath());
+  nester.parts.insertFront(rectanglePart(100, 50, 0));
+  nester.parts.insertFront(rectanglePart(10, 10, 1));
+  nester.offsetAllParts(0);
+  EXPECT_EQ(nester.parts.findById(0)->box.maxX, 100);
+  EXPECT_EQ(nester.parts.findById(0)->area, 5000);
+
+  nester.offsetAllParts(2.5);
+  const PlacedPart& grown = *nester.parts.findById(0);
+  EXPECT_EQ(grown.box.minX, -2.5);
+  EXPECT_EQ(grown.box.maxX, 102.5);
+  EXPECT_EQ(grown.area, 105 * 55);
+  EXPECT_EQ(nester.parts.findById(1)->area, 15 * 15);
+}
+
+struct PpdCase {
+  const char* name;
+  std::vector<std::pair<double, double>> sizes;  // box of each part, first to last
+  double expected;
+};
+
+class DefaultPpdTest : public NesterTest, public ::testing::WithParamInterface<PpdCase> {};
+
+TEST_P(DefaultPpdTest, ATenthOfTheSmallestPartsShorterSideAndAtLeastThirty) {
+  Nester nester(logPath());
+  nester.packingPointDistance = 0.5;
+  const auto& sizes = GetParam().sizes;
+  for (std::size_t i = sizes.size(); i-- > 0;) {
+    nester.parts.insertFront(rectanglePart(sizes[i].first, sizes[i].second, static_cast<int>(i)));
+  }
+  EXPECT_EQ(nester.defaultPackingPointDistance(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DefaultPpdTest,
+    ::testing::Values(PpdCase{"SmallPartGivesThirty", {{3000, 1000}, {200, 50}}, 30},
+                      PpdCase{"LargeSmallestPart", {{2000, 1500}, {1000, 800}, {1200, 900}}, 80},
+                      PpdCase{"OnePart", {{600, 900}}, 60},
+                      // Equal areas: the first keeps the choice (800 x 500 before 1000 x 400).
+                      PpdCase{"EqualAreasFirstWins", {{800, 500}, {1000, 400}}, 50},
+                      PpdCase{"NoPartsKeepTheDistance", {}, 0.5}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace platenest
