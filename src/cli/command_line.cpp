@@ -58,8 +58,7 @@ void addCommonOptions(CLI::App& command, RawOptions& raw) {
   command
       .add_option("-C", raw.outputFolder,
                   "Write every output into DIR (created when missing); paths given on the "
-                  "command line stay relative to the starting directory, and a DXF list's "
-                  "drawings folder relative to the list")
+                  "command line stay relative to the starting directory")
       ->type_name("DIR");
   command
       .add_option("--error-log", raw.errorLog,

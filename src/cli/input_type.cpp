@@ -5,7 +5,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <system_error>
+
+#include "parts/dxf_list_file.h"
 
 namespace platenest {
 namespace {
@@ -28,8 +29,6 @@ LoadType detectLoadType(const std::filesystem::path& path) {
   if (!file) return LoadType::kTextLibrary;
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 
-  std::string fourthLine;
-  std::size_t lineNumber = 0;
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t end = bytes.find('\n', start);
@@ -38,20 +37,9 @@ LoadType detectLoadType(const std::filesystem::path& path) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     // A part library names its parts; a DXF list never does.
     if (line.substr(0, 4) == "NAME") return LoadType::kTextLibrary;
-    if (++lineNumber == 4) fourthLine = line;
     start = end + 1;
   }
-  std::error_code error;
-  if (!fourthLine.empty() &&
-      std::filesystem::is_directory(loadFolderFor(path, LoadType::kDxfList) / fourthLine, error)) {
-    return LoadType::kDxfList;
-  }
-  return LoadType::kTextLibrary;
-}
-
-std::filesystem::path loadFolderFor(const std::filesystem::path& jobPath, LoadType type) {
-  if (type != LoadType::kDxfList) return {};
-  return std::filesystem::absolute(jobPath).parent_path();
+  return dxfListFolder(path) ? LoadType::kDxfList : LoadType::kTextLibrary;
 }
 
 std::string_view loadTypeName(LoadType type) {

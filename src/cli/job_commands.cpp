@@ -40,30 +40,6 @@ void enterOutputFolder(const std::optional<std::filesystem::path>& folder) {
   }
 }
 
-// Makes a folder the current one for a while (nothing when it is empty), and goes back.
-class CurrentFolderGuard {
- public:
-  explicit CurrentFolderGuard(const std::filesystem::path& folder) {
-    if (folder.empty()) return;
-    previous_ = std::filesystem::current_path();
-    std::error_code error;
-    std::filesystem::current_path(folder, error);
-    if (error) {
-      throw FatalError(FatalChannel::kStandardError, "",
-                       "cannot read from the folder " + folder.string() + ": " + error.message());
-    }
-  }
-  ~CurrentFolderGuard() {
-    std::error_code ignored;  // the folder we came from was current a moment ago
-    if (!previous_.empty()) std::filesystem::current_path(previous_, ignored);
-  }
-  CurrentFolderGuard(const CurrentFolderGuard&) = delete;
-  CurrentFolderGuard& operator=(const CurrentFolderGuard&) = delete;
-
- private:
-  std::filesystem::path previous_;
-};
-
 struct LoadedJob {
   std::unique_ptr<Nester> nester;
   JobOrigin origin;
