@@ -1,0 +1,302 @@
+// The layout commands: which parts each one offers and in which order, the timing record
+// (one line, or a date line and a timing line appended per multi-step run), the announce
+// message, the refusal of an unusable grid, and the size classes of the multi-step passes
+// at their boundaries.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "engine_test_support.h"
+#include "support/fatal_error.h"
+#include "support/gbk.h"
+#include "support/messages.h"
+
+namespace platenest {
+namespace {
+
+using engine_test::makePart;
+using engine_test::makeRectangle;
+using engine_test::samePolygon;
+using engine_test::samePose;
+using engine_test::Scene;
+
+// The lines of a GBK file with CR LF line ends, as UTF-8; a line without its CR LF fails.
+std::vector<std::string> readLines(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    const std::size_t end = bytes.find("\r\n", start);
+    EXPECT_NE(end, std::string::npos) << "line without CR LF in " << path;
+    if (end == std::string::npos) break;
+    lines.push_back(gbkToUtf8(bytes.substr(start, end - start)));
+    start = end + 2;
+  }
+  return lines;
+}
+
+const std::regex kTimingLine("排样计算时间为:[0-9]+\\.[0-9]{2} (毫秒|秒)");
+const std::regex kDateLine(
+    "[0-9]{4}年([1-9]|1[0-2])月([1-9]|[12][0-9]|3[01])日, ([0-9]|1[0-9]|2[0-3])时([0-9]|[1-5][0-9])"
+    "分([0-9]|[1-5][0-9])秒");
+
+PlacedPart selected(PlacedPart part) {
+  part.selected = true;
+  return part;
+}
+
+TEST(TimingRecordTest, LayoutAllWritesOneLineAndMultiStepRunsAppendTwo) {
+  Scene scene(1000, 500, 10);
+  scene.setParts({makeRectangle(1100, 0, 1200, 50)});
+  Nester& nester = scene.nester();
+  const std::filesystem::path& file = nester.timingFilePath;
+
+  nester.layoutAll(false);
+  std::vector<std::string> lines = readLines(file);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_TRUE(std::regex_match(lines[0], kTimingLine)) << lines[0];
+  EXPECT_EQ(lines[0], nester.lastTimingMessage);
+  EXPECT_GE(nester.lastLayoutSeconds, 0);
+  EXPECT_LE(nester.lastLayoutSeconds, 1.0);
+  EXPECT_NE(lines[0].find("毫秒"), std::string::npos);
+
+  for (int run = 1; run <= 2; ++run) {
+    nester.layoutMultipleSteps(false);
+    lines = readLines(file);
+    ASSERT_EQ(lines.size(), 1u + 2u * run);
+    EXPECT_TRUE(std::regex_match(lines[lines.size() - 2], kDateLine)) << lines[lines.size() - 2];
+    EXPECT_TRUE(std::regex_match(lines.back(), kTimingLine)) << lines.back();
+  }
+  nester.layoutSelected(false);
+  lines = readLines(file);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_TRUE(std::regex_match(lines[0], kTimingLine));
+}
+
+TEST(TimingRecordTest, AnnounceShowsTheTimeWithTheNoticeCaption) {
+  Scene scene(1000, 500, 10);
+  scene.setParts({makeRectangle(1100, 0, 1200, 50)});
+  RecordingMessageSink sink;
+  ScopedMessageSink guard(&sink);
+  scene.nester().layoutAll(false);
+  scene.nester().layoutMultipleSteps(false);
+  EXPECT_TRUE(sink.messages().empty());
+  scene.nester().layoutAll(true);
+  ASSERT_EQ(sink.messages().size(), 1u);
+  EXPECT_EQ(sink.messages()[0].caption, kNoticeCaption);
+  EXPECT_EQ(sink.messages()[0].text, scene.nester().lastTimingMessage);
+  scene.nester().layoutMultipleSteps(true);
+  scene.nester().layoutSelected(true);
+  EXPECT_EQ(sink.messages().size(), 3u);
+}
+
+TEST(TimingRecordTest, UnwritableTimingFileIsFatalBeforeAnythingMoves) {
+  Scene scene(1000, 500, 10);
+  scene.setParts({selected(makeRectangle(1100, 0, 1200, 50))});
+  Nester& nester = scene.nester();
+  nester.timingFilePath = scene.folder();  // a folder cannot be opened as a file
+  const PlacedPart before = scene.part(0);
+  using Command = void (Nester::*)(bool);
+  for (const Command command : {Command(&Nester::layoutAll), Command(&Nester::layoutSelected),
+                                Command(&Nester::layoutMultipleSteps)}) {
+    try {
+      (nester.*command)(false);
+      ADD_FAILURE() << "no fatal error";
+    } catch (const FatalError& error) {
+      EXPECT_EQ(error.channel(), FatalChannel::kStandardOutput);
+      EXPECT_EQ(error.text(), "记录排样计算时间的文件输出失败!");
+    }
+    EXPECT_TRUE(samePose(scene.part(0), before));
+    EXPECT_TRUE(scene.part(0).selected);
+  }
+}
+
+TEST(LayoutAllTest, PlacesPartsNotOnThePlateInListOrderAndClearsTheSelection) {
+  Scene scene(1000, 500, 10);
+  scene.setParts({makeRectangle(0, 0, 100, 100),                // already on the plate
+                  selected(makeRectangle(1100, 0, 1300, 100)),  // large, placed first
+                  makeRectangle(1100, 200, 1200, 300)});
+  Nester& nester = scene.nester();
+  nester.bPartTurnover = false;
+  nester.layoutAll(false);
+  EXPECT_EQ(scene.part(0).box.minX, 0);  // left where it was
+  EXPECT_TRUE(nester.isOnPlate(scene.part(1)));
+  EXPECT_TRUE(nester.isOnPlate(scene.part(2)));
+  EXPECT_LT(scene.part(1).box.minX, scene.part(2).box.minX);
+  for (const PlacedPart& part : nester.parts) EXPECT_FALSE(part.selected);
+  EXPECT_TRUE(nester.markConflictingParts());
+  EXPECT_FALSE(nester.packingPointsDirty);
+
+  // Run again with everything on the plate: nothing moves.
+  std::vector<PlacedPart> before(nester.parts.begin(), nester.parts.end());
+  scene.part(2).selected = true;
+  nester.layoutAll(false);
+  std::size_t i = 0;
+  for (const PlacedPart& part : nester.parts) {
+    PlacedPart expected(before[i++]);  // copied twice, like the list's parts
+    EXPECT_TRUE(samePolygon(part.outer, expected.outer));
+    EXPECT_FALSE(part.selected);
+  }
+  EXPECT_EQ(readLines(nester.timingFilePath).size(), 1u);
+}
+
+TEST(LayoutSelectedTest, PlacesOnlySelectedPartsEvenWhenOnThePlate) {
+  Scene scene(1000, 500, 10);
+  scene.setParts({selected(makeRectangle(500, 0, 600, 100)), makeRectangle(1100, 0, 1200, 100)});
+  Nester& nester = scene.nester();
+  nester.layoutSelected(false);
+  EXPECT_NEAR(scene.part(0).box.minX, 0, 1e-9);  // placed again, at the left edge
+  EXPECT_EQ(scene.part(1).box.minX, 1100);
+  // Nothing selected: nothing moves, the time is still recorded.
+  scene.part(0).selected = false;
+  const PlacedPart before = scene.part(0);
+  std::filesystem::remove(nester.timingFilePath);
+  nester.layoutSelected(false);
+  nester.layoutMultipleSteps(false);
+  EXPECT_TRUE(samePolygon(scene.part(0).outer, before.outer));
+  EXPECT_EQ(scene.part(1).box.minX, 1100);
+  EXPECT_EQ(readLines(nester.timingFilePath).size(), 3u);
+}
+
+TEST(StageNextPartTest, FirstPartOffThePlateIsStagedBesideItAndSelected) {
+  Scene scene(1000, 500, 10);
+  scene.setParts({makeRectangle(0, 0, 100, 100), selected(makeRectangle(0, 200, 50, 250)),
+                  makeRectangle(2000, -300, 2100, -200), makeRectangle(3000, 0, 3100, 100)});
+  Nester& nester = scene.nester();
+  nester.stageNextPart();
+  EXPECT_EQ(scene.part(2).box.minX, 1000);
+  EXPECT_EQ(scene.part(2).box.maxY, 500);
+  std::vector<bool> selection;
+  for (const PlacedPart& part : nester.parts) selection.push_back(part.selected);
+  EXPECT_EQ(selection, (std::vector<bool>{false, false, true, false}));
+  EXPECT_FALSE(std::filesystem::exists(nester.timingFilePath));
+  // Layout Next: the staged part is placed.
+  nester.layoutSelected(false);
+  EXPECT_TRUE(nester.isOnPlate(scene.part(2)));
+  EXPECT_EQ(scene.part(3).box.minX, 3000);
+}
+
+TEST(StageNextPartTest, WithEveryPartOnThePlateTheSelectionStays) {
+  Scene scene(1000, 500, 10);
+  scene.setParts({makeRectangle(0, 0, 100, 100), selected(makeRectangle(500, 200, 550, 250))});
+  Nester& nester = scene.nester();
+  const PlacedPart before = scene.part(0);
+  nester.stageNextPart();
+  EXPECT_TRUE(samePose(scene.part(0), before));
+  EXPECT_FALSE(scene.part(0).selected);
+  EXPECT_TRUE(scene.part(1).selected);
+  EXPECT_EQ(scene.part(1).box.minX, 500);
+  nester.layoutSelected(false);  // places the part that was selected before
+  EXPECT_NEAR(scene.part(1).box.minX, 0, 1e-9);
+  EXPECT_NEAR(scene.part(1).box.minY, 100, 1e-9);
+}
+
+TEST(LayoutCommandsTest, UnusableGridOrRotationNumberPlacesNothing) {
+  struct RefusalCase {
+    const char* name;
+    double ppd;
+    int rn;
+    bool warns;
+  };
+  const RefusalCase cases[] = {{"PPD 0", 0, 4, true},
+                               {"PPD 0.5 on 6000 x 4000", 0.5, 4, true},
+                               {"RN 0", 10, 0, false},
+                               {"RN -1", 10, -1, false}};
+  for (const RefusalCase& c : cases) {
+    Scene scene(6000, 4000, c.ppd);
+    scene.setParts(
+        {makeRectangle(7000, 0, 7100, 100), selected(makeRectangle(7000, 200, 7100, 300))});
+    Nester& nester = scene.nester();
+    nester.rotationNumber = c.rn;
+    RecordingMessageSink sink;
+    ScopedMessageSink guard(&sink);
+    nester.layoutAll(false);
+    for (PlacedPart& part : nester.parts) part.selected = true;
+    nester.layoutSelected(false);
+    nester.layoutMultipleSteps(false);
+    for (const PlacedPart& part : nester.parts) EXPECT_GE(part.box.minX, 7000) << c.name;
+    EXPECT_EQ(sink.messages().size(), c.warns ? 3u : 0u) << c.name;
+    EXPECT_EQ(nester.packingPointsDirty, c.warns) << c.name;
+    EXPECT_EQ(readLines(nester.timingFilePath).size(), 3u) << c.name;
+  }
+}
+
+// The small square comes first in the list, the part under test after it: a part handled by
+// an earlier pass than the square's (pass 4) takes the plate's corner first.
+TEST(LayoutMultipleStepsTest, SizeClassesIncludeTheirBoundaries) {
+  struct PassCase {
+    const char* name;
+    std::vector<Point> outline;
+    bool takesTheCorner;
+  };
+  const PassCase cases[] = {
+      {"outer area exactly 1 000 000: pass 1", engine_test::rectangleOutline(0, 0, 1000, 1000),
+       true},
+      {"outer area 540 000 with rectangularity exactly 0.9: pass 2",
+       {{0, 0}, {1000, 0}, {1000, 300}, {800, 300}, {800, 600}, {0, 600}},
+       true},
+      {"outer area exactly 200 000: pass 3", engine_test::rectangleOutline(0, 0, 500, 400), true},
+      {"outer area 199 999.5: pass 4, after the square",
+       engine_test::rectangleOutline(0, 0, 500, 399.999), false},
+  };
+  for (const PassCase& c : cases) {
+    Scene scene(4000, 2500, 10);
+    std::vector<Point> twin = c.outline;
+    for (Point& p : twin) p.x += 5000;
+    std::vector<Point> moved = c.outline;
+    for (Point& p : moved) p.x += 6500;
+    scene.setParts({selected(makeRectangle(8000, 0, 8100, 100)), selected(makePart(moved)),
+                    selected(makePart(twin))});
+    Nester& nester = scene.nester();
+    ASSERT_EQ(scene.part(1).outer.area() >= 200000, c.takesTheCorner) << c.name;
+    nester.layoutMultipleSteps(false);
+    for (const PlacedPart& part : nester.parts) EXPECT_TRUE(nester.isOnPlate(part)) << c.name;
+    const bool atCorner = scene.part(1).box.minX < 0.01 && scene.part(1).box.minY < 0.01;
+    EXPECT_EQ(atCorner, c.takesTheCorner) << c.name;
+    const bool squareAtCorner = scene.part(0).box.minX < 0.01 && scene.part(0).box.minY < 0.01;
+    EXPECT_EQ(squareAtCorner, !c.takesTheCorner) << c.name;
+    EXPECT_TRUE(nester.markConflictingParts()) << c.name;
+  }
+}
+
+// An L of outer area exactly 50 000 in a box of 264 x 220 (aspect ratio exactly 1.2) is a
+// small compact part: pass 4 puts it on the grid even though a similar part is waiting,
+// which would otherwise send it to its bounding rectangle.
+TEST(LayoutMultipleStepsTest, SmallCompactBoundaryGoesToTheGrid) {
+  const std::vector<Point> ell = {{0, 0}, {264, 0}, {264, 119}, {184, 119}, {184, 220}, {0, 220}};
+  auto job = [&] {
+    std::vector<PlacedPart> parts;
+    for (double x : {3000.0, 3500.0}) {
+      std::vector<Point> outline = ell;
+      for (Point& p : outline) p.x += x;
+      parts.push_back(selected(makePart(outline)));
+    }
+    return parts;
+  };
+  Scene multi(1000, 800, 10), grid(1000, 800, 10), similar(1000, 800, 10);
+  for (Scene* s : {&multi, &grid, &similar}) {
+    s->setParts(job());
+    ASSERT_TRUE(s->nester().rebuildPackingPoints());
+  }
+  ASSERT_EQ(multi.part(0).outer.area(), 50000);
+  ASSERT_EQ(multi.part(0).aspectRatio, 1.2);
+  multi.nester().layoutMultipleSteps(false);
+  for (std::size_t i = 0; i < 2; ++i) {
+    grid.nester().placeOnGrid(grid.part(i), true);
+    similar.nester().placeBySimilarOrGrid(similar.part(i), 0.25);
+  }
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_TRUE(multi.nester().isOnPlate(multi.part(i)));
+    EXPECT_TRUE(samePose(multi.part(i), grid.part(i))) << "part " << i;
+  }
+  // The other route gives another layout, so the comparison above tells them apart.
+  EXPECT_FALSE(samePose(multi.part(0), similar.part(0)));
+}
+
+}  // namespace
+}  // namespace platenest
