@@ -130,15 +130,6 @@ TEST_F(LoadTest, NoGapLeavesTheOutlinesAsRead) {
   EXPECT_EQ(part.area, twin->area);
 }
 
-TEST_F(LoadTest, TheDefaultPackingPointDistanceComesFromTheSmallestPart) {
-  Nester& small = load(libraryHeader(3000, 1500, 0) + rectangleBlock("big", 0, 0, 2000, 900) +
-                       rectangleBlock("small", 0, 0, 200, 50) + "#end\n");
-  EXPECT_EQ(small.packingPointDistance, 30);
-  Nester& large = load(libraryHeader(3000, 1500, 0) + rectangleBlock("big", 0, 0, 2000, 900) +
-                       rectangleBlock("small", 0, 0, 1000, 800) + "#end\n");
-  EXPECT_EQ(large.packingPointDistance, 80);
-}
-
 TEST_F(LoadTest, PartsTurnToTheirSmallestBoxUnlessTheirOrientationIsKept) {
   const std::string library =
       libraryHeader(3000, 1500, 0) + polygonBlock("tilted", squareAt(30, 100)) + "#end\n";
@@ -261,15 +252,6 @@ TEST_F(LoadTest, AReaderFailureEndsTheLoad) {
   EXPECT_THROW(openLibrary(scratch_ / "missing.txt", LoadType::kTextLibrary, logPath()),
                FatalError);
   EXPECT_THROW(load(libraryHeader(0, 1500, 0) + "#end\n"), FatalError);
-}
-
-TEST(DefaultErrorLogPathTest, LivesInTheHomeFolder) {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') {
-    EXPECT_EQ(defaultErrorLogPath(), std::filesystem::path(home) / "PackError.txt");
-  } else {
-    EXPECT_EQ(defaultErrorLogPath(), std::filesystem::path("PackError.txt"));
-  }
 }
 
 // The names of the blocks of a library with an arc edge whose radius cannot span its chord,

@@ -130,28 +130,6 @@ TEST(PartListTest, AssignFromReversesTheListAndEveryPartsHoles) {
   EXPECT_EQ(copy.findById(42), nullptr);
 }
 
-TEST(PartListTest, RemoveAndFindById) {
-  PartList list = listOf({strip("a", 1, 10), strip("b", 2, 11), strip("c", 3, 12)});
-  list.remove(std::next(list.begin()));
-  EXPECT_EQ(idsOf(list), (std::vector<std::int32_t>{10, 12}));
-  EXPECT_EQ(list.findById(11), nullptr);
-  ASSERT_NE(list.findById(12), nullptr);
-  EXPECT_EQ(list.findById(12)->label.text, "c");
-
-  RegionList regions;
-  Region first;
-  first.id = 1;
-  Region second;
-  second.id = 2;
-  regions.insertFront(first);
-  regions.insertFront(second);  // reading order reversed: 2, 1
-  EXPECT_EQ(regions.begin()->id, 2);
-  ASSERT_NE(regions.findById(1), nullptr);
-  regions.remove(regions.begin());
-  EXPECT_EQ(regions.count(), 1);
-  EXPECT_EQ(regions.findById(2), nullptr);
-}
-
 struct PlateCase {
   const char* name;
   double length;

@@ -145,8 +145,8 @@ TEST_F(TextLibraryTest, TheFirstContourIsTheOutlineWhateverItsSize) {
   const std::string small = "5 40 40\n0 60 40\n0 60 60\n0 40 60\n0 40 40\n";
   const std::string large = "5 0 0\n0 100 0\n0 100 100\n0 0 100\n0 0 0\n";
   const std::string other = "5 10 10\n0 20 10\n0 20 20\n0 10 20\n0 10 10\n";
-  read(libraryHeader(3000, 1500, 0) + "NAME:framed\n" + large + small + other +
-                        "NAME:odd\n" + small + large + "#end\n");
+  read(libraryHeader(3000, 1500, 0) + "NAME:framed\n" + large + small + other + "NAME:odd\n" +
+       small + large + "#end\n");
   const std::vector<const Region*> regions = inReadingOrder();
   ASSERT_EQ(regions.size(), 2u);
   const Region& framed = *regions[0];
@@ -164,9 +164,8 @@ TEST_F(TextLibraryTest, TheFirstContourIsTheOutlineWhateverItsSize) {
 }
 
 TEST_F(TextLibraryTest, LinesOutsideBlocksAreSkipped) {
-  Nester& nester =
-      read(libraryHeader(3000, 1500, 0) + "a comment\n" + rectangleBlock("A", 0, 0, 10, 10) +
-           "xyz\n\n" + rectangleBlock("B", 0, 0, 20, 10) + "#end\nNAME:after the end\n");
+  read(libraryHeader(3000, 1500, 0) + "a comment\n" + rectangleBlock("A", 0, 0, 10, 10) +
+       "xyz\n\n" + rectangleBlock("B", 0, 0, 20, 10) + "#end\nNAME:after the end\n");
   const std::vector<const Region*> regions = inReadingOrder();
   ASSERT_EQ(regions.size(), 2u);
   EXPECT_EQ(regions[0]->label.text, "A");
@@ -177,8 +176,8 @@ TEST_F(TextLibraryTest, LinesOutsideBlocksAreSkipped) {
 
 TEST_F(TextLibraryTest, ALibraryWithoutEndMarkEndsWithTheFile) {
   // The last contour line has no line end either.
-  Nester& nester = read(libraryHeader(3000, 1500, 0) + rectangleBlock("A", 0, 0, 10, 10) +
-                        "NAME:B\n5 0 0\n0 20 0\n0 20 10\n0 0 10\n0 0 0");
+  read(libraryHeader(3000, 1500, 0) + rectangleBlock("A", 0, 0, 10, 10) +
+       "NAME:B\n5 0 0\n0 20 0\n0 20 10\n0 0 10\n0 0 0");
   const std::vector<const Region*> regions = inReadingOrder();
   ASSERT_EQ(regions.size(), 2u);
   EXPECT_EQ(regions[1]->label.text, "B");
