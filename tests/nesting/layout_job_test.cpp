@@ -1,0 +1,227 @@
+// Layout All of whole jobs: every shared benchmark job (and the bundled examples) laid out,
+// then checked by plain geometry written here, independent of the engine's own tests: no
+// part sticks out of the plate, no two parts overlap (a part may stand in another's hole),
+// and the same job laid out twice gives the same poses bit for bit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine_test_support.h"
+#include "parts/load.h"
+#include "support/messages.h"
+
+namespace platenest {
+namespace {
+
+using engine_test::samePose;
+using engine_test::TempFolder;
+
+// ---- Plain geometry: orientation, proper crossing and winding number.
+
+// Orientation of c against the line a-b, or 0 when within a relative rounding band.
+int orientation(const Point& a, const Point& b, const Point& c) {
+  const double value = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+  const double scale = std::fabs((b.x - a.x) * (c.y - a.y)) + std::fabs((b.y - a.y) * (c.x - a.x));
+  if (std::fabs(value) <= 1e-12 * scale) return 0;
+  return value > 0 ? 1 : -1;
+}
+
+// The segments cross at a point inside both (touching does not count).
+bool crossProperly(const Point& a, const Point& b, const Point& c, const Point& d) {
+  const int o1 = orientation(a, b, c), o2 = orientation(a, b, d);
+  const int o3 = orientation(c, d, a), o4 = orientation(c, d, b);
+  return o1 * o2 < 0 && o3 * o4 < 0;
+}
+
+double distanceToSegment(const Point& p, const Point& a, const Point& b) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double length2 = dx * dx + dy * dy;
+  double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+// Inside the ring by winding number, and further than `margin` from its boundary.
+bool deepInside(const std::vector<Point>& ring, const Point& p, double margin) {
+  int winding = 0;
+  for (std::size_t i = 0; i < ring.size(); ++i) {
+    const Point& a = ring[i];
+    const Point& b = ring[(i + 1) % ring.size()];
+    if (distanceToSegment(p, a, b) <= margin) return false;
+    const double side = (b.x - a.x) * (p.y - a.y) - (p.x - a.x) * (b.y - a.y);
+    if (a.y <= p.y) {
+      if (b.y > p.y && side > 0) ++winding;
+    } else if (b.y <= p.y && side < 0) {
+      --winding;
+    }
+  }
+  return winding != 0;
+}
+
+std::vector<const std::vector<Point>*> ringsOf(const PlacedPart& part) {
+  std::vector<const std::vector<Point>*> rings{&part.outer.vertices()};
+  for (const Polygon& hole : part.holes) rings.push_back(&hole.vertices());
+  return rings;
+}
+
+// A point of the part's material: inside the outer ring and in none of the holes, clear of
+// every boundary.
+bool inMaterial(const PlacedPart& part, const Point& p, double margin) {
+  if (!deepInside(part.outer.vertices(), p, margin)) return false;
+  for (const Polygon& hole : part.holes) {
+    const std::vector<Point>& ring = hole.vertices();
+    // Inside the hole (or on its edge): not material.
+    bool onEdge = false;
+    for (std::size_t i = 0; i < ring.size() && !onEdge; ++i) {
+      onEdge = distanceToSegment(p, ring[i], ring[(i + 1) % ring.size()]) <= margin;
+    }
+    if (onEdge || deepInside(ring, p, 0)) return false;
+  }
+  return true;
+}
+
+// Why two parts overlap, or empty when they do not.
+std::string overlapReason(const PlacedPart& a, const PlacedPart& b) {
+  // Boxes overlapping by less than 1e-5 count as apart.
+  const double t = 1e-5;
+  if (a.box.minX >= b.box.maxX - t || b.box.minX >= a.box.maxX - t ||
+      a.box.minY >= b.box.maxY - t || b.box.minY >= a.box.maxY - t) {
+    return {};
+  }
+  for (const auto* ringA : ringsOf(a)) {
+    for (const auto* ringB : ringsOf(b)) {
+      for (std::size_t i = 0; i < ringA->size(); ++i) {
+        const Point& p1 = (*ringA)[i];
+        const Point& p2 = (*ringA)[(i + 1) % ringA->size()];
+        for (std::size_t j = 0; j < ringB->size(); ++j) {
+          if (crossProperly(p1, p2, (*ringB)[j], (*ringB)[(j + 1) % ringB->size()])) {
+            return "edges cross";
+          }
+        }
+      }
+    }
+  }
+  for (const Point& v : a.outer.vertices()) {
+    if (inMaterial(b, v, 1e-7)) return "a vertex of the first lies in the second";
+  }
+  for (const Point& v : b.outer.vertices()) {
+    if (inMaterial(a, v, 1e-7)) return "a vertex of the second lies in the first";
+  }
+  // Same outline at the same place: no crossing and no vertex strictly inside.
+  const Point ca = a.outer.centroid();
+  if (inMaterial(b, ca, 1e-7) && inMaterial(a, ca, 1e-7)) return "one covers the other";
+  return {};
+}
+
+bool insidePlate(const PlacedPart& part, double length, double width) {
+  const double t = 1e-9;
+  for (const Point& v : part.outer.vertices()) {
+    if (v.x < -t || v.x > length + t || v.y < -t || v.y > width + t) return false;
+  }
+  return true;
+}
+
+bool wellClearOfPlate(const PlacedPart& part, double length, double width) {
+  const BoundingBox& b = part.box;
+  return b.minX >= length || b.maxX <= 0 || b.minY >= width || b.maxY <= 0;
+}
+
+// ---- The jobs.
+
+struct Job {
+  const char* name;
+  const char* file;        // relative to the shared benchmark folder
+  bool fixedOrientations;  // strip-packing instance: given RN, no turning over, no turn at load
+  int rotationNumber;
+};
+
+const Job kJobs[] = {
+    {"jakobs1", "esicup/jakobs1.txt", true, 4},
+    {"fu", "esicup/fu.txt", true, 4},
+    {"shapes0", "esicup/shapes0.txt", true, 1},
+    {"mao", "esicup/mao.txt", true, 4},
+    {"swim", "esicup/swim.txt", true, 2},
+    {"shirts", "esicup/shirts.txt", true, 2},
+    {"industrial60", "industrial/industrial-60.txt", false, 0},
+    {"industrial150", "industrial/industrial-150.txt", false, 0},
+};
+
+struct Layout {
+  std::unique_ptr<Nester> nester;
+  LayoutStatistics statistics;
+};
+
+Layout layOut(const Job& job, const TempFolder& folder, const std::string& run) {
+  RecordingMessageSink sink;  // load warnings about single parts are not the subject here
+  ScopedMessageSink guard(&sink);
+  LoadOptions options;
+  options.keepOrientation = job.fixedOrientations;
+  Layout layout;
+  layout.nester =
+      openLibrary(std::filesystem::path(PLATENEST_BENCHMARK_DIR) / job.file, LoadType::kTextLibrary,
+                  folder.path() / ("PackError" + run + ".txt"), options);
+  Nester& nester = *layout.nester;
+  if (job.fixedOrientations) {
+    nester.rotationNumber = job.rotationNumber;
+    nester.bPartTurnover = false;
+  }
+  nester.timingFilePath = folder.path() / ("timing" + run + ".txt");
+  nester.layoutAll(false);
+  layout.statistics = nester.computeLayoutStatistics();
+  return layout;
+}
+
+class LayoutAllJobTest : public ::testing::TestWithParam<Job> {};
+
+TEST_P(LayoutAllJobTest, LayoutIsFeasibleAndRepeatsBitForBit) {
+  const Job& job = GetParam();
+  TempFolder folder;
+  const Layout first = layOut(job, folder, "1");
+  const Nester& nester = *first.nester;
+  ASSERT_GT(nester.parts.count(), 0);
+
+  std::vector<const PlacedPart*> onPlate;
+  for (const PlacedPart& part : nester.parts) {
+    if (insidePlate(part, nester.plateLength, nester.plateWidth)) {
+      onPlate.push_back(&part);
+    } else {
+      EXPECT_TRUE(wellClearOfPlate(part, nester.plateLength, nester.plateWidth))
+          << "part " << part.id << " sticks out of the plate";
+    }
+  }
+  for (std::size_t i = 0; i < onPlate.size(); ++i) {
+    for (std::size_t j = i + 1; j < onPlate.size(); ++j) {
+      const std::string reason = overlapReason(*onPlate[i], *onPlate[j]);
+      EXPECT_TRUE(reason.empty()) << "parts " << onPlate[i]->id << " and " << onPlate[j]->id
+                                  << " overlap: " << reason;
+    }
+  }
+  EXPECT_EQ(first.statistics.count, static_cast<int>(onPlate.size()));
+  EXPECT_GT(first.statistics.count, 0);
+  std::printf("[ layout   ] %s: %d of %d parts placed, density %.4f, %.3f s, %llu fit tests\n",
+              job.name, first.statistics.count, nester.parts.count(), first.statistics.density,
+              nester.lastLayoutSeconds, static_cast<unsigned long long>(nester.fitTestCount));
+
+  const Layout second = layOut(job, folder, "2");
+  ASSERT_EQ(second.nester->parts.count(), nester.parts.count());
+  auto it = second.nester->parts.begin();
+  for (const PlacedPart& part : nester.parts) {
+    ASSERT_EQ(part.id, it->id);
+    EXPECT_TRUE(samePose(part, *it)) << "part " << part.id << " differs between two runs";
+    ++it;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Benchmarks, LayoutAllJobTest, ::testing::ValuesIn(kJobs),
+                         [](const ::testing::TestParamInfo<Job>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
+}  // namespace platenest
