@@ -260,14 +260,15 @@ TEST(LayoutOptionsJobTest, KeptOrientationsAndNoTurnoverLimitThePosesToQuarterTu
                       "--turnover", "off", "--rn", "1"})
                 .status,
             0);
-  for (const Json& part : Json::parse(readFile(scratch / "j"))["parts"]) {
+  const Json unturned = Json::parse(readFile(scratch / "j"));
+  for (const Json& part : unturned["parts"]) {
     EXPECT_EQ(part["rotation"].get<double>(), 0.0) << part["name"];
   }
 }
 
 // ---- reduce and export-parts
 
-TEST(ReduceJobTest, ShrinksThePlateKeepingEveryPartAndReportsEachTrial) {
+TEST(ReduceTest, ShrinksThePlateKeepingEveryPartAndReportsEachTrial) {
   ScratchFolder scratch;
   std::string job = textLibraryHeader(1000, 600, 0);
   for (const char* name : {"A", "B", "C", "D"}) job += rectangleBlock(name, 200, 180);
@@ -299,7 +300,7 @@ TEST(ReduceJobTest, ShrinksThePlateKeepingEveryPartAndReportsEachTrial) {
   EXPECT_TRUE(std::filesystem::exists(scratch / "steps/1000x600.dxf"));
 }
 
-TEST(ExportPartsJobTest, WritesOneDrawingPerPartIntoTheOutputFolder) {
+TEST(ExportPartsTest, WritesOneDrawingPerPartIntoTheOutputFolder) {
   ScratchFolder scratch;
   writeFile(scratch / "job.txt", textLibraryHeader(1000, 600, 4) + rectangleBlock("A", 200, 100) +
                                      rectangleBlock("B", 120, 80) + rectangleBlock("C", 60, 50) +
