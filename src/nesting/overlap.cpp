@@ -1,10 +1,9 @@
 // May this part stand here? The containment and clearance tests of parts, and the fit tests
 // of the nester that combine "inside the plate" with "clear of every other part". The gap
 // between parts is already built into their outlines, so no test adds a clearance.
-#include <cmath>
+#include "nesting/overlap.h"
 
-#include "nesting/nester.h"
-#include "nesting/placed_part.h"
+#include <cmath>
 
 namespace platenest {
 
@@ -20,15 +19,6 @@ bool beyondOrNear(double value, double limit, bool greater) {
   return (greater ? value > limit : value < limit) || std::fabs(value - limit) < kInsideTolerance;
 }
 
-// The box rule of the outer clearance test: true when the boxes are apart or touch within
-// the tolerance, so that no polygon work is needed.
-inline bool boxesApart(const BoundingBox& a, const BoundingBox& o) {
-  return a.minX > o.maxX || std::fabs(a.minX - o.maxX) < kApartTolerance || a.maxX < o.minX ||
-         std::fabs(a.maxX - o.minX) < kApartTolerance || a.minY > o.maxY ||
-         std::fabs(a.minY - o.maxY) < kApartTolerance || o.minY > a.maxY ||
-         std::fabs(a.maxY - o.minY) < kApartTolerance;
-}
-
 // The other part lies wholly in the hole: all its outer vertices inside, no edge crossing.
 bool sitsInHole(const Polygon& hole, const Polygon& outer) {
   return hole.containsAll(outer) && !hole.edgesCross(outer);
@@ -36,10 +26,20 @@ bool sitsInHole(const Polygon& hole, const Polygon& outer) {
 
 }  // namespace
 
+bool boxInside(const BoundingBox& b, const BoundingBox& r) {
+  return beyondOrNear(r.maxX, b.maxX, true) && beyondOrNear(r.minX, b.minX, false) &&
+         beyondOrNear(r.maxY, b.maxY, true) && beyondOrNear(r.minY, b.minY, false);
+}
+
+bool boxesApart(const BoundingBox& a, const BoundingBox& o) {
+  return a.minX > o.maxX || std::fabs(a.minX - o.maxX) < kApartTolerance || a.maxX < o.minX ||
+         std::fabs(a.maxX - o.minX) < kApartTolerance || a.minY > o.maxY ||
+         std::fabs(a.minY - o.maxY) < kApartTolerance || o.minY > a.maxY ||
+         std::fabs(a.maxY - o.minY) < kApartTolerance;
+}
+
 bool PlacedPart::isInside(double minX, double maxX, double minY, double maxY) const {
-  const BoundingBox& b = outer.box();
-  return beyondOrNear(maxX, b.maxX, true) && beyondOrNear(minX, b.minX, false) &&
-         beyondOrNear(maxY, b.maxY, true) && beyondOrNear(minY, b.minY, false);
+  return boxInside(outer.box(), BoundingBox{minX, maxX, minY, maxY});
 }
 
 bool PlacedPart::containsPoint(const Point& p) const {
@@ -50,14 +50,25 @@ bool PlacedPart::containsPoint(const Point& p) const {
   return true;
 }
 
+namespace {
+
+// Vertices outside the other polygon's box cannot lie inside it; they are passed over here
+// without a call, which is what most vertices of two neighbouring parts are.
+bool anyVertexInside(const Polygon& polygon, const Polygon& other) {
+  const BoundingBox& b = other.box();
+  for (const Point& v : polygon.vertices()) {
+    if (v.x < b.minX || v.x > b.maxX || v.y < b.minY || v.y > b.maxY) continue;
+    if (other.containsPoint(v.x, v.y)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool PlacedPart::outersClear(const PlacedPart& other) const {
   if (boxesApart(outer.box(), other.outer.box())) return true;
-  for (const Point& v : outer.vertices()) {
-    if (other.outer.containsPoint(v.x, v.y)) return false;
-  }
-  for (const Point& v : other.outer.vertices()) {
-    if (outer.containsPoint(v.x, v.y)) return false;
-  }
+  if (anyVertexInside(outer, other.outer)) return false;
+  if (anyVertexInside(other.outer, outer)) return false;
   return !outer.edgesCross(other.outer);
 }
 
@@ -89,6 +100,26 @@ bool Nester::fits(const PlacedPart& candidate) const {
   for (const PlacedPart& part : parts) {
     if (boxesApart(box, part.outer.box())) continue;
     if (!candidate.isClearOf(part)) return false;
+  }
+  return true;
+}
+
+// The moved box is the variant's box plus (dx, dy), just as moving the copy computes it, so
+// the plate test and the box rule are decided before any vertex is copied.
+bool fitsTranslated(const Nester& nester, const PlacedPart& variant, double dx, double dy,
+                    PlacedPart& scratch) {
+  ++nester.fitTestCount;
+  const BoundingBox& from = variant.outer.box();
+  const BoundingBox box{from.minX + dx, from.maxX + dx, from.minY + dy, from.maxY + dy};
+  if (!boxInside(box, nester.plateRect)) return false;
+  bool moved = false;
+  for (const PlacedPart& part : nester.parts) {
+    if (boxesApart(box, part.outer.box())) continue;
+    if (!moved) {
+      scratch.assignTranslated(variant, dx, dy);
+      moved = true;
+    }
+    if (!scratch.isClearOf(part)) return false;
   }
   return true;
 }

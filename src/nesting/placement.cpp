@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "nesting/nester.h"
+#include "nesting/overlap.h"
 #include "nesting/trial_variants.h"
 
 namespace platenest {
@@ -23,7 +24,8 @@ struct ScanResult {
 };
 
 // Scans the grid with the trial variants anchored at `anchor`. Per candidate the only work
-// is moving a variant into the scratch part and the fit test; nothing is allocated.
+// is the fit test of the variant moved to the point, which moves it into the scratch part
+// only when polygon tests are needed; nothing is allocated.
 bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, const Point& anchor,
               double reach, int stride, PlacedPart& scratch, ScanResult& result) {
   const std::int64_t columns = nester.packingColumns;
@@ -43,8 +45,7 @@ bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, c
       const double dx = q.position.x - anchor.x;
       const double dy = q.position.y - anchor.y;
       for (std::size_t k = 0; k < count; ++k) {
-        scratch.assignTranslated(variants[k].part, dx, dy);
-        if (nester.fits(scratch)) {
+        if (fitsTranslated(nester, variants[k].part, dx, dy, scratch)) {
           found = true;
           best = variants[k].centroid.x + dx;
           result.variant = k;
@@ -74,8 +75,7 @@ bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, c
       for (std::size_t k = firstK; k < count; ++k) {
         const double value = variants[k].centroid.x + dx;
         if (!(value < best)) continue;
-        scratch.assignTranslated(variants[k].part, dx, dy);
-        if (nester.fits(scratch)) {
+        if (fitsTranslated(nester, variants[k].part, dx, dy, scratch)) {
           best = value;
           result.variant = k;
           result.point = q.position;

@@ -1,0 +1,23 @@
+// The box rules of the overlap tests, and the fit test of a trial copy that has not been
+// moved yet: the search asks whether a variant would fit moved by (dx, dy) and moves it into
+// a scratch part only when some part's box is near enough to need polygon work.
+#pragma once
+
+#include "geometry/point.h"
+#include "nesting/nester.h"
+#include "nesting/placed_part.h"
+
+namespace platenest {
+
+// The box b lies inside the rectangle r, each side with a tolerance of 1e-10.
+bool boxInside(const BoundingBox& b, const BoundingBox& r);
+
+// The boxes are apart or touch within 1e-5: parts with such outer boxes are clear.
+bool boxesApart(const BoundingBox& a, const BoundingBox& o);
+
+// Exactly nester.fits(copy of variant translated by (dx, dy)); `scratch` receives the moved
+// copy when one is needed (its contents are unspecified afterwards).
+bool fitsTranslated(const Nester& nester, const PlacedPart& variant, double dx, double dy,
+                    PlacedPart& scratch);
+
+}  // namespace platenest
