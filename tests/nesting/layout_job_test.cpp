@@ -113,9 +113,23 @@ std::string overlapReason(const PlacedPart& a, const PlacedPart& b) {
   for (const Point& v : b.outer.vertices()) {
     if (inMaterial(a, v, 1e-7)) return "a vertex of the second lies in the first";
   }
-  // Same outline at the same place: no crossing and no vertex strictly inside.
-  const Point ca = a.outer.centroid();
-  if (inMaterial(b, ca, 1e-7) && inMaterial(a, ca, 1e-7)) return "one covers the other";
+  // Outlines lying on each other cross nowhere and have no vertex strictly inside: look just
+  // inside each edge of the first part, on the side where its material is.
+  for (const auto* ring : ringsOf(a)) {
+    for (std::size_t i = 0; i < ring->size(); ++i) {
+      const Point& p = (*ring)[i];
+      const Point& q = (*ring)[(i + 1) % ring->size()];
+      const double length = std::hypot(q.x - p.x, q.y - p.y);
+      if (length < 1e-3) continue;
+      const double nx = -(q.y - p.y) / length * 1e-3, ny = (q.x - p.x) / length * 1e-3;
+      for (const double side : {1.0, -1.0}) {
+        const Point probe((p.x + q.x) / 2 + side * nx, (p.y + q.y) / 2 + side * ny);
+        if (inMaterial(a, probe, 1e-7) && inMaterial(b, probe, 1e-7)) {
+          return "the outlines lie on each other";
+        }
+      }
+    }
+  }
   return {};
 }
 
@@ -132,24 +146,83 @@ bool wellClearOfPlate(const PlacedPart& part, double length, double width) {
   return b.minX >= length || b.maxX <= 0 || b.minY >= width || b.maxY <= 0;
 }
 
+// The checker itself must see overlaps, and must let parts touch or stand in holes.
+TEST(FeasibilityCheckTest, SeesOverlapsButAcceptsTouchingAndHoles) {
+  using engine_test::makePart;
+  using engine_test::makeRectangle;
+  using engine_test::rectangleOutline;
+  const PlacedPart frame =
+      makePart(rectangleOutline(0, 0, 100, 100), {rectangleOutline(20, 20, 80, 80)});
+  struct CheckCase {
+    const char* name;
+    PlacedPart other;
+    bool overlaps;
+  };
+  const CheckCase cases[] = {
+      {"in the hole", makeRectangle(30, 30, 70, 70), false},
+      {"touching the right side", makeRectangle(100, 0, 150, 50), false},
+      {"a hair away", makeRectangle(100.001, 0, 150, 50), false},
+      {"across the hole's edge", makeRectangle(70, 30, 90, 70), true},
+      {"wholly in the material", makeRectangle(2, 2, 10, 10), true},
+      {"covering the frame", makeRectangle(-10, -10, 110, 110), true},
+      {"the same outline", makeRectangle(0, 0, 100, 100), true},
+      {"a triangle poking in", makePart({{150, 40}, {150, 60}, {95, 50}}), true},
+  };
+  for (const CheckCase& c : cases) {
+    EXPECT_EQ(!overlapReason(frame, c.other).empty(), c.overlaps) << c.name;
+    EXPECT_EQ(!overlapReason(c.other, frame).empty(), c.overlaps) << c.name << " (swapped)";
+  }
+  EXPECT_TRUE(insidePlate(makeRectangle(0, 0, 100, 50), 100, 50));
+  EXPECT_FALSE(insidePlate(makeRectangle(0, 0, 100.001, 50), 100, 50));
+  EXPECT_FALSE(wellClearOfPlate(makeRectangle(90, 0, 110, 50), 100, 50));
+}
+
 // ---- The jobs.
+
+enum class Folder { kBenchmarks, kExamples };
 
 struct Job {
   const char* name;
-  const char* file;        // relative to the shared benchmark folder
+  Folder folder;
+  const char* file;
+  LoadType type;
   bool fixedOrientations;  // strip-packing instance: given RN, no turning over, no turn at load
   int rotationNumber;
 };
 
 const Job kJobs[] = {
-    {"jakobs1", "esicup/jakobs1.txt", true, 4},
-    {"fu", "esicup/fu.txt", true, 4},
-    {"shapes0", "esicup/shapes0.txt", true, 1},
-    {"mao", "esicup/mao.txt", true, 4},
-    {"swim", "esicup/swim.txt", true, 2},
-    {"shirts", "esicup/shirts.txt", true, 2},
-    {"industrial60", "industrial/industrial-60.txt", false, 0},
-    {"industrial150", "industrial/industrial-150.txt", false, 0},
+    {"jakobs1", Folder::kBenchmarks, "esicup/jakobs1.txt", LoadType::kTextLibrary, true, 4},
+    {"fu", Folder::kBenchmarks, "esicup/fu.txt", LoadType::kTextLibrary, true, 4},
+    {"shapes0", Folder::kBenchmarks, "esicup/shapes0.txt", LoadType::kTextLibrary, true, 1},
+    {"mao", Folder::kBenchmarks, "esicup/mao.txt", LoadType::kTextLibrary, true, 4},
+    {"swim", Folder::kBenchmarks, "esicup/swim.txt", LoadType::kTextLibrary, true, 2},
+    {"shirts", Folder::kBenchmarks, "esicup/shirts.txt", LoadType::kTextLibrary, true, 2},
+    {"industrial60", Folder::kBenchmarks, "industrial/industrial-60.txt", LoadType::kTextLibrary,
+     false, 0},
+    {"industrial150", Folder::kBenchmarks, "industrial/industrial-150.txt", LoadType::kTextLibrary,
+     false, 0},
+    {"exampleJob", Folder::kExamples, "job.txt", LoadType::kTextLibrary, false, 0},
+    {"examplePartList", Folder::kExamples, "shop-sheet.preSrc", LoadType::kPartList, false, 0},
+    {"exampleDxfList", Folder::kExamples, "dxf-job.txt", LoadType::kDxfList, false, 0},
+};
+
+std::filesystem::path folderOf(Folder folder) {
+  return folder == Folder::kBenchmarks ? std::filesystem::path(PLATENEST_BENCHMARK_DIR)
+                                       : std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples";
+}
+
+// Runs in the job's folder, as an operator would open it (a DXF list names its drawing folder
+// relative to the current directory), and goes back afterwards.
+class WorkingDirectory {
+ public:
+  explicit WorkingDirectory(const std::filesystem::path& path)
+      : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
+  }
+  ~WorkingDirectory() { std::filesystem::current_path(previous_); }
+
+ private:
+  std::filesystem::path previous_;
 };
 
 struct Layout {
@@ -160,12 +233,12 @@ struct Layout {
 Layout layOut(const Job& job, const TempFolder& folder, const std::string& run) {
   RecordingMessageSink sink;  // load warnings about single parts are not the subject here
   ScopedMessageSink guard(&sink);
+  WorkingDirectory here(folderOf(job.folder));
   LoadOptions options;
   options.keepOrientation = job.fixedOrientations;
   Layout layout;
-  layout.nester =
-      openLibrary(std::filesystem::path(PLATENEST_BENCHMARK_DIR) / job.file, LoadType::kTextLibrary,
-                  folder.path() / ("PackError" + run + ".txt"), options);
+  layout.nester = openLibrary(folderOf(job.folder) / job.file, job.type,
+                              folder.path() / ("PackError" + run + ".txt"), options);
   Nester& nester = *layout.nester;
   if (job.fixedOrientations) {
     nester.rotationNumber = job.rotationNumber;
@@ -218,7 +291,7 @@ TEST_P(LayoutAllJobTest, LayoutIsFeasibleAndRepeatsBitForBit) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Benchmarks, LayoutAllJobTest, ::testing::ValuesIn(kJobs),
+INSTANTIATE_TEST_SUITE_P(Jobs, LayoutAllJobTest, ::testing::ValuesIn(kJobs),
                          [](const ::testing::TestParamInfo<Job>& info) {
                            return std::string(info.param.name);
                          });
