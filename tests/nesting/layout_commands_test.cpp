@@ -4,6 +4,7 @@
 // at their boundaries.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -296,6 +297,61 @@ TEST(LayoutMultipleStepsTest, SmallCompactBoundaryGoesToTheGrid) {
   }
   // The other route gives another layout, so the comparison above tells them apart.
   EXPECT_FALSE(samePose(multi.part(0), similar.part(0)));
+}
+
+// The figures measure true outlines: the loaded twin replayed at the working part's pose,
+// without the half gap the working part is grown by.
+TEST(LayoutStatisticsTest, TrueOutlinesOfThePartsOnThePlate) {
+  Scene scene(1000, 500, 10);
+  Nester& nester = scene.nester();
+  nester.partGap = 2;
+  PlacedPart twin = makeRectangle(0, 0, 100, 100);
+  twin.id = 1;
+  // The working part as the load flow leaves it: grown by 1 on every side, its pose still
+  // recorded at the first vertex of the outline as read; then laid at the plate's origin.
+  PlacedPart working = makeRectangle(-1, -1, 101, 101);
+  working.refPoint = Point(0, 0);
+  working.translate(1, 1);
+  nester.loadedParts.insertFront(twin);
+  scene.setParts({working});
+  LayoutStatistics statistics = nester.computeLayoutStatistics();
+  EXPECT_EQ(statistics.packingLength, 101);
+  EXPECT_DOUBLE_EQ(statistics.density, 10000.0 / (101 * 500));
+  EXPECT_DOUBLE_EQ(statistics.overallDensity, 0.02);
+  EXPECT_EQ(statistics.count, 1);
+
+  // Turned over and turned a quarter: the replay follows the pose.
+  PlacedPart& part = scene.part(0);
+  part.mirrorAt(part.refPoint);
+  part.rotateAbout(part.refPoint, kPi / 2);
+  part.translate(500 - part.box.minX, 0 - part.box.minY);
+  statistics = nester.computeLayoutStatistics();
+  EXPECT_NEAR(statistics.packingLength, 601, 1e-9);
+  EXPECT_EQ(statistics.count, 1);
+
+  // A twin without a working part of its id is not counted; with nothing on the plate the
+  // packing length is 0 and the density 0/0.
+  PlacedPart orphan = makeRectangle(0, 0, 10, 10);
+  orphan.id = 99;
+  nester.loadedParts.insertFront(orphan);
+  part.translate(2000, 0);
+  statistics = nester.computeLayoutStatistics();
+  EXPECT_EQ(statistics.count, 0);
+  EXPECT_EQ(statistics.packingLength, 0);
+  EXPECT_EQ(statistics.overallDensity, 0);
+  EXPECT_TRUE(std::isnan(statistics.density));
+}
+
+TEST(ParkSelectedPartsTest, SelectedPartsGoRightOfAndBelowThePlate) {
+  Scene scene(1000, 500, 10);
+  scene.setParts({selected(makeRectangle(10, 20, 60, 70)), makeRectangle(100, 20, 150, 70)});
+  scene.nester().parkSelectedParts();
+  EXPECT_EQ(scene.part(0).box.minX, 1000);
+  EXPECT_EQ(scene.part(0).box.maxY, 0);
+  EXPECT_EQ(scene.part(0).refPoint.x, 10 + 990);
+  EXPECT_EQ(scene.part(0).refPoint.y, 20 - 70);
+  EXPECT_FALSE(scene.nester().isOnPlate(scene.part(0)));
+  EXPECT_EQ(scene.part(1).box.minX, 100);
 }
 
 }  // namespace
