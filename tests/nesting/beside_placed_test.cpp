@@ -49,6 +49,16 @@ PlacedPart cap(double x, double y, double w = 1000, double h = 400, double botto
                    {x + w - bottomBlock, y + h - bar}});
 }
 
+// A rectangle with a square notch cut from its top right corner.
+PlacedPart notched(double x, double y, double w, double h, double notch) {
+  return makePart({{x, y},
+                   {x + w, y},
+                   {x + w, y + h - notch},
+                   {x + w - notch, y + h - notch},
+                   {x + w - notch, y + h},
+                   {x, y + h}});
+}
+
 // A U opening upwards: its waste lies inside the cup, where no copy of itself can reach.
 PlacedPart cup(double x, double y) {
   return makePart({{x, y},
@@ -228,6 +238,15 @@ TEST(PairingTest, PoorPairingsAndRectanglesAreRefused) {
     EXPECT_FALSE(nester.tryPairWith(-1e30, *members[0], *members[1], pose, score, centroid));
   }
   {
+    // Within 0.001 of a rectangle counts as a rectangle; a little further off it is paired
+    // (here with a threshold that accepts saving nothing).
+    auto members = scene.setParts({notched(0, 0, 1000, 400, 10), notched(2000, 0, 1000, 400, 10)});
+    ASSERT_LT(std::fabs(members[1]->rectangularity - 1), 0.001);
+    EXPECT_FALSE(nester.tryPairWith(-1, *members[0], *members[1], pose, score, centroid));
+    members = scene.setParts({notched(0, 0, 1000, 400, 30), notched(2000, 0, 1000, 400, 30)});
+    EXPECT_TRUE(nester.tryPairWith(-1, *members[0], *members[1], pose, score, centroid));
+  }
+  {
     // Parts that are not similar are not tried.
     auto members = scene.setParts({stair(0, 0), stair(2000, 0, 800, 300)});
     EXPECT_FALSE(nester.tryPairWith(-1e30, *members[0], *members[1], pose, score, centroid));
@@ -272,6 +291,27 @@ TEST(PairingTest, SmallPartsMayNotStickOutFarRightOfTheLayout) {
     EXPECT_LT(members[1]->box.minX, 600 * s + 0.01);
     expectFeasible(nester);
   }
+}
+
+// Within one neighbour, positions saving the same box area go by centroid x: here the copy
+// laid flush right of the partner is met first, the one above it later and further left.
+TEST(PairingTest, EqualSavingsWithOneNeighbourGoByCentroid) {
+  // Too narrow for the standing quarter turns; the part is large enough to stick out right.
+  Scene scene(3000, 1000);
+  Nester& nester = scene.nester();
+  // Far from the origin, the half turn of the part rounds to whole millimetres.
+  auto members =
+      scene.setParts({notched(0, 0, 1250, 500, 100), notched(8192, 4096, 1250, 500, 100)});
+  Pose pose;
+  double score = -1;
+  Point centroid;
+  ASSERT_TRUE(nester.tryPairWith(0, *members[0], *members[1], pose, score, centroid));
+  EXPECT_EQ(score, 0.0);  // flush on either side, nothing saved
+  nester.applyPose(*members[1], pose);
+  EXPECT_NEAR(members[1]->box.minX, 0, 1e-9);
+  EXPECT_NEAR(members[1]->box.minY, 500, 1e-9);
+  EXPECT_NEAR(members[1]->centroid.x, centroid.x, 1e-9);
+  expectFeasible(nester);
 }
 
 // Among neighbours giving the same saving, the pairing further left wins; equal in that too,
