@@ -6,6 +6,7 @@
 #include "output/layout_svg.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -168,19 +169,32 @@ void writeLayoutSvg(const Nester& nester, const std::filesystem::path& path) {
          "vector-effect=\"non-scaling-stroke\"/>\n";
   svg += "</g>\n";
 
-  // Names, upright, centred in each part's box and sized to fit it.
+  // Names, upright, at each part's centroid, sized to the part: by its area so that thin
+  // L shapes and gussets do not carry names larger than their material, and by its box so
+  // that the name fits across.
   svg += "<g font-family=\"sans-serif\" text-anchor=\"middle\" fill=\"#1b1b1b\">\n";
+  const double largestName = span / 40;  // so that big plates do not shout their names
   for (const Drawn& item : drawn) {
     const PlacedPart& part = item.outline;
     if (part.outer.empty()) continue;
     const std::string name = displayName(part.label.text);
     const int characters = std::max(1, codePointCount(name));
-    const double size = std::min(part.box.height() * 0.4, part.box.width() / (0.65 * characters));
-    if (!(size > 0)) continue;
-    const double x = (part.box.minX + part.box.maxX) / 2;
-    const double y = -(part.box.minY + part.box.maxY) / 2 + size * 0.35;
-    svg += "<text class=\"name\" x=\"" + coordinate(x) + "\" y=\"" + coordinate(y) +
-           "\" font-size=\"" + coordinate(size) + "\">" + xmlEscape(name) + "</text>\n";
+    // Tall narrow parts carry their name along their length.
+    const bool upright = part.box.height() > 2 * part.box.width();
+    const double across = upright ? part.box.width() : part.box.height();
+    const double along = upright ? part.box.height() : part.box.width();
+    const double size = std::min({0.3 * std::sqrt(std::abs(part.area)), across * 0.4,
+                                  along / (0.65 * characters), largestName});
+    if (!(size > 0) || !std::isfinite(part.centroid.x) || !std::isfinite(part.centroid.y)) {
+      continue;
+    }
+    const std::string x = coordinate(part.centroid.x);
+    const std::string y = coordinate(-part.centroid.y);
+    // dy puts the baseline below the centre line so the letters sit centred.
+    svg += "<text class=\"name\" x=\"" + x + "\" y=\"" + y + "\" dy=\"" + coordinate(size * 0.35) +
+           "\" font-size=\"" + coordinate(size) + "\"" +
+           (upright ? " transform=\"rotate(-90 " + x + " " + y + ")\"" : std::string()) + ">" +
+           xmlEscape(name) + "</text>\n";
   }
   svg += "<text class=\"caption\" x=\"" + coordinate(extent.minX) + "\" y=\"" +
          coordinate(-(extent.maxY + margin * 0.5)) + "\" font-size=\"" + coordinate(captionSize) +
