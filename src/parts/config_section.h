@@ -36,6 +36,8 @@ struct NestConfig {
   float maxMplateGap = 0.0f;
   float precision_length = 0.0f;
   float precision_ang = 0.0f;
+
+  bool operator==(const NestConfig&) const = default;
 };
 
 // Called right after the line holding "CONFIGINFO": clears `config`, then reads lines up to
