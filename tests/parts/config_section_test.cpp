@@ -34,6 +34,18 @@ NestConfig readBlock(const std::string& text, std::string* rest = nullptr) {
   return config;
 }
 
+void PrintTo(const NestConfig& c, std::ostream* os) {
+  *os << "{nestType " << c.nestType << ", mplateType " << c.mplateType << ", feetLength "
+      << c.feetLength_0 << "/" << c.feetLength_1 << ", staPlate " << c.staPlate_0 << "/"
+      << c.staPlate_1 << ", minPlate " << c.minPlate_0 << "/" << c.minPlate_1 << ", maxPlate "
+      << c.maxPlate_0 << "/" << c.maxPlate_1 << ", bAutoResize " << c.bAutoResize << ", bMirror "
+      << c.bMirror << ", gaps " << c.partToPartGap << "/" << c.partToMplateGap << ", bPartTurnover "
+      << c.bPartTurnover << ", bHolePart " << c.bHolePart << ", maxNestPartNum " << c.maxNestPartNum
+      << ", part gaps " << c.minPartGap << "/" << c.maxPartGap << ", plate gaps " << c.minMplateGap
+      << "/" << c.maxMplateGap << ", precision " << c.precision_length << "/" << c.precision_ang
+      << "}";
+}
+
 struct BlockCase {
   const char* name;
   std::string text;
@@ -55,30 +67,7 @@ TEST_P(ConfigBlockTest, ReadsTheSettings) {
   const BlockCase& c = GetParam();
   std::string next;
   const NestConfig config = readBlock(c.text, &next);
-  const NestConfig& e = c.expected;
-  EXPECT_EQ(config.nestType, e.nestType);
-  EXPECT_EQ(config.mplateType, e.mplateType);
-  EXPECT_EQ(config.feetLength_0, e.feetLength_0);
-  EXPECT_EQ(config.feetLength_1, e.feetLength_1);
-  EXPECT_EQ(config.staPlate_0, e.staPlate_0);
-  EXPECT_EQ(config.staPlate_1, e.staPlate_1);
-  EXPECT_EQ(config.minPlate_0, e.minPlate_0);
-  EXPECT_EQ(config.minPlate_1, e.minPlate_1);
-  EXPECT_EQ(config.maxPlate_0, e.maxPlate_0);
-  EXPECT_EQ(config.maxPlate_1, e.maxPlate_1);
-  EXPECT_EQ(config.bAutoResize, e.bAutoResize);
-  EXPECT_EQ(config.bMirror, e.bMirror);
-  EXPECT_EQ(config.partToPartGap, e.partToPartGap);
-  EXPECT_EQ(config.partToMplateGap, e.partToMplateGap);
-  EXPECT_EQ(config.bPartTurnover, e.bPartTurnover);
-  EXPECT_EQ(config.bHolePart, e.bHolePart);
-  EXPECT_EQ(config.maxNestPartNum, e.maxNestPartNum);
-  EXPECT_EQ(config.minPartGap, e.minPartGap);
-  EXPECT_EQ(config.maxPartGap, e.maxPartGap);
-  EXPECT_EQ(config.minMplateGap, e.minMplateGap);
-  EXPECT_EQ(config.maxMplateGap, e.maxMplateGap);
-  EXPECT_EQ(config.precision_length, e.precision_length);
-  EXPECT_EQ(config.precision_ang, e.precision_ang);
+  EXPECT_EQ(config, c.expected);
   EXPECT_EQ(next, c.nextLine);
 }
 
