@@ -63,7 +63,9 @@ TEST_F(OutputJobTest, ReportAgreesWithTheLayout) {
       ++onLine;
     }
     EXPECT_LE(onLine, 10);
-    if (i + 1 < lines.size()) EXPECT_EQ(onLine, 10);
+    if (i + 1 < lines.size()) {
+      EXPECT_EQ(onLine, 10);
+    }
   }
   std::multiset<std::string> onPlate;
   for (const PlacedPart& part : nester_->parts) {
