@@ -104,17 +104,23 @@ enum class ContourResult {
 
 ContourResult readContour(LineReader& file, Contour& contour) {
   std::string line;
-  const std::size_t start = file.tell();
-  if (!file.readLine(line, kReadBuffer)) return ContourResult::kEndOfBlock;
-  NumberFields head(line);
-  std::size_t used = 0;
-  const double count = head.next(&used);
-  // A line without a number ("xyz", a blank line) heads no contour: it is left to the
-  // library loop, which skips lines between blocks.
-  if (endsBlock(line) || used == 0) {
-    file.seek(start);
-    return ContourResult::kEndOfBlock;
+  std::size_t start = 0;
+  double count = 0;
+  // A line without a number ("xyz", a blank line) heads no contour and is skipped, inside a
+  // block as between blocks, so that a remark never cuts a part off from its holes.
+  for (;;) {
+    start = file.tell();
+    if (!file.readLine(line, kReadBuffer)) return ContourResult::kEndOfBlock;
+    if (endsBlock(line)) {
+      file.seek(start);
+      return ContourResult::kEndOfBlock;
+    }
+    std::size_t used = 0;
+    count = parseDouble(line, &used);
+    if (used > 0) break;
   }
+  NumberFields head(line);
+  head.next();
   // n is truncated to an integer; a contour needs at least one vertex line after its head.
   if (!(count >= 2)) {
     file.seek(start);

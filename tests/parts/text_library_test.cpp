@@ -165,12 +165,16 @@ TEST_F(TextLibraryTest, TheFirstContourIsTheOutlineWhateverItsSize) {
 
 TEST_F(TextLibraryTest, LinesOutsideBlocksAreSkipped) {
   read(libraryHeader(3000, 1500, 0) + "a comment\n" + rectangleBlock("A", 0, 0, 10, 10) +
-       "xyz\n\n" + rectangleBlock("B", 0, 0, 20, 10) + "#end\nNAME:after the end\n");
+       "xyz\n\n" + rectangleBlock("B", 0, 0, 20, 10) + "-- its hole:\n" +
+       "5 2 2\n0 4 2\n0 4 4\n0 2 4\n0 2 2\n" + "#end\nNAME:after the end\n");
   const std::vector<const Region*> regions = inReadingOrder();
   ASSERT_EQ(regions.size(), 2u);
   EXPECT_EQ(regions[0]->label.text, "A");
   EXPECT_EQ(regions[0]->outer.vertices.size(), 4u);
+  EXPECT_TRUE(regions[0]->holes.empty());
   EXPECT_EQ(regions[1]->label.text, "B");
+  // A remark between an outline and its hole does not part them.
+  EXPECT_EQ(regions[1]->holes.size(), 1u);
   EXPECT_TRUE(rejected_.empty());
 }
 
