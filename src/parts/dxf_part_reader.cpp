@@ -277,6 +277,9 @@ bool readDxfPart(PlacedPart& part, LineReader& reader) {
   part.outer = *outerIt;
   part.holes = std::move(holes);
   part.area = part.computeArea();
+  // "Holes" as large as the outline (two equal outlines side by side in one drawing) leave
+  // no part: its centroid would be 0/0. The caller names the file.
+  if (!(part.area > 0.0)) return false;
   part.computeCentroid();
   part.box = part.outer.box();
   part.computeRectangularity();

@@ -323,10 +323,16 @@ TEST(DxfPartReaderTest, TheLargestPolygonIsTheOutline) {
   EXPECT_EQ(plate.part.holes[0].box().maxX, 30.0);
   EXPECT_EQ(plate.part.holes[1].box().maxX, 80.0);
 
-  // Among equal areas the first of the polygon list, the one chained last, wins.
-  const ReadResult twins = read(drawing(rectangle(0, 0, 50, 50) + rectangle(200, 0, 50, 50)));
+  // Beside a larger outline, two equal ones are both holes; alone, two equal outlines
+  // leave no area and no part.
+  const ReadResult twins = read(drawing(rectangle(0, 0, 50, 50) + rectangle(200, 0, 50, 50) +
+                                        rectangle(-100, -100, 400, 300)));
   ASSERT_TRUE(twins.ok);
-  EXPECT_EQ(twins.part.box.minX, 200.0);
+  EXPECT_EQ(twins.part.holes.count(), 2);
+  EXPECT_EQ(twins.part.area, 120000.0 - 5000.0);
+  const ReadResult pair = read(drawing(rectangle(0, 0, 50, 50) + rectangle(200, 0, 50, 50)));
+  EXPECT_FALSE(pair.ok);
+  EXPECT_TRUE(pair.messages.empty());
 
   // A circle too small for the chord error is refused by the cutting, with its message,
   // and the rest of the part stands.
