@@ -107,7 +107,13 @@ void readPartListFile(Nester& nester, const std::filesystem::path& path,
     nester.hasJobSettings = true;
   }
   nester.plate.setSize(nester.plateLength, nester.plateWidth);
-  nester.updatePlateRect();
+  try {
+    nester.updatePlateRect();
+  } catch (const FatalError& error) {
+    // A zero plate size comes from this file's settings block: say which file.
+    if (!error.detail().empty()) throw;
+    throw FatalError(error.channel(), error.caption(), error.text(), path.string());
+  }
 
   if (entries.empty()) return;
   // One stream for the whole file; the lines and their order are those of an entry-by-entry

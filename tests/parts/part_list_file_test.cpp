@@ -462,6 +462,7 @@ TEST(PartListFileTest, ZeroPlateFromTheSettingsIsFatal) {
     FAIL() << "a zero plate length must end the load";
   } catch (const FatalError& error) {
     EXPECT_EQ(error.text(), "包围盒大小为零!");
+    EXPECT_EQ(error.detail(), file.string());
   }
   EXPECT_FALSE(fs::exists(scratch / "PackError.txt"));
 }
