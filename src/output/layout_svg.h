@@ -8,6 +8,7 @@ namespace platenest {
 
 class Nester;
 
+// UTF-8. Throws FatalError ("排样文件输出失败!") when the file cannot be opened.
 void writeLayoutSvg(const Nester& nester, const std::filesystem::path& path);
 
 }  // namespace platenest

@@ -8,6 +8,8 @@ namespace platenest {
 
 class Nester;
 
+// Leaves selected exactly the parts it warned about. Throws FatalError on standard error
+// ("report file open error!") when the file cannot be opened.
 void writePackingReport(Nester& nester, const std::filesystem::path& fileName);
 
 }  // namespace platenest
