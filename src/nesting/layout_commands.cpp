@@ -33,7 +33,12 @@ class TimedRun {
     if (!file_.open(nester.timingFilePath, mode)) {
       throw FatalError(FatalChannel::kStandardOutput, "", "记录排样计算时间的文件输出失败!");
     }
+    // Within one command parts are only added to the plate: blocked candidates stay blocked.
+    nester_.searchMemo.begin();
   }
+  ~TimedRun() { nester_.searchMemo.end(); }
+  TimedRun(const TimedRun&) = delete;
+  TimedRun& operator=(const TimedRun&) = delete;
 
   TextWriter& file() { return file_; }
 

@@ -24,6 +24,7 @@
 
 #include "geometry/point.h"
 #include "nesting/placed_part.h"
+#include "nesting/search_memo.h"
 #include "parts/part_lists.h"
 #include "support/text_writer.h"
 
@@ -185,6 +186,11 @@ class Nester {
   std::filesystem::path detailsReportPath = "DetailsReport.txt";
   std::string lastTimingMessage;  // UTF-8, as written to the timing file
   double lastLayoutSeconds = 0.0;
+  // Blocked grid candidates of the shapes searched in the running layout command. Switching it
+  // off gives the plain search (the tests compare the two).
+  SearchMemo searchMemo;
+  bool searchMemoEnabled = true;
+
   // How many fit tests the searches ran (for benchmarks).
   mutable std::uint64_t fitTestCount = 0;
 };

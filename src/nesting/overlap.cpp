@@ -63,17 +63,15 @@ bool anyVertexInside(const Polygon& polygon, const Polygon& other) {
   return false;
 }
 
-}  // namespace
-
-bool PlacedPart::outersClear(const PlacedPart& other) const {
-  if (boxesApart(outer.box(), other.outer.box())) return true;
-  if (anyVertexInside(outer, other.outer)) return false;
-  if (anyVertexInside(other.outer, outer)) return false;
-  return !outer.edgesCross(other.outer);
+bool outerPolygonsClear(const Polygon& outer, const Polygon& other) {
+  if (boxesApart(outer.box(), other.box())) return true;
+  if (anyVertexInside(outer, other)) return false;
+  if (anyVertexInside(other, outer)) return false;
+  return !outer.edgesCross(other);
 }
 
-bool PlacedPart::isClearOf(const PlacedPart& other) const {
-  if (outersClear(other)) return true;
+// The outers overlap: still clear when either part lies wholly in a hole of the other.
+bool clearThroughHoles(const Polygon& outer, const PolygonList& holes, const PlacedPart& other) {
   for (const Polygon& hole : holes) {
     if (sitsInHole(hole, other.outer)) return true;
   }
@@ -81,6 +79,16 @@ bool PlacedPart::isClearOf(const PlacedPart& other) const {
     if (sitsInHole(hole, outer)) return true;
   }
   return false;
+}
+
+}  // namespace
+
+bool PlacedPart::outersClear(const PlacedPart& other) const {
+  return outerPolygonsClear(outer, other.outer);
+}
+
+bool PlacedPart::isClearOf(const PlacedPart& other) const {
+  return outerPolygonsClear(outer, other.outer) || clearThroughHoles(outer, holes, other);
 }
 
 bool PlacedPart::overlapsRect(double minX, double maxX, double minY, double maxY) const {
@@ -105,21 +113,36 @@ bool Nester::fits(const PlacedPart& candidate) const {
 }
 
 // The moved box is the variant's box plus (dx, dy), just as moving the copy computes it, so
-// the plate test and the box rule are decided before any vertex is copied.
+// the plate test and the box rule are decided before any vertex is copied. The outer is
+// moved into the scratch part when a neighbour's box is near, the holes only when the outers
+// overlap: the same numbers as a moved copy, computed only where a test reads them.
 bool fitsTranslated(const Nester& nester, const PlacedPart& variant, double dx, double dy,
                     PlacedPart& scratch) {
   ++nester.fitTestCount;
   const BoundingBox& from = variant.outer.box();
   const BoundingBox box{from.minX + dx, from.maxX + dx, from.minY + dy, from.maxY + dy};
   if (!boxInside(box, nester.plateRect)) return false;
-  bool moved = false;
+  bool outerMoved = false;
+  bool holesMoved = false;
   for (const PlacedPart& part : nester.parts) {
     if (boxesApart(box, part.outer.box())) continue;
-    if (!moved) {
-      scratch.assignTranslated(variant, dx, dy);
-      moved = true;
+    if (!outerMoved) {
+      scratch.outer.assignTranslated(variant.outer, dx, dy);
+      outerMoved = true;
     }
-    if (!scratch.isClearOf(part)) return false;
+    if (outerPolygonsClear(scratch.outer, part.outer)) continue;
+    if (!holesMoved) {
+      if (scratch.holes.count() == variant.holes.count()) {
+        for (int i = 0; i < variant.holes.count(); ++i) {
+          const auto index = static_cast<std::size_t>(i);
+          scratch.holes[index].assignTranslated(variant.holes[index], dx, dy);
+        }
+      } else {
+        scratch.assignTranslated(variant, dx, dy);
+      }
+      holesMoved = true;
+    }
+    if (!clearThroughHoles(scratch.outer, scratch.holes, part)) return false;
   }
   return true;
 }

@@ -39,6 +39,7 @@ std::optional<std::string> Nester::packingGridProblem() const {
 }
 
 bool Nester::rebuildPackingPoints() {
+  searchMemo.clear();  // its candidates are points of the old grid
   packingPoints.clear();
   packingColumns = 0;
   packingRows = 0;

@@ -8,6 +8,7 @@
 // as soon as a column lies so far right that no centroid there can (every trial centroid
 // lies within R of its grid point).
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "nesting/nester.h"
@@ -27,12 +28,25 @@ struct ScanResult {
 // is the fit test of the variant moved to the point, which moves it into the scratch part
 // only when polygon tests are needed; nothing is allocated.
 bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, const Point& anchor,
-              double reach, int stride, PlacedPart& scratch, ScanResult& result) {
+              double reach, int stride, PlacedPart& scratch, SearchMemo::Entry* memo,
+              ScanResult& result) {
   const std::int64_t columns = nester.packingColumns;
   const std::int64_t rows = nester.packingRows;
   const std::size_t count = variants.size();
   if (count == 0 || columns <= 0 || rows <= 0 || stride <= 0) return false;
   const std::vector<PackingPoint>& grid = nester.packingPoints;
+  // A candidate already known blocked for this very trial set is skipped without a test.
+  auto fitsAt = [&](std::size_t point, std::size_t k, double dx, double dy) {
+    if (memo != nullptr && memo->isBlocked(point, k)) {
+#ifdef PLATENEST_VALIDATE
+      if (fitsTranslated(nester, variants[k].part, dx, dy, scratch)) std::abort();
+#endif
+      return false;
+    }
+    const bool fits = fitsTranslated(nester, variants[k].part, dx, dy, scratch);
+    if (!fits && memo != nullptr) memo->setBlocked(point, k);
+    return fits;
+  };
 
   bool found = false;
   double best = 0;
@@ -40,12 +54,13 @@ bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, c
   std::size_t firstVariant = 0;
   for (std::int64_t i = 0; i < columns && !found; i += stride) {
     for (std::int64_t j = 0; j < rows && !found; j += stride) {
-      const PackingPoint& q = grid[static_cast<std::size_t>(i * rows + j)];
+      const auto point = static_cast<std::size_t>(i * rows + j);
+      const PackingPoint& q = grid[point];
       if (q.occupied) continue;
       const double dx = q.position.x - anchor.x;
       const double dy = q.position.y - anchor.y;
       for (std::size_t k = 0; k < count; ++k) {
-        if (fitsTranslated(nester, variants[k].part, dx, dy, scratch)) {
+        if (fitsAt(point, k, dx, dy)) {
           found = true;
           best = variants[k].centroid.x + dx;
           result.variant = k;
@@ -66,7 +81,8 @@ bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, c
   // point stands for them too.
   for (std::int64_t i = firstColumn; i < columns; i += stride) {
     for (std::int64_t j = (i == firstColumn ? firstRow : 0); j < rows; j += stride) {
-      const PackingPoint& q = grid[static_cast<std::size_t>(i * rows + j)];
+      const auto point = static_cast<std::size_t>(i * rows + j);
+      const PackingPoint& q = grid[point];
       if (q.occupied) continue;
       if (q.position.x - reach > best) return true;
       const double dx = q.position.x - anchor.x;
@@ -75,7 +91,7 @@ bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, c
       for (std::size_t k = firstK; k < count; ++k) {
         const double value = variants[k].centroid.x + dx;
         if (!(value < best)) continue;
-        if (fitsTranslated(nester, variants[k].part, dx, dy, scratch)) {
+        if (fitsAt(point, k, dx, dy)) {
           best = value;
           result.variant = k;
           result.point = q.position;
@@ -84,6 +100,13 @@ bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, c
     }
   }
   return true;
+}
+
+SearchMemo::Entry* memoFor(Nester& nester, SearchMemo::Kind kind,
+                           const std::vector<TrialVariant>& variants, const Point& anchor) {
+  if (!nester.searchMemoEnabled) return nullptr;
+  return nester.searchMemo.entryFor(kind, variants, anchor, nester.packingPoints.size(),
+                                    nester.parts, nester.plateRect);
 }
 
 bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
@@ -99,8 +122,11 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   }
   const int stride = nester.scanStride(part);
   PlacedPart scratch = variants.front().part;
+  SearchMemo::Entry* memo = memoFor(nester, turnover ? SearchMemo::Kind::kTurned
+                                                     : SearchMemo::Kind::kRotations,
+                                    variants, d);
   ScanResult result;
-  if (!scanGrid(nester, variants, d, reach, stride, scratch, result)) return false;
+  if (!scanGrid(nester, variants, d, reach, stride, scratch, memo, result)) return false;
 
   const TrialVariant& winner = variants[result.variant];
   const Point& q = result.point;
@@ -146,8 +172,9 @@ bool Nester::placeBoundingRectangle(PlacedPart& part) {
   buildQuarterTurns(rectangle, s, c, variants);
   const int stride = scanStride(part);
   PlacedPart scratch = variants.front().part;
+  SearchMemo::Entry* memo = memoFor(*this, SearchMemo::Kind::kRectangles, variants, s);
   ScanResult result;
-  if (!scanGrid(*this, variants, s, reach, stride, scratch, result)) return false;
+  if (!scanGrid(*this, variants, s, reach, stride, scratch, memo, result)) return false;
 
   const double angle = variants[result.variant].angle;
   const Point& q = result.point;

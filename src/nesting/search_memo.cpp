@@ -1,0 +1,125 @@
+#include "nesting/search_memo.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "nesting/trial_variants.h"
+
+namespace platenest {
+
+namespace {
+
+// Memory the memo may hold for blocked bits, in 64-bit words (64 MB); older entries go first.
+constexpr std::size_t kMaxBlockedWords = std::size_t{8} << 20;
+// A part whose box keeps this far outside the plate can never meet a candidate on the plate:
+// the candidate's box reaches at most 1e-10 beyond the plate, and boxes within 1e-5 of each
+// other count as apart.
+constexpr double kFarFromPlate = 1e-6;
+
+bool mayMeetCandidates(const PlacedPart& part, const BoundingBox& plate) {
+  const BoundingBox& b = part.outer.box();
+  return !(b.minX >= plate.maxX - kFarFromPlate || b.maxX <= plate.minX + kFarFromPlate ||
+           b.minY >= plate.maxY - kFarFromPlate || b.maxY <= plate.minY + kFarFromPlate);
+}
+
+void appendPolygon(std::vector<double>& key, const Polygon& polygon) {
+  key.push_back(static_cast<double>(polygon.vertexCount()));
+  for (const Point& v : polygon.vertices()) {
+    key.push_back(v.x);
+    key.push_back(v.y);
+  }
+  const BoundingBox& b = polygon.box();
+  key.insert(key.end(), {b.minX, b.maxX, b.minY, b.maxY});
+}
+
+std::uint64_t hashBits(const std::vector<double>& key) {
+  std::uint64_t h = 1469598103934665603ULL;
+  for (double value : key) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    h = (h ^ bits) * 1099511628211ULL;
+  }
+  return h;
+}
+
+bool sameBits(const std::vector<double>& a, const std::vector<double>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+bool sameBits(const BoundingBox& a, const BoundingBox& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+}  // namespace
+
+void SearchMemo::begin() {
+  clear();
+  active_ = true;
+}
+
+void SearchMemo::end() {
+  clear();
+  active_ = false;
+}
+
+void SearchMemo::clear() {
+  entries_.clear();
+  blockedWords_ = 0;
+  seen_.clear();
+}
+
+void SearchMemo::checkForMovedParts(const PartList& parts,
+                                    const BoundingBox& plate) {
+  for (const Seen& seen : seen_) {
+    const Polygon& outer = seen.part->outer;
+    if (!sameBits(outer.box(), seen.box) || outer.vertexCount() != seen.vertexCount ||
+        outer.vertexCount() == 0 || outer.vertex(0).x != seen.firstVertex.x ||
+        outer.vertex(0).y != seen.firstVertex.y) {
+      clear();
+      break;
+    }
+  }
+  seen_.clear();
+  for (const PlacedPart& part : parts) {
+    if (!mayMeetCandidates(part, plate)) continue;
+    const Polygon& outer = part.outer;
+    seen_.push_back({&part, outer.box(), outer.empty() ? Point() : outer.vertex(0),
+                     outer.vertexCount()});
+  }
+}
+
+SearchMemo::Entry* SearchMemo::entryFor(Kind kind, const std::vector<TrialVariant>& variants,
+                                        const Point& anchor, std::size_t gridPoints,
+                                        const PartList& parts,
+                                        const BoundingBox& plate) {
+  if (!active_ || variants.empty() || gridPoints == 0) return nullptr;
+  checkForMovedParts(parts, plate);
+
+  std::vector<double> key{static_cast<double>(kind), anchor.x, anchor.y,
+                          static_cast<double>(variants.size())};
+  for (const TrialVariant& variant : variants) {
+    appendPolygon(key, variant.part.outer);
+    key.push_back(static_cast<double>(variant.part.holes.count()));
+    for (const Polygon& hole : variant.part.holes) appendPolygon(key, hole);
+  }
+  const std::uint64_t hash = hashBits(key);
+  for (Entry& entry : entries_) {
+    if (entry.hash_ == hash && sameBits(entry.key_, key)) return &entry;
+  }
+
+  const std::size_t words = (gridPoints * variants.size() + 63) / 64;
+  if (words > kMaxBlockedWords) return nullptr;
+  while (blockedWords_ + words > kMaxBlockedWords && !entries_.empty()) {
+    blockedWords_ -= entries_.front().blocked_.size();
+    entries_.erase(entries_.begin());
+  }
+  Entry& entry = entries_.emplace_back();
+  entry.key_ = std::move(key);
+  entry.hash_ = hash;
+  entry.variantCount_ = variants.size();
+  entry.blocked_.assign(words, 0);
+  blockedWords_ += words;
+  return &entry;
+}
+
+}  // namespace platenest

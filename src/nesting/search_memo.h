@@ -1,0 +1,77 @@
+// Remembers which grid candidates of a part shape were found blocked, so that the next part
+// of exactly the same shape skips them without a fit test.
+//
+// Why it is exact: within one layout command parts are only ever added to the plate, so a
+// candidate that did not fit (outside the plate, or overlapping a part) still does not fit
+// later, and a part whose trial copies are bit for bit the same meets the same candidates.
+// Two guards keep that true: the memo lives only for one layout command and one grid, and
+// before every search it checks that no part that could meet a candidate on the plate has
+// moved since it was last seen (a part laid out again, an edit); if one has, it forgets all.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "geometry/point.h"
+#include "nesting/placed_part.h"
+#include "parts/part_lists.h"
+
+namespace platenest {
+
+struct TrialVariant;
+
+class SearchMemo {
+ public:
+  // The blocked candidates of one trial set, indexed by grid point and variant.
+  class Entry {
+   public:
+    bool isBlocked(std::size_t point, std::size_t variant) const {
+      const std::size_t bit = point * variantCount_ + variant;
+      return (blocked_[bit >> 6] >> (bit & 63)) & 1U;
+    }
+    void setBlocked(std::size_t point, std::size_t variant) {
+      const std::size_t bit = point * variantCount_ + variant;
+      blocked_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+    }
+
+   private:
+    friend class SearchMemo;
+    std::vector<double> key_;  // the trial copies' geometry and anchor, bit for bit
+    std::uint64_t hash_ = 0;
+    std::size_t variantCount_ = 0;
+    std::vector<std::uint64_t> blocked_;
+  };
+
+  // Kinds of trial set: the same geometry tried as a part and as a rectangle never share.
+  enum class Kind { kRotations, kTurned, kRectangles };
+
+  // The memo works only between begin() and end() of a layout command.
+  void begin();
+  void end();
+  bool active() const { return active_; }
+  // Forgets everything (a new grid, a part moved).
+  void clear();
+
+  // The entry for this trial set, made empty when new; null when the memo is not active.
+  // `parts` and `plate` are checked first for moved parts (see above).
+  Entry* entryFor(Kind kind, const std::vector<TrialVariant>& variants, const Point& anchor,
+                  std::size_t gridPoints, const PartList& parts,
+                  const BoundingBox& plate);
+
+ private:
+  struct Seen {
+    const PlacedPart* part;
+    BoundingBox box;
+    Point firstVertex;
+    int vertexCount;
+  };
+  void checkForMovedParts(const PartList& parts, const BoundingBox& plate);
+
+  bool active_ = false;
+  std::vector<Entry> entries_;
+  std::size_t blockedWords_ = 0;
+  std::vector<Seen> seen_;  // parts that could meet a candidate on the plate, as last seen
+};
+
+}  // namespace platenest
