@@ -7,8 +7,11 @@
 #include "parts/dxf_part_reader.h"
 
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "geometry/discretise.h"
 #include "support/gbk.h"
@@ -227,7 +230,6 @@ void scanDxfEntities(LineReader& reader, DxfEntities& entities) {
 bool buildPolygons(SegmentList& work, PolygonList& polygons) {
   if (work.size() < 3) return false;
   PointList points;
-  bool made = false;
   while (work.size() >= 3) {
     points.clear();
     chainSegments(work, points);
@@ -238,9 +240,8 @@ bool buildPolygons(SegmentList& work, PolygonList& polygons) {
     if (!vertices.empty()) polygon.setVertices(std::move(vertices));
     if (!checkChain(points, polygon)) return false;
     polygons.insertFront(polygon);
-    made = true;
   }
-  return made;
+  return !polygons.empty();
 }
 
 bool readDxfPart(PlacedPart& part, const std::filesystem::path& path) {

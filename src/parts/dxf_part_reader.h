@@ -2,8 +2,8 @@
 // the holes, TEXT entities give the name ("name:...") and the thickness ("thick=...").
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
-#include <string_view>
 
 #include "geometry/lists.h"
 #include "geometry/region.h"
