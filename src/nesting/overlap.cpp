@@ -4,6 +4,7 @@
 #include "nesting/overlap.h"
 
 #include <cmath>
+#include <cstdlib>
 
 namespace platenest {
 
@@ -116,16 +117,36 @@ bool Nester::fits(const PlacedPart& candidate) const {
 // the plate test and the box rule are decided before any vertex is copied. The outer is
 // moved into the scratch part when a neighbour's box is near, the holes only when the outers
 // overlap: the same numbers as a moved copy, computed only where a test reads them.
-bool fitsTranslated(const Nester& nester, const PlacedPart& variant, double dx, double dy,
-                    PlacedPart& scratch) {
-  ++nester.fitTestCount;
+bool mayMeetCandidates(const PlacedPart& part, const BoundingBox& plate) {
+  constexpr double kFarFromPlate = 1e-6;
+  const BoundingBox& b = part.outer.box();
+  return !(b.minX >= plate.maxX - kFarFromPlate || b.maxX <= plate.minX + kFarFromPlate ||
+           b.minY >= plate.maxY - kFarFromPlate || b.maxY <= plate.minY + kFarFromPlate);
+}
+
+void Obstacles::collect(const Nester& nester) {
+  boxes.clear();
+  parts.clear();
+  for (const PlacedPart& part : nester.parts) {
+    if (!mayMeetCandidates(part, nester.plateRect)) continue;
+    boxes.push_back(part.outer.box());
+    parts.push_back(&part);
+  }
+}
+
+namespace {
+
+bool fitsAmongObstacles(const Nester& nester, const Obstacles& obstacles,
+                        const PlacedPart& variant, double dx, double dy, PlacedPart& scratch) {
   const BoundingBox& from = variant.outer.box();
   const BoundingBox box{from.minX + dx, from.maxX + dx, from.minY + dy, from.maxY + dy};
   if (!boxInside(box, nester.plateRect)) return false;
   bool outerMoved = false;
   bool holesMoved = false;
-  for (const PlacedPart& part : nester.parts) {
-    if (boxesApart(box, part.outer.box())) continue;
+  const std::size_t count = obstacles.boxes.size();
+  for (std::size_t n = 0; n < count; ++n) {
+    if (boxesApart(box, obstacles.boxes[n])) continue;
+    const PlacedPart& part = *obstacles.parts[n];
     if (!outerMoved) {
       scratch.outer.assignTranslated(variant.outer, dx, dy);
       outerMoved = true;
@@ -145,6 +166,22 @@ bool fitsTranslated(const Nester& nester, const PlacedPart& variant, double dx, 
     if (!clearThroughHoles(scratch.outer, scratch.holes, part)) return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool fitsTranslated(const Nester& nester, const Obstacles& obstacles, const PlacedPart& variant,
+                    double dx, double dy, PlacedPart& scratch) {
+  ++nester.fitTestCount;
+  const bool fits = fitsAmongObstacles(nester, obstacles, variant, dx, dy, scratch);
+#ifdef PLATENEST_VALIDATE
+  // The plain test on a moved copy against every part must agree.
+  PlacedPart moved = variant;
+  moved.translate(dx, dy);
+  if (fits != nester.fits(moved)) std::abort();
+  --nester.fitTestCount;
+#endif
+  return fits;
 }
 
 bool Nester::fitsAmongOthers(const PlacedPart& member) const {

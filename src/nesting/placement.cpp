@@ -35,15 +35,18 @@ bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, c
   const std::size_t count = variants.size();
   if (count == 0 || columns <= 0 || rows <= 0 || stride <= 0) return false;
   const std::vector<PackingPoint>& grid = nester.packingPoints;
+  // No part moves during the scan: the parts a candidate can meet are gathered once.
+  Obstacles obstacles;
+  obstacles.collect(nester);
   // A candidate already known blocked for this very trial set is skipped without a test.
   auto fitsAt = [&](std::size_t point, std::size_t k, double dx, double dy) {
     if (memo != nullptr && memo->isBlocked(point, k)) {
 #ifdef PLATENEST_VALIDATE
-      if (fitsTranslated(nester, variants[k].part, dx, dy, scratch)) std::abort();
+      if (fitsTranslated(nester, obstacles, variants[k].part, dx, dy, scratch)) std::abort();
 #endif
       return false;
     }
-    const bool fits = fitsTranslated(nester, variants[k].part, dx, dy, scratch);
+    const bool fits = fitsTranslated(nester, obstacles, variants[k].part, dx, dy, scratch);
     if (!fits && memo != nullptr) memo->setBlocked(point, k);
     return fits;
   };

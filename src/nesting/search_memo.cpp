@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "nesting/overlap.h"
 #include "nesting/trial_variants.h"
 
 namespace platenest {
@@ -11,17 +12,6 @@ namespace {
 
 // Memory the memo may hold for blocked bits, in 64-bit words (64 MB); older entries go first.
 constexpr std::size_t kMaxBlockedWords = std::size_t{8} << 20;
-// A part whose box keeps this far outside the plate can never meet a candidate on the plate:
-// the candidate's box reaches at most 1e-10 beyond the plate, and boxes within 1e-5 of each
-// other count as apart.
-constexpr double kFarFromPlate = 1e-6;
-
-bool mayMeetCandidates(const PlacedPart& part, const BoundingBox& plate) {
-  const BoundingBox& b = part.outer.box();
-  return !(b.minX >= plate.maxX - kFarFromPlate || b.maxX <= plate.minX + kFarFromPlate ||
-           b.minY >= plate.maxY - kFarFromPlate || b.maxY <= plate.minY + kFarFromPlate);
-}
-
 void appendPolygon(std::vector<double>& key, const Polygon& polygon) {
   key.push_back(static_cast<double>(polygon.vertexCount()));
   for (const Point& v : polygon.vertices()) {
