@@ -376,13 +376,14 @@ for path in sys.argv[1:]:
   EXPECT_EQ(seen, drawings.size()) << output;
 }
 
-// The command line lays out the example folder, and the layout drawing shows every part.
+// The command line tells the list file by its folder, lays out the example folder, and the
+// layout drawing shows every part.
 TEST(DxfListJobTest, TheExampleLaysOutFromTheCommandLine) {
   PartsScratch scratch;
   const std::filesystem::path out = scratch / "out";
   const std::string command = std::string(PLATENEST_CLI_PATH) + " layout " +
-                              exampleList().string() + " --type dxf-list -C " + out.string() +
-                              " --svg " + (out / "layout.svg").string() + " --json " +
+                              exampleList().string() + " -C " + out.string() + " --svg " +
+                              (out / "layout.svg").string() + " --json " +
                               (out / "job.json").string() + " --quiet 2>&1";
   int status = 0;
   const std::string output = runCommand(command, status);
