@@ -136,34 +136,61 @@ void Obstacles::collect(const Nester& nester) {
 
 namespace {
 
+// A candidate moved lazily into the scratch part: the outer when a neighbour's box is near,
+// the holes only when the outers overlap.
+class MovedCandidate {
+ public:
+  MovedCandidate(const PlacedPart& variant, double dx, double dy, PlacedPart& scratch)
+      : variant_(variant), dx_(dx), dy_(dy), scratch_(scratch) {}
+
+  bool isClearOf(const PlacedPart& part) {
+    if (!outerMoved_) {
+      scratch_.outer.assignTranslated(variant_.outer, dx_, dy_);
+      outerMoved_ = true;
+    }
+    if (outerPolygonsClear(scratch_.outer, part.outer)) return true;
+    if (!holesMoved_) {
+      if (scratch_.holes.count() == variant_.holes.count()) {
+        for (int i = 0; i < variant_.holes.count(); ++i) {
+          const auto index = static_cast<std::size_t>(i);
+          scratch_.holes[index].assignTranslated(variant_.holes[index], dx_, dy_);
+        }
+      } else {
+        scratch_.assignTranslated(variant_, dx_, dy_);
+      }
+      holesMoved_ = true;
+    }
+    return clearThroughHoles(scratch_.outer, scratch_.holes, part);
+  }
+
+ private:
+  const PlacedPart& variant_;
+  double dx_, dy_;
+  PlacedPart& scratch_;
+  bool outerMoved_ = false;
+  bool holesMoved_ = false;
+};
+
 bool fitsAmongObstacles(const Nester& nester, const Obstacles& obstacles,
-                        const PlacedPart& variant, double dx, double dy, PlacedPart& scratch) {
+                        const PlacedPart& variant, double dx, double dy, PlacedPart& scratch,
+                        const PlacedPart** blocker) {
   const BoundingBox& from = variant.outer.box();
   const BoundingBox box{from.minX + dx, from.maxX + dx, from.minY + dy, from.maxY + dy};
   if (!boxInside(box, nester.plateRect)) return false;
-  bool outerMoved = false;
-  bool holesMoved = false;
+  MovedCandidate candidate(variant, dx, dy, scratch);
+  const PlacedPart* hint = blocker != nullptr ? *blocker : nullptr;
+  if (hint != nullptr && !boxesApart(box, hint->outer.box()) && !candidate.isClearOf(*hint)) {
+    return false;
+  }
   const std::size_t count = obstacles.boxes.size();
   for (std::size_t n = 0; n < count; ++n) {
     if (boxesApart(box, obstacles.boxes[n])) continue;
     const PlacedPart& part = *obstacles.parts[n];
-    if (!outerMoved) {
-      scratch.outer.assignTranslated(variant.outer, dx, dy);
-      outerMoved = true;
+    if (&part == hint) continue;
+    if (!candidate.isClearOf(part)) {
+      if (blocker != nullptr) *blocker = &part;
+      return false;
     }
-    if (outerPolygonsClear(scratch.outer, part.outer)) continue;
-    if (!holesMoved) {
-      if (scratch.holes.count() == variant.holes.count()) {
-        for (int i = 0; i < variant.holes.count(); ++i) {
-          const auto index = static_cast<std::size_t>(i);
-          scratch.holes[index].assignTranslated(variant.holes[index], dx, dy);
-        }
-      } else {
-        scratch.assignTranslated(variant, dx, dy);
-      }
-      holesMoved = true;
-    }
-    if (!clearThroughHoles(scratch.outer, scratch.holes, part)) return false;
   }
   return true;
 }
@@ -171,9 +198,9 @@ bool fitsAmongObstacles(const Nester& nester, const Obstacles& obstacles,
 }  // namespace
 
 bool fitsTranslated(const Nester& nester, const Obstacles& obstacles, const PlacedPart& variant,
-                    double dx, double dy, PlacedPart& scratch) {
+                    double dx, double dy, PlacedPart& scratch, const PlacedPart** blocker) {
   ++nester.fitTestCount;
-  const bool fits = fitsAmongObstacles(nester, obstacles, variant, dx, dy, scratch);
+  const bool fits = fitsAmongObstacles(nester, obstacles, variant, dx, dy, scratch, blocker);
 #ifdef PLATENEST_VALIDATE
   // The plain test on a moved copy against every part must agree.
   PlacedPart moved = variant;

@@ -33,7 +33,11 @@ struct Obstacles {
 // Exactly nester.fits(copy of variant translated by (dx, dy)), given the nester's obstacles;
 // `scratch` receives the moved copy when one is needed (its contents are unspecified
 // afterwards).
+// `blocker`, when given, names a part of the nester that blocked a candidate near this one
+// before; it is tested first (any part is a fair first test: the answer needs all of them),
+// and receives the part that blocks this candidate.
 bool fitsTranslated(const Nester& nester, const Obstacles& obstacles, const PlacedPart& variant,
-                    double dx, double dy, PlacedPart& scratch);
+                    double dx, double dy, PlacedPart& scratch,
+                    const PlacedPart** blocker = nullptr);
 
 }  // namespace platenest

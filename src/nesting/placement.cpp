@@ -29,7 +29,7 @@ struct ScanResult {
 // only when polygon tests are needed; nothing is allocated.
 bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, const Point& anchor,
               double reach, int stride, PlacedPart& scratch, SearchMemo::Entry* memo,
-              ScanResult& result) {
+              std::vector<const PlacedPart*>& blockers, ScanResult& result) {
   const std::int64_t columns = nester.packingColumns;
   const std::int64_t rows = nester.packingRows;
   const std::size_t count = variants.size();
@@ -46,7 +46,9 @@ bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, c
 #endif
       return false;
     }
-    const bool fits = fitsTranslated(nester, obstacles, variants[k].part, dx, dy, scratch);
+    const PlacedPart** blocker = blockers.empty() ? nullptr : &blockers[point];
+    const bool fits =
+        fitsTranslated(nester, obstacles, variants[k].part, dx, dy, scratch, blocker);
     if (!fits && memo != nullptr) memo->setBlocked(point, k);
     return fits;
   };
@@ -128,8 +130,13 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   SearchMemo::Entry* memo = memoFor(nester, turnover ? SearchMemo::Kind::kTurned
                                                      : SearchMemo::Kind::kRotations,
                                     variants, d);
+  std::vector<const PlacedPart*> plain;
+  std::vector<const PlacedPart*>& blockers =
+      memo != nullptr ? nester.searchMemo.blockers(nester.packingPoints.size()) : plain;
   ScanResult result;
-  if (!scanGrid(nester, variants, d, reach, stride, scratch, memo, result)) return false;
+  if (!scanGrid(nester, variants, d, reach, stride, scratch, memo, blockers, result)) {
+    return false;
+  }
 
   const TrialVariant& winner = variants[result.variant];
   const Point& q = result.point;
@@ -176,8 +183,11 @@ bool Nester::placeBoundingRectangle(PlacedPart& part) {
   const int stride = scanStride(part);
   PlacedPart scratch = variants.front().part;
   SearchMemo::Entry* memo = memoFor(*this, SearchMemo::Kind::kRectangles, variants, s);
+  std::vector<const PlacedPart*> plain;
+  std::vector<const PlacedPart*>& blockers =
+      memo != nullptr ? searchMemo.blockers(packingPoints.size()) : plain;
   ScanResult result;
-  if (!scanGrid(*this, variants, s, reach, stride, scratch, memo, result)) return false;
+  if (!scanGrid(*this, variants, s, reach, stride, scratch, memo, blockers, result)) return false;
 
   const double angle = variants[result.variant].angle;
   const Point& q = result.point;

@@ -53,9 +53,19 @@ void SearchMemo::end() {
 }
 
 void SearchMemo::clear() {
+  blockers_.clear();
   entries_.clear();
   blockedWords_ = 0;
   seen_.clear();
+}
+
+std::vector<const PlacedPart*>& SearchMemo::blockers(std::size_t gridPoints) {
+  if (!active_) {
+    blockers_.clear();
+  } else if (blockers_.size() != gridPoints) {
+    blockers_.assign(gridPoints, nullptr);
+  }
+  return blockers_;
 }
 
 void SearchMemo::checkForMovedParts(const PartList& parts,
