@@ -211,8 +211,9 @@ std::filesystem::path folderOf(Folder folder) {
                                        : std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples";
 }
 
-// Runs in the job's folder, as an operator would open it (a DXF list names its drawing folder
-// relative to the current directory), and goes back afterwards.
+// Runs in the test's own folder, so that files written to the current directory (the
+// part-list check report) stay out of the source tree; a DXF list's drawing folder is then
+// found beside the list. Goes back afterwards.
 class WorkingDirectory {
  public:
   explicit WorkingDirectory(const std::filesystem::path& path)
@@ -234,7 +235,7 @@ Layout layOut(const Job& job, const TempFolder& folder, const std::string& run,
              bool searchMemo = true) {
   RecordingMessageSink sink;  // load warnings about single parts are not the subject here
   ScopedMessageSink guard(&sink);
-  WorkingDirectory here(folderOf(job.folder));
+  WorkingDirectory here(folder.path());
   LoadOptions options;
   options.keepOrientation = job.fixedOrientations;
   Layout layout;

@@ -353,7 +353,9 @@ TEST(ReductionJobTest, ShopSheetEndsOnASmallerPlateHoldingAsManyParts) {
       EXPECT_EQ(lines[i + 1].rfind("恢复后的母板尺寸:", 0), 0u);
       EXPECT_LT(countOf(lines[i - 1]), first);
     }
-    if (isRestored) EXPECT_EQ(countOf(line), first);
+    if (isRestored) {
+      EXPECT_EQ(countOf(line), first);
+    }
   }
 }
 

@@ -34,7 +34,7 @@ NestConfig readBlock(const std::string& text, std::string* rest = nullptr) {
   return config;
 }
 
-void PrintTo(const NestConfig& c, std::ostream* os) {
+[[maybe_unused]] void PrintTo(const NestConfig& c, std::ostream* os) {
   *os << "{nestType " << c.nestType << ", mplateType " << c.mplateType << ", feetLength "
       << c.feetLength_0 << "/" << c.feetLength_1 << ", staPlate " << c.staPlate_0 << "/"
       << c.staPlate_1 << ", minPlate " << c.minPlate_0 << "/" << c.minPlate_1 << ", maxPlate "
