@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -232,7 +233,7 @@ struct Layout {
 };
 
 Layout layOut(const Job& job, const TempFolder& folder, const std::string& run,
-             bool searchMemo = true) {
+              bool searchMemo = true) {
   RecordingMessageSink sink;  // load warnings about single parts are not the subject here
   ScopedMessageSink guard(&sink);
   WorkingDirectory here(folder.path());
@@ -295,6 +296,48 @@ TEST_P(LayoutAllJobTest, LayoutIsFeasibleAndRepeatsBitForBit) {
     EXPECT_TRUE(samePose(part, *it)) << "part " << part.id << " differs between two runs";
     ++it;
   }
+}
+
+// Every pose of the layout, bit for bit, folded into one number.
+std::uint64_t poseHash(const Nester& nester) {
+  std::uint64_t h = 1469598103934665603ULL;
+  auto mix = [&h](const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) h = (h ^ bytes[i]) * 1099511628211ULL;
+  };
+  for (const PlacedPart& part : nester.parts) {
+    mix(&part.id, sizeof part.id);
+    const unsigned char mirrored = part.mirrored ? 1 : 0;
+    mix(&mirrored, 1);
+    mix(&part.rotation, sizeof part.rotation);
+    mix(&part.refPoint.x, sizeof(double));
+    mix(&part.refPoint.y, sizeof(double));
+    for (const Point& v : part.outer.vertices()) {
+      mix(&v.x, sizeof(double));
+      mix(&v.y, sizeof(double));
+    }
+  }
+  return h;
+}
+
+// The layouts as they were before the search was sped up: any change to the search that
+// moves a single part by a single bit shows here.
+TEST_P(LayoutAllJobTest, PosesMatchTheRecordedLayout) {
+  const std::map<std::string, std::uint64_t> recorded = {
+      {"jakobs1", 0x9ab7fd65903645dcULL},        {"fu", 0x8457131bba50cec5ULL},
+      {"shapes0", 0x851c74b41f3f02aeULL},        {"mao", 0x57e67c2e9d5e8d8fULL},
+      {"swim", 0x8f8b14e66bed006bULL},           {"shirts", 0x766045a86994d84cULL},
+      {"industrial60", 0xc38b7f8008f8b972ULL},   {"industrial150", 0x1639010b067aac9cULL},
+      {"exampleJob", 0x3ed63c9763c5b3baULL},     {"examplePartList", 0xede843cedcd7e076ULL},
+      {"exampleDxfList", 0x161825f72b7e1c85ULL},
+  };
+  const Job& job = GetParam();
+  TempFolder folder;
+  const Layout layout = layOut(job, folder, "1");
+  const std::uint64_t hash = poseHash(*layout.nester);
+  const auto it = recorded.find(job.name);
+  ASSERT_NE(it, recorded.end()) << "no recorded layout for " << job.name;
+  EXPECT_EQ(hash, it->second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Jobs, LayoutAllJobTest, ::testing::ValuesIn(kJobs),
