@@ -41,7 +41,9 @@ PlacedPart stair(double x, double y) {
 class Job {
  public:
   explicit Job(const std::vector<PlacedPart>& list, int rotationNumber = 4) {
-    logPath_ = std::filesystem::path(::testing::TempDir()) / "platenest_strategies_log.txt";
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    logPath_ =
+        std::filesystem::path(::testing::TempDir()) / ("platenest_strategies_" + name + ".txt");
     nester_ = std::make_unique<Nester>(logPath_);
     nester_->plateLength = 3000;
     nester_->plateWidth = 2000;
@@ -270,8 +272,10 @@ std::vector<PlacedPart> layOut(const JobCase& c, const std::filesystem::path& fo
 }
 
 TEST_P(MultiStepJobTest, EveryPartPlacedWithoutOverlapAndRepeatable) {
+  // One folder per job: CTest runs the jobs side by side.
   const std::filesystem::path folder =
-      std::filesystem::path(::testing::TempDir()) / "platenest_multistep_job";
+      std::filesystem::path(::testing::TempDir()) /
+      ("platenest_multistep_" + std::filesystem::path(GetParam().file).stem().string());
   std::filesystem::create_directories(folder);
   const std::vector<PlacedPart> first = layOut(GetParam(), folder);
   const std::vector<PlacedPart> second = layOut(GetParam(), folder);
