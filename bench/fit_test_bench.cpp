@@ -31,14 +31,20 @@ PlacedPart partOf(const Polygon& outer) {
   return part;
 }
 
-std::unique_ptr<Nester> crowdedPlate() {
+// A shared benchmark job loaded quietly, its files in a scratch folder.
+std::unique_ptr<Nester> loadBenchmarkJob(const char* file) {
   static RecordingMessageSink quiet;
   ScopedMessageSink guard(&quiet);
   const fs::path dir = fs::temp_directory_path() / "platenest-bench";
   fs::create_directories(dir);
-  auto nester = openLibrary(std::string(PLATENEST_BENCHMARK_DIR) + "/industrial/industrial-60.txt",
+  auto nester = openLibrary(std::string(PLATENEST_BENCHMARK_DIR) + "/" + file,
                             LoadType::kTextLibrary, dir / "PackError.txt");
   nester->timingFilePath = dir / "timing.txt";
+  return nester;
+}
+
+std::unique_ptr<Nester> crowdedPlate() {
+  auto nester = loadBenchmarkJob("industrial/industrial-60.txt");
   nester->layoutAll(false);
   return nester;
 }
@@ -81,12 +87,7 @@ void BM_ContainsPoint60Vertices(benchmark::State& state) {
 BENCHMARK(BM_ContainsPoint60Vertices);
 
 std::unique_ptr<Nester> largePlate() {
-  static RecordingMessageSink quiet;
-  ScopedMessageSink guard(&quiet);
-  const fs::path dir = fs::temp_directory_path() / "platenest-bench";
-  fs::create_directories(dir);
-  auto nester = openLibrary(std::string(PLATENEST_BENCHMARK_DIR) + "/industrial/industrial-150.txt",
-                            LoadType::kTextLibrary, dir / "PackError.txt");
+  auto nester = loadBenchmarkJob("industrial/industrial-150.txt");
   nester->packingPointDistance = 30.0;
   return nester;
 }

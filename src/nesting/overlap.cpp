@@ -171,9 +171,8 @@ class MovedCandidate {
   bool holesMoved_ = false;
 };
 
-bool fitsAmongObstacles(const Nester& nester, const Obstacles& obstacles,
-                        const PlacedPart& variant, double dx, double dy, PlacedPart& scratch,
-                        const PlacedPart** blocker) {
+bool fitsAmongObstacles(const Nester& nester, const Obstacles& obstacles, const PlacedPart& variant,
+                        double dx, double dy, PlacedPart& scratch, const PlacedPart** blocker) {
   const BoundingBox& from = variant.outer.box();
   const BoundingBox box{from.minX + dx, from.maxX + dx, from.minY + dy, from.maxY + dy};
   if (!boxInside(box, nester.plateRect)) return false;

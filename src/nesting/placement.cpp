@@ -47,8 +47,7 @@ bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, c
       return false;
     }
     const PlacedPart** blocker = blockers.empty() ? nullptr : &blockers[point];
-    const bool fits =
-        fitsTranslated(nester, obstacles, variants[k].part, dx, dy, scratch, blocker);
+    const bool fits = fitsTranslated(nester, obstacles, variants[k].part, dx, dy, scratch, blocker);
     if (!fits && memo != nullptr) memo->setBlocked(point, k);
     return fits;
   };
@@ -127,9 +126,8 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   }
   const int stride = nester.scanStride(part);
   PlacedPart scratch = variants.front().part;
-  SearchMemo::Entry* memo = memoFor(nester, turnover ? SearchMemo::Kind::kTurned
-                                                     : SearchMemo::Kind::kRotations,
-                                    variants, d);
+  SearchMemo::Entry* memo = memoFor(
+      nester, turnover ? SearchMemo::Kind::kTurned : SearchMemo::Kind::kRotations, variants, d);
   std::vector<const PlacedPart*> plain;
   std::vector<const PlacedPart*>& blockers =
       memo != nullptr ? nester.searchMemo.blockers(nester.packingPoints.size()) : plain;

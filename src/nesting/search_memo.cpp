@@ -68,8 +68,7 @@ std::vector<const PlacedPart*>& SearchMemo::blockers(std::size_t gridPoints) {
   return blockers_;
 }
 
-void SearchMemo::checkForMovedParts(const PartList& parts,
-                                    const BoundingBox& plate) {
+void SearchMemo::checkForMovedParts(const PartList& parts, const BoundingBox& plate) {
   for (const Seen& seen : seen_) {
     const Polygon& outer = seen.part->outer;
     if (!sameBits(outer.box(), seen.box) || outer.vertexCount() != seen.vertexCount ||
@@ -83,15 +82,14 @@ void SearchMemo::checkForMovedParts(const PartList& parts,
   for (const PlacedPart& part : parts) {
     if (!mayMeetCandidates(part, plate)) continue;
     const Polygon& outer = part.outer;
-    seen_.push_back({&part, outer.box(), outer.empty() ? Point() : outer.vertex(0),
-                     outer.vertexCount()});
+    seen_.push_back(
+        {&part, outer.box(), outer.empty() ? Point() : outer.vertex(0), outer.vertexCount()});
   }
 }
 
 SearchMemo::Entry* SearchMemo::entryFor(Kind kind, const std::vector<TrialVariant>& variants,
                                         const Point& anchor, std::size_t gridPoints,
-                                        const PartList& parts,
-                                        const BoundingBox& plate) {
+                                        const PartList& parts, const BoundingBox& plate) {
   if (!active_ || variants.empty() || gridPoints == 0) return nullptr;
   checkForMovedParts(parts, plate);
 

@@ -60,8 +60,7 @@ class SearchMemo {
   std::vector<const PlacedPart*>& blockers(std::size_t gridPoints);
 
   Entry* entryFor(Kind kind, const std::vector<TrialVariant>& variants, const Point& anchor,
-                  std::size_t gridPoints, const PartList& parts,
-                  const BoundingBox& plate);
+                  std::size_t gridPoints, const PartList& parts, const BoundingBox& plate);
 
  private:
   struct Seen {
@@ -76,7 +75,8 @@ class SearchMemo {
   std::vector<Entry> entries_;
   std::size_t blockedWords_ = 0;
   std::vector<Seen> seen_;
-  std::vector<const PlacedPart*> blockers_;  // parts that could meet a candidate on the plate, as last seen
+  std::vector<const PlacedPart*>
+      blockers_;  // parts that could meet a candidate on the plate, as last seen
 };
 
 }  // namespace platenest

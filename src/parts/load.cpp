@@ -9,13 +9,13 @@
 #include "geometry/arc_check.h"
 #include "parts/dxf_list_file.h"
 #include "parts/part_list_file.h"
+#include "parts/report_lines.h"
 #include "parts/text_library.h"
 #include "support/gbk.h"
 
 namespace platenest {
 namespace {
 
-constexpr const char* kPartNameLine = "以上错误发生于零件:";
 constexpr const char* kDegenerate = "零件轮廓退化(顶点少于3个或面积为零)!";
 constexpr const char* kArcCheckFailed = "零件轮廓检查未通过!";
 
@@ -29,35 +29,12 @@ bool isDegenerate(const PlacedPart& part) {
 }
 
 std::uintmax_t errorLogSize(Nester& nester) {
-  nester.errorLog.flush();
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(nester.errorLogPath, error);
-  return error ? 0 : size;
+  return reportSize(nester.errorLog, nester.errorLogPath);
 }
 
-// The lines the arc checks wrote to the error log since `from`, as UTF-8, without the tabs
-// that indent them and without the part-name line.
+// What the arc checks wrote to the error log since `from`, as the reason a part was left out.
 std::string loggedReason(Nester& nester, std::uintmax_t from) {
-  nester.errorLog.flush();
-  std::ifstream in(nester.errorLogPath, std::ios::binary);
-  std::string reason;
-  if (in && in.seekg(static_cast<std::streamoff>(from))) {
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::string text = gbkToUtf8(bytes);
-    std::size_t start = 0;
-    while (start < text.size()) {
-      std::size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(start, end - start);
-      start = end + 1;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line.rfind(kPartNameLine, 0) == 0) continue;
-      const std::size_t first = line.find_first_not_of('\t');
-      if (first == std::string::npos) continue;
-      if (!reason.empty()) reason += "\n";
-      reason += line.substr(first);
-    }
-  }
+  const std::string reason = reportLinesSince(nester.errorLog, nester.errorLogPath, from);
   return reason.empty() ? std::string(kArcCheckFailed) : reason;
 }
 

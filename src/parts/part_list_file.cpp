@@ -10,6 +10,7 @@
 #include "nesting/nester.h"
 #include "parts/config_section.h"
 #include "parts/part_entry.h"
+#include "parts/report_lines.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
 #include "support/line_reader.h"
@@ -21,7 +22,6 @@ namespace {
 // fgets buffer of the original reader: at most 999 characters of a line per read.
 constexpr int kLineBuffer = 1000;
 constexpr const char* kCountMismatch = "点记录的数目与pointNum不符或少于3个!";
-constexpr const char* kPartNameLine = "以上错误发生于零件:";
 
 // The check report as a file that can be read back, to tell the caller why an entry failed.
 class CheckReport {
@@ -33,35 +33,10 @@ class CheckReport {
   }
   TextWriter& writer() { return writer_; }
 
-  std::uintmax_t size() {
-    writer_.flush();
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path_, error);
-    return error ? 0 : size;
-  }
+  std::uintmax_t size() { return reportSize(writer_, path_); }
 
   // The lines written since `from`, as UTF-8, without tabs and the part-name lines.
-  std::string linesSince(std::uintmax_t from) {
-    writer_.flush();
-    std::ifstream in(path_, std::ios::binary);
-    if (!in || !in.seekg(static_cast<std::streamoff>(from))) return {};
-    const std::string text = gbkToUtf8(
-        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
-    std::string reason;
-    std::size_t start = 0;
-    while (start < text.size()) {
-      std::size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(start, end - start);
-      start = end + 1;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty() && line.front() == '\t') line.erase(0, 1);
-      if (line.empty() || line.rfind(kPartNameLine, 0) == 0) continue;
-      if (!reason.empty()) reason += "\n";
-      reason += line;
-    }
-    return reason;
-  }
+  std::string linesSince(std::uintmax_t from) { return reportLinesSince(writer_, path_, from); }
 
  private:
   std::filesystem::path path_;

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "nesting/nester.h"
+#include "parts/report_lines.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
 #include "support/number_parse.h"
@@ -28,7 +29,6 @@ constexpr std::size_t kGapCaption = 14;
 // "NAME" and one separator come before a part's name.
 constexpr std::size_t kNameStart = 5;
 
-constexpr const char* kPartNameLine = "以上错误发生于零件:";
 constexpr const char* kNoContour = "零件没有轮廓!";
 constexpr const char* kContourCutShort = "零件轮廓的行数不足, 零件数据不完整!";
 constexpr const char* kBadContourHead = "某个面域点的数目<=0, 错误!";
