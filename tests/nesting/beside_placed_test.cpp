@@ -9,17 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "engine_test_support.h"
 #include "nesting/nester.h"
 #include "support/messages.h"
 
 namespace platenest {
 namespace {
 
-PlacedPart makePart(std::vector<Point> outline) {
-  PlacedPart part;
-  part.setGeometry(Polygon(std::move(outline)), PolygonList());
-  return part;
-}
+using engine_test::makePart;
 
 PlacedPart rectangle(double x, double y, double w, double h) {
   return makePart({{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}});
@@ -71,53 +68,30 @@ PlacedPart cup(double x, double y) {
                    {x, y + 400}});
 }
 
-// A nester with a plate of the given size, its error log in the test's temporary folder, and
-// a way to set up `parts` in a chosen order.
+// The engine tests' scene with warnings kept quiet, whose parts, once set, are numbered and
+// stand on a freshly built grid.
 class Scene {
  public:
-  Scene(double length, double width, double ppd = 10) {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    logPath_ = std::filesystem::path(::testing::TempDir()) / ("platenest_beside_" + name + ".txt");
-    nester_ = std::make_unique<Nester>(logPath_);
-    nester_->plateLength = length;
-    nester_->plateWidth = width;
-    nester_->plate.setSize(length, width);
-    nester_->updatePlateRect();
-    nester_->packingPointDistance = ppd;
-  }
-  ~Scene() {
-    nester_.reset();
-    std::filesystem::remove(logPath_);
-  }
+  Scene(double length, double width, double ppd = 10) : scene_(length, width, ppd) {}
 
-  Nester& nester() { return *nester_; }
+  Nester& nester() { return scene_.nester(); }
 
   // Puts the parts into `parts` in this order, numbers them, builds the grid; returns the
   // members in list order.
   std::vector<PlacedPart*> setParts(const std::vector<PlacedPart>& list) {
-    nester_->parts.clear();
-    for (auto it = list.rbegin(); it != list.rend(); ++it) nester_->parts.insertFront(*it);
+    scene_.setParts(list);
     std::vector<PlacedPart*> members;
-    std::int32_t id = 1;
-    for (PlacedPart& member : nester_->parts) {
-      member.id = id++;
-      members.push_back(&member);
-    }
-    EXPECT_TRUE(nester_->rebuildPackingPoints());
+    for (PlacedPart& member : nester().parts) members.push_back(&member);
+    EXPECT_TRUE(nester().rebuildPackingPoints());
     return members;
   }
 
-  std::vector<bool> occupancy() const {
-    std::vector<bool> flags;
-    for (const PackingPoint& point : nester_->packingPoints) flags.push_back(point.occupied);
-    return flags;
-  }
+  std::vector<bool> occupancy() const { return scene_.occupancy(); }
 
  private:
   RecordingMessageSink sink_;
   ScopedMessageSink guard_{&sink_};
-  std::filesystem::path logPath_;
-  std::unique_ptr<Nester> nester_;
+  engine_test::Scene scene_;
 };
 
 void expectSameOutline(const PlacedPart& actual, const PlacedPart& expected) {

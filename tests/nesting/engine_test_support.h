@@ -82,6 +82,12 @@ class Scene {
       nester_->parts.insertFront(list[i]);
     }
   }
+  // The occupied flag of every grid point, in storage order.
+  std::vector<bool> occupancy() const {
+    std::vector<bool> flags;
+    for (const PackingPoint& point : nester_->packingPoints) flags.push_back(point.occupied);
+    return flags;
+  }
   PlacedPart& part(std::size_t index) {
     auto it = nester_->parts.begin();
     std::advance(it, static_cast<std::ptrdiff_t>(index));

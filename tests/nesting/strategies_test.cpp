@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_test_support.h"
 #include "nesting/nester.h"
 #include "parts/load.h"
 #include "support/messages.h"
@@ -16,11 +17,7 @@
 namespace platenest {
 namespace {
 
-PlacedPart makePart(std::vector<Point> outline) {
-  PlacedPart part;
-  part.setGeometry(Polygon(std::move(outline)), PolygonList());
-  return part;
-}
+using engine_test::makePart;
 
 PlacedPart rectangle(double x, double y, double w, double h) {
   return makePart({{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}});
@@ -40,43 +37,22 @@ PlacedPart stair(double x, double y) {
 // log in the temporary folder.
 class Job {
  public:
-  explicit Job(const std::vector<PlacedPart>& list, int rotationNumber = 4) {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    logPath_ =
-        std::filesystem::path(::testing::TempDir()) / ("platenest_strategies_" + name + ".txt");
-    nester_ = std::make_unique<Nester>(logPath_);
-    nester_->plateLength = 3000;
-    nester_->plateWidth = 2000;
-    nester_->plate.setSize(3000, 2000);
-    nester_->updatePlateRect();
-    nester_->packingPointDistance = 10;
-    nester_->rotationNumber = rotationNumber;
-    for (auto it = list.rbegin(); it != list.rend(); ++it) nester_->parts.insertFront(*it);
-    std::int32_t id = 1;
-    for (PlacedPart& member : nester_->parts) {
-      member.id = id++;
-      members_.push_back(&member);
-    }
-    EXPECT_TRUE(nester_->rebuildPackingPoints());
-  }
-  ~Job() {
-    nester_.reset();
-    std::filesystem::remove(logPath_);
+  explicit Job(const std::vector<PlacedPart>& list, int rotationNumber = 4)
+      : scene_(3000, 2000, 10) {
+    scene_.setParts(list);
+    nester().rotationNumber = rotationNumber;
+    for (PlacedPart& member : nester().parts) members_.push_back(&member);
+    EXPECT_TRUE(nester().rebuildPackingPoints());
   }
 
-  Nester& nester() { return *nester_; }
+  Nester& nester() { return scene_.nester(); }
   PlacedPart& part(int index) { return *members_[static_cast<std::size_t>(index)]; }
-  std::vector<bool> occupancy() const {
-    std::vector<bool> flags;
-    for (const PackingPoint& point : nester_->packingPoints) flags.push_back(point.occupied);
-    return flags;
-  }
+  std::vector<bool> occupancy() const { return scene_.occupancy(); }
 
  private:
   RecordingMessageSink sink_;
   ScopedMessageSink guard_{&sink_};
-  std::filesystem::path logPath_;
-  std::unique_ptr<Nester> nester_;
+  engine_test::Scene scene_;
   std::vector<PlacedPart*> members_;
 };
 
