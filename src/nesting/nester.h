@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "geometry/point.h"
+#include "nesting/part_bands.h"
 #include "nesting/placed_part.h"
 #include "nesting/search_memo.h"
 #include "parts/part_lists.h"
@@ -189,6 +190,7 @@ class Nester {
   // Blocked grid candidates of the shapes searched in the running layout command. Switching it
   // off gives the plain search (the tests compare the two).
   SearchMemo searchMemo;
+  PartBandsCache partBands;  // outlines of the parts on the plate, filed for the fit tests
   bool searchMemoEnabled = true;
 
   // How many fit tests the searches ran (for benchmarks).

@@ -3,8 +3,12 @@
 // between parts is already built into their outlines, so no test adds a clearance.
 #include "nesting/overlap.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
+
+#include "geometry/polygon_bands.h"
 
 namespace platenest {
 
@@ -113,10 +117,6 @@ bool Nester::fits(const PlacedPart& candidate) const {
   return true;
 }
 
-// The moved box is the variant's box plus (dx, dy), just as moving the copy computes it, so
-// the plate test and the box rule are decided before any vertex is copied. The outer is
-// moved into the scratch part when a neighbour's box is near, the holes only when the outers
-// overlap: the same numbers as a moved copy, computed only where a test reads them.
 bool mayMeetCandidates(const PlacedPart& part, const BoundingBox& plate) {
   constexpr double kFarFromPlate = 1e-6;
   const BoundingBox& b = part.outer.box();
@@ -124,88 +124,173 @@ bool mayMeetCandidates(const PlacedPart& part, const BoundingBox& plate) {
            b.minY >= plate.maxY - kFarFromPlate || b.maxY <= plate.minY + kFarFromPlate);
 }
 
-void Obstacles::collect(const Nester& nester) {
-  boxes.clear();
-  parts.clear();
-  for (const PlacedPart& part : nester.parts) {
-    if (!mayMeetCandidates(part, nester.plateRect)) continue;
-    boxes.push_back(part.outer.box());
-    parts.push_back(&part);
-  }
-}
-
 namespace {
 
-// A candidate moved lazily into the scratch part: the outer when a neighbour's box is near,
-// the holes only when the outers overlap.
-class MovedCandidate {
- public:
-  MovedCandidate(const PlacedPart& variant, double dx, double dy, PlacedPart& scratch)
-      : variant_(variant), dx_(dx), dy_(dy), scratch_(scratch) {}
+// PolygonBands::containsAll and edgesCross as sitsInHole combines them.
+bool bandsSitInHole(const PolygonBands& hole, double hx, double hy, const PolygonBands& outer,
+                    double ox, double oy) {
+  return hole.containsAll(hx, hy, outer, ox, oy) && !hole.edgesCross(hx, hy, outer, ox, oy);
+}
 
-  bool isClearOf(const PlacedPart& part) {
-    if (!outerMoved_) {
-      scratch_.outer.assignTranslated(variant_.outer, dx_, dy_);
-      outerMoved_ = true;
-    }
-    if (outerPolygonsClear(scratch_.outer, part.outer)) return true;
-    if (!holesMoved_) {
-      if (scratch_.holes.count() == variant_.holes.count()) {
-        for (int i = 0; i < variant_.holes.count(); ++i) {
-          const auto index = static_cast<std::size_t>(i);
-          scratch_.holes[index].assignTranslated(variant_.holes[index], dx_, dy_);
-        }
-      } else {
-        scratch_.assignTranslated(variant_, dx_, dy_);
-      }
-      holesMoved_ = true;
-    }
-    return clearThroughHoles(scratch_.outer, scratch_.holes, part);
-  }
-
- private:
-  const PlacedPart& variant_;
-  double dx_, dy_;
-  PlacedPart& scratch_;
-  bool outerMoved_ = false;
-  bool holesMoved_ = false;
-};
-
-bool fitsAmongObstacles(const Nester& nester, const Obstacles& obstacles, const PlacedPart& variant,
-                        double dx, double dy, PlacedPart& scratch, const PlacedPart** blocker) {
-  const BoundingBox& from = variant.outer.box();
-  const BoundingBox box{from.minX + dx, from.maxX + dx, from.minY + dy, from.maxY + dy};
-  if (!boxInside(box, nester.plateRect)) return false;
-  MovedCandidate candidate(variant, dx, dy, scratch);
-  const PlacedPart* hint = blocker != nullptr ? *blocker : nullptr;
-  if (hint != nullptr && !boxesApart(box, hint->outer.box()) && !candidate.isClearOf(*hint)) {
-    return false;
-  }
-  const std::size_t count = obstacles.boxes.size();
-  for (std::size_t n = 0; n < count; ++n) {
-    if (boxesApart(box, obstacles.boxes[n])) continue;
-    const PlacedPart& part = *obstacles.parts[n];
-    if (&part == hint) continue;
-    if (!candidate.isClearOf(part)) {
-      if (blocker != nullptr) *blocker = &part;
-      return false;
+// PlacedPart::isClearOf of `a` moved by (dx, dy) and `b` where it stands, their boxes known
+// not to be apart: the same tests as outerPolygonsClear and clearThroughHoles. `witness` is
+// the vertex of a tried first for lying inside b.
+bool bandsClear(const PartBands& a, double dx, double dy, const PartBands& b,
+                std::size_t& witness) {
+  std::size_t fromB = 0;
+  const bool outersOverlap = b.outer.containsAnyVertexOf(0, 0, a.outer, dx, dy, witness) ||
+                             a.outer.containsAnyVertexOf(dx, dy, b.outer, 0, 0, fromB) ||
+                             a.outer.edgesCross(dx, dy, b.outer, 0, 0);
+  if (!outersOverlap) return true;
+  if (!a.holes.empty() && b.outer.verticesWithin(0, 0, a.holesBox, dx, dy)) {
+    for (const PolygonBands& hole : a.holes) {
+      if (bandsSitInHole(hole, dx, dy, b.outer, 0, 0)) return true;
     }
   }
-  return true;
+  if (!b.holes.empty() && a.outer.verticesWithin(dx, dy, b.holesBox, 0, 0)) {
+    for (const PolygonBands& hole : b.holes) {
+      if (bandsSitInHole(hole, 0, 0, a.outer, dx, dy)) return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
 
-bool fitsTranslated(const Nester& nester, const Obstacles& obstacles, const PlacedPart& variant,
-                    double dx, double dy, PlacedPart& scratch, const PlacedPart** blocker) {
-  ++nester.fitTestCount;
-  const bool fits = fitsAmongObstacles(nester, obstacles, variant, dx, dy, scratch, blocker);
+void ObstacleCells::build(const std::vector<BoundingBox>& boxes, const BoundingBox& plate) {
+  columns_ = rows_ = 1;
+  x0_ = plate.minX, y0_ = plate.minY;
+  columnsPerUnit_ = rowsPerUnit_ = 0;
+  unbounded_.clear();
+  // Cells about the size of an average part: a candidate then meets a handful of cells.
+  double width = 0, height = 0;
+  std::size_t finite = 0;
+  for (const BoundingBox& b : boxes) {
+    if (std::isfinite(b.minX) && std::isfinite(b.maxX) && std::isfinite(b.minY) &&
+        std::isfinite(b.maxY)) {
+      width += b.maxX - b.minX;
+      height += b.maxY - b.minY;
+      ++finite;
+    }
+  }
+  const double plateWidth = plate.maxX - plate.minX, plateHeight = plate.maxY - plate.minY;
+  auto divisions = [](double side, double total, std::size_t count) -> std::size_t {
+    if (count == 0 || !(side > 0) || !(total > 0)) return 1;
+    const double cells = side / (total / static_cast<double>(count));
+    return cells >= kMaxCellsPerSide ? kMaxCellsPerSide
+                                     : std::max<std::size_t>(1, static_cast<std::size_t>(cells));
+  };
+  columns_ = divisions(plateWidth, width, finite);
+  rows_ = divisions(plateHeight, height, finite);
+  if (columns_ > 1) columnsPerUnit_ = static_cast<double>(columns_) / plateWidth;
+  if (rows_ > 1) rowsPerUnit_ = static_cast<double>(rows_) / plateHeight;
+
+  first_.assign(boxes.size(), Cell{});
+  cellStart_.assign(columns_ * rows_ + 1, 0);
+  auto forCells = [&](std::uint32_t n, auto&& visit) {
+    const BoundingBox& b = boxes[n];
+    const std::size_t c0 = column(b.minX), c1 = column(b.maxX);
+    const std::size_t r0 = row(b.minY), r1 = row(b.maxY);
+    first_[n] = Cell{static_cast<std::uint32_t>(c0), static_cast<std::uint32_t>(r0)};
+    for (std::size_t c = c0; c <= c1; ++c) {
+      for (std::size_t r = r0; r <= r1; ++r) visit(c * rows_ + r);
+    }
+  };
+  std::vector<std::uint32_t> cellOf;
+  for (std::uint32_t n = 0; n < boxes.size(); ++n) {
+    const BoundingBox& b = boxes[n];
+    if (std::isnan(b.minX) || std::isnan(b.maxX) || std::isnan(b.minY) || std::isnan(b.maxY)) {
+      unbounded_.push_back(n);  // no cell can stand for it: met by every candidate
+      continue;
+    }
+    forCells(n, [&](std::size_t cell) { ++cellStart_[cell + 1]; });
+  }
+  for (std::size_t cell = 0; cell + 1 < cellStart_.size(); ++cell) {
+    cellStart_[cell + 1] += cellStart_[cell];
+  }
+  cellItems_.resize(cellStart_.back());
+  std::vector<std::uint32_t> fill(cellStart_.begin(), cellStart_.end() - 1);
+  std::size_t nextUnbounded = 0;
+  for (std::uint32_t n = 0; n < boxes.size(); ++n) {
+    if (nextUnbounded < unbounded_.size() && unbounded_[nextUnbounded] == n) {
+      ++nextUnbounded;
+      continue;
+    }
+    forCells(n, [&](std::size_t cell) { cellItems_[fill[cell]++] = n; });
+  }
+}
+
+std::size_t ObstacleCells::column(double x) const {
+  const double t = (x - x0_) * columnsPerUnit_;
+  if (!(t > 0)) return 0;
+  if (t >= static_cast<double>(columns_)) return columns_ - 1;
+  return static_cast<std::size_t>(t);
+}
+
+std::size_t ObstacleCells::row(double y) const {
+  const double t = (y - y0_) * rowsPerUnit_;
+  if (!(t > 0)) return 0;
+  if (t >= static_cast<double>(rows_)) return rows_ - 1;
+  return static_cast<std::size_t>(t);
+}
+
+CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<TrialVariant>& variants,
+                                   PartBandsCache& cache)
+    : nester_(nester), variants_(variants), cache_(cache) {
+  variantBands_.resize(variants.size());
+  for (std::size_t k = 0; k < variants.size(); ++k) variantBands_[k].build(variants[k].part);
+  witness_.assign(variants.size(), 0);
+  const auto slotCount = static_cast<std::size_t>(nester.parts.count());
+  cache_.reserve(slotCount);
+  obstacleOfSlot_.assign(slotCount, -1);
+  std::uint32_t slot = 0;
+  for (const PlacedPart& part : nester.parts) {
+    if (mayMeetCandidates(part, nester.plateRect)) {
+      obstacleOfSlot_[slot] = static_cast<std::int32_t>(parts_.size());
+      boxes_.push_back(part.outer.box());
+      parts_.push_back(&part);
+      slots_.push_back(slot);
+    }
+    ++slot;
+  }
+  cells_.build(boxes_, nester.plateRect);
+  bands_.assign(parts_.size(), nullptr);
+}
+
+bool CandidateFitTest::clearOf(std::size_t k, double dx, double dy, std::size_t obstacle) {
+  const PartBands*& bands = bands_[obstacle];
+  if (bands == nullptr) bands = &cache_.of(slots_[obstacle], *parts_[obstacle]);
+  return bandsClear(variantBands_[k], dx, dy, *bands, witness_[k]);
+}
+
+// The moved box is the variant's box plus (dx, dy), just as moving the copy computes it, so
+// the plate test and the box rule are decided before any polygon work.
+bool CandidateFitTest::fits(std::size_t k, double dx, double dy, std::uint32_t* blocker) {
+  ++nester_.fitTestCount;
+  const BoundingBox& from = variants_[k].part.outer.box();
+  const BoundingBox box{from.minX + dx, from.maxX + dx, from.minY + dy, from.maxY + dy};
+  bool fits = boxInside(box, nester_.plateRect);
+  std::size_t hint = boxes_.size();
+  if (fits && blocker != nullptr && *blocker != 0 && *blocker <= obstacleOfSlot_.size()) {
+    const std::int32_t index = obstacleOfSlot_[*blocker - 1];
+    if (index >= 0) hint = static_cast<std::size_t>(index);
+    if (hint < boxes_.size() && !boxesApart(box, boxes_[hint]) && !clearOf(k, dx, dy, hint)) {
+      fits = false;
+    }
+  }
+  if (fits) {
+    fits = cells_.forEachNear(box, [&](std::uint32_t n) {
+      if (n == hint || boxesApart(box, boxes_[n]) || clearOf(k, dx, dy, n)) return true;
+      if (blocker != nullptr) *blocker = slots_[n] + 1;
+      return false;
+    });
+  }
 #ifdef PLATENEST_VALIDATE
   // The plain test on a moved copy against every part must agree.
-  PlacedPart moved = variant;
+  PlacedPart moved = variants_[k].part;
   moved.translate(dx, dy);
-  if (fits != nester.fits(moved)) std::abort();
-  --nester.fitTestCount;
+  if (fits != nester_.fits(moved)) std::abort();
+  --nester_.fitTestCount;
 #endif
   return fits;
 }

@@ -1,13 +1,17 @@
-// The box rules of the overlap tests, and the fit test of a trial copy that has not been
-// moved yet: the search asks whether a variant would fit moved by (dx, dy) and moves it into
-// a scratch part only when some part's box is near enough to need polygon work.
+// The box rules of the overlap tests, and the fit test of trial copies that are never moved:
+// the search asks whether a trial orientation would fit moved by (dx, dy).
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "geometry/point.h"
 #include "nesting/nester.h"
+#include "nesting/part_bands.h"
 #include "nesting/placed_part.h"
+#include "nesting/trial_variants.h"
 
 namespace platenest {
 
@@ -22,22 +26,88 @@ bool boxesApart(const BoundingBox& a, const BoundingBox& o);
 // within 1e-5 of each other count as apart.
 bool mayMeetCandidates(const PlacedPart& part, const BoundingBox& plate);
 
-// The parts a candidate on the plate can meet, their boxes side by side so that the box rule
-// runs over one flat array. Valid while no part moves: the search collects it once per part.
-struct Obstacles {
-  std::vector<BoundingBox> boxes;
-  std::vector<const PlacedPart*> parts;
-  void collect(const Nester& nester);
+// The parts a candidate on the plate can meet, filed in cells over the plate by their boxes:
+// a box meets only parts filed in the cells it covers. Cells are found by a function that
+// never decreases with the coordinate, so two boxes that share a point share a cell; a part
+// filed in several cells the box covers is offered once, in the first of them.
+class ObstacleCells {
+ public:
+  void build(const std::vector<BoundingBox>& boxes, const BoundingBox& plate);
+  // Calls visit(index) for every box of `boxes` that may not be apart from `box` (a box
+  // without NaN); stops and returns false as soon as visit does.
+  template <typename Visit>
+  bool forEachNear(const BoundingBox& box, Visit&& visit) const;
+
+ private:
+  static constexpr std::size_t kMaxCellsPerSide = 256;
+  struct Cell {
+    std::uint32_t column = 0, row = 0;
+  };
+  std::size_t column(double x) const;
+  std::size_t row(double y) const;
+
+  std::size_t columns_ = 1, rows_ = 1;
+  double x0_ = 0, y0_ = 0, columnsPerUnit_ = 0, rowsPerUnit_ = 0;
+  std::vector<std::uint32_t> cellStart_;  // columns_ * rows_ + 1 offsets into cellItems_
+  std::vector<std::uint32_t> cellItems_;
+  std::vector<Cell> first_;               // per box, its lowest cell
+  std::vector<std::uint32_t> unbounded_;  // boxes with NaN: offered to every box
 };
 
-// Exactly nester.fits(copy of variant translated by (dx, dy)), given the nester's obstacles;
-// `scratch` receives the moved copy when one is needed (its contents are unspecified
-// afterwards).
-// `blocker`, when given, names a part of the nester that blocked a candidate near this one
-// before; it is tested first (any part is a fair first test: the answer needs all of them),
-// and receives the part that blocks this candidate.
-bool fitsTranslated(const Nester& nester, const Obstacles& obstacles, const PlacedPart& variant,
-                    double dx, double dy, PlacedPart& scratch,
-                    const PlacedPart** blocker = nullptr);
+template <typename Visit>
+bool ObstacleCells::forEachNear(const BoundingBox& box, Visit&& visit) const {
+  for (const std::uint32_t n : unbounded_) {
+    if (!visit(n)) return false;
+  }
+  const std::size_t c0 = column(box.minX), c1 = column(box.maxX);
+  const std::size_t r0 = row(box.minY), r1 = row(box.maxY);
+  for (std::size_t c = c0; c <= c1; ++c) {
+    for (std::size_t r = r0; r <= r1; ++r) {
+      const std::size_t cell = c * rows_ + r;
+      for (std::uint32_t i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i) {
+        const std::uint32_t n = cellItems_[i];
+        const Cell& first = first_[n];
+        if (std::max<std::size_t>(first.column, c0) != c ||
+            std::max<std::size_t>(first.row, r0) != r) {
+          continue;
+        }
+        if (!visit(n)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+// The fit test of the search: the trial orientations of one part moved to grid points, against
+// the parts on the plate, which do not move while it lives. Polygon work runs on band-filed
+// outlines (the trial copies are never moved vertex by vertex), and a part meets a candidate
+// only when its box is near: the boxes of the parts that can meet a candidate on the plate lie
+// side by side in one array.
+class CandidateFitTest {
+ public:
+  CandidateFitTest(const Nester& nester, const std::vector<TrialVariant>& variants,
+                   PartBandsCache& cache);
+
+  // Exactly nester.fits(a copy of variant k moved by (dx, dy)).
+  // `blocker`, when given, names a part that blocked a candidate near this one before, as its
+  // place in the part list plus one (0: none); it is tested first (any part is a fair first
+  // test: the answer needs all of them) and receives the part that blocks this candidate.
+  bool fits(std::size_t k, double dx, double dy, std::uint32_t* blocker = nullptr);
+
+ private:
+  bool clearOf(std::size_t k, double dx, double dy, std::size_t obstacle);
+
+  const Nester& nester_;
+  const std::vector<TrialVariant>& variants_;
+  PartBandsCache& cache_;
+  std::vector<PartBands> variantBands_;
+  std::vector<std::size_t> witness_;  // per variant: the vertex last found inside a part
+  std::vector<BoundingBox> boxes_;    // per obstacle
+  std::vector<const PlacedPart*> parts_;
+  std::vector<std::uint32_t> slots_;
+  std::vector<const PartBands*> bands_;  // null until first needed
+  std::vector<std::int32_t> obstacleOfSlot_;
+  ObstacleCells cells_;
+};
 
 }  // namespace platenest

@@ -25,29 +25,27 @@ struct ScanResult {
 };
 
 // Scans the grid with the trial variants anchored at `anchor`. Per candidate the only work
-// is the fit test of the variant moved to the point, which moves it into the scratch part
-// only when polygon tests are needed; nothing is allocated.
-bool scanGrid(const Nester& nester, const std::vector<TrialVariant>& variants, const Point& anchor,
-              double reach, int stride, PlacedPart& scratch, SearchMemo::Entry* memo,
-              std::vector<const PlacedPart*>& blockers, ScanResult& result) {
+// is the fit test of the variant moved to the point; nothing is allocated.
+bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const Point& anchor,
+              double reach, int stride, SearchMemo::Entry* memo,
+              std::vector<std::uint32_t>& blockers, ScanResult& result) {
   const std::int64_t columns = nester.packingColumns;
   const std::int64_t rows = nester.packingRows;
   const std::size_t count = variants.size();
   if (count == 0 || columns <= 0 || rows <= 0 || stride <= 0) return false;
   const std::vector<PackingPoint>& grid = nester.packingPoints;
   // No part moves during the scan: the parts a candidate can meet are gathered once.
-  Obstacles obstacles;
-  obstacles.collect(nester);
+  CandidateFitTest test(nester, variants, nester.partBands);
   // A candidate already known blocked for this very trial set is skipped without a test.
   auto fitsAt = [&](std::size_t point, std::size_t k, double dx, double dy) {
     if (memo != nullptr && memo->isBlocked(point, k)) {
 #ifdef PLATENEST_VALIDATE
-      if (fitsTranslated(nester, obstacles, variants[k].part, dx, dy, scratch)) std::abort();
+      if (test.fits(k, dx, dy)) std::abort();
 #endif
       return false;
     }
-    const PlacedPart** blocker = blockers.empty() ? nullptr : &blockers[point];
-    const bool fits = fitsTranslated(nester, obstacles, variants[k].part, dx, dy, scratch, blocker);
+    std::uint32_t* blocker = blockers.empty() ? nullptr : &blockers[point];
+    const bool fits = test.fits(k, dx, dy, blocker);
     if (!fits && memo != nullptr) memo->setBlocked(point, k);
     return fits;
   };
@@ -125,14 +123,13 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
     buildRotationVariants(part, d, c, nester.rotationNumber, variants);
   }
   const int stride = nester.scanStride(part);
-  PlacedPart scratch = variants.front().part;
   SearchMemo::Entry* memo = memoFor(
       nester, turnover ? SearchMemo::Kind::kTurned : SearchMemo::Kind::kRotations, variants, d);
-  std::vector<const PlacedPart*> plain;
-  std::vector<const PlacedPart*>& blockers =
+  std::vector<std::uint32_t> plain;
+  std::vector<std::uint32_t>& blockers =
       memo != nullptr ? nester.searchMemo.blockers(nester.packingPoints.size()) : plain;
   ScanResult result;
-  if (!scanGrid(nester, variants, d, reach, stride, scratch, memo, blockers, result)) {
+  if (!scanGrid(nester, variants, d, reach, stride, memo, blockers, result)) {
     return false;
   }
 
@@ -179,13 +176,12 @@ bool Nester::placeBoundingRectangle(PlacedPart& part) {
   std::vector<TrialVariant> variants;
   buildQuarterTurns(rectangle, s, c, variants);
   const int stride = scanStride(part);
-  PlacedPart scratch = variants.front().part;
   SearchMemo::Entry* memo = memoFor(*this, SearchMemo::Kind::kRectangles, variants, s);
-  std::vector<const PlacedPart*> plain;
-  std::vector<const PlacedPart*>& blockers =
+  std::vector<std::uint32_t> plain;
+  std::vector<std::uint32_t>& blockers =
       memo != nullptr ? searchMemo.blockers(packingPoints.size()) : plain;
   ScanResult result;
-  if (!scanGrid(*this, variants, s, reach, stride, scratch, memo, blockers, result)) return false;
+  if (!scanGrid(*this, variants, s, reach, stride, memo, blockers, result)) return false;
 
   const double angle = variants[result.variant].angle;
   const Point& q = result.point;

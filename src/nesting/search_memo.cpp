@@ -59,11 +59,11 @@ void SearchMemo::clear() {
   seen_.clear();
 }
 
-std::vector<const PlacedPart*>& SearchMemo::blockers(std::size_t gridPoints) {
+std::vector<std::uint32_t>& SearchMemo::blockers(std::size_t gridPoints) {
   if (!active_) {
     blockers_.clear();
   } else if (blockers_.size() != gridPoints) {
-    blockers_.assign(gridPoints, nullptr);
+    blockers_.assign(gridPoints, 0);
   }
   return blockers_;
 }

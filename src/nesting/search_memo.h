@@ -55,9 +55,10 @@ class SearchMemo {
 
   // The entry for this trial set, made empty when new; null when the memo is not active.
   // `parts` and `plate` are checked first for moved parts (see above).
-  // Per grid point, the part that last blocked a candidate there (null when none yet):
-  // the fit test tries it first. Empty when the memo is not active.
-  std::vector<const PlacedPart*>& blockers(std::size_t gridPoints);
+  // Per grid point, the part that last blocked a candidate there, as its place in the part
+  // list plus one (0 when none yet): the fit test tries it first. Empty when the memo is not
+  // active.
+  std::vector<std::uint32_t>& blockers(std::size_t gridPoints);
 
   Entry* entryFor(Kind kind, const std::vector<TrialVariant>& variants, const Point& anchor,
                   std::size_t gridPoints, const PartList& parts, const BoundingBox& plate);
@@ -75,8 +76,7 @@ class SearchMemo {
   std::vector<Entry> entries_;
   std::size_t blockedWords_ = 0;
   std::vector<Seen> seen_;
-  std::vector<const PlacedPart*>
-      blockers_;  // parts that could meet a candidate on the plate, as last seen
+  std::vector<std::uint32_t> blockers_;
 };
 
 }  // namespace platenest

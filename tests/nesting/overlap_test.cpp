@@ -2,14 +2,18 @@
 // crossing, the 1e-5 box rule, parts in holes, the plate test with its 1e-10 tolerance, the
 // fit tests and the marking of conflicts. The fast fit test is compared with a plain version
 // written straight from the rules on seeded random candidates.
+#include "nesting/overlap.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <vector>
 
 #include "engine_test_support.h"
+#include "nesting/trial_variants.h"
 
 namespace platenest {
 namespace {
@@ -405,6 +409,74 @@ TEST(FitsTest, FastFitTestAgreesWithThePlainOneOnRandomCandidates) {
   }
   EXPECT_GT(fitting, 300);
   EXPECT_GT(refused, 300);
+}
+
+// The search's fit test (band-filed outlines, cells of parts, blocker hints) against the
+// plain fit test on moved copies: shapes from 3 to 70 vertices with and without holes, parts
+// touching and parts in holes, a part moved between two searches.
+TEST(CandidateFitTestTest, AgreesWithFitsOnMovedCopies) {
+  std::mt19937 random(31);
+  Scene scene(600, 300);
+  std::uniform_real_distribution<double> x(0, 600), y(0, 300), size(8, 60);
+  auto shapeOf = [&](int vertices) {
+    const double s = size(random);
+    std::vector<Point> outer = randomStar(random, 0, 0, s * 0.5, s, vertices);
+    if (vertices % 3 == 0) {
+      return makePart(outer, {randomStar(random, 0, 0, s * 0.1, s * 0.45, 5 + vertices % 40),
+                              rectangleOutline(s * 0.45, -1, s * 0.48, 1)});
+    }
+    return makePart(outer);
+  };
+  std::vector<PlacedPart> placed;
+  for (int i = 0; i < 40; ++i) {
+    PlacedPart part = shapeOf(3 + i % 68);
+    part.translate(x(random), y(random));
+    placed.push_back(part);
+  }
+  // A small part sitting in the large hole of a frame.
+  placed.push_back(
+      makePart(rectangleOutline(100, 100, 200, 200), {rectangleOutline(110, 110, 190, 190)}));
+  placed.push_back(makePart(rectangleOutline(120, 120, 130, 130)));
+  scene.setParts(placed);
+  Nester& nester = scene.nester();
+
+  std::vector<TrialVariant> variants;
+  for (int i = 0; i < 10; ++i)
+    variants.push_back(TrialVariant{shapeOf(3 + i * 7), Point(), 0, false});
+  variants.push_back(TrialVariant{makePart(rectangleOutline(0, 0, 5, 5)), Point(), 0, false});
+  std::uniform_int_distribution<std::size_t> pick(0, variants.size() - 1);
+  std::uniform_int_distribution<std::size_t> neighbour(0, placed.size() - 1);
+  std::uniform_real_distribution<double> hair(-3e-5, 3e-5);
+  int fitting = 0, refused = 0;
+  for (int round = 0; round < 2; ++round) {
+    CandidateFitTest test(nester, variants, nester.partBands);
+    std::vector<std::uint32_t> blockers(16, 0);
+    for (int trial = 0; trial < 5000; ++trial) {
+      const std::size_t k = pick(random);
+      const PlacedPart& shape = variants[k].part;
+      double dx = x(random), dy = y(random);
+      if (trial % 3 == 0) {
+        // Box to box with a part, within a few 1e-5 mm, or flush.
+        const BoundingBox& other = placed[neighbour(random)].box;
+        dx = other.maxX - shape.box.minX + (trial % 2 == 0 ? 0.0 : hair(random));
+        dy = other.minY - shape.box.minY + hair(random) * 1e5;
+      } else if (trial % 3 == 1) {
+        dx = std::round(dx), dy = std::round(dy);
+      }
+      PlacedPart moved = shape;
+      moved.translate(dx, dy);
+      const bool expected = nester.fits(moved);
+      std::uint32_t& blocker = blockers[static_cast<std::size_t>(trial) % blockers.size()];
+      ASSERT_EQ(test.fits(k, dx, dy, trial % 4 == 0 ? nullptr : &blocker), expected)
+          << "round " << round << " trial " << trial;
+      (expected ? fitting : refused)++;
+    }
+    // Between searches a part moves: its filed outline must follow.
+    nester.parts.front().translate(37, 11);
+    placed.front().translate(37, 11);
+  }
+  EXPECT_GT(fitting, 1000);
+  EXPECT_GT(refused, 1000);
 }
 
 TEST(MarkingTest, PartsCrossingThePlateEdgeAndConflictingPartsAreSelected) {

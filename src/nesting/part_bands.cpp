@@ -1,0 +1,53 @@
+#include "nesting/part_bands.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace platenest {
+
+void PartBands::build(const PlacedPart& part) {
+  outer.build(part.outer);
+  holes.resize(static_cast<std::size_t>(part.holes.count()));
+  std::size_t i = 0;
+  for (const Polygon& hole : part.holes) {
+    const BoundingBox& b = hole.box();
+    if (i == 0) holesBox = b;
+    holesBox.minX = std::min(holesBox.minX, b.minX);
+    holesBox.maxX = std::max(holesBox.maxX, b.maxX);
+    holesBox.minY = std::min(holesBox.minY, b.minY);
+    holesBox.maxY = std::max(holesBox.maxY, b.maxY);
+    holes[i++].build(hole);
+  }
+  // A hole with a NaN in its box escapes the span: every part is then tried against the holes.
+  for (const Polygon& hole : part.holes) {
+    const BoundingBox& b = hole.box();
+    if (std::isnan(b.minX) || std::isnan(b.maxX) || std::isnan(b.minY) || std::isnan(b.maxY)) {
+      const double inf = std::numeric_limits<double>::infinity();
+      holesBox = BoundingBox{-inf, inf, -inf, inf};
+    }
+  }
+}
+
+bool PartBands::builtFrom(const PlacedPart& part) const {
+  if (holes.size() != static_cast<std::size_t>(part.holes.count())) return false;
+  if (!outer.builtFrom(part.outer)) return false;
+  std::size_t i = 0;
+  for (const Polygon& hole : part.holes) {
+    if (!holes[i++].builtFrom(hole)) return false;
+  }
+  return true;
+}
+
+void PartBandsCache::reserve(std::size_t slotCount) {
+  if (slots_.size() < slotCount) slots_.resize(slotCount);
+}
+
+const PartBands& PartBandsCache::of(std::size_t slot, const PlacedPart& part) {
+  if (slot >= slots_.size()) slots_.resize(slot + 1);
+  PartBands& bands = slots_[slot];
+  if (!bands.builtFrom(part)) bands.build(part);
+  return bands;
+}
+
+}  // namespace platenest

@@ -1,0 +1,39 @@
+// The band-filed outlines of parts for the fit tests of the placement search: one set per
+// trial orientation of the part being placed, and one per part on the plate, kept from search
+// to search and rebuilt only for a part whose outline has changed since.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "geometry/polygon_bands.h"
+#include "nesting/placed_part.h"
+
+namespace platenest {
+
+struct PartBands {
+  PolygonBands outer;
+  std::vector<PolygonBands> holes;
+  // Spans the holes' boxes: a polygon reaching beyond it lies in no hole.
+  BoundingBox holesBox;
+
+  void build(const PlacedPart& part);
+  // The part's outer and holes are those the bands were built from, in the same order.
+  bool builtFrom(const PlacedPart& part) const;
+};
+
+class PartBandsCache {
+ public:
+  // The bands of `part`, kept under `slot` (its place in the part list): the same as
+  // building them afresh, since a changed outline is seen and built again.
+  // Slots below `slotCount` then exist, so that bands handed out stay where they are while
+  // further slots are asked for.
+  void reserve(std::size_t slotCount);
+  const PartBands& of(std::size_t slot, const PlacedPart& part);
+  void clear() { slots_.clear(); }
+
+ private:
+  std::vector<PartBands> slots_;
+};
+
+}  // namespace platenest
