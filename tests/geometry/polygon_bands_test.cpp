@@ -115,9 +115,13 @@ TEST(PolygonBandsTest, PairTestsAgreeWithThePlainTestsOnMovedCopies) {
     std::size_t start = static_cast<std::size_t>(random() % 80);  // out of range as well
     ASSERT_EQ(bandsA.containsAnyVertexOf(adx, ady, bandsB, bdx, bdy, start), any)
         << "pair " << pair;
-    if (any) ASSERT_TRUE(movedA.containsPoint(movedB.vertex(static_cast<int>(start))));
+    if (any) {
+      ASSERT_TRUE(movedA.containsPoint(movedB.vertex(static_cast<int>(start))));
+    }
     // A polygon whose vertices leave a box is contained by nothing inside that box.
-    if (!bandsB.verticesWithin(bdx, bdy, a.box(), adx, ady)) EXPECT_FALSE(all);
+    if (!bandsB.verticesWithin(bdx, bdy, a.box(), adx, ady)) {
+      EXPECT_FALSE(all);
+    }
     crossing += cross;
     containing += all;
     anyInside += any;
