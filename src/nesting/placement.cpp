@@ -54,11 +54,32 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
   double best = 0;
   std::int64_t firstColumn = 0, firstRow = 0;
   std::size_t firstVariant = 0;
+  // Points known exhausted are passed over: a word of the memo at a time along a column when
+  // every row is visited, one bit per point otherwise.
+  auto skipExhausted = [&](std::int64_t i, std::int64_t& j) {
+    if (memo == nullptr || !memo->isExhausted(static_cast<std::size_t>(i * rows + j))) return;
+    if (stride == 1) {
+      const auto column = static_cast<std::size_t>(i * rows);
+      j = static_cast<std::int64_t>(memo->nextOpen(column + static_cast<std::size_t>(j),
+                                                   column + static_cast<std::size_t>(rows)) -
+                                    column);
+    } else {
+      while (j < rows && memo->isExhausted(static_cast<std::size_t>(i * rows + j))) j += stride;
+    }
+  };
+  auto passOver = [&](std::size_t point, const PackingPoint& q) {
+    if (!q.occupied) return false;
+    if (memo != nullptr) memo->setExhausted(point);
+    return true;
+  };
+
   for (std::int64_t i = 0; i < columns && !found; i += stride) {
     for (std::int64_t j = 0; j < rows && !found; j += stride) {
+      skipExhausted(i, j);
+      if (j >= rows) break;
       const auto point = static_cast<std::size_t>(i * rows + j);
       const PackingPoint& q = grid[point];
-      if (q.occupied) continue;
+      if (passOver(point, q)) continue;
       const double dx = q.position.x - anchor.x;
       const double dy = q.position.y - anchor.y;
       for (std::size_t k = 0; k < count; ++k) {
@@ -83,9 +104,11 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
   // point stands for them too.
   for (std::int64_t i = firstColumn; i < columns; i += stride) {
     for (std::int64_t j = (i == firstColumn ? firstRow : 0); j < rows; j += stride) {
+      skipExhausted(i, j);
+      if (j >= rows) break;
       const auto point = static_cast<std::size_t>(i * rows + j);
       const PackingPoint& q = grid[point];
-      if (q.occupied) continue;
+      if (passOver(point, q)) continue;
       if (q.position.x - reach > best) return true;
       const double dx = q.position.x - anchor.x;
       const double dy = q.position.y - anchor.y;

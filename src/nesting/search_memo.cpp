@@ -1,6 +1,7 @@
 #include "nesting/search_memo.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "nesting/overlap.h"
@@ -41,6 +42,19 @@ bool sameBits(const BoundingBox& a, const BoundingBox& b) {
 }
 
 }  // namespace
+
+std::size_t SearchMemo::Entry::nextOpen(std::size_t from, std::size_t end) const {
+  while (from < end) {
+    // The open points of the word holding `from`, from `from` on.
+    const std::uint64_t open = ~exhausted_[from >> 6] >> (from & 63);
+    if (open != 0) {
+      const std::size_t point = from + static_cast<std::size_t>(std::countr_zero(open));
+      return point < end ? point : end;
+    }
+    from = (from | 63) + 1;
+  }
+  return end;
+}
 
 void SearchMemo::begin() {
   clear();
@@ -116,6 +130,7 @@ SearchMemo::Entry* SearchMemo::entryFor(Kind kind, const std::vector<TrialVarian
   entry.hash_ = hash;
   entry.variantCount_ = variants.size();
   entry.blocked_.assign(words, 0);
+  entry.exhausted_.assign((gridPoints + 63) / 64, 0);
   blockedWords_ += words;
   return &entry;
 }

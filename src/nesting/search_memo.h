@@ -33,7 +33,25 @@ class SearchMemo {
     void setBlocked(std::size_t point, std::size_t variant) {
       const std::size_t bit = point * variantCount_ + variant;
       blocked_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+      // Variants are tried in order, so a later one is the likeliest to be still open.
+      for (std::size_t k = variant + 1; k < variantCount_; ++k) {
+        if (!isBlocked(point, k)) return;
+      }
+      for (std::size_t k = 0; k < variant; ++k) {
+        if (!isBlocked(point, k)) return;
+      }
+      setExhausted(point);
     }
+    // A point is exhausted once it is occupied or every variant there is blocked: the scan
+    // passes over it without looking at its variants.
+    bool isExhausted(std::size_t point) const {
+      return (exhausted_[point >> 6] >> (point & 63)) & 1U;
+    }
+    void setExhausted(std::size_t point) {
+      exhausted_[point >> 6] |= std::uint64_t{1} << (point & 63);
+    }
+    // The first point in [from, end) that is not exhausted, or end.
+    std::size_t nextOpen(std::size_t from, std::size_t end) const;
 
    private:
     friend class SearchMemo;
@@ -41,6 +59,7 @@ class SearchMemo {
     std::uint64_t hash_ = 0;
     std::size_t variantCount_ = 0;
     std::vector<std::uint64_t> blocked_;
+    std::vector<std::uint64_t> exhausted_;  // one bit per grid point
   };
 
   // Kinds of trial set: the same geometry tried as a part and as a rectangle never share.

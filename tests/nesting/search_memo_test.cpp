@@ -1,0 +1,83 @@
+// The memo of blocked candidates: a point is passed over once it is exhausted, and the skip
+// along a column finds exactly the points a plain walk would stop at.
+#include "nesting/search_memo.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <random>
+#include <vector>
+
+#include "engine_test_support.h"
+#include "nesting/trial_variants.h"
+
+namespace platenest {
+namespace {
+
+using engine_test::makeRectangle;
+
+std::vector<TrialVariant> threeVariants() {
+  std::vector<TrialVariant> variants;
+  buildRotationVariants(makeRectangle(0, 0, 20, 10), Point(0, 0), Point(10, 5), 3, variants);
+  return variants;
+}
+
+TEST(SearchMemoTest, PointIsExhaustedOnceEveryVariantIsBlocked) {
+  SearchMemo memo;
+  memo.begin();
+  PartList parts;
+  const std::vector<TrialVariant> variants = threeVariants();
+  SearchMemo::Entry* entry = memo.entryFor(SearchMemo::Kind::kRotations, variants, Point(0, 0), 200,
+                                           parts, BoundingBox{0, 100, 0, 100});
+  ASSERT_NE(entry, nullptr);
+  // Blocked in any order: exhausted only with the last of the three.
+  for (const std::size_t k : {2U, 0U}) {
+    entry->setBlocked(70, k);
+    EXPECT_FALSE(entry->isExhausted(70));
+  }
+  entry->setBlocked(70, 1);
+  EXPECT_TRUE(entry->isExhausted(70));
+  EXPECT_FALSE(entry->isExhausted(69));
+  EXPECT_FALSE(entry->isExhausted(71));
+  // The same trial set finds the same entry; a new layout command forgets it.
+  EXPECT_EQ(memo.entryFor(SearchMemo::Kind::kRotations, variants, Point(0, 0), 200, parts,
+                          BoundingBox{0, 100, 0, 100}),
+            entry);
+  memo.end();
+  EXPECT_EQ(memo.entryFor(SearchMemo::Kind::kRotations, variants, Point(0, 0), 200, parts,
+                          BoundingBox{0, 100, 0, 100}),
+            nullptr);
+}
+
+TEST(SearchMemoTest, NextOpenPointAgreesWithAPlainWalk) {
+  std::mt19937 random(3);
+  const std::vector<TrialVariant> variants = threeVariants();
+  PartList parts;
+  for (const double density : {0.1, 0.9, 0.99, 1.0}) {
+    SearchMemo memo;
+    memo.begin();
+    const std::size_t points = 517;  // not a whole number of words
+    SearchMemo::Entry* entry = memo.entryFor(SearchMemo::Kind::kRotations, variants, Point(0, 0),
+                                             points, parts, BoundingBox{0, 1, 0, 1});
+    ASSERT_NE(entry, nullptr);
+    std::bernoulli_distribution exhaust(density);
+    std::vector<bool> plain(points);
+    for (std::size_t p = 0; p < points; ++p) {
+      if (exhaust(random)) {
+        entry->setExhausted(p);
+        plain[p] = true;
+      }
+    }
+    std::uniform_int_distribution<std::size_t> any(0, points);
+    for (int trial = 0; trial < 2000; ++trial) {
+      std::size_t from = any(random), end = any(random);
+      if (from > end) std::swap(from, end);
+      std::size_t expected = from;
+      while (expected < end && plain[expected]) ++expected;
+      ASSERT_EQ(entry->nextOpen(from, end), expected) << from << ".." << end;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace platenest
