@@ -94,8 +94,11 @@ void PolygonBands::build(const Polygon& polygon) {
     high = std::max(high, v.y);
     extent = std::max({extent, std::fabs(v.x), std::fabs(v.y)});
   }
-  if (!(extent <= kBandedRange)) return;  // also NaN: tested edge by edge
-  if (count_ < kMinBandedEdges) return;   // a short loop costs less than finding the band
+  if (!(extent <= kBandedRange)) return;                       // also NaN: tested edge by edge
+  if (count_ >= kMinBandedEdges) fileEdgesInBands(low, high);  // else a short loop is cheaper
+}
+
+void PolygonBands::fileEdgesInBands(double low, double high) {
   const double height = high - low;
   bandCount_ = height > 0 ? std::min(count_, kMaxBands) : 1;
   y0_ = low;
@@ -164,8 +167,7 @@ PolygonBands::Frame PolygonBands::frame(double dx, double dy) const {
   return f;
 }
 
-bool PolygonBands::inside(double px, double py, const Frame& f) const {
-  if (px < f.minX || px > f.maxX || py < f.minY || py > f.maxY) return false;
+bool PolygonBands::rayCast(double px, double py, const Frame& f) const {
   bool inside = false;
   auto vote = [&](std::size_t i) {
     const Vertex a = moved(vertices_[i], f.dx, f.dy);
@@ -248,15 +250,17 @@ bool PolygonBands::containsAnyVertexOf(double dx, double dy, const PolygonBands&
   if (m == 0) return false;
   const Frame f = frame(dx, dy);
   const std::size_t from = start < m ? start : 0;
-  for (std::size_t step = 0; step < m; ++step) {
-    const std::size_t i = from + step < m ? from + step : from + step - m;
-    const Vertex v = moved(other.vertices_[i], odx, ody);
-    if (inside(v.x, v.y, f)) {
-      start = i;
-      return true;
+  auto tryRange = [&](std::size_t first, std::size_t last) {
+    for (std::size_t i = first; i < last; ++i) {
+      const Vertex v = moved(other.vertices_[i], odx, ody);
+      if (inside(v.x, v.y, f)) {
+        start = i;
+        return true;
+      }
     }
-  }
-  return false;
+    return false;
+  };
+  return tryRange(from, m) || tryRange(0, from);
 }
 
 }  // namespace platenest

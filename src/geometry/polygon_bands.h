@@ -53,7 +53,13 @@ class PolygonBands {
     bool banded;
   };
   Frame frame(double dx, double dy) const;
-  bool inside(double px, double py, const Frame& f) const;
+  bool inside(double px, double py, const Frame& f) const {
+    if (px < f.minX || px > f.maxX || py < f.minY || py > f.maxY) return false;
+    return rayCast(px, py, f);
+  }
+  void fileEdgesInBands(double low, double high);
+  // The ray cast of Polygon::containsPoint over the edges at height py.
+  bool rayCast(double px, double py, const Frame& f) const;
   std::size_t bandOf(double y) const;
   // The bands that hold every edge reaching the heights [low, high] of the polygon moved up
   // by dy; false when the numbers are too large for the band margin to cover rounding (then

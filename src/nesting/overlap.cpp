@@ -14,34 +14,12 @@ namespace platenest {
 
 namespace {
 
-// Tolerance of the plate-rectangle test: a part flush with the plate edge is on the plate.
-constexpr double kInsideTolerance = 1e-10;
-// Boxes closer than this count as apart: grid placement and contact slides leave parts
-// touching, and touching parts must not count as overlapping.
-constexpr double kApartTolerance = 1e-5;
-
-bool beyondOrNear(double value, double limit, bool greater) {
-  return (greater ? value > limit : value < limit) || std::fabs(value - limit) < kInsideTolerance;
-}
-
 // The other part lies wholly in the hole: all its outer vertices inside, no edge crossing.
 bool sitsInHole(const Polygon& hole, const Polygon& outer) {
   return hole.containsAll(outer) && !hole.edgesCross(outer);
 }
 
 }  // namespace
-
-bool boxInside(const BoundingBox& b, const BoundingBox& r) {
-  return beyondOrNear(r.maxX, b.maxX, true) && beyondOrNear(r.minX, b.minX, false) &&
-         beyondOrNear(r.maxY, b.maxY, true) && beyondOrNear(r.minY, b.minY, false);
-}
-
-bool boxesApart(const BoundingBox& a, const BoundingBox& o) {
-  return a.minX > o.maxX || std::fabs(a.minX - o.maxX) < kApartTolerance || a.maxX < o.minX ||
-         std::fabs(a.maxX - o.minX) < kApartTolerance || a.minY > o.maxY ||
-         std::fabs(a.minY - o.maxY) < kApartTolerance || o.minY > a.maxY ||
-         std::fabs(a.maxY - o.minY) < kApartTolerance;
-}
 
 bool PlacedPart::isInside(double minX, double maxX, double minY, double maxY) const {
   return boxInside(outer.box(), BoundingBox{minX, maxX, minY, maxY});

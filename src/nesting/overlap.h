@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -15,11 +16,28 @@
 
 namespace platenest {
 
+// Tolerance of the plate-rectangle test: a part flush with the plate edge is on the plate.
+inline constexpr double kInsideTolerance = 1e-10;
+// Boxes closer than this count as apart: grid placement and contact slides leave parts
+// touching, and touching parts must not count as overlapping.
+inline constexpr double kApartTolerance = 1e-5;
+
 // The box b lies inside the rectangle r, each side with a tolerance of 1e-10.
-bool boxInside(const BoundingBox& b, const BoundingBox& r);
+inline bool boxInside(const BoundingBox& b, const BoundingBox& r) {
+  auto beyondOrNear = [](double value, double limit, bool greater) {
+    return (greater ? value > limit : value < limit) || std::fabs(value - limit) < kInsideTolerance;
+  };
+  return beyondOrNear(r.maxX, b.maxX, true) && beyondOrNear(r.minX, b.minX, false) &&
+         beyondOrNear(r.maxY, b.maxY, true) && beyondOrNear(r.minY, b.minY, false);
+}
 
 // The boxes are apart or touch within 1e-5: parts with such outer boxes are clear.
-bool boxesApart(const BoundingBox& a, const BoundingBox& o);
+inline bool boxesApart(const BoundingBox& a, const BoundingBox& o) {
+  return a.minX > o.maxX || std::fabs(a.minX - o.maxX) < kApartTolerance || a.maxX < o.minX ||
+         std::fabs(a.maxX - o.minX) < kApartTolerance || a.minY > o.maxY ||
+         std::fabs(a.minY - o.maxY) < kApartTolerance || o.minY > a.maxY ||
+         std::fabs(a.maxY - o.minY) < kApartTolerance;
+}
 
 // False when the part's box keeps so far outside the plate that it can never meet a
 // candidate on the plate: a candidate's box reaches at most 1e-10 beyond the plate, and boxes
