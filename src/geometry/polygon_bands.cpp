@@ -26,17 +26,19 @@ using Vertex = PolygonBands::Vertex;
 double cross(double ux, double uy, double vx, double vy) { return ux * vy - uy * vx; }
 
 // One edge's vote in the ray cast of Polygon::containsPoint, with the same comparisons.
+// Written without early returns so that the many unpredictable outcomes cost no jumps:
+// every case is computed and the right one selected.
 bool edgeFlipsRay(double x1, double y1, double x2, double y2, double px, double py) {
-  if ((py < y1 && py < y2) || (py > y1 && py > y2)) return false;
-  if (y1 == py && y2 == py) return false;
-  if (y1 == py || y2 == py) {
-    const bool lowerIsFirst = y1 == py;
-    const double endX = lowerIsFirst ? x1 : x2;
-    const double otherY = lowerIsFirst ? y2 : y1;
-    return otherY > py && px <= endX;
-  }
+  const bool inRange = !((py < y1) & (py < y2)) & !((py > y1) & (py > y2));
+  const bool onFirst = y1 == py, onSecond = y2 == py;
+  // The ray through one end counts at the lower end of the edge; through both, never.
+  const double endX = onFirst ? x1 : x2;
+  const double otherY = onFirst ? y2 : y1;
+  const bool atEnd = (otherY > py) & (px <= endX);
+  // Unused (and possibly not finite) when the ray meets an end or misses the edge.
   const double xc = x1 == x2 ? x1 : x1 + (py - y1) * (x2 - x1) / (y2 - y1);
-  return px <= xc;
+  const bool across = px <= xc;
+  return inRange & !(onFirst & onSecond) & ((onFirst | onSecond) ? atEnd : across);
 }
 
 // The edge (p1, p2) of the polygon that is one side of Polygon::edgesCross, with its ranges
@@ -172,7 +174,7 @@ bool PolygonBands::rayCast(double px, double py, const Frame& f) const {
   auto vote = [&](std::size_t i) {
     const Vertex a = moved(vertices_[i], f.dx, f.dy);
     const Vertex b = moved(vertices_[i + 1], f.dx, f.dy);
-    if (edgeFlipsRay(a.x, a.y, b.x, b.y, px, py)) inside = !inside;
+    inside ^= edgeFlipsRay(a.x, a.y, b.x, b.y, px, py);
   };
   if (f.banded && std::fabs(py) <= kBandedRange) {
     const std::size_t band = bandOf(py - f.dy);

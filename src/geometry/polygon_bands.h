@@ -27,6 +27,8 @@ class PolygonBands {
   bool builtFrom(const Polygon& polygon) const;
 
   std::size_t vertexCount() const { return count_; }
+  // Vertex i as built (not moved); vertex(vertexCount()) is vertex(0) again.
+  const Vertex& vertex(std::size_t i) const { return vertices_[i]; }
   const BoundingBox& box() const { return box_; }  // the polygon's cached box, not moved
 
   // Polygon::containsPoint of the polygon moved by (dx, dy).

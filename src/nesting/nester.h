@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "geometry/point.h"
+#include "nesting/material_cells.h"
 #include "nesting/part_bands.h"
 #include "nesting/placed_part.h"
 #include "nesting/search_memo.h"
@@ -191,6 +192,7 @@ class Nester {
   // off gives the plain search (the tests compare the two).
   SearchMemo searchMemo;
   PartBandsCache partBands;  // outlines of the parts on the plate, filed for the fit tests
+  MaterialCells materialCells;  // where the parts on the plate hold material deep inside
   bool searchMemoEnabled = true;
 
   // How many fit tests the searches ran (for benchmarks).

@@ -110,6 +110,15 @@ bool bandsSitInHole(const PolygonBands& hole, double hx, double hy, const Polygo
   return hole.containsAll(hx, hy, outer, ox, oy) && !hole.edgesCross(hx, hy, outer, ox, oy);
 }
 
+// A hole of `a` moved by (dx, dy) holds the outer of `b`, where it stands, wholly.
+bool holdsInAHole(const PartBands& a, double dx, double dy, const PartBands& b) {
+  if (a.holes.empty() || !b.outer.verticesWithin(0, 0, a.holesBox, dx, dy)) return false;
+  for (const PolygonBands& hole : a.holes) {
+    if (bandsSitInHole(hole, dx, dy, b.outer, 0, 0)) return true;
+  }
+  return false;
+}
+
 // PlacedPart::isClearOf of `a` moved by (dx, dy) and `b` where it stands, their boxes known
 // not to be apart: the same tests as outerPolygonsClear and clearThroughHoles. `witness` is
 // the vertex of a tried first for lying inside b.
@@ -120,11 +129,7 @@ bool bandsClear(const PartBands& a, double dx, double dy, const PartBands& b,
                              a.outer.containsAnyVertexOf(dx, dy, b.outer, 0, 0, fromB) ||
                              a.outer.edgesCross(dx, dy, b.outer, 0, 0);
   if (!outersOverlap) return true;
-  if (!a.holes.empty() && b.outer.verticesWithin(0, 0, a.holesBox, dx, dy)) {
-    for (const PolygonBands& hole : a.holes) {
-      if (bandsSitInHole(hole, dx, dy, b.outer, 0, 0)) return true;
-    }
-  }
+  if (holdsInAHole(a, dx, dy, b)) return true;
   if (!b.holes.empty() && a.outer.verticesWithin(dx, dy, b.holesBox, 0, 0)) {
     for (const PolygonBands& hole : b.holes) {
       if (bandsSitInHole(hole, 0, 0, a.outer, dx, dy)) return true;
@@ -213,8 +218,8 @@ std::size_t ObstacleCells::row(double y) const {
 }
 
 CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<TrialVariant>& variants,
-                                   PartBandsCache& cache)
-    : nester_(nester), variants_(variants), cache_(cache) {
+                                   PartBandsCache& cache, MaterialCells* material)
+    : nester_(nester), variants_(variants), cache_(cache), material_(material) {
   variantBands_.resize(variants.size());
   for (std::size_t k = 0; k < variants.size(); ++k) variantBands_[k].build(variants[k].part);
   witness_.assign(variants.size(), 0);
@@ -233,12 +238,46 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
   }
   cells_.build(boxes_, nester.plateRect);
   bands_.assign(parts_.size(), nullptr);
+  if (material_ != nullptr) {
+    for (std::size_t n = 0; n < parts_.size(); ++n) bands_[n] = &cache_.of(slots_[n], *parts_[n]);
+    material_->update(nester.plateRect, parts_, slots_, bands_);
+    deepWitness_.assign(variants.size(), 0);
+  }
 }
 
 bool CandidateFitTest::clearOf(std::size_t k, double dx, double dy, std::size_t obstacle) {
   const PartBands*& bands = bands_[obstacle];
   if (bands == nullptr) bands = &cache_.of(slots_[obstacle], *parts_[obstacle]);
   return bandsClear(variantBands_[k], dx, dy, *bands, witness_[k]);
+}
+
+// The part found deep under a vertex overlaps the candidate: the vertex lies inside its outline
+// and in none of its holes, and the boxes meet. Only a hole of the candidate holding the whole
+// part could still make them clear, and that is tested exactly.
+bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double dy,
+                                       std::uint32_t* blocker) {
+  const PartBands& candidate = variantBands_[k];
+  const PolygonBands& outer = candidate.outer;
+  const std::size_t n = outer.vertexCount();
+  std::size_t& witness = deepWitness_[k];
+  auto look = [&](std::size_t first, std::size_t last) {
+    for (std::size_t i = first; i < last; ++i) {
+      const PolygonBands::Vertex& v = outer.vertex(i);
+      const std::uint32_t owner = material_->partAt(v.x + dx, v.y + dy);
+      if (owner == 0) continue;
+      const std::int32_t obstacle = obstacleOfSlot_[owner - 1];
+      if (!candidate.holes.empty()) {
+        const PartBands& part = *bands_[static_cast<std::size_t>(obstacle)];
+        if (holdsInAHole(candidate, dx, dy, part)) continue;
+      }
+      witness = i;
+      if (blocker != nullptr) *blocker = owner;
+      return true;
+    }
+    return false;
+  };
+  const std::size_t from = witness < n ? witness : 0;
+  return look(from, n) || look(0, from);
 }
 
 // The moved box is the variant's box plus (dx, dy), just as moving the copy computes it, so
@@ -248,6 +287,7 @@ bool CandidateFitTest::fits(std::size_t k, double dx, double dy, std::uint32_t* 
   const BoundingBox& from = variants_[k].part.outer.box();
   const BoundingBox box{from.minX + dx, from.maxX + dx, from.minY + dy, from.maxY + dy};
   bool fits = boxInside(box, nester_.plateRect);
+  if (fits && material_ != nullptr && deepInsideAPart(k, dx, dy, blocker)) fits = false;
   std::size_t hint = boxes_.size();
   if (fits && blocker != nullptr && *blocker != 0 && *blocker <= obstacleOfSlot_.size()) {
     const std::int32_t index = obstacleOfSlot_[*blocker - 1];

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "geometry/point.h"
+#include "nesting/material_cells.h"
 #include "nesting/nester.h"
 #include "nesting/part_bands.h"
 #include "nesting/placed_part.h"
@@ -103,8 +104,9 @@ bool ObstacleCells::forEachNear(const BoundingBox& box, Visit&& visit) const {
 // side by side in one array.
 class CandidateFitTest {
  public:
+  // `material`, when given, is brought up to the parts on the plate and consulted first.
   CandidateFitTest(const Nester& nester, const std::vector<TrialVariant>& variants,
-                   PartBandsCache& cache);
+                   PartBandsCache& cache, MaterialCells* material = nullptr);
 
   // Exactly nester.fits(a copy of variant k moved by (dx, dy)).
   // `blocker`, when given, names a part that blocked a candidate near this one before, as its
@@ -114,6 +116,9 @@ class CandidateFitTest {
 
  private:
   bool clearOf(std::size_t k, double dx, double dy, std::size_t obstacle);
+  // A vertex of variant k moved by (dx, dy) lies deep inside a part that it cannot be clear
+  // of; that part's slot plus one goes to `blocker`.
+  bool deepInsideAPart(std::size_t k, double dx, double dy, std::uint32_t* blocker);
 
   const Nester& nester_;
   const std::vector<TrialVariant>& variants_;
@@ -126,6 +131,8 @@ class CandidateFitTest {
   std::vector<const PartBands*> bands_;  // null until first needed
   std::vector<std::int32_t> obstacleOfSlot_;
   ObstacleCells cells_;
+  MaterialCells* material_ = nullptr;
+  std::vector<std::size_t> deepWitness_;  // per variant: the vertex last found deep inside
 };
 
 }  // namespace platenest

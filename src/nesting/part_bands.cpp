@@ -1,12 +1,15 @@
 #include "nesting/part_bands.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 
 namespace platenest {
 
 void PartBands::build(const PlacedPart& part) {
+  static std::atomic<std::uint64_t> builds{0};
+  version = ++builds;
   outer.build(part.outer);
   holes.resize(static_cast<std::size_t>(part.holes.count()));
   std::size_t i = 0;

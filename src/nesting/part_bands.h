@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "geometry/polygon_bands.h"
@@ -16,6 +17,8 @@ struct PartBands {
   std::vector<PolygonBands> holes;
   // Spans the holes' boxes: a polygon reaching beyond it lies in no hole.
   BoundingBox holesBox;
+  // Differs after every build, so that what was derived from the bands can tell.
+  std::uint64_t version = 0;
 
   void build(const PlacedPart& part);
   // The part's outer and holes are those the bands were built from, in the same order.

@@ -411,9 +411,9 @@ TEST(FitsTest, FastFitTestAgreesWithThePlainOneOnRandomCandidates) {
   EXPECT_GT(refused, 300);
 }
 
-// The search's fit test (band-filed outlines, cells of parts, blocker hints) against the
-// plain fit test on moved copies: shapes from 3 to 70 vertices with and without holes, parts
-// touching and parts in holes, a part moved between two searches.
+// The search's fit test (band-filed outlines, cells of parts, blocker hints, the map of deep
+// material) against the plain fit test on moved copies: shapes from 3 to 70 vertices with and
+// without holes, parts touching and parts in holes, a part moved between two searches.
 TEST(CandidateFitTestTest, AgreesWithFitsOnMovedCopies) {
   std::mt19937 random(31);
   Scene scene(600, 300);
@@ -448,8 +448,10 @@ TEST(CandidateFitTestTest, AgreesWithFitsOnMovedCopies) {
   std::uniform_int_distribution<std::size_t> neighbour(0, placed.size() - 1);
   std::uniform_real_distribution<double> hair(-3e-5, 3e-5);
   int fitting = 0, refused = 0;
-  for (int round = 0; round < 2; ++round) {
-    CandidateFitTest test(nester, variants, nester.partBands);
+  // Rounds with the map of deep material and without; a part moves between rounds.
+  for (int round = 0; round < 4; ++round) {
+    CandidateFitTest test(nester, variants, nester.partBands,
+                          round % 2 == 0 ? &nester.materialCells : nullptr);
     std::vector<std::uint32_t> blockers(16, 0);
     for (int trial = 0; trial < 5000; ++trial) {
       const std::size_t k = pick(random);

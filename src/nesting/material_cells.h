@@ -1,0 +1,60 @@
+// Cells of a grid over the plate that lie deep inside the material of a part on the plate:
+// inside its outline and outside its holes, every point of the cell at least kDepth from
+// every edge. A trial copy with a vertex in such a cell overlaps that part (unless the part
+// lies wholly in a hole of the copy), so the search rejects it with one look-up instead of
+// polygon tests. Kept from search to search; parts are added as they are placed, and the map
+// is drawn afresh when a part on it has moved or left.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "geometry/point.h"
+#include "nesting/part_bands.h"
+#include "nesting/placed_part.h"
+
+namespace platenest {
+
+class MaterialCells {
+ public:
+  // How deep inside a part a cell must lie: far above the rounding of any test, and above the
+  // 1e-5 within which boxes count as apart, so a part holding a vertex this deep always meets
+  // the candidate in the box rule.
+  static constexpr double kDepth = 1e-3;
+
+  // Brings the map up to the parts that can meet a candidate on `plate`: part n of `parts`,
+  // kept under `slots[n]` (its place in the part list), with its bands `bands[n]`.
+  void update(const BoundingBox& plate, const std::vector<const PlacedPart*>& parts,
+              const std::vector<std::uint32_t>& slots, const std::vector<const PartBands*>& bands);
+
+  // The part (its slot plus one) whose material holds the point deep inside, or 0.
+  std::uint32_t partAt(double x, double y) const {
+    const double u = (x - x0_) * cellsPerUnit_, v = (y - y0_) * cellsPerUnit_;
+    if (!(u >= 0 && v >= 0 && u < columnsAsDouble_ && v < rowsAsDouble_)) return 0;
+    return owner_[static_cast<std::size_t>(u) * rows_ + static_cast<std::size_t>(v)];
+  }
+
+  void clear();
+  // The side of a cell; 0 when there is no map.
+  double cellSize() const { return owner_.empty() ? 0.0 : cell_; }
+
+ private:
+  void draw(std::uint32_t slot, const PartBands& bands);
+
+  BoundingBox plate_{};
+  double x0_ = 0, y0_ = 0, cell_ = 0, cellsPerUnit_ = 0;
+  std::size_t columns_ = 0, rows_ = 0;
+  double columnsAsDouble_ = 0, rowsAsDouble_ = 0;
+  // Per cell, column after column: slot + 1, or 0. Parts beyond the first 65534 of the list
+  // are not drawn (they are tested as usual).
+  std::vector<std::uint16_t> owner_;
+  struct Drawn {
+    std::uint32_t slot;
+    std::uint64_t version;
+  };
+  std::vector<Drawn> drawn_;            // by slot
+  std::vector<std::uint8_t> nearEdge_;  // scratch for draw
+};
+
+}  // namespace platenest
