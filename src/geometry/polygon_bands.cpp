@@ -239,13 +239,6 @@ bool PolygonBands::containsAll(double dx, double dy, const PolygonBands& other, 
   return true;
 }
 
-// Moving keeps the order of coordinates, so the extreme vertices tell.
-bool PolygonBands::verticesWithin(double dx, double dy, const BoundingBox& box, double bx,
-                                  double by) const {
-  return count_ == 0 || !(lowX_ + dx < box.minX + bx || highX_ + dx > box.maxX + bx ||
-                          lowY_ + dy < box.minY + by || highY_ + dy > box.maxY + by);
-}
-
 bool PolygonBands::containsAnyVertexOf(double dx, double dy, const PolygonBands& other, double odx,
                                        double ody, std::size_t& start) const {
   const std::size_t m = other.count_;

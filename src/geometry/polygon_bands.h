@@ -40,7 +40,11 @@ class PolygonBands {
   bool containsAll(double dx, double dy, const PolygonBands& other, double odx, double ody) const;
   // False when some vertex of this polygon moved by (dx, dy) lies outside `box` moved by
   // (bx, by), so that no polygon with a box inside `box` contains all of them.
-  bool verticesWithin(double dx, double dy, const BoundingBox& box, double bx, double by) const;
+  // Moving keeps the order of coordinates, so the extreme vertices tell.
+  bool verticesWithin(double dx, double dy, const BoundingBox& box, double bx, double by) const {
+    return count_ == 0 || !(lowX_ + dx < box.minX + bx || highX_ + dx > box.maxX + bx ||
+                            lowY_ + dy < box.minY + by || highY_ + dy > box.maxY + by);
+  }
   // Some vertex of `other` moved by (odx, ody) lies inside this polygon moved by (dx, dy).
   // The vertices are tried from `start` on, round the polygon; `start` receives the one found
   // inside, so that the next candidate nearby tries it first.

@@ -140,8 +140,7 @@ class Nester {
   bool tryPairWith(double threshold, const PlacedPart& neighbour, const PlacedPart& part,
                    Pose& pose, double& score, Point& centroid);
   bool placeBesideSimilar(PlacedPart& part, double threshold);
-  bool fitAgainst(const PlacedPart& neighbour, const PlacedPart& part, Pose& pose,
-                  Point& centroid);
+  bool fitAgainst(const PlacedPart& neighbour, const PlacedPart& part, Pose& pose, Point& centroid);
   bool placeBesideNeighbours(PlacedPart& part);
   void applyPose(PlacedPart& part, const Pose& pose);
 
@@ -191,7 +190,7 @@ class Nester {
   // Blocked grid candidates of the shapes searched in the running layout command. Switching it
   // off gives the plain search (the tests compare the two).
   SearchMemo searchMemo;
-  PartBandsCache partBands;  // outlines of the parts on the plate, filed for the fit tests
+  PartBandsCache partBands;     // outlines of the parts on the plate, filed for the fit tests
   MaterialCells materialCells;  // where the parts on the plate hold material deep inside
   bool searchMemoEnabled = true;
 

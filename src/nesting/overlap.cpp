@@ -110,13 +110,18 @@ bool bandsSitInHole(const PolygonBands& hole, double hx, double hy, const Polygo
   return hole.containsAll(hx, hy, outer, ox, oy) && !hole.edgesCross(hx, hy, outer, ox, oy);
 }
 
-// A hole of `a` moved by (dx, dy) holds the outer of `b`, where it stands, wholly.
-bool holdsInAHole(const PartBands& a, double dx, double dy, const PartBands& b) {
-  if (a.holes.empty() || !b.outer.verticesWithin(0, 0, a.holesBox, dx, dy)) return false;
+// A hole of `a` moved by (dx, dy) holds the outer of `b`, where it stands, wholly. Mostly
+// b reaches beyond the span of a's holes, which the inline test sees.
+bool holdsInAHoleSlowly(const PartBands& a, double dx, double dy, const PartBands& b) {
   for (const PolygonBands& hole : a.holes) {
     if (bandsSitInHole(hole, dx, dy, b.outer, 0, 0)) return true;
   }
   return false;
+}
+
+inline bool holdsInAHole(const PartBands& a, double dx, double dy, const PartBands& b) {
+  return !a.holes.empty() && b.outer.verticesWithin(0, 0, a.holesBox, dx, dy) &&
+         holdsInAHoleSlowly(a, dx, dy, b);
 }
 
 // PlacedPart::isClearOf of `a` moved by (dx, dy) and `b` where it stands, their boxes known
@@ -260,24 +265,20 @@ bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double dy,
   const PolygonBands& outer = candidate.outer;
   const std::size_t n = outer.vertexCount();
   std::size_t& witness = deepWitness_[k];
-  auto look = [&](std::size_t first, std::size_t last) {
-    for (std::size_t i = first; i < last; ++i) {
-      const PolygonBands::Vertex& v = outer.vertex(i);
-      const std::uint32_t owner = material_->partAt(v.x + dx, v.y + dy);
-      if (owner == 0) continue;
+  std::size_t i = witness < n ? witness : 0;
+  for (std::size_t step = 0; step < n; ++step, i = i + 1 == n ? 0 : i + 1) {
+    const PolygonBands::Vertex& v = outer.vertex(i);
+    const std::uint32_t owner = material_->partAt(v.x + dx, v.y + dy);
+    if (owner == 0) continue;
+    if (!candidate.holes.empty()) {
       const std::int32_t obstacle = obstacleOfSlot_[owner - 1];
-      if (!candidate.holes.empty()) {
-        const PartBands& part = *bands_[static_cast<std::size_t>(obstacle)];
-        if (holdsInAHole(candidate, dx, dy, part)) continue;
-      }
-      witness = i;
-      if (blocker != nullptr) *blocker = owner;
-      return true;
+      if (holdsInAHole(candidate, dx, dy, *bands_[static_cast<std::size_t>(obstacle)])) continue;
     }
-    return false;
-  };
-  const std::size_t from = witness < n ? witness : 0;
-  return look(from, n) || look(0, from);
+    witness = i;
+    if (blocker != nullptr) *blocker = owner;
+    return true;
+  }
+  return false;
 }
 
 // The moved box is the variant's box plus (dx, dy), just as moving the copy computes it, so

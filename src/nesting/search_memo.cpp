@@ -13,6 +13,7 @@ namespace {
 
 // Memory the memo may hold for blocked bits, in 64-bit words (64 MB); older entries go first.
 constexpr std::size_t kMaxBlockedWords = std::size_t{8} << 20;
+constexpr std::size_t kMaxEntries = 8;
 void appendPolygon(std::vector<double>& key, const Polygon& polygon) {
   key.push_back(static_cast<double>(polygon.vertexCount()));
   for (const Point& v : polygon.vertices()) {
@@ -115,17 +116,29 @@ SearchMemo::Entry* SearchMemo::entryFor(Kind kind, const std::vector<TrialVarian
     for (const Polygon& hole : variant.part.holes) appendPolygon(key, hole);
   }
   const std::uint64_t hash = hashBits(key);
-  for (Entry& entry : entries_) {
-    if (entry.hash_ == hash && sameBits(entry.key_, key)) return &entry;
+  for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+    if (it->hash_ == hash && sameBits(it->key_, key)) {
+      std::rotate(it, it + 1, entries_.end());  // now the most recently used
+      return &entries_.back();
+    }
   }
 
   const std::size_t words = (gridPoints * variants.size() + 63) / 64;
   if (words > kMaxBlockedWords) return nullptr;
+  // Parts of one shape follow each other in a layout (equal areas sort together), so a few
+  // recent trial sets hold nearly every repeat; the least recently used one gives up its
+  // storage, which spares fresh memory for every new shape.
+  Entry recycled;
+  if (entries_.size() >= kMaxEntries) {
+    recycled = std::move(entries_.front());
+    blockedWords_ -= recycled.blocked_.size();
+    entries_.erase(entries_.begin());
+  }
   while (blockedWords_ + words > kMaxBlockedWords && !entries_.empty()) {
     blockedWords_ -= entries_.front().blocked_.size();
     entries_.erase(entries_.begin());
   }
-  Entry& entry = entries_.emplace_back();
+  Entry& entry = entries_.emplace_back(std::move(recycled));
   entry.key_ = std::move(key);
   entry.hash_ = hash;
   entry.variantCount_ = variants.size();
