@@ -49,6 +49,38 @@ TEST(SearchMemoTest, PointIsExhaustedOnceEveryVariantIsBlocked) {
             nullptr);
 }
 
+// Eight trial sets are kept; a ninth forgets the one least recently used, and the storage
+// it takes over starts empty.
+TEST(SearchMemoTest, LeastRecentlyUsedTrialSetIsForgotten) {
+  SearchMemo memo;
+  memo.begin();
+  PartList parts;
+  const BoundingBox plate{0, 100, 0, 100};
+  std::vector<std::vector<TrialVariant>> sets(9);
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    buildRotationVariants(makeRectangle(0, 0, 10 + static_cast<double>(i), 5), Point(0, 0),
+                          Point(5, 2.5), 2, sets[i]);
+  }
+  auto entry = [&](std::size_t i) {
+    return memo.entryFor(SearchMemo::Kind::kRotations, sets[i], Point(0, 0), 300, parts, plate);
+  };
+  for (std::size_t i = 0; i < 8; ++i) {
+    SearchMemo::Entry* e = entry(i);
+    e->setBlocked(i, 1);
+    if (i == 2) e->setBlocked(2, 0);  // every variant of point 2: exhausted
+  }
+  EXPECT_TRUE(entry(0)->isBlocked(0, 1));   // used again: now the most recent
+  EXPECT_FALSE(entry(8)->isBlocked(8, 1));  // new; set 1 is forgotten
+  EXPECT_TRUE(entry(0)->isBlocked(0, 1));
+  SearchMemo::Entry* again = entry(1);  // new again, in the storage of set 2
+  EXPECT_FALSE(again->isBlocked(1, 1));
+  EXPECT_FALSE(again->isBlocked(2, 1));
+  EXPECT_FALSE(again->isExhausted(2));
+  EXPECT_TRUE(entry(0)->isBlocked(0, 1));
+  EXPECT_TRUE(entry(7)->isBlocked(7, 1));
+  EXPECT_FALSE(entry(2)->isBlocked(2, 1));  // set 2 was forgotten
+}
+
 TEST(SearchMemoTest, NextOpenPointAgreesWithAPlainWalk) {
   std::mt19937 random(3);
   const std::vector<TrialVariant> variants = threeVariants();
