@@ -18,8 +18,11 @@ namespace platenest {
 
 namespace {
 
-// Cells over the plate: enough for a part to hold many, few enough to stay small.
-constexpr double kTargetCells = 65536;
+// Cells over the plate: some hundreds for each part of the job, so that a part holds many,
+// and few enough for the map to stay small.
+constexpr double kCellsPerPart = 512;
+constexpr double kMinCells = 4096;
+constexpr double kMaxCells = 65536;
 constexpr std::size_t kMaxCellsPerSide = 4096;
 // Far above the rounding of coordinates below 1e7, far below a cell.
 constexpr double kSlack = 1e-6;
@@ -39,7 +42,8 @@ void MaterialCells::clear() {
   drawn_.clear();
 }
 
-void MaterialCells::update(const BoundingBox& plate, const std::vector<const PlacedPart*>& parts,
+void MaterialCells::update(const BoundingBox& plate, std::size_t jobParts,
+                           const std::vector<const PlacedPart*>& parts,
                            const std::vector<std::uint32_t>& slots,
                            const std::vector<const PartBands*>& bands) {
   if (!sameBits(plate, plate_) || owner_.empty()) {
@@ -49,7 +53,9 @@ void MaterialCells::update(const BoundingBox& plate, const std::vector<const Pla
     const double extent = std::max({std::fabs(plate.minX), std::fabs(plate.maxX),
                                     std::fabs(plate.minY), std::fabs(plate.maxY)});
     if (!(length > 0 && width > 0 && extent <= kMaxCoordinate)) return;  // no map
-    cell_ = std::sqrt(length * width / kTargetCells);
+    const double cells =
+        std::clamp(kCellsPerPart * static_cast<double>(jobParts), kMinCells, kMaxCells);
+    cell_ = std::sqrt(length * width / cells);
     const double columns = std::ceil(length / cell_), rows = std::ceil(width / cell_);
     if (!(columns <= kMaxCellsPerSide && rows <= kMaxCellsPerSide)) {
       cell_ = std::max(length, width) / static_cast<double>(kMaxCellsPerSide);

@@ -24,9 +24,11 @@ class MaterialCells {
   static constexpr double kDepth = 1e-3;
 
   // Brings the map up to the parts that can meet a candidate on `plate`: part n of `parts`,
-  // kept under `slots[n]` (its place in the part list), with its bands `bands[n]`.
-  void update(const BoundingBox& plate, const std::vector<const PlacedPart*>& parts,
-              const std::vector<std::uint32_t>& slots, const std::vector<const PartBands*>& bands);
+  // kept under `slots[n]` (its place in the part list), with its bands `bands[n]`. A new map
+  // gets cells in proportion to `jobParts`, the parts of the whole job.
+  void update(const BoundingBox& plate, std::size_t jobParts,
+              const std::vector<const PlacedPart*>& parts, const std::vector<std::uint32_t>& slots,
+              const std::vector<const PartBands*>& bands);
 
   // The part (its slot plus one) whose material holds the point deep inside, or 0.
   std::uint32_t partAt(double x, double y) const {

@@ -245,7 +245,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
   bands_.assign(parts_.size(), nullptr);
   if (material_ != nullptr) {
     for (std::size_t n = 0; n < parts_.size(); ++n) bands_[n] = &cache_.of(slots_[n], *parts_[n]);
-    material_->update(nester.plateRect, parts_, slots_, bands_);
+    material_->update(nester.plateRect, slotCount, parts_, slots_, bands_);
     deepWitness_.assign(variants.size(), 0);
   }
 }

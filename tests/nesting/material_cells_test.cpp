@@ -64,7 +64,7 @@ struct Layout {
       pointers.push_back(&parts[slot]);
       bands.push_back(&cache.of(slot, parts[slot]));
     }
-    map.update(plate, pointers, present, bands);
+    map.update(plate, 128, pointers, present, bands);
   }
 };
 
