@@ -1,5 +1,6 @@
 // Micro benchmarks of the pieces the placement search runs millions of times: the fit test
-// against a crowded plate, two parts' clearance test, point in polygon, and the grid.
+// against a crowded plate (the plain one and the search's own), two parts' clearance test,
+// point in polygon (plain and band-filed), and the grid.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -8,6 +9,9 @@
 #include <random>
 #include <vector>
 
+#include "geometry/polygon_bands.h"
+#include "nesting/overlap.h"
+#include "nesting/trial_variants.h"
 #include "parts/load.h"
 #include "support/messages.h"
 
@@ -68,6 +72,26 @@ void BM_FitsCrowdedPlate(benchmark::State& state) {
 }
 BENCHMARK(BM_FitsCrowdedPlate);
 
+// The search's own fit test of the same probe at the same places: the probe is never moved,
+// the parts on the plate are band-filed and the map of deep material is consulted first.
+void BM_CandidateFitTestCrowdedPlate(benchmark::State& state) {
+  auto nester = crowdedPlate();
+  std::vector<TrialVariant> variants{
+      TrialVariant{partOf(regularPolygon(0.0, 0.0, 40.0, 60)), Point(), 0.0, false}};
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> x(0.0, nester->plateLength);
+  std::uniform_real_distribution<double> y(0.0, nester->plateWidth);
+  std::vector<Point> moves;
+  for (int i = 0; i < 256; ++i) moves.emplace_back(x(random), y(random));
+  CandidateFitTest test(*nester, variants, nester->partBands, &nester->materialCells);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const Point& d = moves[i++ & 255];
+    benchmark::DoNotOptimize(test.fits(0, d.x, d.y));
+  }
+}
+BENCHMARK(BM_CandidateFitTestCrowdedPlate);
+
 void BM_IsClearOf60Vertices(benchmark::State& state) {
   // Boxes overlap, outlines do not: every stage of the test runs.
   const PlacedPart a = partOf(regularPolygon(0.0, 0.0, 100.0, 60));
@@ -85,6 +109,17 @@ void BM_ContainsPoint60Vertices(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ContainsPoint60Vertices);
+
+void BM_BandedContainsPoint60Vertices(benchmark::State& state) {
+  PolygonBands bands;
+  bands.build(regularPolygon(0.0, 0.0, 100.0, 60));
+  double px = -90.0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(bands.containsPoint(px, 13.0, 0.0, 0.0));
+    px = px > 90.0 ? -90.0 : px + 1.0;
+  }
+}
+BENCHMARK(BM_BandedContainsPoint60Vertices);
 
 std::unique_ptr<Nester> largePlate() {
   auto nester = loadBenchmarkJob("industrial/industrial-150.txt");
