@@ -70,6 +70,7 @@ Vertex moved(const Vertex& v, double dx, double dy) { return Vertex{v.x + dx, v.
 void PolygonBands::build(const Polygon& polygon) {
   const std::vector<Point>& source = polygon.vertices();
   count_ = source.size();
+  moderate_ = false;
   box_ = polygon.box();
   vertices_.resize(count_ + 1);
   for (std::size_t i = 0; i < count_; ++i) vertices_[i] = Vertex{source[i].x, source[i].y};
@@ -89,14 +90,17 @@ void PolygonBands::build(const Polygon& polygon) {
     if (v.y < lowY_) lowY_ = v.y;
     if (v.y > highY_) highY_ = v.y;
   }
-  double low = vertices_[0].y, high = vertices_[0].y, extent = 0;
+  double low = vertices_[0].y, high = vertices_[0].y;
+  bool moderate = true;
   for (std::size_t i = 0; i < count_; ++i) {
     const Vertex& v = vertices_[i];
     low = std::min(low, v.y);
     high = std::max(high, v.y);
-    extent = std::max({extent, std::fabs(v.x), std::fabs(v.y)});
+    // Written so that a NaN fails it.
+    moderate = moderate && std::fabs(v.x) <= kBandedRange && std::fabs(v.y) <= kBandedRange;
   }
-  if (!(extent <= kBandedRange)) return;                       // also NaN: tested edge by edge
+  moderate_ = moderate;
+  if (!moderate_) return;                                      // also NaN: tested edge by edge
   if (count_ >= kMinBandedEdges) fileEdgesInBands(low, high);  // else a short loop is cheaper
 }
 

@@ -27,6 +27,8 @@ class PolygonBands {
   bool builtFrom(const Polygon& polygon) const;
 
   std::size_t vertexCount() const { return count_; }
+  // Every coordinate is a number of at most 1e7 in size (false for an empty polygon).
+  bool moderate() const { return moderate_; }
   // Vertex i as built (not moved); vertex(vertexCount()) is vertex(0) again.
   const Vertex& vertex(std::size_t i) const { return vertices_[i]; }
   const BoundingBox& box() const { return box_; }  // the polygon's cached box, not moved
@@ -73,6 +75,7 @@ class PolygonBands {
   bool bandsFor(double low, double high, double dy, std::size_t& first, std::size_t& last) const;
 
   std::size_t count_ = 0;
+  bool moderate_ = false;
   // The extreme vertex coordinates, each the value of a vertex (NaN only when the first
   // vertex is NaN there): a whole polygon lies in a box only when these do.
   double lowX_ = 0.0, highX_ = 0.0, lowY_ = 0.0, highY_ = 0.0;

@@ -101,6 +101,11 @@ void MaterialCells::update(const BoundingBox& plate, std::size_t jobParts,
 }
 
 void MaterialCells::draw(std::uint32_t slot, const PartBands& bands) {
+  // Outlines with numbers beyond the reach of the margins (or not numbers) are left out.
+  if (!bands.outer.moderate()) return;
+  for (const PolygonBands& hole : bands.holes) {
+    if (!hole.moderate()) return;
+  }
   const BoundingBox& box = bands.outer.box();
   const double lowX = box.minX + kDepth, highX = box.maxX - kDepth;
   const double lowY = box.minY + kDepth, highY = box.maxY - kDepth;

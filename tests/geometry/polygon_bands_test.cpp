@@ -159,6 +159,23 @@ TEST(PolygonBandsTest, HugeAndNonFiniteNumbersFallBackToEveryEdge) {
   EXPECT_FALSE(farBands.containsPoint(1e8 + 0.5, 8, 0, 0));
   EXPECT_EQ(farBands.edgesCross(0, 0, bands, 1e8 + 10, 0),
             far.edgesCross(movedCopy(square, 1e8 + 10, 0)));
+  EXPECT_TRUE(bands.moderate());
+  EXPECT_FALSE(farBands.moderate());
+
+  // A vertex that is not a number: every test still answers as the plain one.
+  std::vector<Point> outline = square.vertices();
+  outline[5] = Point(nan, 3);
+  const Polygon broken(outline);
+  PolygonBands brokenBands;
+  brokenBands.build(broken);
+  EXPECT_FALSE(brokenBands.moderate());
+  for (double y = -0.5; y <= 10.5; y += 0.25) {
+    for (double x = -0.5; x <= 10.5; x += 0.25) {
+      EXPECT_EQ(brokenBands.containsPoint(x, y, 0, 0), broken.containsPoint(x, y))
+          << x << ", " << y;
+    }
+  }
+  EXPECT_EQ(brokenBands.edgesCross(0, 0, bands, 3, 3), broken.edgesCross(movedCopy(square, 3, 3)));
 }
 
 TEST(PolygonBandsTest, BuiltFromNoticesAMovedOrChangedPolygon) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -192,6 +193,17 @@ TEST(MaterialCellsTest, CellsJustBesideAnEdgeStayUndrawn) {
   EXPECT_EQ(layout.map.partAt(20.5 * h, 15 * h), 0U);
   EXPECT_EQ(layout.map.partAt(21.5 * h, 15 * h), 1U);
   EXPECT_EQ(layout.map.partAt(15 * h, 15 * h), 0U);  // in the hole
+}
+
+TEST(MaterialCellsTest, PartsWithNumbersOutOfReachAreLeftOut) {
+  Layout layout;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  layout.parts.push_back(
+      makePart({Point(0, 0), Point(50, 0), Point(50, 50), Point(nan, 25), Point(0, 50)}));
+  layout.parts.push_back(engine_test::makeRectangle(60, 0, 100, 40));
+  layout.update(BoundingBox{0, 100, 0, 100}, {0, 1});
+  EXPECT_EQ(layout.map.partAt(25, 25), 0U);
+  EXPECT_EQ(layout.map.partAt(80, 20), 2U);
 }
 
 TEST(MaterialCellsTest, NoMapForADegenerateOrHugePlate) {
