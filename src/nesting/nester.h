@@ -4,7 +4,7 @@
 //
 // Operations are implemented in one file per concept:
 //   nester.cpp           construction, plate rectangle, offsetting of all parts
-//   overlap.cpp          fit tests and conflict marking
+//   overlap.cpp          fit tests (the plain ones and the search's own) and conflict marking
 //   packing_points.cpp   the grid, its occupancy, default PPD and scan stride
 //   placement.cpp        grid placement of one part
 //   strategies.cpp       similarity dispatch for the multi-step layout
@@ -13,6 +13,9 @@
 //   reduction.cpp        the plate-size reduction run
 //   contact_moves.cpp    slides into contact and collision-tested moves
 //   beside_placed.cpp    pairing with similar parts and placement against neighbours
+// The search keeps three helpers between searches: search_memo (blocked candidates of
+// repeated shapes), part_bands (band-filed outlines of the parts on the plate) and
+// material_cells (where those parts hold material deep inside).
 #pragma once
 
 #include <cstdint>
