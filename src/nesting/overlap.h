@@ -98,10 +98,10 @@ bool ObstacleCells::forEachNear(const BoundingBox& box, Visit&& visit) const {
 }
 
 // The fit test of the search: the trial orientations of one part moved to grid points, against
-// the parts on the plate, which do not move while it lives. Polygon work runs on band-filed
-// outlines (the trial copies are never moved vertex by vertex), and a part meets a candidate
-// only when its box is near: the boxes of the parts that can meet a candidate on the plate lie
-// side by side in one array.
+// the parts on the plate, which do not move while it lives. In order: the plate, the map of
+// deep material (one look-up settles most overlapping candidates), the part that blocked a
+// candidate nearby, then the parts filed in the cells the candidate's box covers. Polygon work
+// runs on band-filed outlines; the trial copies are never moved vertex by vertex.
 class CandidateFitTest {
  public:
   // `material`, when given, is brought up to the parts on the plate and consulted first.
@@ -128,7 +128,7 @@ class CandidateFitTest {
   std::vector<BoundingBox> boxes_;    // per obstacle
   std::vector<const PlacedPart*> parts_;
   std::vector<std::uint32_t> slots_;
-  std::vector<const PartBands*> bands_;  // null until first needed
+  std::vector<const PartBands*> bands_;  // null until first needed (all set with a map)
   std::vector<std::int32_t> obstacleOfSlot_;
   ObstacleCells cells_;
   MaterialCells* material_ = nullptr;
