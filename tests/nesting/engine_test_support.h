@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -100,6 +103,46 @@ class Scene {
 };
 
 // Bit-for-bit equality of two doubles (so that -0 and 0 differ, and NaN equals itself).
+// A star-shaped outline around (cx, cy), n vertices at equal angles, radii drawn from
+// [rMin, rMax].
+inline std::vector<Point> randomStar(std::mt19937& random, double cx, double cy, double rMin,
+                                     double rMax, int vertices) {
+  const double pi = std::acos(-1.0);
+  std::uniform_real_distribution<double> radius(rMin, rMax);
+  std::vector<Point> outline;
+  for (int i = 0; i < vertices; ++i) {
+    const double angle = 2 * pi * i / vertices;
+    const double r = radius(random);
+    outline.emplace_back(cx + r * std::cos(angle), cy + r * std::sin(angle));
+  }
+  return outline;
+}
+
+// Independent geometry for checking the engine: plain formulas, none of its code.
+inline double distanceToSegment(const Point& p, const Point& a, const Point& b) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double length2 = dx * dx + dy * dy;
+  double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+// Inside the ring by winding number (written independently of the engine's ray cast).
+inline bool windingInside(const std::vector<Point>& ring, const Point& p) {
+  int winding = 0;
+  for (std::size_t i = 0; i < ring.size(); ++i) {
+    const Point& a = ring[i];
+    const Point& b = ring[(i + 1) % ring.size()];
+    const double side = (b.x - a.x) * (p.y - a.y) - (p.x - a.x) * (b.y - a.y);
+    if (a.y <= p.y) {
+      if (b.y > p.y && side > 0) ++winding;
+    } else if (b.y <= p.y && side < 0) {
+      --winding;
+    }
+  }
+  return winding != 0;
+}
+
 inline bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 inline bool samePolygon(const Polygon& a, const Polygon& b) {

@@ -20,8 +20,10 @@
 namespace platenest {
 namespace {
 
+using engine_test::distanceToSegment;
 using engine_test::samePose;
 using engine_test::TempFolder;
+using engine_test::windingInside;
 
 // ---- Plain geometry: orientation, proper crossing and winding number.
 
@@ -40,29 +42,12 @@ bool crossProperly(const Point& a, const Point& b, const Point& c, const Point& 
   return o1 * o2 < 0 && o3 * o4 < 0;
 }
 
-double distanceToSegment(const Point& p, const Point& a, const Point& b) {
-  const double dx = b.x - a.x, dy = b.y - a.y;
-  const double length2 = dx * dx + dy * dy;
-  double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0;
-  t = std::clamp(t, 0.0, 1.0);
-  return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
-}
-
 // Inside the ring by winding number, and further than `margin` from its boundary.
 bool deepInside(const std::vector<Point>& ring, const Point& p, double margin) {
-  int winding = 0;
   for (std::size_t i = 0; i < ring.size(); ++i) {
-    const Point& a = ring[i];
-    const Point& b = ring[(i + 1) % ring.size()];
-    if (distanceToSegment(p, a, b) <= margin) return false;
-    const double side = (b.x - a.x) * (p.y - a.y) - (p.x - a.x) * (b.y - a.y);
-    if (a.y <= p.y) {
-      if (b.y > p.y && side > 0) ++winding;
-    } else if (b.y <= p.y && side < 0) {
-      --winding;
-    }
+    if (distanceToSegment(p, ring[i], ring[(i + 1) % ring.size()]) <= margin) return false;
   }
-  return winding != 0;
+  return windingInside(ring, p);
 }
 
 std::vector<const std::vector<Point>*> ringsOf(const PlacedPart& part) {

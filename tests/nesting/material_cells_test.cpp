@@ -18,28 +18,14 @@
 namespace platenest {
 namespace {
 
+using engine_test::distanceToSegment;
 using engine_test::makePart;
 using engine_test::rectangleOutline;
 
-const double kPi = std::acos(-1.0);
 
+// Radii between 0.4 and 1 of `size`.
 std::vector<Point> star(std::mt19937& random, double cx, double cy, double size, int vertices) {
-  std::uniform_real_distribution<double> radius(size * 0.4, size);
-  std::vector<Point> outline;
-  for (int i = 0; i < vertices; ++i) {
-    const double angle = 2 * kPi * i / vertices;
-    const double r = radius(random);
-    outline.emplace_back(cx + r * std::cos(angle), cy + r * std::sin(angle));
-  }
-  return outline;
-}
-
-double distanceToSegment(const Point& p, const Point& a, const Point& b) {
-  const double ux = b.x - a.x, uy = b.y - a.y;
-  const double length2 = ux * ux + uy * uy;
-  double t = length2 > 0 ? ((p.x - a.x) * ux + (p.y - a.y) * uy) / length2 : 0;
-  t = std::clamp(t, 0.0, 1.0);
-  return std::hypot(p.x - (a.x + t * ux), p.y - (a.y + t * uy));
+  return engine_test::randomStar(random, cx, cy, size * 0.4, size, vertices);
 }
 
 double distanceToEdges(const Point& p, const Polygon& polygon) {

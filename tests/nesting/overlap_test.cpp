@@ -20,9 +20,11 @@ namespace {
 
 using engine_test::makePart;
 using engine_test::makeRectangle;
+using engine_test::randomStar;
 using engine_test::rectangleOutline;
 using engine_test::samePose;
 using engine_test::Scene;
+using engine_test::windingInside;
 
 struct PointCase {
   const char* name;
@@ -70,35 +72,6 @@ TEST(PointInPolygonTest, RayThroughVerticesOfPeaksAndValleys) {
   EXPECT_FALSE(notched.containsPoint(Point(5, 8)));
   EXPECT_TRUE(notched.containsPoint(Point(2, 8)));
   EXPECT_FALSE(Polygon().containsPoint(Point(0, 0)));
-}
-
-// Winding number, written independently of the engine's ray cast.
-bool windingInside(const std::vector<Point>& v, const Point& p) {
-  int winding = 0;
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    const Point& a = v[i];
-    const Point& b = v[(i + 1) % v.size()];
-    const double side = (b.x - a.x) * (p.y - a.y) - (p.x - a.x) * (b.y - a.y);
-    if (a.y <= p.y) {
-      if (b.y > p.y && side > 0) ++winding;
-    } else if (b.y <= p.y && side < 0) {
-      --winding;
-    }
-  }
-  return winding != 0;
-}
-
-// A star-shaped polygon around (cx, cy) with radii in [rMin, rMax].
-std::vector<Point> randomStar(std::mt19937& random, double cx, double cy, double rMin, double rMax,
-                              int vertices) {
-  std::uniform_real_distribution<double> radius(rMin, rMax);
-  std::vector<Point> outline;
-  for (int i = 0; i < vertices; ++i) {
-    const double angle = 2 * kPi * i / vertices;
-    const double r = radius(random);
-    outline.emplace_back(cx + r * std::cos(angle), cy + r * std::sin(angle));
-  }
-  return outline;
 }
 
 TEST(PointInPolygonTest, AgreesWithWindingNumberOffTheBoundary) {
