@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <utility>
 
 #include "geometry/polygon_bands.h"
 
@@ -110,18 +109,20 @@ bool bandsSitInHole(const PolygonBands& hole, double hx, double hy, const Polygo
   return hole.containsAll(hx, hy, outer, ox, oy) && !hole.edgesCross(hx, hy, outer, ox, oy);
 }
 
-// A hole of `a` moved by (dx, dy) holds the outer of `b`, where it stands, wholly. Mostly
-// b reaches beyond the span of a's holes, which the inline test sees.
-bool holdsInAHoleSlowly(const PartBands& a, double dx, double dy, const PartBands& b) {
-  for (const PolygonBands& hole : a.holes) {
-    if (bandsSitInHole(hole, dx, dy, b.outer, 0, 0)) return true;
+// A hole of `holder` moved by (hx, hy) holds the whole outer of `other` moved by (ox, oy).
+bool anyHoleHolds(const PartBands& holder, double hx, double hy, const PartBands& other, double ox,
+                  double oy) {
+  for (const PolygonBands& hole : holder.holes) {
+    if (bandsSitInHole(hole, hx, hy, other.outer, ox, oy)) return true;
   }
   return false;
 }
 
-inline bool holdsInAHole(const PartBands& a, double dx, double dy, const PartBands& b) {
-  return !a.holes.empty() && b.outer.verticesWithin(0, 0, a.holesBox, dx, dy) &&
-         holdsInAHoleSlowly(a, dx, dy, b);
+// As anyHoleHolds; mostly `other` reaches beyond the span of the holes, which is seen inline.
+inline bool holdsInAHole(const PartBands& holder, double hx, double hy, const PartBands& other,
+                         double ox, double oy) {
+  return !holder.holes.empty() && other.outer.verticesWithin(ox, oy, holder.holesBox, hx, hy) &&
+         anyHoleHolds(holder, hx, hy, other, ox, oy);
 }
 
 // PlacedPart::isClearOf of `a` moved by (dx, dy) and `b` where it stands, their boxes known
@@ -133,14 +134,7 @@ bool bandsClear(const PartBands& a, double dx, double dy, const PartBands& b,
   const bool outersOverlap = b.outer.containsAnyVertexOf(0, 0, a.outer, dx, dy, witness) ||
                              a.outer.containsAnyVertexOf(dx, dy, b.outer, 0, 0, fromB) ||
                              a.outer.edgesCross(dx, dy, b.outer, 0, 0);
-  if (!outersOverlap) return true;
-  if (holdsInAHole(a, dx, dy, b)) return true;
-  if (!b.holes.empty() && a.outer.verticesWithin(dx, dy, b.holesBox, 0, 0)) {
-    for (const PolygonBands& hole : b.holes) {
-      if (bandsSitInHole(hole, 0, 0, a.outer, dx, dy)) return true;
-    }
-  }
-  return false;
+  return !outersOverlap || holdsInAHole(a, dx, dy, b, 0, 0) || holdsInAHole(b, 0, 0, a, dx, dy);
 }
 
 }  // namespace
@@ -184,7 +178,6 @@ void ObstacleCells::build(const std::vector<BoundingBox>& boxes, const BoundingB
       for (std::size_t r = r0; r <= r1; ++r) visit(c * rows_ + r);
     }
   };
-  std::vector<std::uint32_t> cellOf;
   for (std::uint32_t n = 0; n < boxes.size(); ++n) {
     const BoundingBox& b = boxes[n];
     if (std::isnan(b.minX) || std::isnan(b.maxX) || std::isnan(b.minY) || std::isnan(b.maxY)) {
@@ -272,7 +265,8 @@ bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double dy,
     if (owner == 0) continue;
     if (!candidate.holes.empty()) {
       const std::int32_t obstacle = obstacleOfSlot_[owner - 1];
-      if (holdsInAHole(candidate, dx, dy, *bands_[static_cast<std::size_t>(obstacle)])) continue;
+      const PartBands& part = *bands_[static_cast<std::size_t>(obstacle)];
+      if (holdsInAHole(candidate, dx, dy, part, 0, 0)) continue;
     }
     witness = i;
     if (blocker != nullptr) *blocker = owner;
