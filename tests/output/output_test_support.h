@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "external_tools.h"
 #include "geometry/contour.h"
 #include "geometry/region.h"
 #include "nesting/nester.h"
@@ -157,32 +158,6 @@ inline PlacedPart& partNamed(Nester& nester, const std::string& name) {
   }
   ADD_FAILURE() << "no part " << name;
   return nester.parts.front();
-}
-
-// A Python 3 that can import the given module (empty for the standard library), or empty.
-inline std::string findPython(const std::string& module = {}) {
-  for (const char* candidate : {"/usr/bin/python3", "python3"}) {
-    std::string command = std::string(candidate) + " -c \"import sys";
-    if (!module.empty()) command += ", " + module;
-    command += "\" > /dev/null 2>&1";
-    if (std::system(command.c_str()) == 0) return candidate;
-  }
-  return {};
-}
-
-// Runs a command and returns what it printed on standard output; `status` gets its exit code.
-inline std::string runCommand(const std::string& command, int& status) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    status = -1;
-    return output;
-  }
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-  status = pclose(pipe);
-  return output;
 }
 
 inline std::string scriptPath(const std::string& name) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "external_tools.h"
 #include "nesting/nester.h"
 #include "parts/parts_test_support.h"
 #include "support/fatal_error.h"
@@ -26,9 +27,11 @@
 namespace platenest {
 namespace {
 
+using testing::findPython;
 using testing::libraryHeader;
 using testing::namesOf;
 using testing::PartsScratch;
+using testing::runCommand;
 
 // A closed w x h rectangle named by a TEXT, as a drawing file's bytes.
 std::string partDrawing(const std::string& name, double w = 100, double h = 50) {
@@ -305,32 +308,10 @@ TEST(DxfListFileTest, TheExampleFolderReadsWhole) {
   EXPECT_EQ(ids, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7}));
 }
 
-std::string findPythonWithEzdxf() {
-  for (const char* candidate : {"/usr/bin/python3", "python3"}) {
-    const std::string command = std::string(candidate) + " -c \"import ezdxf\" > /dev/null 2>&1";
-    if (std::system(command.c_str()) == 0) return candidate;
-  }
-  return {};
-}
-
-std::string runCommand(const std::string& command, int& status) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    status = -1;
-    return output;
-  }
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-  status = pclose(pipe);
-  return output;
-}
-
 // ezdxf opens every example drawing as a CAD program would, finds nothing to repair, and
 // counts the same entities as our scanner.
 TEST(DxfListFileTest, EzdxfReadsEveryExampleDrawing) {
-  const std::string python = findPythonWithEzdxf();
+  const std::string python = findPython("ezdxf");
   if (python.empty()) GTEST_SKIP() << "python3 with ezdxf not found";
   PartsScratch scratch;
   const std::filesystem::path script = scratch.write("count.py", R"(import collections, sys
