@@ -27,6 +27,7 @@
 
 #include "geometry/point.h"
 #include "nesting/material_cells.h"
+#include "nesting/packing_grid.h"
 #include "nesting/part_bands.h"
 #include "nesting/placed_part.h"
 #include "nesting/search_memo.h"
@@ -37,11 +38,6 @@ namespace platenest {
 
 // Grids larger than this are refused before any memory is taken.
 inline constexpr long long kMaxPackingPoints = 20'000'000;
-
-struct PackingPoint {
-  Point position;
-  bool occupied = false;
-};
 
 // Figures of the parts on the plate, taken with their true (unoffset) outlines.
 struct LayoutStatistics {
@@ -92,7 +88,7 @@ class Nester {
   void markCoveredPackingPoints(const PlacedPart& part);
   double defaultPackingPointDistance();
   int scanStride(const PlacedPart& part) const;
-  const PackingPoint& packingPoint(int column, int row) const {
+  PackingPoint packingPoint(int column, int row) const {
     return packingPoints[static_cast<std::size_t>(column) * packingRows + row];
   }
 
@@ -158,7 +154,7 @@ class Nester {
   double partGap = 0.0;
   std::int32_t rotationNumber = 4;
   double packingPointDistance = 0.5;
-  std::vector<PackingPoint> packingPoints;  // column after column
+  PackingGrid packingPoints;  // column after column
   std::int32_t packingRows = 0;
   std::int32_t packingColumns = 0;
   bool packingPointsDirty = true;

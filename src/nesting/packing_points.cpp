@@ -1,7 +1,8 @@
 // The packing-point grid: a square grid of candidate positions over the plate, spaced by
 // the packing point distance (PPD), stored column after column. A point becomes occupied
-// once a laid-out part covers it, so later searches skip it with a flag test.
+// once a laid-out part covers it, so later searches skip it with a bit test.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -38,32 +39,59 @@ std::optional<std::string> Nester::packingGridProblem() const {
   return std::nullopt;
 }
 
+std::size_t nextClearBit(std::size_t from, std::size_t end, const std::uint64_t* bits,
+                         const std::uint64_t* more) {
+  while (from < end) {
+    // The clear bits of the word holding `from`, from `from` on.
+    std::uint64_t set = bits[from >> 6];
+    if (more != nullptr) set |= more[from >> 6];
+    const std::uint64_t clear = ~set >> (from & 63);
+    if (clear != 0) {
+      const std::size_t index = from + static_cast<std::size_t>(std::countr_zero(clear));
+      return index < end ? index : end;
+    }
+    from = (from | 63) + 1;
+  }
+  return end;
+}
+
+void PackingGrid::build(std::int32_t columns, std::int32_t rows, double ppd) {
+  // Positions by repeated addition, as the grid has always been laid out: x starts at 0 and
+  // grows by PPD per column, y starts at 0 in every column and grows by PPD per row.
+  columnX_.resize(static_cast<std::size_t>(columns));
+  double x = 0;
+  for (double& column : columnX_) {
+    column = x;
+    x += ppd;
+  }
+  rowY_.resize(static_cast<std::size_t>(rows));
+  double y = 0;
+  for (double& row : rowY_) {
+    row = y;
+    y += ppd;
+  }
+  occupied_.assign((size() + 63) / 64, 0);
+}
+
+void PackingGrid::clear() {
+  columnX_.clear();
+  rowY_.clear();
+  occupied_.clear();
+}
+
 bool Nester::rebuildPackingPoints() {
   searchMemo.clear();  // its candidates are points of the old grid
   packingPoints.clear();
   packingColumns = 0;
   packingRows = 0;
   if (const std::optional<std::string> problem = packingGridProblem()) {
-    packingPoints.shrink_to_fit();
     showWarning(*problem);
     return false;
   }
   const double ppd = packingPointDistance;
   packingColumns = static_cast<std::int32_t>(gridCount(plateLength, ppd));
   packingRows = static_cast<std::int32_t>(gridCount(plateWidth, ppd));
-  packingPoints.resize(static_cast<std::size_t>(packingColumns) * packingRows);
-  // Positions by repeated addition, as the grid has always been laid out.
-  double x = 0;
-  for (std::int32_t i = 0; i < packingColumns; ++i) {
-    double y = 0;
-    for (std::int32_t j = 0; j < packingRows; ++j) {
-      PackingPoint& point = packingPoints[static_cast<std::size_t>(i) * packingRows + j];
-      point.position = Point(x, y);
-      point.occupied = false;
-      y += ppd;
-    }
-    x += ppd;
-  }
+  packingPoints.build(packingColumns, packingRows, ppd);
   for (const PlacedPart& part : parts) {
     if (isOnPlate(part)) markCoveredPackingPoints(part);
   }
@@ -71,13 +99,13 @@ bool Nester::rebuildPackingPoints() {
 }
 
 // Only points within the part's outer box can lie inside it; the columns and rows between
-// the box edges are found by bisection on the stored positions, which grow strictly.
+// the box edges are found by bisection on the positions, which grow strictly.
 void Nester::markCoveredPackingPoints(const PlacedPart& part) {
   if (packingColumns <= 0 || packingRows <= 0) return;
   const BoundingBox& box = part.outer.box();
   const std::size_t rows = static_cast<std::size_t>(packingRows);
-  auto columnX = [&](std::int32_t i) { return packingPoints[i * rows].position.x; };
-  auto rowY = [&](std::int32_t j) { return packingPoints[static_cast<std::size_t>(j)].position.y; };
+  auto columnX = [&](std::int32_t i) { return packingPoints.columnX(static_cast<std::size_t>(i)); };
+  auto rowY = [&](std::int32_t j) { return packingPoints.rowY(static_cast<std::size_t>(j)); };
   auto firstAtLeast = [](std::int32_t count, double limit, auto coordinate) {
     std::int32_t low = 0, high = count;
     while (low < high) {
@@ -93,10 +121,14 @@ void Nester::markCoveredPackingPoints(const PlacedPart& part) {
   const std::int32_t firstColumn = firstAtLeast(packingColumns, box.minX, columnX);
   const std::int32_t firstRow = firstAtLeast(packingRows, box.minY, rowY);
   for (std::int32_t i = firstColumn; i < packingColumns && columnX(i) <= box.maxX; ++i) {
+    const double x = columnX(i);
     for (std::int32_t j = firstRow; j < packingRows; ++j) {
-      PackingPoint& point = packingPoints[i * rows + static_cast<std::size_t>(j)];
-      if (point.position.y > box.maxY) break;
-      if (!point.occupied && part.containsPoint(point.position)) point.occupied = true;
+      const double y = rowY(j);
+      if (y > box.maxY) break;
+      const std::size_t point = static_cast<std::size_t>(i) * rows + static_cast<std::size_t>(j);
+      if (!packingPoints.isOccupied(point) && part.containsPoint(Point(x, y))) {
+        packingPoints.occupy(point);
+      }
     }
   }
 }

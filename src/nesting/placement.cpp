@@ -33,7 +33,7 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
   const std::int64_t rows = nester.packingRows;
   const std::size_t count = variants.size();
   if (count == 0 || columns <= 0 || rows <= 0 || stride <= 0) return false;
-  const std::vector<PackingPoint>& grid = nester.packingPoints;
+  const PackingGrid& grid = nester.packingPoints;
   // No part moves during the scan: the parts a candidate can meet are gathered once.
   CandidateFitTest test(nester, variants, nester.partBands, &nester.materialCells);
   // A candidate already known blocked for this very trial set is skipped without a test.
@@ -54,40 +54,43 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
   double best = 0;
   std::int64_t firstColumn = 0, firstRow = 0;
   std::size_t firstVariant = 0;
-  // Points known exhausted are passed over: a word of the memo at a time along a column when
-  // every row is visited, one bit per point otherwise.
-  auto skipExhausted = [&](std::int64_t i, std::int64_t& j) {
-    if (memo == nullptr || !memo->isExhausted(static_cast<std::size_t>(i * rows + j))) return;
+  // Occupied points, and points known exhausted for this trial set, are closed: passed over a
+  // word of bits at a time along a column when every row is visited, one by one otherwise.
+  const std::uint64_t* occupied = grid.occupiedWords().data();
+  const std::uint64_t* exhausted = memo != nullptr ? memo->exhaustedWords().data() : nullptr;
+  auto closed = [&](std::size_t point) {
+    const std::size_t word = point >> 6, bit = point & 63;
+    return ((occupied[word] >> bit) & 1U) != 0 ||
+           (exhausted != nullptr && ((exhausted[word] >> bit) & 1U) != 0);
+  };
+  auto skipClosed = [&](std::int64_t i, std::int64_t& j) {
+    if (!closed(static_cast<std::size_t>(i * rows + j))) return;
     if (stride == 1) {
       const auto column = static_cast<std::size_t>(i * rows);
-      j = static_cast<std::int64_t>(memo->nextOpen(column + static_cast<std::size_t>(j),
-                                                   column + static_cast<std::size_t>(rows)) -
+      j = static_cast<std::int64_t>(nextClearBit(column + static_cast<std::size_t>(j),
+                                                 column + static_cast<std::size_t>(rows),
+                                                 occupied, exhausted) -
                                     column);
     } else {
-      while (j < rows && memo->isExhausted(static_cast<std::size_t>(i * rows + j))) j += stride;
+      while (j < rows && closed(static_cast<std::size_t>(i * rows + j))) j += stride;
     }
-  };
-  auto passOver = [&](std::size_t point, const PackingPoint& q) {
-    if (!q.occupied) return false;
-    if (memo != nullptr) memo->setExhausted(point);
-    return true;
   };
 
   for (std::int64_t i = 0; i < columns && !found; i += stride) {
     for (std::int64_t j = 0; j < rows && !found; j += stride) {
-      skipExhausted(i, j);
+      skipClosed(i, j);
       if (j >= rows) break;
       const auto point = static_cast<std::size_t>(i * rows + j);
-      const PackingPoint& q = grid[point];
-      if (passOver(point, q)) continue;
-      const double dx = q.position.x - anchor.x;
-      const double dy = q.position.y - anchor.y;
+      const Point q(grid.columnX(static_cast<std::size_t>(i)),
+                    grid.rowY(static_cast<std::size_t>(j)));
+      const double dx = q.x - anchor.x;
+      const double dy = q.y - anchor.y;
       for (std::size_t k = 0; k < count; ++k) {
         if (fitsAt(point, k, dx, dy)) {
           found = true;
           best = variants[k].centroid.x + dx;
           result.variant = k;
-          result.point = q.position;
+          result.point = q;
           firstColumn = i;
           firstRow = j;
           firstVariant = k;
@@ -104,14 +107,14 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
   // point stands for them too.
   for (std::int64_t i = firstColumn; i < columns; i += stride) {
     for (std::int64_t j = (i == firstColumn ? firstRow : 0); j < rows; j += stride) {
-      skipExhausted(i, j);
+      skipClosed(i, j);
       if (j >= rows) break;
       const auto point = static_cast<std::size_t>(i * rows + j);
-      const PackingPoint& q = grid[point];
-      if (passOver(point, q)) continue;
-      if (q.position.x - reach > best) return true;
-      const double dx = q.position.x - anchor.x;
-      const double dy = q.position.y - anchor.y;
+      const Point q(grid.columnX(static_cast<std::size_t>(i)),
+                    grid.rowY(static_cast<std::size_t>(j)));
+      if (q.x - reach > best) return true;
+      const double dx = q.x - anchor.x;
+      const double dy = q.y - anchor.y;
       const std::size_t firstK = (i == firstColumn && j == firstRow) ? firstVariant + 1 : 0;
       for (std::size_t k = firstK; k < count; ++k) {
         const double value = variants[k].centroid.x + dx;
@@ -119,7 +122,7 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
         if (fitsAt(point, k, dx, dy)) {
           best = value;
           result.variant = k;
-          result.point = q.position;
+          result.point = q;
         }
       }
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "nesting/overlap.h"
+#include "nesting/packing_grid.h"
 #include "nesting/trial_variants.h"
 
 namespace platenest {
@@ -45,16 +46,7 @@ bool sameBits(const BoundingBox& a, const BoundingBox& b) {
 }  // namespace
 
 std::size_t SearchMemo::Entry::nextOpen(std::size_t from, std::size_t end) const {
-  while (from < end) {
-    // The open points of the word holding `from`, from `from` on.
-    const std::uint64_t open = ~exhausted_[from >> 6] >> (from & 63);
-    if (open != 0) {
-      const std::size_t point = from + static_cast<std::size_t>(std::countr_zero(open));
-      return point < end ? point : end;
-    }
-    from = (from | 63) + 1;
-  }
-  return end;
+  return nextClearBit(from, end, exhausted_.data());
 }
 
 void SearchMemo::begin() {

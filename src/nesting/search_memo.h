@@ -52,6 +52,7 @@ class SearchMemo {
     }
     // The first point in [from, end) that is not exhausted, or end.
     std::size_t nextOpen(std::size_t from, std::size_t end) const;
+    const std::vector<std::uint64_t>& exhaustedWords() const { return exhausted_; }
 
    private:
     friend class SearchMemo;

@@ -132,7 +132,7 @@ TEST(PlaceAtPackingPointsTest, PartLargerThanThePlateStaysWhereItWas) {
   Nester& nester = scene.nester();
   ASSERT_TRUE(nester.rebuildPackingPoints());
   const PlacedPart before = scene.part(0);
-  const std::vector<PackingPoint> grid = nester.packingPoints;
+  const PackingGrid grid = nester.packingPoints;
   EXPECT_FALSE(nester.placeAtPackingPointsTurnover(scene.part(0)));
   EXPECT_FALSE(nester.placeAtPackingPoints(scene.part(0)));
   EXPECT_TRUE(samePolygon(scene.part(0).outer, before.outer));
