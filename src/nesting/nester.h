@@ -76,6 +76,8 @@ class Nester {
   bool fits(const PlacedPart& candidate) const;
   // As fits, skipping the member itself.
   bool fitsAmongOthers(const PlacedPart& member) const;
+  // As fits, against the given parts only.
+  bool fitsAmong(const PlacedPart& part, const std::vector<const PlacedPart*>& others) const;
   bool markPartsCrossingPlateEdge();
   bool markConflictingParts();
 

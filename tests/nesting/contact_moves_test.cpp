@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <random>
 #include <vector>
 
 #include "engine_test_support.h"
@@ -14,6 +16,7 @@ namespace {
 
 using engine_test::makePart;
 using engine_test::makeRectangle;
+using engine_test::randomStar;
 using engine_test::rectangleOutline;
 using engine_test::samePose;
 using engine_test::Scene;
@@ -117,6 +120,86 @@ TEST(ContactTest, CandidateSlidesTestAgainstEveryPart) {
   scene.nester().contactDownCandidate(candidate);
   EXPECT_GT(candidate.box.minY, 100 - 1e-5);
   EXPECT_LT(candidate.box.minY, 100.01);
+}
+
+// The slide written out plainly, testing every part of the list at every step.
+void plainSlide(Nester& nester, PlacedPart& part, double ux, double uy, bool member) {
+  const double w = part.box.maxX - part.box.minX, h = part.box.maxY - part.box.minY;
+  const double s = std::min(0.25 * std::min(w, h), nester.packingPointDistance);
+  if (!(s > 0) || !std::isfinite(s)) return;
+  const double limit = ux != 0 ? nester.plateRect.maxX - nester.plateRect.minX
+                               : nester.plateRect.maxY - nester.plateRect.minY;
+  const double bound = std::max(limit, 0.0) + s;
+  double dx = s * ux, dy = s * uy, travelled = 0;
+  auto passes = [&] { return member ? nester.fitsAmongOthers(part) : nester.fits(part); };
+  for (;;) {
+    const double step = std::fabs(dx) + std::fabs(dy);
+    for (;;) {
+      part.translate(dx, dy);
+      if (!passes()) break;
+      travelled += step;
+      if (travelled >= bound) return;
+    }
+    part.translate(-dx, -dy);
+    if (std::fabs(dx) < 0.01 && std::fabs(dy) < 0.01) return;
+    dx /= 2;
+    dy /= 2;
+  }
+}
+
+// The slides test only the parts in their way; on crowded random plates, with parts level
+// with the slider's box edges to within the box rule, they must end where a slide testing
+// every part ends, bit for bit.
+TEST(ContactTest, SlidesEndWhereASlideTestingEveryPartEnds) {
+  std::mt19937 random(20261207);
+  std::uniform_real_distribution<double> along(40, 960), across(40, 560);
+  for (int round = 0; round < 6; ++round) {
+    Scene scene(1000, 600, 7 + round);
+    std::vector<PlacedPart> list;
+    for (int i = 0; i < 24; ++i) {
+      list.push_back(makePart(randomStar(random, along(random), across(random), 8, 35, 9)));
+    }
+    // Neighbours whose boxes end on, just within or just beyond the first part's box edges.
+    const BoundingBox first = list[0].outer.box();
+    for (const double offset : {0.0, 4e-6, -4e-6, 2e-5}) {
+      list.push_back(makeRectangle(first.maxX + 50, first.maxY + offset, first.maxX + 80,
+                                   first.maxY + 40));
+      list.push_back(makeRectangle(first.minX - 40, first.minY - 30, first.minX - 10,
+                                   first.minY + offset));
+    }
+    scene.setParts(list);
+    Nester& nester = scene.nester();
+    for (std::size_t n = 0; n < list.size(); ++n) {
+      for (int direction = 0; direction < 4; ++direction) {
+        const double ux = direction == 0 ? -1 : direction == 1 ? 1 : 0;
+        const double uy = direction == 2 ? -1 : direction == 3 ? 1 : 0;
+        PlacedPart& part = scene.part(n);
+        const PlacedPart start = part;
+        switch (direction) {
+          case 0: nester.contactLeft(part); break;
+          case 1: nester.contactRight(part); break;
+          case 2: nester.contactDown(part); break;
+          default: nester.contactUp(part); break;
+        }
+        const PlacedPart slid = part;
+        part = start;
+        plainSlide(nester, part, ux, uy, true);
+        ASSERT_TRUE(samePose(slid, part)) << "round " << round << " part " << n << " dir "
+                                          << direction;
+        part = start;
+      }
+      // A copy slides as a candidate, meeting the part it was copied from too.
+      PlacedPart candidate = scene.part(n);
+      candidate.translate(3, 2);
+      PlacedPart plain = candidate;
+      nester.contactLeftCandidate(candidate);
+      plainSlide(nester, plain, -1, 0, false);
+      ASSERT_TRUE(samePose(candidate, plain)) << "round " << round << " part " << n;
+      nester.contactDownCandidate(candidate);
+      plainSlide(nester, plain, 0, -1, false);
+      ASSERT_TRUE(samePose(candidate, plain)) << "round " << round << " part " << n;
+    }
+  }
 }
 
 struct SlideToCase {
