@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace platenest {
 
@@ -38,7 +39,9 @@ void MaterialCells::clear() {
   plate_ = BoundingBox{};
   columns_ = rows_ = 0;
   columnsAsDouble_ = rowsAsDouble_ = 0;
-  owner_.clear();
+  cellCount_ = 0;
+  narrowOwner_.clear();
+  wideOwner_.clear();
   drawn_.clear();
 }
 
@@ -46,7 +49,7 @@ void MaterialCells::update(const BoundingBox& plate, std::size_t jobParts,
                            const std::vector<const PlacedPart*>& parts,
                            const std::vector<std::uint32_t>& slots,
                            const std::vector<const PartBands*>& bands) {
-  if (!sameBits(plate, plate_) || owner_.empty()) {
+  if (!sameBits(plate, plate_) || cellCount_ == 0) {
     clear();
     plate_ = plate;
     const double length = plate.maxX - plate.minX, width = plate.maxY - plate.minY;
@@ -69,12 +72,21 @@ void MaterialCells::update(const BoundingBox& plate, std::size_t jobParts,
     cellsPerUnit_ = 1 / cell_;
     columnsAsDouble_ = static_cast<double>(columns_);
     rowsAsDouble_ = static_cast<double>(rows_);
-    owner_.assign(columns_ * rows_, 0);
+    cellCount_ = columns_ * rows_;
+    wide_ = jobParts >= std::numeric_limits<std::uint8_t>::max();
+    if (wide_) {
+      maxOwner_ = std::numeric_limits<std::uint16_t>::max() - 1;
+      wideOwner_.assign(cellCount_, 0);
+    } else {
+      maxOwner_ = std::numeric_limits<std::uint8_t>::max() - 1;
+      narrowOwner_.assign(cellCount_, 0);
+    }
   }
-  if (owner_.empty()) return;
+  if (cellCount_ == 0) return;
 
   // Every part drawn must still be here with the same outline; otherwise start afresh.
-  std::vector<Drawn> current(parts.size());
+  std::vector<Drawn>& current = current_;
+  current.resize(parts.size());
   for (std::size_t n = 0; n < parts.size(); ++n) current[n] = Drawn{slots[n], bands[n]->version};
   std::size_t here = 0;
   bool stale = false;
@@ -87,17 +99,18 @@ void MaterialCells::update(const BoundingBox& plate, std::size_t jobParts,
     }
   }
   if (stale) {
-    std::fill(owner_.begin(), owner_.end(), 0);
+    std::fill(narrowOwner_.begin(), narrowOwner_.end(), 0);
+    std::fill(wideOwner_.begin(), wideOwner_.end(), 0);
     drawn_.clear();
   }
   std::size_t old = 0;
   for (std::size_t n = 0; n < current.size(); ++n) {
     while (old < drawn_.size() && drawn_[old].slot < current[n].slot) ++old;
     if (old < drawn_.size() && drawn_[old].slot == current[n].slot) continue;
-    if (slots[n] >= std::numeric_limits<std::uint16_t>::max() - 1) continue;
+    if (slots[n] >= maxOwner_) continue;
     draw(slots[n], *bands[n]);
   }
-  drawn_ = std::move(current);
+  drawn_.swap(current);
 }
 
 void MaterialCells::draw(std::uint32_t slot, const PartBands& bands) {
@@ -180,26 +193,34 @@ void MaterialCells::draw(std::uint32_t slot, const PartBands& bands) {
 
   // Cells side by side that no edge reaches form a region no edge reaches: one point test
   // answers for each run of them along a column.
-  const auto owner = static_cast<std::uint16_t>(slot + 1);
-  for (std::size_t c = c0; c <= c1; ++c) {
-    bool known = false, material = false;
-    for (std::size_t r = r0; r <= r1; ++r) {
-      if (nearEdge_[(c - c0) * height + (r - r0)] != 0) {
-        known = false;
-        continue;
-      }
-      if (!known) {
-        const double x = x0_ + (static_cast<double>(c) + 0.5) * cell_;
-        const double y = y0_ + (static_cast<double>(r) + 0.5) * cell_;
-        material = bands.outer.containsPoint(x, y, 0, 0);
-        for (const PolygonBands& hole : bands.holes) {
-          material = material && !hole.containsPoint(x, y, 0, 0);
+  auto paint = [&](auto& owners) {
+    using Owner = typename std::remove_reference_t<decltype(owners)>::value_type;
+    const auto owner = static_cast<Owner>(slot + 1);
+    for (std::size_t c = c0; c <= c1; ++c) {
+      bool known = false, material = false;
+      for (std::size_t r = r0; r <= r1; ++r) {
+        if (nearEdge_[(c - c0) * height + (r - r0)] != 0) {
+          known = false;
+          continue;
         }
-        known = true;
+        if (!known) {
+          const double x = x0_ + (static_cast<double>(c) + 0.5) * cell_;
+          const double y = y0_ + (static_cast<double>(r) + 0.5) * cell_;
+          material = bands.outer.containsPoint(x, y, 0, 0);
+          for (const PolygonBands& hole : bands.holes) {
+            material = material && !hole.containsPoint(x, y, 0, 0);
+          }
+          known = true;
+        }
+        Owner& cell = owners[c * rows_ + r];
+        if (material && cell == 0) cell = owner;
       }
-      std::uint16_t& cell = owner_[c * rows_ + r];
-      if (material && cell == 0) cell = owner;
     }
+  };
+  if (wide_) {
+    paint(wideOwner_);
+  } else {
+    paint(narrowOwner_);
   }
 }
 

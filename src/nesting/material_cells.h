@@ -34,12 +34,13 @@ class MaterialCells {
   std::uint32_t partAt(double x, double y) const {
     const double u = (x - x0_) * cellsPerUnit_, v = (y - y0_) * cellsPerUnit_;
     if (!(u >= 0 && v >= 0 && u < columnsAsDouble_ && v < rowsAsDouble_)) return 0;
-    return owner_[static_cast<std::size_t>(u) * rows_ + static_cast<std::size_t>(v)];
+    const std::size_t cell = static_cast<std::size_t>(u) * rows_ + static_cast<std::size_t>(v);
+    return wide_ ? wideOwner_[cell] : narrowOwner_[cell];
   }
 
   void clear();
   // The side of a cell; 0 when there is no map.
-  double cellSize() const { return owner_.empty() ? 0.0 : cell_; }
+  double cellSize() const { return cellCount_ == 0 ? 0.0 : cell_; }
 
  private:
   void draw(std::uint32_t slot, const PartBands& bands);
@@ -48,14 +49,20 @@ class MaterialCells {
   double x0_ = 0, y0_ = 0, cell_ = 0, cellsPerUnit_ = 0;
   std::size_t columns_ = 0, rows_ = 0;
   double columnsAsDouble_ = 0, rowsAsDouble_ = 0;
-  // Per cell, column after column: slot + 1, or 0. Parts beyond the first 65534 of the list
-  // are not drawn (they are tested as usual).
-  std::vector<std::uint16_t> owner_;
+  // Per cell, column after column: slot + 1, or 0; in one byte for jobs of fewer than 255
+  // parts (the map is then half the fresh memory), else in two. Parts whose slot + 1 does not
+  // fit are not drawn (they are tested as usual).
+  std::size_t cellCount_ = 0;
+  bool wide_ = false;
+  std::uint32_t maxOwner_ = 0;
+  std::vector<std::uint8_t> narrowOwner_;
+  std::vector<std::uint16_t> wideOwner_;
   struct Drawn {
     std::uint32_t slot;
     std::uint64_t version;
   };
   std::vector<Drawn> drawn_;            // by slot
+  std::vector<Drawn> current_;          // scratch for update
   std::vector<std::uint8_t> nearEdge_;  // scratch for draw
 };
 

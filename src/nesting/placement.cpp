@@ -28,7 +28,7 @@ struct ScanResult {
 // is the fit test of the variant moved to the point; nothing is allocated.
 bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const Point& anchor,
               double reach, int stride, SearchMemo::Entry* memo,
-              std::vector<std::uint32_t>& blockers, ScanResult& result) {
+              std::vector<std::uint16_t>& blockers, ScanResult& result) {
   const std::int64_t columns = nester.packingColumns;
   const std::int64_t rows = nester.packingRows;
   const std::size_t count = variants.size();
@@ -44,8 +44,15 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
 #endif
       return false;
     }
-    std::uint32_t* blocker = blockers.empty() ? nullptr : &blockers[point];
-    const bool fits = test.fits(k, dx, dy, blocker);
+    bool fits;
+    if (blockers.empty()) {
+      fits = test.fits(k, dx, dy);
+    } else {
+      // Kept in two bytes: a part beyond the 65535th of the list is not remembered.
+      std::uint32_t blocker = blockers[point];
+      fits = test.fits(k, dx, dy, &blocker);
+      blockers[point] = blocker <= 0xFFFF ? static_cast<std::uint16_t>(blocker) : 0;
+    }
     if (!fits && memo != nullptr) memo->setBlocked(point, k);
     return fits;
   };
@@ -151,8 +158,8 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   const int stride = nester.scanStride(part);
   SearchMemo::Entry* memo = memoFor(
       nester, turnover ? SearchMemo::Kind::kTurned : SearchMemo::Kind::kRotations, variants, d);
-  std::vector<std::uint32_t> plain;
-  std::vector<std::uint32_t>& blockers =
+  std::vector<std::uint16_t> plain;
+  std::vector<std::uint16_t>& blockers =
       memo != nullptr ? nester.searchMemo.blockers(nester.packingPoints.size()) : plain;
   ScanResult result;
   if (!scanGrid(nester, variants, d, reach, stride, memo, blockers, result)) {
@@ -203,8 +210,8 @@ bool Nester::placeBoundingRectangle(PlacedPart& part) {
   buildQuarterTurns(rectangle, s, c, variants);
   const int stride = scanStride(part);
   SearchMemo::Entry* memo = memoFor(*this, SearchMemo::Kind::kRectangles, variants, s);
-  std::vector<std::uint32_t> plain;
-  std::vector<std::uint32_t>& blockers =
+  std::vector<std::uint16_t> plain;
+  std::vector<std::uint16_t>& blockers =
       memo != nullptr ? searchMemo.blockers(packingPoints.size()) : plain;
   ScanResult result;
   if (!scanGrid(*this, variants, s, reach, stride, memo, blockers, result)) return false;

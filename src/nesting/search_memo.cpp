@@ -66,7 +66,7 @@ void SearchMemo::clear() {
   seen_.clear();
 }
 
-std::vector<std::uint32_t>& SearchMemo::blockers(std::size_t gridPoints) {
+std::vector<std::uint16_t>& SearchMemo::blockers(std::size_t gridPoints) {
   if (!active_) {
     blockers_.clear();
   } else if (blockers_.size() != gridPoints) {

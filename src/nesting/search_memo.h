@@ -73,13 +73,13 @@ class SearchMemo {
   // Forgets everything (a new grid, a part moved).
   void clear();
 
+  // Per grid point, the part that last blocked a candidate there, as its place in the part
+  // list plus one (0 when none yet, or beyond 65535): the fit test tries it first. Empty when
+  // the memo is not active.
+  std::vector<std::uint16_t>& blockers(std::size_t gridPoints);
+
   // The entry for this trial set, made empty when new; null when the memo is not active.
   // `parts` and `plate` are checked first for moved parts (see above).
-  // Per grid point, the part that last blocked a candidate there, as its place in the part
-  // list plus one (0 when none yet): the fit test tries it first. Empty when the memo is not
-  // active.
-  std::vector<std::uint32_t>& blockers(std::size_t gridPoints);
-
   Entry* entryFor(Kind kind, const std::vector<TrialVariant>& variants, const Point& anchor,
                   std::size_t gridPoints, const PartList& parts, const BoundingBox& plate);
 
@@ -96,7 +96,7 @@ class SearchMemo {
   std::vector<Entry> entries_;
   std::size_t blockedWords_ = 0;
   std::vector<Seen> seen_;
-  std::vector<std::uint32_t> blockers_;
+  std::vector<std::uint16_t> blockers_;
 };
 
 }  // namespace platenest

@@ -43,7 +43,8 @@ struct Layout {
   PartBandsCache cache;
   MaterialCells map;
 
-  void update(const BoundingBox& plate, const std::vector<std::uint32_t>& present) {
+  void update(const BoundingBox& plate, const std::vector<std::uint32_t>& present,
+              std::size_t jobParts = 128) {
     std::vector<const PlacedPart*> pointers;
     std::vector<const PartBands*> bands;
     cache.reserve(parts.size());
@@ -51,7 +52,7 @@ struct Layout {
       pointers.push_back(&parts[slot]);
       bands.push_back(&cache.of(slot, parts[slot]));
     }
-    map.update(plate, 128, pointers, present, bands);
+    map.update(plate, jobParts, pointers, present, bands);
   }
 };
 
@@ -158,6 +159,36 @@ TEST(MaterialCellsTest, CellsGivenToAPartLieDeepInItsMaterial) {
   EXPECT_EQ(layout.map.partAt(1175, 420), 0U);
   EXPECT_EQ(layout.map.partAt(305, 150), 31U);
   checkSamples(layout, smaller, random, all);
+}
+
+// Owners are kept in one byte for jobs of fewer than 255 parts and in two above: each part
+// must get its own number, and a part whose number would not fit stays off the map.
+TEST(MaterialCellsTest, EveryPartGetsItsOwnNumberInNarrowAndWideMaps) {
+  Layout layout;
+  for (int i = 0; i < 300; ++i) {
+    const double x = 10.0 * (i % 20), y = 10.0 * (i / 20);
+    layout.parts.push_back(engine_test::makeRectangle(x + 1, y + 1, x + 9, y + 9));
+  }
+  std::vector<std::uint32_t> all;
+  for (std::uint32_t slot = 0; slot < layout.parts.size(); ++slot) all.push_back(slot);
+  const BoundingBox plate{0, 200, 0, 150};
+  auto centreOwner = [&](std::uint32_t slot) {
+    const BoundingBox& b = layout.parts[slot].outer.box();
+    return layout.map.partAt((b.minX + b.maxX) / 2, (b.minY + b.maxY) / 2);
+  };
+
+  layout.update(plate, all, 300);
+  for (const std::uint32_t slot : all) ASSERT_EQ(centreOwner(slot), slot + 1) << slot;
+  std::mt19937 random(5);
+  checkSamples(layout, plate, random, all);
+
+  Layout narrow;
+  narrow.parts = layout.parts;
+  narrow.update(plate, all, 128);
+  layout.map = narrow.map;
+  for (std::uint32_t slot = 0; slot < 254; ++slot) ASSERT_EQ(centreOwner(slot), slot + 1) << slot;
+  for (std::uint32_t slot = 254; slot < 300; ++slot) ASSERT_EQ(centreOwner(slot), 0U) << slot;
+  checkSamples(narrow, plate, random, all);
 }
 
 // A frame whose hole edges lie just outside a row and a column of cells: those cells are
