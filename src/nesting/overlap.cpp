@@ -253,7 +253,7 @@ bool CandidateFitTest::clearOf(std::size_t k, double dx, double dy, std::size_t 
 // and in none of its holes, and the boxes meet. Only a hole of the candidate holding the whole
 // part could still make them clear, and that is tested exactly.
 bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double dy,
-                                       std::uint32_t* blocker) {
+                                       std::uint16_t* blocker) {
   const PartBands& candidate = variantBands_[k];
   const PolygonBands& outer = candidate.outer;
   const std::size_t n = outer.vertexCount();
@@ -269,7 +269,7 @@ bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double dy,
       if (holdsInAHole(candidate, dx, dy, part, 0, 0)) continue;
     }
     witness = i;
-    if (blocker != nullptr) *blocker = owner;
+    if (blocker != nullptr) *blocker = static_cast<std::uint16_t>(owner);
     return true;
   }
   return false;
@@ -277,7 +277,7 @@ bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double dy,
 
 // The moved box is the variant's box plus (dx, dy), just as moving the copy computes it, so
 // the plate test and the box rule are decided before any polygon work.
-bool CandidateFitTest::fits(std::size_t k, double dx, double dy, std::uint32_t* blocker) {
+bool CandidateFitTest::fits(std::size_t k, double dx, double dy, std::uint16_t* blocker) {
   ++nester_.fitTestCount;
   const BoundingBox& from = variants_[k].part.outer.box();
   const BoundingBox box{from.minX + dx, from.maxX + dx, from.minY + dy, from.maxY + dy};
@@ -294,7 +294,9 @@ bool CandidateFitTest::fits(std::size_t k, double dx, double dy, std::uint32_t* 
   if (fits) {
     fits = cells_.forEachNear(box, [&](std::uint32_t n) {
       if (n == hint || boxesApart(box, boxes_[n]) || clearOf(k, dx, dy, n)) return true;
-      if (blocker != nullptr) *blocker = slots_[n] + 1;
+      if (blocker != nullptr) {
+        *blocker = static_cast<std::uint16_t>(slots_[n] < kMaxHint ? slots_[n] + 1 : 0);
+      }
       return false;
     });
   }

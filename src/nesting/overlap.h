@@ -112,13 +112,15 @@ class CandidateFitTest {
   // `blocker`, when given, names a part that blocked a candidate near this one before, as its
   // place in the part list plus one (0: none); it is tested first (any part is a fair first
   // test: the answer needs all of them) and receives the part that blocks this candidate.
-  bool fits(std::size_t k, double dx, double dy, std::uint32_t* blocker = nullptr);
+  bool fits(std::size_t k, double dx, double dy, std::uint16_t* blocker = nullptr);
 
  private:
   bool clearOf(std::size_t k, double dx, double dy, std::size_t obstacle);
   // A vertex of variant k moved by (dx, dy) lies deep inside a part that it cannot be clear
   // of; that part's slot plus one goes to `blocker`.
-  bool deepInsideAPart(std::size_t k, double dx, double dy, std::uint32_t* blocker);
+  bool deepInsideAPart(std::size_t k, double dx, double dy, std::uint16_t* blocker);
+  // Parts from this place in the list on are not named in `blocker` (0 instead).
+  static constexpr std::uint32_t kMaxHint = 0xFFFF;
 
   const Nester& nester_;
   const std::vector<TrialVariant>& variants_;

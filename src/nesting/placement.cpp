@@ -44,15 +44,8 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
 #endif
       return false;
     }
-    bool fits;
-    if (blockers.empty()) {
-      fits = test.fits(k, dx, dy);
-    } else {
-      // Kept in two bytes: a part beyond the 65535th of the list is not remembered.
-      std::uint32_t blocker = blockers[point];
-      fits = test.fits(k, dx, dy, &blocker);
-      blockers[point] = blocker <= 0xFFFF ? static_cast<std::uint16_t>(blocker) : 0;
-    }
+    std::uint16_t* blocker = blockers.empty() ? nullptr : &blockers[point];
+    const bool fits = test.fits(k, dx, dy, blocker);
     if (!fits && memo != nullptr) memo->setBlocked(point, k);
     return fits;
   };

@@ -425,7 +425,7 @@ TEST(CandidateFitTestTest, AgreesWithFitsOnMovedCopies) {
   for (int round = 0; round < 4; ++round) {
     CandidateFitTest test(nester, variants, nester.partBands,
                           round % 2 == 0 ? &nester.materialCells : nullptr);
-    std::vector<std::uint32_t> blockers(16, 0);
+    std::vector<std::uint16_t> blockers(16, 0);
     for (int trial = 0; trial < 5000; ++trial) {
       const std::size_t k = pick(random);
       const PlacedPart& shape = variants[k].part;
@@ -441,7 +441,7 @@ TEST(CandidateFitTestTest, AgreesWithFitsOnMovedCopies) {
       PlacedPart moved = shape;
       moved.translate(dx, dy);
       const bool expected = nester.fits(moved);
-      std::uint32_t& blocker = blockers[static_cast<std::size_t>(trial) % blockers.size()];
+      std::uint16_t& blocker = blockers[static_cast<std::size_t>(trial) % blockers.size()];
       ASSERT_EQ(test.fits(k, dx, dy, trial % 4 == 0 ? nullptr : &blocker), expected)
           << "round " << round << " trial " << trial;
       (expected ? fitting : refused)++;
