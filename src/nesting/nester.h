@@ -13,9 +13,10 @@
 //   reduction.cpp        the plate-size reduction run
 //   contact_moves.cpp    slides into contact and collision-tested moves
 //   beside_placed.cpp    pairing with similar parts and placement against neighbours
-// The search keeps three helpers between searches: search_memo (blocked candidates of
-// repeated shapes), part_bands (band-filed outlines of the parts on the plate) and
-// material_cells (where those parts hold material deep inside).
+// The search keeps four helpers between searches: search_memo (blocked candidates of
+// repeated shapes), part_bands (band-filed outlines of the parts on the plate),
+// material_cells (where those parts hold material deep inside) and fit_test_scratch (the
+// storage of its fit test).
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,7 @@
 #include <vector>
 
 #include "geometry/point.h"
+#include "nesting/fit_test_scratch.h"
 #include "nesting/material_cells.h"
 #include "nesting/packing_grid.h"
 #include "nesting/part_bands.h"
@@ -193,6 +195,7 @@ class Nester {
   SearchMemo searchMemo;
   PartBandsCache partBands;     // outlines of the parts on the plate, filed for the fit tests
   MaterialCells materialCells;  // where the parts on the plate hold material deep inside
+  FitTestScratch fitTestScratch;  // storage of the search's fit test
   bool searchMemoEnabled = true;
 
   // How many fit tests the searches ran (for benchmarks).

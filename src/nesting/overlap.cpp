@@ -190,14 +190,14 @@ void ObstacleCells::build(const std::vector<BoundingBox>& boxes, const BoundingB
     cellStart_[cell + 1] += cellStart_[cell];
   }
   cellItems_.resize(cellStart_.back());
-  std::vector<std::uint32_t> fill(cellStart_.begin(), cellStart_.end() - 1);
+  fill_.assign(cellStart_.begin(), cellStart_.end() - 1);
   std::size_t nextUnbounded = 0;
   for (std::uint32_t n = 0; n < boxes.size(); ++n) {
     if (nextUnbounded < unbounded_.size() && unbounded_[nextUnbounded] == n) {
       ++nextUnbounded;
       continue;
     }
-    forCells(n, [&](std::size_t cell) { cellItems_[fill[cell]++] = n; });
+    forCells(n, [&](std::size_t cell) { cellItems_[fill_[cell]++] = n; });
   }
 }
 
@@ -216,37 +216,45 @@ std::size_t ObstacleCells::row(double y) const {
 }
 
 CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<TrialVariant>& variants,
-                                   PartBandsCache& cache, MaterialCells* material)
-    : nester_(nester), variants_(variants), cache_(cache), material_(material) {
-  variantBands_.resize(variants.size());
-  for (std::size_t k = 0; k < variants.size(); ++k) variantBands_[k].build(variants[k].part);
-  witness_.assign(variants.size(), 0);
+                                   PartBandsCache& cache, MaterialCells* material,
+                                   FitTestScratch* scratch)
+    : nester_(nester),
+      variants_(variants),
+      cache_(cache),
+      material_(material),
+      s_(scratch != nullptr ? *scratch : own_) {
+  s_.boxes.clear();
+  s_.parts.clear();
+  s_.slots.clear();
+  s_.variantBands.resize(variants.size());
+  for (std::size_t k = 0; k < variants.size(); ++k) s_.variantBands[k].build(variants[k].part);
+  s_.witness.assign(variants.size(), 0);
   const auto slotCount = static_cast<std::size_t>(nester.parts.count());
   cache_.reserve(slotCount);
-  obstacleOfSlot_.assign(slotCount, -1);
+  s_.obstacleOfSlot.assign(slotCount, -1);
   std::uint32_t slot = 0;
   for (const PlacedPart& part : nester.parts) {
     if (mayMeetCandidates(part, nester.plateRect)) {
-      obstacleOfSlot_[slot] = static_cast<std::int32_t>(parts_.size());
-      boxes_.push_back(part.outer.box());
-      parts_.push_back(&part);
-      slots_.push_back(slot);
+      s_.obstacleOfSlot[slot] = static_cast<std::int32_t>(s_.parts.size());
+      s_.boxes.push_back(part.outer.box());
+      s_.parts.push_back(&part);
+      s_.slots.push_back(slot);
     }
     ++slot;
   }
-  cells_.build(boxes_, nester.plateRect);
-  bands_.assign(parts_.size(), nullptr);
+  s_.cells.build(s_.boxes, nester.plateRect);
+  s_.bands.assign(s_.parts.size(), nullptr);
   if (material_ != nullptr) {
-    for (std::size_t n = 0; n < parts_.size(); ++n) bands_[n] = &cache_.of(slots_[n], *parts_[n]);
-    material_->update(nester.plateRect, slotCount, parts_, slots_, bands_);
-    deepWitness_.assign(variants.size(), 0);
+    for (std::size_t n = 0; n < s_.parts.size(); ++n) s_.bands[n] = &cache_.of(s_.slots[n], *s_.parts[n]);
+    material_->update(nester.plateRect, slotCount, s_.parts, s_.slots, s_.bands);
+    s_.deepWitness.assign(variants.size(), 0);
   }
 }
 
 bool CandidateFitTest::clearOf(std::size_t k, double dx, double dy, std::size_t obstacle) {
-  const PartBands*& bands = bands_[obstacle];
-  if (bands == nullptr) bands = &cache_.of(slots_[obstacle], *parts_[obstacle]);
-  return bandsClear(variantBands_[k], dx, dy, *bands, witness_[k]);
+  const PartBands*& bands = s_.bands[obstacle];
+  if (bands == nullptr) bands = &cache_.of(s_.slots[obstacle], *s_.parts[obstacle]);
+  return bandsClear(s_.variantBands[k], dx, dy, *bands, s_.witness[k]);
 }
 
 // The part found deep under a vertex overlaps the candidate: the vertex lies inside its outline
@@ -254,18 +262,18 @@ bool CandidateFitTest::clearOf(std::size_t k, double dx, double dy, std::size_t 
 // part could still make them clear, and that is tested exactly.
 bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double dy,
                                        std::uint16_t* blocker) {
-  const PartBands& candidate = variantBands_[k];
+  const PartBands& candidate = s_.variantBands[k];
   const PolygonBands& outer = candidate.outer;
   const std::size_t n = outer.vertexCount();
-  std::size_t& witness = deepWitness_[k];
+  std::size_t& witness = s_.deepWitness[k];
   std::size_t i = witness < n ? witness : 0;
   for (std::size_t step = 0; step < n; ++step, i = i + 1 == n ? 0 : i + 1) {
     const PolygonBands::Vertex& v = outer.vertex(i);
     const std::uint32_t owner = material_->partAt(v.x + dx, v.y + dy);
     if (owner == 0) continue;
     if (!candidate.holes.empty()) {
-      const std::int32_t obstacle = obstacleOfSlot_[owner - 1];
-      const PartBands& part = *bands_[static_cast<std::size_t>(obstacle)];
+      const std::int32_t obstacle = s_.obstacleOfSlot[owner - 1];
+      const PartBands& part = *s_.bands[static_cast<std::size_t>(obstacle)];
       if (holdsInAHole(candidate, dx, dy, part, 0, 0)) continue;
     }
     witness = i;
@@ -283,19 +291,19 @@ bool CandidateFitTest::fits(std::size_t k, double dx, double dy, std::uint16_t* 
   const BoundingBox box{from.minX + dx, from.maxX + dx, from.minY + dy, from.maxY + dy};
   bool fits = boxInside(box, nester_.plateRect);
   if (fits && material_ != nullptr && deepInsideAPart(k, dx, dy, blocker)) fits = false;
-  std::size_t hint = boxes_.size();
-  if (fits && blocker != nullptr && *blocker != 0 && *blocker <= obstacleOfSlot_.size()) {
-    const std::int32_t index = obstacleOfSlot_[*blocker - 1];
+  std::size_t hint = s_.boxes.size();
+  if (fits && blocker != nullptr && *blocker != 0 && *blocker <= s_.obstacleOfSlot.size()) {
+    const std::int32_t index = s_.obstacleOfSlot[*blocker - 1];
     if (index >= 0) hint = static_cast<std::size_t>(index);
-    if (hint < boxes_.size() && !boxesApart(box, boxes_[hint]) && !clearOf(k, dx, dy, hint)) {
+    if (hint < s_.boxes.size() && !boxesApart(box, s_.boxes[hint]) && !clearOf(k, dx, dy, hint)) {
       fits = false;
     }
   }
   if (fits) {
-    fits = cells_.forEachNear(box, [&](std::uint32_t n) {
-      if (n == hint || boxesApart(box, boxes_[n]) || clearOf(k, dx, dy, n)) return true;
+    fits = s_.cells.forEachNear(box, [&](std::uint32_t n) {
+      if (n == hint || boxesApart(box, s_.boxes[n]) || clearOf(k, dx, dy, n)) return true;
       if (blocker != nullptr) {
-        *blocker = static_cast<std::uint16_t>(slots_[n] < kMaxHint ? slots_[n] + 1 : 0);
+        *blocker = static_cast<std::uint16_t>(s_.slots[n] < kMaxHint ? s_.slots[n] + 1 : 0);
       }
       return false;
     });

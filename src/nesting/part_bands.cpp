@@ -10,6 +10,7 @@ namespace platenest {
 void PartBands::build(const PlacedPart& part) {
   static std::atomic<std::uint64_t> builds{0};
   version = ++builds;
+  holesBox = BoundingBox{};
   outer.build(part.outer);
   holes.resize(static_cast<std::size_t>(part.holes.count()));
   std::size_t i = 0;

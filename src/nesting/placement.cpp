@@ -35,7 +35,8 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
   if (count == 0 || columns <= 0 || rows <= 0 || stride <= 0) return false;
   const PackingGrid& grid = nester.packingPoints;
   // No part moves during the scan: the parts a candidate can meet are gathered once.
-  CandidateFitTest test(nester, variants, nester.partBands, &nester.materialCells);
+  CandidateFitTest test(nester, variants, nester.partBands, &nester.materialCells,
+                        &nester.fitTestScratch);
   // A candidate already known blocked for this very trial set is skipped without a test.
   auto fitsAt = [&](std::size_t point, std::size_t k, double dx, double dy) {
     if (memo != nullptr && memo->isBlocked(point, k)) {

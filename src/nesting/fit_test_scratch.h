@@ -1,0 +1,83 @@
+// Storage of the search's fit test, kept by the nester from search to search: once it has
+// grown to the job a search allocates nothing, and fresh memory is dear (every new page is a
+// fault to the system). Also the parts a candidate can meet, filed in cells by their boxes.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "geometry/point.h"
+#include "nesting/part_bands.h"
+#include "nesting/placed_part.h"
+
+namespace platenest {
+
+// The parts a candidate on the plate can meet, filed in cells over the plate by their boxes:
+// a box meets only parts filed in the cells it covers. Cells are found by a function that
+// never decreases with the coordinate, so two boxes that share a point share a cell; a part
+// filed in several cells the box covers is offered once, in the first of them.
+class ObstacleCells {
+ public:
+  void build(const std::vector<BoundingBox>& boxes, const BoundingBox& plate);
+  // Calls visit(index) for every box of `boxes` that may not be apart from `box` (a box
+  // without NaN); stops and returns false as soon as visit does.
+  template <typename Visit>
+  bool forEachNear(const BoundingBox& box, Visit&& visit) const;
+
+ private:
+  static constexpr std::size_t kMaxCellsPerSide = 256;
+  struct Cell {
+    std::uint32_t column = 0, row = 0;
+  };
+  std::size_t column(double x) const;
+  std::size_t row(double y) const;
+
+  std::size_t columns_ = 1, rows_ = 1;
+  double x0_ = 0, y0_ = 0, columnsPerUnit_ = 0, rowsPerUnit_ = 0;
+  std::vector<std::uint32_t> cellStart_;  // columns_ * rows_ + 1 offsets into cellItems_
+  std::vector<std::uint32_t> cellItems_;
+  std::vector<Cell> first_;               // per box, its lowest cell
+  std::vector<std::uint32_t> unbounded_;  // boxes with NaN: offered to every box
+  std::vector<std::uint32_t> fill_;       // scratch for build
+};
+
+template <typename Visit>
+bool ObstacleCells::forEachNear(const BoundingBox& box, Visit&& visit) const {
+  for (const std::uint32_t n : unbounded_) {
+    if (!visit(n)) return false;
+  }
+  const std::size_t c0 = column(box.minX), c1 = column(box.maxX);
+  const std::size_t r0 = row(box.minY), r1 = row(box.maxY);
+  for (std::size_t c = c0; c <= c1; ++c) {
+    for (std::size_t r = r0; r <= r1; ++r) {
+      const std::size_t cell = c * rows_ + r;
+      for (std::uint32_t i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i) {
+        const std::uint32_t n = cellItems_[i];
+        const Cell& first = first_[n];
+        if (std::max<std::size_t>(first.column, c0) != c ||
+            std::max<std::size_t>(first.row, r0) != r) {
+          continue;
+        }
+        if (!visit(n)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+// What a CandidateFitTest fills for its search.
+struct FitTestScratch {
+  std::vector<PartBands> variantBands;
+  std::vector<std::size_t> witness;  // per variant: the vertex last found inside a part
+  std::vector<BoundingBox> boxes;    // per obstacle
+  std::vector<const PlacedPart*> parts;
+  std::vector<std::uint32_t> slots;
+  std::vector<const PartBands*> bands;  // null until first needed (all set with a map)
+  std::vector<std::int32_t> obstacleOfSlot;
+  ObstacleCells cells;
+  std::vector<std::size_t> deepWitness;  // per variant: the vertex last found deep inside
+};
+
+}  // namespace platenest
