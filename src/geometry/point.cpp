@@ -12,10 +12,12 @@ bool Point::coincidesWithin(const Point& p, double r) const {
 }
 
 void Point::rotateAbout(const Point& c, double theta) {
+  rotateAbout(c, std::cos(theta), std::sin(theta));
+}
+
+void Point::rotateAbout(const Point& c, double cosTheta, double sinTheta) {
   const double dx = x - c.x;
   const double dy = y - c.y;
-  const double cosTheta = std::cos(theta);
-  const double sinTheta = std::sin(theta);
   x = c.x + cosTheta * dx - sinTheta * dy;
   y = c.y + sinTheta * dx + cosTheta * dy;
 }

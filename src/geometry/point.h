@@ -27,6 +27,8 @@ struct Point {
   bool coincides(const Point& p) const { return coincidesWithin(p, tolerance); }
   // Turns about c by theta radians, counterclockwise.
   void rotateAbout(const Point& c, double theta);
+  // The same turn given cos(theta) and sin(theta).
+  void rotateAbout(const Point& c, double cosTheta, double sinTheta);
 };
 
 // Always the four doubles minX, maxX, minY, maxY, in this order.

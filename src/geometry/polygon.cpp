@@ -77,8 +77,10 @@ void Polygon::translate(double dx, double dy) {
 }
 
 void Polygon::rotateAbout(const Point& c, double theta) {
-  const double cosTheta = std::cos(theta);
-  const double sinTheta = std::sin(theta);
+  rotateAbout(c, std::cos(theta), std::sin(theta));
+}
+
+void Polygon::rotateAbout(const Point& c, double cosTheta, double sinTheta) {
   for (Point& p : vertices_) {
     const double dx = p.x - c.x;
     const double dy = p.y - c.y;

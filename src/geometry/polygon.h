@@ -38,6 +38,8 @@ class Polygon {
   void translate(double dx, double dy);
   // Turns every vertex about c by theta radians, then recomputes the box.
   void rotateAbout(const Point& c, double theta);
+  // The same turn given cos(theta) and sin(theta).
+  void rotateAbout(const Point& c, double cosTheta, double sinTheta);
   // Reflects every vertex across the carrying line of `line`, then recomputes the box.
   void mirror(const Segment& line);
   // The vertex nearest to p; a later vertex wins only when strictly nearer.
