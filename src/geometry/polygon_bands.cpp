@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace platenest {
 
@@ -129,6 +130,14 @@ void PolygonBands::fileEdgesInBands(double low, double high) {
       bandEdges_[fill[band]++] = static_cast<std::uint32_t>(i);
     }
   }
+}
+
+BoundingBox PolygonBands::vertexSpan() const {
+  if (count_ == 0) {
+    const double inf = std::numeric_limits<double>::infinity();
+    return BoundingBox{inf, -inf, inf, -inf};
+  }
+  return BoundingBox{lowX_, highX_, lowY_, highY_};
 }
 
 bool PolygonBands::builtFrom(const Polygon& polygon) const {

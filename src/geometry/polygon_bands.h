@@ -15,6 +15,13 @@
 
 namespace platenest {
 
+// PolygonBands::verticesWithin on a vertexSpan kept apart from its polygon.
+inline bool spanWithin(const BoundingBox& span, double dx, double dy, const BoundingBox& box,
+                       double bx, double by) {
+  return !(span.minX + dx < box.minX + bx || span.maxX + dx > box.maxX + bx ||
+           span.minY + dy < box.minY + by || span.maxY + dy > box.maxY + by);
+}
+
 class PolygonBands {
  public:
   struct Vertex {
@@ -47,6 +54,10 @@ class PolygonBands {
     return count_ == 0 || !(lowX_ + dx < box.minX + bx || highX_ + dx > box.maxX + bx ||
                             lowY_ + dy < box.minY + by || highY_ + dy > box.maxY + by);
   }
+  // The extreme vertex coordinates as a box, so that callers can keep them side by side for
+  // many polygons; spanWithin on it answers as verticesWithin (an empty polygon's span is
+  // inside every box).
+  BoundingBox vertexSpan() const;
   // Some vertex of `other` moved by (odx, ody) lies inside this polygon moved by (dx, dy).
   // The vertices are tried from `start` on, round the polygon; `start` receives the one found
   // inside, so that the next candidate nearby tries it first.

@@ -75,6 +75,7 @@ struct FitTestScratch {
   std::vector<const PlacedPart*> parts;
   std::vector<std::uint32_t> slots;
   std::vector<const PartBands*> bands;  // null until first needed (all set with a map)
+  std::vector<BoundingBox> spans;       // per obstacle, its outer's vertexSpan (with a map)
   std::vector<std::int32_t> obstacleOfSlot;
   ObstacleCells cells;
   std::vector<std::size_t> deepWitness;  // per variant: the vertex last found deep inside

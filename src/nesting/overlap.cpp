@@ -245,7 +245,11 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
   s_.cells.build(s_.boxes, nester.plateRect);
   s_.bands.assign(s_.parts.size(), nullptr);
   if (material_ != nullptr) {
-    for (std::size_t n = 0; n < s_.parts.size(); ++n) s_.bands[n] = &cache_.of(s_.slots[n], *s_.parts[n]);
+    s_.spans.resize(s_.parts.size());
+    for (std::size_t n = 0; n < s_.parts.size(); ++n) {
+      s_.bands[n] = &cache_.of(s_.slots[n], *s_.parts[n]);
+      s_.spans[n] = s_.bands[n]->outer.vertexSpan();
+    }
     material_->update(nester.plateRect, slotCount, s_.parts, s_.slots, s_.bands);
     s_.deepWitness.assign(variants.size(), 0);
   }
@@ -272,9 +276,13 @@ bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double dy,
     const std::uint32_t owner = material_->partAt(v.x + dx, v.y + dy);
     if (owner == 0) continue;
     if (!candidate.holes.empty()) {
-      const std::int32_t obstacle = s_.obstacleOfSlot[owner - 1];
-      const PartBands& part = *s_.bands[static_cast<std::size_t>(obstacle)];
-      if (holdsInAHole(candidate, dx, dy, part, 0, 0)) continue;
+      // holdsInAHole, the part's span read from the side-by-side copy: mostly the part
+      // reaches beyond the span of the copy's holes, and its bands are not touched.
+      const auto obstacle = static_cast<std::size_t>(s_.obstacleOfSlot[owner - 1]);
+      if (spanWithin(s_.spans[obstacle], 0, 0, candidate.holesBox, dx, dy) &&
+          anyHoleHolds(candidate, dx, dy, *s_.bands[obstacle], 0, 0)) {
+        continue;
+      }
     }
     witness = i;
     if (blocker != nullptr) *blocker = static_cast<std::uint16_t>(owner);

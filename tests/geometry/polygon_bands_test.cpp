@@ -118,10 +118,14 @@ TEST(PolygonBandsTest, PairTestsAgreeWithThePlainTestsOnMovedCopies) {
     if (any) {
       ASSERT_TRUE(movedA.containsPoint(movedB.vertex(static_cast<int>(start))));
     }
-    // A polygon whose vertices leave a box is contained by nothing inside that box.
-    if (!bandsB.verticesWithin(bdx, bdy, a.box(), adx, ady)) {
+    // A polygon whose vertices leave a box is contained by nothing inside that box; its span
+    // kept apart answers the same.
+    const bool within = bandsB.verticesWithin(bdx, bdy, a.box(), adx, ady);
+    if (!within) {
       EXPECT_FALSE(all);
     }
+    ASSERT_EQ(spanWithin(bandsB.vertexSpan(), bdx, bdy, a.box(), adx, ady), within)
+        << "pair " << pair;
     crossing += cross;
     containing += all;
     anyInside += any;
@@ -176,6 +180,22 @@ TEST(PolygonBandsTest, HugeAndNonFiniteNumbersFallBackToEveryEdge) {
     }
   }
   EXPECT_EQ(brokenBands.edgesCross(0, 0, bands, 3, 3), broken.edgesCross(movedCopy(square, 3, 3)));
+
+  // Spans kept apart answer as verticesWithin for NaN, empty and huge polygons too.
+  PolygonBands empty;
+  empty.build(Polygon());
+  outline[5] = Point(3, 3);
+  outline[0] = Point(nan, 0);
+  PolygonBands nanFirst;
+  nanFirst.build(Polygon(outline));
+  const BoundingBox box{-1, 11, -1, 11};
+  for (const PolygonBands* polygon : {&bands, &farBands, &brokenBands, &empty, &nanFirst}) {
+    for (const double move : {0.0, 1.0, -2.0, 1e8, nan, std::numeric_limits<double>::infinity()}) {
+      EXPECT_EQ(spanWithin(polygon->vertexSpan(), move, 0, box, 0, move),
+                polygon->verticesWithin(move, 0, box, 0, move))
+          << move;
+    }
+  }
 }
 
 TEST(PolygonBandsTest, BuiltFromNoticesAMovedOrChangedPolygon) {
