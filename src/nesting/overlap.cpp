@@ -264,7 +264,7 @@ bool CandidateFitTest::clearOf(std::size_t k, double dx, double dy, std::size_t 
 // The part found deep under a vertex overlaps the candidate: the vertex lies inside its outline
 // and in none of its holes, and the boxes meet. Only a hole of the candidate holding the whole
 // part could still make them clear, and that is tested exactly.
-bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double dy,
+inline bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double dy,
                                        std::uint16_t* blocker) {
   const PartBands& candidate = s_.variantBands[k];
   const PolygonBands& outer = candidate.outer;

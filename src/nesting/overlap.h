@@ -69,7 +69,8 @@ class CandidateFitTest {
   bool clearOf(std::size_t k, double dx, double dy, std::size_t obstacle);
   // A vertex of variant k moved by (dx, dy) lies deep inside a part that it cannot be clear
   // of; that part's slot plus one goes to `blocker`.
-  bool deepInsideAPart(std::size_t k, double dx, double dy, std::uint16_t* blocker);
+  [[gnu::always_inline]] bool deepInsideAPart(std::size_t k, double dx, double dy,
+                                              std::uint16_t* blocker);
   // Parts from this place in the list on are not named in `blocker` (0 instead).
   static constexpr std::uint32_t kMaxHint = 0xFFFF;
 
