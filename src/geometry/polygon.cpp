@@ -2,10 +2,37 @@
 // engine applies to parts. The overlap tests live in polygon_overlap.cpp.
 #include "geometry/polygon.h"
 
+#include <atomic>
 #include <cmath>
 #include <utility>
 
 namespace platenest {
+
+void Polygon::touch() {
+  static std::atomic<std::uint64_t> revisions{0};
+  revision_ = revisions.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+Polygon::Polygon(Polygon&& other) noexcept
+    : vertices_(std::move(other.vertices_)),
+      area_(other.area_),
+      box_(other.box_),
+      revision_(other.revision_) {
+  other.vertices_.clear();
+  other.touch();
+}
+
+Polygon& Polygon::operator=(Polygon&& other) noexcept {
+  if (this != &other) {
+    vertices_ = std::move(other.vertices_);
+    area_ = other.area_;
+    box_ = other.box_;
+    revision_ = other.revision_;
+    other.vertices_.clear();
+    other.touch();
+  }
+  return *this;
+}
 
 void Polygon::setVertices(std::vector<Point> vertices) {
   vertices_ = std::move(vertices);
@@ -14,6 +41,7 @@ void Polygon::setVertices(std::vector<Point> vertices) {
 }
 
 void Polygon::clear() {
+  touch();
   vertices_.clear();
   area_ = 0.0;
   box_ = BoundingBox();
@@ -32,6 +60,7 @@ double Polygon::computeArea() {
 }
 
 BoundingBox Polygon::computeBox() {
+  touch();
   if (vertices_.empty()) {
     box_ = BoundingBox();
     return box_;
@@ -66,6 +95,7 @@ Point Polygon::centroid() const {
 }
 
 void Polygon::translate(double dx, double dy) {
+  touch();
   for (Point& p : vertices_) {
     p.x += dx;
     p.y += dy;
@@ -81,6 +111,7 @@ void Polygon::rotateAbout(const Point& c, double theta) {
 }
 
 void Polygon::rotateAbout(const Point& c, double cosTheta, double sinTheta) {
+  touch();
   for (Point& p : vertices_) {
     const double dx = p.x - c.x;
     const double dy = p.y - c.y;
@@ -91,6 +122,7 @@ void Polygon::rotateAbout(const Point& c, double cosTheta, double sinTheta) {
 }
 
 void Polygon::mirror(const Segment& line) {
+  touch();
   const double a = line.a;
   const double b = line.b;
   const double c = line.c;
@@ -118,6 +150,7 @@ Point Polygon::nearestVertex(const Point& p) const {
 }
 
 void Polygon::assignTranslated(const Polygon& source, double dx, double dy) {
+  touch();
   // Same additions as copy-then-translate, without giving up the storage already held.
   vertices_.resize(source.vertices_.size());
   for (std::size_t i = 0; i < vertices_.size(); ++i) {

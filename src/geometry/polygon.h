@@ -2,6 +2,7 @@
 // its unsigned area and bounding box cached. The nesting engine works on these only.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "geometry/point.h"
@@ -13,6 +14,11 @@ class Polygon {
  public:
   Polygon() = default;
   explicit Polygon(std::vector<Point> vertices) { setVertices(std::move(vertices)); }
+  Polygon(const Polygon&) = default;
+  Polygon& operator=(const Polygon&) = default;
+  // The polygon moved from is left empty, under a revision of its own.
+  Polygon(Polygon&& other) noexcept;
+  Polygon& operator=(Polygon&& other) noexcept;
 
   int vertexCount() const { return static_cast<int>(vertices_.size()); }
   bool empty() const { return vertices_.empty(); }
@@ -57,13 +63,25 @@ class Polygon {
   // Every vertex of `other` is inside this polygon (true when `other` has none).
   bool containsAll(const Polygon& other) const;
 
-  // Direct vertex access for the builders and the offset; callers refresh the caches.
-  std::vector<Point>& mutableVertices() { return vertices_; }
+  // Direct vertex access for the builders and the offset; callers refresh the caches. Counts
+  // as a change of the vertices.
+  std::vector<Point>& mutableVertices() {
+    touch();
+    return vertices_;
+  }
+
+  // Names the polygon's vertices and box: every change gives a value never used before, and a
+  // copy keeps its original's, so polygons of one revision are equal bit for bit. What is
+  // derived from a polygon can tell with one comparison whether it still matches.
+  std::uint64_t revision() const { return revision_; }
 
  private:
+  void touch();
+
   std::vector<Point> vertices_;
   double area_ = 0.0;
   BoundingBox box_;
+  std::uint64_t revision_ = 0;  // 0: empty as constructed
 };
 
 }  // namespace platenest

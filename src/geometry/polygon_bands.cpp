@@ -71,6 +71,7 @@ Vertex moved(const Vertex& v, double dx, double dy) { return Vertex{v.x + dx, v.
 void PolygonBands::build(const Polygon& polygon) {
   const std::vector<Point>& source = polygon.vertices();
   count_ = source.size();
+  revision_ = polygon.revision();
   moderate_ = false;
   box_ = polygon.box();
   vertices_.resize(count_ + 1);
@@ -140,7 +141,7 @@ BoundingBox PolygonBands::vertexSpan() const {
   return BoundingBox{lowX_, highX_, lowY_, highY_};
 }
 
-bool PolygonBands::builtFrom(const Polygon& polygon) const {
+bool PolygonBands::sameGeometry(const Polygon& polygon) const {
   const std::vector<Point>& source = polygon.vertices();
   if (source.size() != count_) return false;
   const BoundingBox& b = polygon.box();

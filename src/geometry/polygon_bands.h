@@ -30,8 +30,11 @@ class PolygonBands {
   };
 
   void build(const Polygon& polygon);
-  // True when `polygon` has exactly the vertices and box this was built from.
-  bool builtFrom(const Polygon& polygon) const;
+  // True when `polygon` is, by its revision, the geometry this was built from.
+  bool builtFrom(const Polygon& polygon) const { return polygon.revision() == revision_; }
+  // True when `polygon` has exactly the vertices and box this was built from, compared one by
+  // one (what builtFrom stands for).
+  bool sameGeometry(const Polygon& polygon) const;
 
   std::size_t vertexCount() const { return count_; }
   // Every coordinate is a number of at most 1e7 in size (false for an empty polygon).
@@ -86,6 +89,7 @@ class PolygonBands {
   bool bandsFor(double low, double high, double dy, std::size_t& first, std::size_t& last) const;
 
   std::size_t count_ = 0;
+  std::uint64_t revision_ = 0;
   bool moderate_ = false;
   // The extreme vertex coordinates, each the value of a vertex (NaN only when the first
   // vertex is NaN there): a whole polygon lies in a box only when these do.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace platenest {
@@ -50,7 +51,17 @@ void PartBandsCache::reserve(std::size_t slotCount) {
 const PartBands& PartBandsCache::of(std::size_t slot, const PlacedPart& part) {
   if (slot >= slots_.size()) slots_.resize(slot + 1);
   PartBands& bands = slots_[slot];
-  if (!bands.builtFrom(part)) bands.build(part);
+  if (!bands.builtFrom(part)) {
+    bands.build(part);
+  }
+#ifdef PLATENEST_VALIDATE
+  // The revisions must stand for the geometry itself.
+  if (!bands.outer.sameGeometry(part.outer)) std::abort();
+  std::size_t i = 0;
+  for (const Polygon& hole : part.holes) {
+    if (!bands.holes[i++].sameGeometry(hole)) std::abort();
+  }
+#endif
   return bands;
 }
 

@@ -9,10 +9,12 @@
 #include <cstddef>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "geometry/point.h"
 #include "geometry/polygon.h"
+#include "geometry/segment.h"
 
 namespace platenest {
 namespace {
@@ -198,23 +200,59 @@ TEST(PolygonBandsTest, HugeAndNonFiniteNumbersFallBackToEveryEdge) {
   }
 }
 
+// Bands know their polygon by its revision: copies share it, every change gives a new one,
+// and the vertex-by-vertex comparison agrees wherever the revision says "the same".
 TEST(PolygonBandsTest, BuiltFromNoticesAMovedOrChangedPolygon) {
   std::mt19937 random(5);
   Polygon polygon = randomStar(random, 30, 20, false);
   PolygonBands bands;
   bands.build(polygon);
   EXPECT_TRUE(bands.builtFrom(polygon));
+  const Polygon copy = polygon;
+  EXPECT_TRUE(bands.builtFrom(copy));
   Polygon moved = polygon;
   moved.translate(0, 1e-9);
   EXPECT_FALSE(bands.builtFrom(moved));
+  EXPECT_FALSE(bands.sameGeometry(moved));
   Polygon turned = polygon;
   turned.rotateAbout(Point(0, 0), kPi);
   EXPECT_FALSE(bands.builtFrom(turned));
   Polygon shorter(std::vector<Point>(polygon.vertices().begin(), polygon.vertices().end() - 1));
   EXPECT_FALSE(bands.builtFrom(shorter));
+  // Equal vertices set anew: a new revision, though the geometry is the same.
+  const Polygon again(polygon.vertices());
+  EXPECT_FALSE(bands.builtFrom(again));
+  EXPECT_TRUE(bands.sameGeometry(again));
+  // Moved away: the new owner keeps the revision, the emptied one does not.
+  Polygon source = polygon;
+  Polygon owner = std::move(source);
+  EXPECT_TRUE(bands.builtFrom(owner));
+  EXPECT_FALSE(bands.builtFrom(source));
+  Polygon assigned;
+  assigned = std::move(owner);
+  EXPECT_TRUE(bands.builtFrom(assigned));
+  EXPECT_FALSE(bands.builtFrom(owner));
+  // Changes through every other door.
+  Polygon edited = polygon;
+  edited.mutableVertices()[3].x += 0;
+  EXPECT_FALSE(bands.builtFrom(edited));
+  Polygon boxed = polygon;
+  boxed.computeBox();
+  EXPECT_FALSE(bands.builtFrom(boxed));
+  Polygon mirrored = polygon;
+  mirrored.mirror(Segment(Point(0, 0), Point(1, 0)));
+  EXPECT_FALSE(bands.builtFrom(mirrored));
+  Polygon shifted;
+  shifted.assignTranslated(polygon, 1, 0);
+  EXPECT_FALSE(bands.builtFrom(shifted));
+  Polygon cleared = polygon;
+  cleared.clear();
+  EXPECT_FALSE(bands.builtFrom(cleared));
+
   PolygonBands empty;
   empty.build(Polygon());
   EXPECT_TRUE(empty.builtFrom(Polygon()));
+  EXPECT_TRUE(empty.sameGeometry(Polygon()));
   EXPECT_FALSE(empty.containsPoint(0, 0, 0, 0));
   EXPECT_FALSE(empty.edgesCross(0, 0, bands, 0, 0));
   EXPECT_TRUE(bands.containsAll(0, 0, empty, 0, 0));
