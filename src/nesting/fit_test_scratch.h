@@ -21,6 +21,12 @@ namespace platenest {
 class ObstacleCells {
  public:
   void build(const std::vector<BoundingBox>& boxes, const BoundingBox& plate);
+  // As build, for boxes named by `keys`. When the boxes filed last time lead the new ones
+  // with the same keys and bit for bit the same boxes on the same plate (a layout adds parts
+  // one by one), the few new boxes are only listed, to be offered to every box; the cells
+  // are built afresh once that list grows long or anything else changed.
+  void refile(const std::vector<BoundingBox>& boxes, const std::vector<std::uint32_t>& keys,
+              const BoundingBox& plate);
   // Calls visit(index) for every box of `boxes` that may not be apart from `box` (a box
   // without NaN); stops and returns false as soon as visit does.
   template <typename Visit>
@@ -41,12 +47,22 @@ class ObstacleCells {
   std::vector<Cell> first_;               // per box, its lowest cell
   std::vector<std::uint32_t> unbounded_;  // boxes with NaN: offered to every box
   std::vector<std::uint32_t> fill_;       // scratch for build
+  // What refile filed: the keys and boxes, the plate, and how many of them are in cells (the
+  // rest are listed).
+  std::vector<std::uint32_t> filedKeys_;
+  std::vector<BoundingBox> filedBoxes_;
+  BoundingBox filedPlate_{};
+  std::size_t inCells_ = 0;
+  std::size_t listed_ = 0;  // boxes from inCells_ on, offered to every box
 };
 
 template <typename Visit>
 bool ObstacleCells::forEachNear(const BoundingBox& box, Visit&& visit) const {
   for (const std::uint32_t n : unbounded_) {
     if (!visit(n)) return false;
+  }
+  for (std::size_t n = inCells_; n < inCells_ + listed_; ++n) {
+    if (!visit(static_cast<std::uint32_t>(n))) return false;
   }
   const std::size_t c0 = column(box.minX), c1 = column(box.maxX);
   const std::size_t r0 = row(box.minY), r1 = row(box.maxY);

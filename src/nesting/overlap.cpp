@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "geometry/polygon_bands.h"
 
@@ -139,7 +140,30 @@ bool bandsClear(const PartBands& a, double dx, double dy, const PartBands& b,
 
 }  // namespace
 
+void ObstacleCells::refile(const std::vector<BoundingBox>& boxes,
+                           const std::vector<std::uint32_t>& keys, const BoundingBox& plate) {
+  // New boxes beyond this many are not worth offering to every box.
+  constexpr std::size_t kMaxListed = 16;
+  const std::size_t old = filedKeys_.size();
+  const bool extends =
+      old > 0 && keys.size() >= old && keys.size() - inCells_ <= kMaxListed &&
+      std::memcmp(&plate, &filedPlate_, sizeof plate) == 0 &&
+      std::equal(filedKeys_.begin(), filedKeys_.end(), keys.begin()) &&
+      std::memcmp(filedBoxes_.data(), boxes.data(), old * sizeof(BoundingBox)) == 0;
+  if (extends) {
+    listed_ = boxes.size() - inCells_;
+  } else {
+    build(boxes, plate);
+  }
+  filedKeys_.assign(keys.begin(), keys.end());
+  filedBoxes_.assign(boxes.begin(), boxes.end());
+  filedPlate_ = plate;
+}
+
 void ObstacleCells::build(const std::vector<BoundingBox>& boxes, const BoundingBox& plate) {
+  inCells_ = boxes.size();
+  listed_ = 0;
+  filedKeys_.clear();
   columns_ = rows_ = 1;
   x0_ = plate.minX, y0_ = plate.minY;
   columnsPerUnit_ = rowsPerUnit_ = 0;
@@ -242,7 +266,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
     }
     ++slot;
   }
-  s_.cells.build(s_.boxes, nester.plateRect);
+  s_.cells.refile(s_.boxes, s_.slots, nester.plateRect);
   s_.bands.assign(s_.parts.size(), nullptr);
   if (material_ != nullptr) {
     s_.spans.resize(s_.parts.size());

@@ -454,6 +454,65 @@ TEST(CandidateFitTestTest, AgreesWithFitsOnMovedCopies) {
   EXPECT_GT(refused, 1000);
 }
 
+// The cells must offer every box that is not apart from the query box, each once, however
+// they were filed: afresh, extended part by part (the listed boxes), or refiled after a box
+// moved, a box left or the plate changed.
+TEST(ObstacleCellsTest, EveryBoxNotApartIsOfferedOnceAfterEveryRefiling) {
+  std::mt19937 random(99);
+  std::uniform_real_distribution<double> where(-20, 1020), size(1, 120);
+  auto randomBox = [&] {
+    const double x = where(random), y = where(random) / 2;
+    return BoundingBox{x, x + size(random), y, y + size(random)};
+  };
+  BoundingBox plate{0, 1000, 0, 500};
+  std::vector<BoundingBox> boxes;
+  std::vector<std::uint32_t> keys;
+  ObstacleCells cells;
+  int offered = 0;
+  for (int step = 0; step < 120; ++step) {
+    if (step == 70) {
+      boxes[5].minX += 3;  // a part moved
+      boxes[5].maxX += 3;
+    } else if (step == 71) {
+      boxes.back().minY -= 200;  // the part filed last, in the cells since step 70, moved
+      boxes.back().maxY -= 200;
+    } else if (step == 90) {
+      boxes.erase(boxes.begin() + 2);  // a part left
+      keys.erase(keys.begin() + 2);
+    } else if (step == 100) {
+      plate.maxX = 900;
+    } else {
+      BoundingBox b = randomBox();
+      if (step % 37 == 0) b.minY = std::nan("");
+      // Boxes touching others within the box rule, or flush with them.
+      if (step % 5 == 0 && !boxes.empty()) {
+        const double width = b.maxX - b.minX;
+        b.minX = boxes.back().maxX + (step % 2) * 4e-6;
+        b.maxX = b.minX + width;
+      }
+      boxes.push_back(b);
+      keys.push_back(static_cast<std::uint32_t>(step));
+    }
+    cells.refile(boxes, keys, plate);
+    for (int query = 0; query < 40; ++query) {
+      const BoundingBox box = randomBox();
+      std::vector<int> seen(boxes.size(), 0);
+      cells.forEachNear(box, [&](std::uint32_t n) {
+        ++seen[n];
+        return true;
+      });
+      for (std::size_t n = 0; n < boxes.size(); ++n) {
+        ASSERT_LE(seen[n], 1) << "step " << step << " box " << n;
+        if (!boxesApart(box, boxes[n])) {
+          ASSERT_EQ(seen[n], 1) << "step " << step << " box " << n;
+          ++offered;
+        }
+      }
+    }
+  }
+  EXPECT_GT(offered, 1000);
+}
+
 TEST(MarkingTest, PartsCrossingThePlateEdgeAndConflictingPartsAreSelected) {
   Scene scene(1000, 500);
   scene.setParts({
