@@ -5,6 +5,7 @@
 #include "geometry/polygon_bands.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -142,14 +143,19 @@ BoundingBox PolygonBands::vertexSpan() const {
 }
 
 bool PolygonBands::sameGeometry(const Polygon& polygon) const {
+  // Bit for bit, so that a copy of a polygon with a NaN coordinate counts as the same.
+  auto same = [](double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+  };
   const std::vector<Point>& source = polygon.vertices();
   if (source.size() != count_) return false;
   const BoundingBox& b = polygon.box();
-  if (!(b.minX == box_.minX && b.maxX == box_.maxX && b.minY == box_.minY && b.maxY == box_.maxY)) {
+  if (!(same(b.minX, box_.minX) && same(b.maxX, box_.maxX) && same(b.minY, box_.minY) &&
+        same(b.maxY, box_.maxY))) {
     return false;
   }
   for (std::size_t i = 0; i < count_; ++i) {
-    if (!(source[i].x == vertices_[i].x && source[i].y == vertices_[i].y)) return false;
+    if (!(same(source[i].x, vertices_[i].x) && same(source[i].y, vertices_[i].y))) return false;
   }
   return true;
 }

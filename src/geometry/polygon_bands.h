@@ -32,8 +32,8 @@ class PolygonBands {
   void build(const Polygon& polygon);
   // True when `polygon` is, by its revision, the geometry this was built from.
   bool builtFrom(const Polygon& polygon) const { return polygon.revision() == revision_; }
-  // True when `polygon` has exactly the vertices and box this was built from, compared one by
-  // one (what builtFrom stands for).
+  // True when `polygon` has bit for bit the vertices and box this was built from, compared
+  // one by one (what builtFrom stands for).
   bool sameGeometry(const Polygon& polygon) const;
 
   std::size_t vertexCount() const { return count_; }

@@ -248,6 +248,16 @@ TEST(PolygonBandsTest, BuiltFromNoticesAMovedOrChangedPolygon) {
   Polygon cleared = polygon;
   cleared.clear();
   EXPECT_FALSE(bands.builtFrom(cleared));
+  // Bit for bit: a coordinate that is not a number still matches its copy.
+  std::vector<Point> outline = polygon.vertices();
+  outline[2].y = std::nan("");
+  const Polygon broken(outline);
+  PolygonBands brokenBands;
+  brokenBands.build(broken);
+  const Polygon brokenCopy = broken;
+  EXPECT_TRUE(brokenBands.builtFrom(brokenCopy));
+  EXPECT_TRUE(brokenBands.sameGeometry(brokenCopy));
+  EXPECT_FALSE(bands.sameGeometry(broken));
 
   PolygonBands empty;
   empty.build(Polygon());
