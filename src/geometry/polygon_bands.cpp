@@ -201,7 +201,13 @@ bool PolygonBands::rayCast(double px, double py, const Frame& f) const {
     const std::uint32_t end = bandStart_[band + 1];
     for (std::uint32_t k = bandStart_[band]; k < end; ++k) vote(bandEdges_[k]);
   } else {
-    for (std::size_t i = 0; i < count_; ++i) vote(i);
+    // Every edge: most miss the ray's height, which a branch passes over more cheaply than
+    // the full vote.
+    for (std::size_t i = 0; i < count_; ++i) {
+      const double y1 = vertices_[i].y + f.dy, y2 = vertices_[i + 1].y + f.dy;
+      if ((py < y1 && py < y2) || (py > y1 && py > y2)) continue;
+      vote(i);
+    }
   }
   return inside;
 }
