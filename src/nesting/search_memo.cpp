@@ -100,8 +100,9 @@ SearchMemo::Entry* SearchMemo::entryFor(Kind kind, const std::vector<TrialVarian
   if (!active_ || variants.empty() || gridPoints == 0) return nullptr;
   checkForMovedParts(parts, plate);
 
-  std::vector<double> key{static_cast<double>(kind), anchor.x, anchor.y,
-                          static_cast<double>(variants.size())};
+  // Built in storage kept from search to search: most trial sets are found, not new.
+  std::vector<double>& key = key_;
+  key.assign({static_cast<double>(kind), anchor.x, anchor.y, static_cast<double>(variants.size())});
   for (const TrialVariant& variant : variants) {
     appendPolygon(key, variant.part.outer);
     key.push_back(static_cast<double>(variant.part.holes.count()));
@@ -131,7 +132,7 @@ SearchMemo::Entry* SearchMemo::entryFor(Kind kind, const std::vector<TrialVarian
     entries_.erase(entries_.begin());
   }
   Entry& entry = entries_.emplace_back(std::move(recycled));
-  entry.key_ = std::move(key);
+  entry.key_.assign(key.begin(), key.end());
   entry.hash_ = hash;
   entry.variantCount_ = variants.size();
   entry.blocked_.assign(words, 0);

@@ -97,6 +97,7 @@ class SearchMemo {
   std::size_t blockedWords_ = 0;
   std::vector<Seen> seen_;
   std::vector<std::uint16_t> blockers_;
+  std::vector<double> key_;  // the key of the trial set being looked up
 };
 
 }  // namespace platenest
