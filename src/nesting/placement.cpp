@@ -107,6 +107,15 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
   // phase resumes right after them. They share the column's x, so the stop test at the fit
   // point stands for them too.
   for (std::int64_t i = firstColumn; i < columns; i += stride) {
+    // The points of a column share its x, so a column where no orientation's value could
+    // beat the incumbent holds no candidate worth a test.
+    const double columnX = grid.columnX(static_cast<std::size_t>(i));
+    if (columnX - reach > best) return true;
+    bool worthScanning = false;
+    for (std::size_t k = 0; k < count; ++k) {
+      worthScanning = worthScanning || variants[k].centroid.x + (columnX - anchor.x) < best;
+    }
+    if (!worthScanning) continue;
     for (std::int64_t j = (i == firstColumn ? firstRow : 0); j < rows; j += stride) {
       skipClosed(i, j);
       if (j >= rows) break;
