@@ -121,6 +121,27 @@ void Polygon::rotateAbout(const Point& c, double cosTheta, double sinTheta) {
   computeBox();
 }
 
+BoundingBox Polygon::turnedBox(const Point& c, double theta) const {
+  if (vertices_.empty()) return BoundingBox();
+  const double cosTheta = std::cos(theta);
+  const double sinTheta = std::sin(theta);
+  auto turned = [&](const Point& p) {
+    const double dx = p.x - c.x;
+    const double dy = p.y - c.y;
+    return Point(c.x + (cosTheta * dx - sinTheta * dy), c.y + (sinTheta * dx + cosTheta * dy));
+  };
+  const Point first = turned(vertices_[0]);
+  BoundingBox box{first.x, first.x, first.y, first.y};
+  for (std::size_t i = 1; i < vertices_.size(); ++i) {
+    const Point p = turned(vertices_[i]);
+    if (p.x > box.maxX) box.maxX = p.x;
+    if (p.x < box.minX) box.minX = p.x;
+    if (p.y > box.maxY) box.maxY = p.y;
+    if (p.y < box.minY) box.minY = p.y;
+  }
+  return box;
+}
+
 void Polygon::mirror(const Segment& line) {
   touch();
   const double a = line.a;

@@ -46,6 +46,8 @@ class Polygon {
   void rotateAbout(const Point& c, double theta);
   // The same turn given cos(theta) and sin(theta).
   void rotateAbout(const Point& c, double cosTheta, double sinTheta);
+  // The box rotateAbout(c, theta) would leave, bit for bit, without turning anything.
+  BoundingBox turnedBox(const Point& c, double theta) const;
   // Reflects every vertex across the carrying line of `line`, then recomputes the box.
   void mirror(const Segment& line);
   // The vertex nearest to p; a later vertex wins only when strictly nearer.

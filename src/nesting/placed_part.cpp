@@ -183,11 +183,9 @@ void PlacedPart::normaliseOrientation() {
   const double step = 2 * kPi / 360;
   double best = a0;
   int bestIndex = 0;
-  Polygon turned;  // one scratch copy, refilled for every trial angle
   for (int i = 1; i <= 359; ++i) {
-    turned = outer;
-    turned.rotateAbout(refPoint, i * step);
-    const BoundingBox& b = turned.box();
+    // The box of the outline turned, without turning a copy.
+    const BoundingBox b = outer.turnedBox(refPoint, i * step);
     const double turnedArea = (b.maxX - b.minX) * (b.maxY - b.minY);
     if (turnedArea < best) {
       best = turnedArea;

@@ -290,6 +290,32 @@ TEST(PolygonTest, AssignTranslatedIsCopyThenTranslateBitForBit) {
   }
 }
 
+// The box of a turn, computed without turning, must be the box the turned copy gets.
+TEST(PolygonTest, TurnedBoxIsTheBoxOfTheTurnedCopyBitForBit) {
+  std::mt19937_64 random(20261207);
+  std::uniform_real_distribution<double> coordinate(-1000.0, 1000.0);
+  std::uniform_int_distribution<int> count(1, 40);
+  const double step = 2 * std::acos(-1.0) / 360;
+  for (int trial = 0; trial < 300; ++trial) {
+    std::vector<Point> vertices(static_cast<std::size_t>(count(random)));
+    for (Point& p : vertices) p = Point(coordinate(random) / 7, coordinate(random) / 3);
+    if (trial % 50 == 0) vertices[0].x = std::numeric_limits<double>::quiet_NaN();
+    const Polygon source(vertices);
+    const Point centre = trial % 3 == 0 ? source.vertex(0) : Point(coordinate(random), 0.5);
+    const double angle = trial % 2 == 0 ? (trial % 360) * step : coordinate(random);
+    Polygon turned = source;
+    turned.rotateAbout(centre, angle);
+    const BoundingBox box = source.turnedBox(centre, angle);
+    ASSERT_TRUE(sameBits(box.minX, turned.box().minX)) << trial;
+    ASSERT_TRUE(sameBits(box.maxX, turned.box().maxX)) << trial;
+    ASSERT_TRUE(sameBits(box.minY, turned.box().minY)) << trial;
+    ASSERT_TRUE(sameBits(box.maxY, turned.box().maxY)) << trial;
+  }
+  const BoundingBox none = Polygon().turnedBox(Point(1, 2), 0.5);
+  EXPECT_EQ(none.minX, 0);
+  EXPECT_EQ(none.maxY, 0);
+}
+
 TEST(ContourTest, MovesAndMirroring) {
   Contour contour({{0, 0}, {10, 0}, {10, 10}}, {0.0, 5.0, -3.0});
   contour.translate(1.0, 2.0);
