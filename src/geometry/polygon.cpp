@@ -121,10 +121,8 @@ void Polygon::rotateAbout(const Point& c, double cosTheta, double sinTheta) {
   computeBox();
 }
 
-BoundingBox Polygon::turnedBox(const Point& c, double theta) const {
+BoundingBox Polygon::turnedBox(const Point& c, double cosTheta, double sinTheta) const {
   if (vertices_.empty()) return BoundingBox();
-  const double cosTheta = std::cos(theta);
-  const double sinTheta = std::sin(theta);
   auto turned = [&](const Point& p) {
     const double dx = p.x - c.x;
     const double dy = p.y - c.y;

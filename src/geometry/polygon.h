@@ -46,8 +46,9 @@ class Polygon {
   void rotateAbout(const Point& c, double theta);
   // The same turn given cos(theta) and sin(theta).
   void rotateAbout(const Point& c, double cosTheta, double sinTheta);
-  // The box rotateAbout(c, theta) would leave, bit for bit, without turning anything.
-  BoundingBox turnedBox(const Point& c, double theta) const;
+  // The box rotateAbout(c, theta) would leave, bit for bit, without turning anything; given
+  // cos(theta) and sin(theta).
+  BoundingBox turnedBox(const Point& c, double cosTheta, double sinTheta) const;
   // Reflects every vertex across the carrying line of `line`, then recomputes the box.
   void mirror(const Segment& line);
   // The vertex nearest to p; a later vertex wins only when strictly nearer.

@@ -2,6 +2,7 @@
 // that keep them and the pose bookkeeping in step. The fit tests live in overlap.cpp.
 #include "nesting/placed_part.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 
@@ -181,11 +182,21 @@ void PlacedPart::offset(double gap) {
 void PlacedPart::normaliseOrientation() {
   const double a0 = (box.maxX - box.minX) * (box.maxY - box.minY);
   const double step = 2 * kPi / 360;
+  // The cosines and sines of the trial angles, the same for every part.
+  struct Turn {
+    double cosTheta, sinTheta;
+  };
+  static const std::array<Turn, 360> turns = [step] {
+    std::array<Turn, 360> table{};
+    for (int i = 0; i < 360; ++i) table[i] = Turn{std::cos(i * step), std::sin(i * step)};
+    return table;
+  }();
   double best = a0;
   int bestIndex = 0;
   for (int i = 1; i <= 359; ++i) {
     // The box of the outline turned, without turning a copy.
-    const BoundingBox b = outer.turnedBox(refPoint, i * step);
+    const Turn& turn = turns[static_cast<std::size_t>(i)];
+    const BoundingBox b = outer.turnedBox(refPoint, turn.cosTheta, turn.sinTheta);
     const double turnedArea = (b.maxX - b.minX) * (b.maxY - b.minY);
     if (turnedArea < best) {
       best = turnedArea;

@@ -305,13 +305,13 @@ TEST(PolygonTest, TurnedBoxIsTheBoxOfTheTurnedCopyBitForBit) {
     const double angle = trial % 2 == 0 ? (trial % 360) * step : coordinate(random);
     Polygon turned = source;
     turned.rotateAbout(centre, angle);
-    const BoundingBox box = source.turnedBox(centre, angle);
+    const BoundingBox box = source.turnedBox(centre, std::cos(angle), std::sin(angle));
     ASSERT_TRUE(sameBits(box.minX, turned.box().minX)) << trial;
     ASSERT_TRUE(sameBits(box.maxX, turned.box().maxX)) << trial;
     ASSERT_TRUE(sameBits(box.minY, turned.box().minY)) << trial;
     ASSERT_TRUE(sameBits(box.maxY, turned.box().maxY)) << trial;
   }
-  const BoundingBox none = Polygon().turnedBox(Point(1, 2), 0.5);
+  const BoundingBox none = Polygon().turnedBox(Point(1, 2), std::cos(0.5), std::sin(0.5));
   EXPECT_EQ(none.minX, 0);
   EXPECT_EQ(none.maxY, 0);
 }
