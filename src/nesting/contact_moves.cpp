@@ -69,17 +69,34 @@ constexpr double kDriftMargin = 1e-6;
 // extent across u bit for bit (adding 0 leaves a coordinate as it is) and moves only along u,
 // coming back at most some ulps behind its start; every other part's box stays apart from the
 // box at every step, so the fit test of the slide need not look at it.
+BoundingBox sweptBox(const BoundingBox& box, Direction u) {
+  constexpr double kEndless = std::numeric_limits<double>::infinity();
+  if (u.x < 0) return {-kEndless, box.maxX + kDriftMargin, box.minY, box.maxY};
+  if (u.x > 0) return {box.minX - kDriftMargin, kEndless, box.minY, box.maxY};
+  if (u.y < 0) return {box.minX, box.maxX, -kEndless, box.maxY + kDriftMargin};
+  if (u.y > 0) return {box.minX, box.maxX, box.minY - kDriftMargin, kEndless};
+  return box;
+}
+
 std::vector<const PlacedPart*> partsInTheWay(const PartList& parts, const PlacedPart* member,
                                              const BoundingBox& box, Direction u) {
-  constexpr double kEndless = std::numeric_limits<double>::infinity();
-  BoundingBox swept = box;
-  if (u.x < 0) swept = {-kEndless, box.maxX + kDriftMargin, box.minY, box.maxY};
-  if (u.x > 0) swept = {box.minX - kDriftMargin, kEndless, box.minY, box.maxY};
-  if (u.y < 0) swept = {box.minX, box.maxX, -kEndless, box.maxY + kDriftMargin};
-  if (u.y > 0) swept = {box.minX, box.maxX, box.minY - kDriftMargin, kEndless};
+  const BoundingBox swept = sweptBox(box, u);
   std::vector<const PlacedPart*> inTheWay;
   for (const PlacedPart& part : parts) {
     if (&part != member && !boxesApart(swept, part.outer.box())) inTheWay.push_back(&part);
+  }
+  return inTheWay;
+}
+
+// The same among `candidates`, whose boxes lie side by side in `boxes`.
+std::vector<const PlacedPart*> partsInTheWay(const std::vector<const PlacedPart*>& candidates,
+                                             const std::vector<BoundingBox>& boxes,
+                                             const PlacedPart* member, const BoundingBox& box,
+                                             Direction u) {
+  const BoundingBox swept = sweptBox(box, u);
+  std::vector<const PlacedPart*> inTheWay;
+  for (std::size_t n = 0; n < candidates.size(); ++n) {
+    if (candidates[n] != member && !boxesApart(swept, boxes[n])) inTheWay.push_back(candidates[n]);
   }
   return inTheWay;
 }
@@ -134,6 +151,19 @@ void Nester::contactDown(PlacedPart& member) {
   const auto inTheWay = partsInTheWay(parts, &member, member.outer.box(), kDown);
   slide(member, kDown, packingPointDistance, plateRect.maxY - plateRect.minY,
         [&] { return slideFits(*this, member, inTheWay, true); });
+}
+
+// Only the parts the search gathered can meet a part on the plate: every other part keeps so
+// far beyond the plate's edges that its box is apart from any box on the plate.
+void Nester::contactLeftAndDownAmong(PlacedPart& member,
+                                     const std::vector<const PlacedPart*>& candidates,
+                                     const std::vector<BoundingBox>& boxes) {
+  const auto left = partsInTheWay(candidates, boxes, &member, member.outer.box(), kLeft);
+  slide(member, kLeft, packingPointDistance, plateRect.maxX - plateRect.minX,
+        [&] { return slideFits(*this, member, left, true); });
+  const auto down = partsInTheWay(candidates, boxes, &member, member.outer.box(), kDown);
+  slide(member, kDown, packingPointDistance, plateRect.maxY - plateRect.minY,
+        [&] { return slideFits(*this, member, down, true); });
 }
 
 void Nester::contactLeftCandidate(PlacedPart& candidate) {

@@ -128,6 +128,12 @@ class Nester {
   void contactRight(PlacedPart& member);
   void contactUp(PlacedPart& member);
   void contactDown(PlacedPart& member);
+  // contactLeft then contactDown of a member on the plate that only `candidates` (parts with
+  // their boxes side by side) could meet: those that may meet any part on the plate, as the
+  // search that placed it gathered them. The same result as the two slides.
+  void contactLeftAndDownAmong(PlacedPart& member,
+                               const std::vector<const PlacedPart*>& candidates,
+                               const std::vector<BoundingBox>& boxes);
   void contactLeftCandidate(PlacedPart& candidate);
   void contactDownCandidate(PlacedPart& candidate);
   void slideLeftTo(PlacedPart& part, const PlacedPart& other);

@@ -176,8 +176,8 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   // Turning over after the turn about the same point gives the trial copy again: the
   // point lies on the mirror line.
   if (winner.turned) part.mirrorAt(q);
-  nester.contactLeft(part);
-  nester.contactDown(part);
+  // The search gathered the parts that may meet a part on the plate; none has moved since.
+  nester.contactLeftAndDownAmong(part, nester.fitTestScratch.parts, nester.fitTestScratch.boxes);
   nester.markCoveredPackingPoints(part);
   return true;
 }

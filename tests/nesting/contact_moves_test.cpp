@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine_test_support.h"
+#include "nesting/overlap.h"
 
 namespace platenest {
 namespace {
@@ -198,6 +199,46 @@ TEST(ContactTest, SlidesEndWhereASlideTestingEveryPartEnds) {
       nester.contactDownCandidate(candidate);
       plainSlide(nester, plain, 0, -1, false);
       ASSERT_TRUE(samePose(candidate, plain)) << "round " << round << " part " << n;
+    }
+  }
+}
+
+// A part placed by the search slides left and down among the parts the search gathered (those
+// that may meet a part on the plate); parts just beyond the plate's edges are left out of that
+// list and must make no difference.
+TEST(ContactTest, SlidesAmongTheGatheredPartsEndAsTheSlidesOverEveryPart) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> along(40, 960), across(40, 460);
+  for (int round = 0; round < 4; ++round) {
+    Scene scene(1000, 500, 9 + round);
+    std::vector<PlacedPart> list;
+    for (int i = 0; i < 20; ++i) {
+      list.push_back(makePart(randomStar(random, along(random), across(random), 8, 30, 11)));
+    }
+    // Beyond the left and bottom edges by a hair, and parked right of the plate.
+    list.push_back(makeRectangle(-50, 100, 2e-6 - 1e-6, 300));
+    list.push_back(makeRectangle(200, -40, 400, -1e-7));
+    list.push_back(makeRectangle(1100, 0, 1200, 100));
+    scene.setParts(list);
+    Nester& nester = scene.nester();
+    std::vector<const PlacedPart*> gathered;
+    std::vector<BoundingBox> boxes;
+    for (const PlacedPart& part : nester.parts) {
+      if (!mayMeetCandidates(part, nester.plateRect)) continue;
+      gathered.push_back(&part);
+      boxes.push_back(part.outer.box());
+    }
+    ASSERT_LT(gathered.size(), list.size());
+    for (std::size_t n = 0; n < list.size(); ++n) {
+      PlacedPart& part = scene.part(n);
+      const PlacedPart start = part;
+      nester.contactLeftAndDownAmong(part, gathered, boxes);
+      const PlacedPart slid = part;
+      part = start;
+      nester.contactLeft(part);
+      nester.contactDown(part);
+      ASSERT_TRUE(samePose(slid, part)) << "round " << round << " part " << n;
+      part = start;
     }
   }
 }
