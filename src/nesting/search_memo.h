@@ -42,8 +42,8 @@ class SearchMemo {
       }
       setExhausted(point);
     }
-    // A point is exhausted once it is occupied or every variant there is blocked: the scan
-    // passes over it without looking at its variants.
+    // A point is exhausted once every variant there is blocked: the scan passes over it, as
+    // over an occupied point, without looking at its variants.
     bool isExhausted(std::size_t point) const {
       return (exhausted_[point >> 6] >> (point & 63)) & 1U;
     }
