@@ -123,6 +123,18 @@ TEST(ContactTest, CandidateSlidesTestAgainstEveryPart) {
   EXPECT_LT(candidate.box.minY, 100.01);
 }
 
+// `count` star-shaped parts of the given radius and vertex count, spread over a plate of
+// length × width (40 mm in from its edges); they may overlap.
+std::vector<PlacedPart> randomParts(std::mt19937& random, int count, double length, double width,
+                                    double radius, int vertices) {
+  std::uniform_real_distribution<double> along(40, length - 40), across(40, width - 40);
+  std::vector<PlacedPart> list;
+  for (int i = 0; i < count; ++i) {
+    list.push_back(makePart(randomStar(random, along(random), across(random), 8, radius, vertices)));
+  }
+  return list;
+}
+
 // The slide written out plainly, testing every part of the list at every step.
 void plainSlide(Nester& nester, PlacedPart& part, double ux, double uy, bool member) {
   const double w = part.box.maxX - part.box.minX, h = part.box.maxY - part.box.minY;
@@ -153,13 +165,9 @@ void plainSlide(Nester& nester, PlacedPart& part, double ux, double uy, bool mem
 // every part ends, bit for bit.
 TEST(ContactTest, SlidesEndWhereASlideTestingEveryPartEnds) {
   std::mt19937 random(20261207);
-  std::uniform_real_distribution<double> along(40, 960), across(40, 560);
   for (int round = 0; round < 6; ++round) {
     Scene scene(1000, 600, 7 + round);
-    std::vector<PlacedPart> list;
-    for (int i = 0; i < 24; ++i) {
-      list.push_back(makePart(randomStar(random, along(random), across(random), 8, 35, 9)));
-    }
+    std::vector<PlacedPart> list = randomParts(random, 24, 1000, 600, 35, 9);
     // Neighbours whose boxes end on, just within or just beyond the first part's box edges.
     const BoundingBox first = list[0].outer.box();
     for (const double offset : {0.0, 4e-6, -4e-6, 2e-5}) {
@@ -208,13 +216,9 @@ TEST(ContactTest, SlidesEndWhereASlideTestingEveryPartEnds) {
 // list and must make no difference.
 TEST(ContactTest, SlidesAmongTheGatheredPartsEndAsTheSlidesOverEveryPart) {
   std::mt19937 random(7);
-  std::uniform_real_distribution<double> along(40, 960), across(40, 460);
   for (int round = 0; round < 4; ++round) {
     Scene scene(1000, 500, 9 + round);
-    std::vector<PlacedPart> list;
-    for (int i = 0; i < 20; ++i) {
-      list.push_back(makePart(randomStar(random, along(random), across(random), 8, 30, 11)));
-    }
+    std::vector<PlacedPart> list = randomParts(random, 20, 1000, 500, 30, 11);
     // Beyond the left and bottom edges by a hair, and parked right of the plate.
     list.push_back(makeRectangle(-50, 100, 2e-6 - 1e-6, 300));
     list.push_back(makeRectangle(200, -40, 400, -1e-7));
