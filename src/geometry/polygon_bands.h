@@ -54,8 +54,8 @@ class PolygonBands {
   // (bx, by), so that no polygon with a box inside `box` contains all of them.
   // Moving keeps the order of coordinates, so the extreme vertices tell.
   bool verticesWithin(double dx, double dy, const BoundingBox& box, double bx, double by) const {
-    return count_ == 0 || !(lowX_ + dx < box.minX + bx || highX_ + dx > box.maxX + bx ||
-                            lowY_ + dy < box.minY + by || highY_ + dy > box.maxY + by);
+    return count_ == 0 ||
+           spanWithin(BoundingBox{lowX_, highX_, lowY_, highY_}, dx, dy, box, bx, by);
   }
   // The extreme vertex coordinates as a box, so that callers can keep them side by side for
   // many polygons; spanWithin on it answers as verticesWithin (an empty polygon's span is

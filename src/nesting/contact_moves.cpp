@@ -112,6 +112,16 @@ bool slideFits(const Nester& nester, const PlacedPart& part,
   return fits;
 }
 
+// Slides `part` along u until it meets the plate's edge or a part of `inTheWay`; `inList`
+// tells whether the part is itself one of the nester's parts.
+void slideIntoContact(const Nester& nester, PlacedPart& part, Direction u,
+                      const std::vector<const PlacedPart*>& inTheWay, bool inList) {
+  const BoundingBox& plate = nester.plateRect;
+  const double limit = u.x != 0 ? plate.maxX - plate.minX : plate.maxY - plate.minY;
+  slide(part, u, nester.packingPointDistance, limit,
+        [&] { return slideFits(nester, part, inTheWay, inList); });
+}
+
 }  // namespace
 
 // As fitsAmongOthers (or fits, for a part not in the list), against the parts given.
@@ -130,27 +140,23 @@ bool Nester::fitsAmong(const PlacedPart& part, const std::vector<const PlacedPar
 // travel further than the plate is long or wide; the bound only matters if a step were lost
 // to rounding far from the origin. Only the parts in the way are tested at each step.
 void Nester::contactLeft(PlacedPart& member) {
-  const auto inTheWay = partsInTheWay(parts, &member, member.outer.box(), kLeft);
-  slide(member, kLeft, packingPointDistance, plateRect.maxX - plateRect.minX,
-        [&] { return slideFits(*this, member, inTheWay, true); });
+  slideIntoContact(*this, member, kLeft, partsInTheWay(parts, &member, member.outer.box(), kLeft),
+                   true);
 }
 
 void Nester::contactRight(PlacedPart& member) {
-  const auto inTheWay = partsInTheWay(parts, &member, member.outer.box(), kRight);
-  slide(member, kRight, packingPointDistance, plateRect.maxX - plateRect.minX,
-        [&] { return slideFits(*this, member, inTheWay, true); });
+  slideIntoContact(*this, member, kRight, partsInTheWay(parts, &member, member.outer.box(), kRight),
+                   true);
 }
 
 void Nester::contactUp(PlacedPart& member) {
-  const auto inTheWay = partsInTheWay(parts, &member, member.outer.box(), kUp);
-  slide(member, kUp, packingPointDistance, plateRect.maxY - plateRect.minY,
-        [&] { return slideFits(*this, member, inTheWay, true); });
+  slideIntoContact(*this, member, kUp, partsInTheWay(parts, &member, member.outer.box(), kUp),
+                   true);
 }
 
 void Nester::contactDown(PlacedPart& member) {
-  const auto inTheWay = partsInTheWay(parts, &member, member.outer.box(), kDown);
-  slide(member, kDown, packingPointDistance, plateRect.maxY - plateRect.minY,
-        [&] { return slideFits(*this, member, inTheWay, true); });
+  slideIntoContact(*this, member, kDown, partsInTheWay(parts, &member, member.outer.box(), kDown),
+                   true);
 }
 
 // Only the parts the search gathered can meet a part on the plate: every other part keeps so
@@ -158,24 +164,20 @@ void Nester::contactDown(PlacedPart& member) {
 void Nester::contactLeftAndDownAmong(PlacedPart& member,
                                      const std::vector<const PlacedPart*>& candidates,
                                      const std::vector<BoundingBox>& boxes) {
-  const auto left = partsInTheWay(candidates, boxes, &member, member.outer.box(), kLeft);
-  slide(member, kLeft, packingPointDistance, plateRect.maxX - plateRect.minX,
-        [&] { return slideFits(*this, member, left, true); });
-  const auto down = partsInTheWay(candidates, boxes, &member, member.outer.box(), kDown);
-  slide(member, kDown, packingPointDistance, plateRect.maxY - plateRect.minY,
-        [&] { return slideFits(*this, member, down, true); });
+  slideIntoContact(*this, member, kLeft,
+                   partsInTheWay(candidates, boxes, &member, member.outer.box(), kLeft), true);
+  slideIntoContact(*this, member, kDown,
+                   partsInTheWay(candidates, boxes, &member, member.outer.box(), kDown), true);
 }
 
 void Nester::contactLeftCandidate(PlacedPart& candidate) {
-  const auto inTheWay = partsInTheWay(parts, nullptr, candidate.outer.box(), kLeft);
-  slide(candidate, kLeft, packingPointDistance, plateRect.maxX - plateRect.minX,
-        [&] { return slideFits(*this, candidate, inTheWay, false); });
+  slideIntoContact(*this, candidate, kLeft,
+                   partsInTheWay(parts, nullptr, candidate.outer.box(), kLeft), false);
 }
 
 void Nester::contactDownCandidate(PlacedPart& candidate) {
-  const auto inTheWay = partsInTheWay(parts, nullptr, candidate.outer.box(), kDown);
-  slide(candidate, kDown, packingPointDistance, plateRect.maxY - plateRect.minY,
-        [&] { return slideFits(*this, candidate, inTheWay, false); });
+  slideIntoContact(*this, candidate, kDown,
+                   partsInTheWay(parts, nullptr, candidate.outer.box(), kDown), false);
 }
 
 // The slides towards one other part ignore the plate, so only the other part could stop

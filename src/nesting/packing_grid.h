@@ -31,7 +31,6 @@ class PackingGrid {
 
   std::size_t size() const { return columnX_.size() * rowY_.size(); }
   bool empty() const { return size() == 0; }
-  std::size_t rows() const { return rowY_.size(); }
 
   double columnX(std::size_t column) const { return columnX_[column]; }
   double rowY(std::size_t row) const { return rowY_[row]; }

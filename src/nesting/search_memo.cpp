@@ -1,11 +1,9 @@
 #include "nesting/search_memo.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "nesting/overlap.h"
-#include "nesting/packing_grid.h"
 #include "nesting/trial_variants.h"
 
 namespace platenest {
@@ -44,10 +42,6 @@ bool sameBits(const BoundingBox& a, const BoundingBox& b) {
 }
 
 }  // namespace
-
-std::size_t SearchMemo::Entry::nextOpen(std::size_t from, std::size_t end) const {
-  return nextClearBit(from, end, exhausted_.data());
-}
 
 void SearchMemo::begin() {
   clear();

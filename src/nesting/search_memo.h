@@ -50,8 +50,7 @@ class SearchMemo {
     void setExhausted(std::size_t point) {
       exhausted_[point >> 6] |= std::uint64_t{1} << (point & 63);
     }
-    // The first point in [from, end) that is not exhausted, or end.
-    std::size_t nextOpen(std::size_t from, std::size_t end) const;
+    // One bit per grid point, set when exhausted (the scan passes over them with nextClearBit).
     const std::vector<std::uint64_t>& exhaustedWords() const { return exhausted_; }
 
    private:

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine_test_support.h"
+#include "nesting/packing_grid.h"
 #include "nesting/trial_variants.h"
 
 namespace platenest {
@@ -106,7 +107,8 @@ TEST(SearchMemoTest, NextOpenPointAgreesWithAPlainWalk) {
       if (from > end) std::swap(from, end);
       std::size_t expected = from;
       while (expected < end && plain[expected]) ++expected;
-      ASSERT_EQ(entry->nextOpen(from, end), expected) << from << ".." << end;
+      ASSERT_EQ(nextClearBit(from, end, entry->exhaustedWords().data()), expected)
+          << from << ".." << end;
     }
   }
 }
