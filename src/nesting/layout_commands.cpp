@@ -91,7 +91,7 @@ void placeByGrid(Nester& nester, PlacedPart& part) {
 
 // A selected part that is already on the plate is placed again.
 void Nester::layoutSelected(bool announce) {
-  TimedRun run(*this, TextWriter::Mode::kTruncate);
+  TimedRun run(*this, TextWriter::Mode::kRewrite);
   if (ensureGrid(*this)) {
     for (PlacedPart& part : parts) {
       if (part.selected) placeByGrid(*this, part);
@@ -101,7 +101,7 @@ void Nester::layoutSelected(bool announce) {
 }
 
 void Nester::layoutAll(bool announce) {
-  TimedRun run(*this, TextWriter::Mode::kTruncate);
+  TimedRun run(*this, TextWriter::Mode::kRewrite);
   for (PlacedPart& part : parts) part.selected = false;
   if (ensureGrid(*this)) {
     for (PlacedPart& part : parts) {

@@ -1,7 +1,9 @@
 // Text files written as the shop's tools expect them: GBK, CR LF, numbers as printf "%g".
 #include "support/text_writer.h"
 
+#include <fcntl.h>
 #include <locale.h>
+#include <unistd.h>
 
 #include <cstdarg>
 #include <utility>
@@ -60,12 +62,15 @@ std::string formatG(double value) { return formatC("%g", value); }
 
 TextWriter::~TextWriter() { close(); }
 
-TextWriter::TextWriter(TextWriter&& other) noexcept : file_(std::exchange(other.file_, nullptr)) {}
+TextWriter::TextWriter(TextWriter&& other) noexcept
+    : file_(std::exchange(other.file_, nullptr)),
+      cutOnClose_(std::exchange(other.cutOnClose_, false)) {}
 
 TextWriter& TextWriter::operator=(TextWriter&& other) noexcept {
   if (this != &other) {
     close();
     file_ = std::exchange(other.file_, nullptr);
+    cutOnClose_ = std::exchange(other.cutOnClose_, false);
   }
   return *this;
 }
@@ -73,15 +78,34 @@ TextWriter& TextWriter::operator=(TextWriter&& other) noexcept {
 bool TextWriter::open(const std::filesystem::path& path, Mode mode) {
   close();
   // Binary mode: the line-end translation is ours, so it is the same on every platform.
+  if (mode == Mode::kRewrite) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    file_ = ::fdopen(fd, "wb");
+    if (file_ == nullptr) {
+      ::close(fd);
+      return false;
+    }
+    cutOnClose_ = true;
+    return true;
+  }
   file_ = std::fopen(path.c_str(), mode == Mode::kAppend ? "ab" : "wb");
   return file_ != nullptr;
 }
 
 void TextWriter::close() {
-  if (file_ != nullptr) {
-    std::fclose(file_);
-    file_ = nullptr;
+  if (file_ == nullptr) return;
+  if (cutOnClose_) {
+    // Whatever the file held beyond what was written now goes.
+    std::fflush(file_);
+    const off_t end = ::ftello(file_);
+    if (end >= 0 && ::ftruncate(::fileno(file_), end) != 0) {
+      // Nothing sensible is left to do: the new text is written, old bytes may trail it.
+    }
+    cutOnClose_ = false;
   }
+  std::fclose(file_);
+  file_ = nullptr;
 }
 
 void TextWriter::flush() {

@@ -19,7 +19,10 @@ std::string formatG(double value);
 // (part names, which are kept as the bytes that were read).
 class TextWriter {
  public:
-  enum class Mode { kTruncate, kAppend };
+  // kRewrite writes from the start over what the file held and cuts it at the end of what
+  // was written when closed: the same file as kTruncate, without first giving up the blocks
+  // the file had (emptying a file is a costly step on some file systems).
+  enum class Mode { kTruncate, kAppend, kRewrite };
 
   TextWriter() = default;
   ~TextWriter();
@@ -48,6 +51,7 @@ class TextWriter {
 
  private:
   std::FILE* file_ = nullptr;
+  bool cutOnClose_ = false;
 };
 
 }  // namespace platenest

@@ -81,6 +81,36 @@ TEST_F(TextWriterTest, AppendKeepsWhatWasThereAndTruncateDoesNot) {
   EXPECT_EQ(readBytes(file("log.txt")), "three\r\n");
 }
 
+TEST_F(TextWriterTest, RewriteLeavesExactlyWhatWasWritten) {
+  const auto rewrite = [&](const std::string& text) {
+    TextWriter writer;
+    ASSERT_TRUE(writer.open(file("time.txt"), TextWriter::Mode::kRewrite));
+    writer << text;
+  };
+  rewrite("a long first line\n");  // the file did not exist
+  EXPECT_EQ(readBytes(file("time.txt")), "a long first line\r\n");
+  rewrite("short\n");  // over a longer file: the old tail is cut off
+  EXPECT_EQ(readBytes(file("time.txt")), "short\r\n");
+  rewrite("longer than before\n");
+  EXPECT_EQ(readBytes(file("time.txt")), "longer than before\r\n");
+  rewrite("");
+  EXPECT_EQ(readBytes(file("time.txt")), "");
+  {
+    // A moved writer still cuts the file when it closes.
+    TextWriter first;
+    ASSERT_TRUE(first.open(file("time.txt"), TextWriter::Mode::kRewrite));
+    first << "x\n";
+    TextWriter second(std::move(first));
+    first.close();
+    second << "y\n";
+  }
+  EXPECT_EQ(readBytes(file("time.txt")), "x\r\ny\r\n");
+  TextWriter writer;
+  EXPECT_FALSE(writer.open(directory_ / "missing" / "x.txt", TextWriter::Mode::kRewrite));
+  EXPECT_FALSE(writer.open(directory_, TextWriter::Mode::kRewrite));
+  EXPECT_FALSE(writer.isOpen());
+}
+
 TEST_F(TextWriterTest, MovedWriterOwnsTheFileAndClosedWriterIgnoresWrites) {
   TextWriter first;
   ASSERT_TRUE(first.open(file("moved.txt"), TextWriter::Mode::kTruncate));
