@@ -30,7 +30,7 @@ class Polygon {
   // No vertices, area 0, a zero box.
   void clear();
 
-  double area() const { return area_; }           // cached by computeArea
+  double area() const { return area_; }            // cached by computeArea
   const BoundingBox& box() const { return box_; }  // cached by computeBox
 
   // Shoelace sum; stores |S| and returns it (0 without vertices).
@@ -61,6 +61,10 @@ class Polygon {
   // Overlap tests (exact, no tolerance).
   bool containsPoint(double px, double py) const;
   bool containsPoint(const Point& p) const { return containsPoint(p.x, p.y); }
+  // containsPoint for many points of one height: appends to `thresholds` one abscissa per
+  // edge that the ray from a point at height py can cross, so that containsPoint(px, py) holds
+  // exactly when px lies within the box and an odd number of the appended values are >= px.
+  void rayThresholds(double py, std::vector<double>& thresholds) const;
   // Any edge of this polygon meets any edge of `other` (touching counts).
   bool edgesCross(const Polygon& other) const;
   // Every vertex of `other` is inside this polygon (true when `other` has none).

@@ -35,6 +35,27 @@ bool Polygon::containsPoint(double px, double py) const {
   return inside;
 }
 
+// The votes of containsPoint with everything that does not depend on px decided: an edge
+// votes for px exactly when px <= its threshold.
+void Polygon::rayThresholds(double py, std::vector<double>& thresholds) const {
+  const std::size_t n = vertices_.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const Point& a = vertices_[i];
+    const Point& b = vertices_[i + 1 == n ? 0 : i + 1];
+    const double x1 = a.x, y1 = a.y, x2 = b.x, y2 = b.y;
+    if ((py < y1 && py < y2) || (py > y1 && py > y2)) continue;
+    if (y1 == py && y2 == py) continue;
+    if (y1 == py || y2 == py) {
+      const bool lowerIsFirst = y1 == py;
+      const double endX = lowerIsFirst ? x1 : x2;
+      const double otherY = lowerIsFirst ? y2 : y1;
+      if (otherY > py) thresholds.push_back(endX);
+      continue;
+    }
+    thresholds.push_back(x1 == x2 ? x1 : x1 + (py - y1) * (x2 - x1) / (y2 - y1));
+  }
+}
+
 namespace {
 
 double cross(double ux, double uy, double vx, double vy) { return ux * vy - uy * vx; }

@@ -98,8 +98,45 @@ bool Nester::rebuildPackingPoints() {
   return true;
 }
 
+namespace {
+
+// One polygon's ray cast along a row of grid points, left to right: the crossings sorted, so
+// that the count of those at or right of a point is found by moving one cursor.
+class RowCrossings {
+ public:
+  void start(const Polygon& polygon, double y) {
+    const BoundingBox& b = polygon.box();
+    rowInBox_ = !(y < b.minY || y > b.maxY);
+    minX_ = b.minX, maxX_ = b.maxX;
+    thresholds_.clear();
+    next_ = 0;
+    if (!rowInBox_) return;
+    polygon.rayThresholds(y, thresholds_);
+    // A crossing that is not a number counts for no point; the rest can be sorted.
+    thresholds_.erase(std::remove_if(thresholds_.begin(), thresholds_.end(),
+                                     [](double t) { return std::isnan(t); }),
+                      thresholds_.end());
+    std::sort(thresholds_.begin(), thresholds_.end());
+  }
+  // containsPoint(x, y) for x no less than any x asked before on this row.
+  bool contains(double x) {
+    if (!rowInBox_ || x < minX_ || x > maxX_ || std::isnan(x)) return false;
+    while (next_ < thresholds_.size() && thresholds_[next_] < x) ++next_;
+    return ((thresholds_.size() - next_) & 1U) != 0;
+  }
+
+ private:
+  bool rowInBox_ = false;
+  double minX_ = 0, maxX_ = 0;
+  std::vector<double> thresholds_;
+  std::size_t next_ = 0;
+};
+
+}  // namespace
+
 // Only points within the part's outer box can lie inside it; the columns and rows between
-// the box edges are found by bisection on the positions, which grow strictly.
+// the box edges are found by bisection on the positions, which grow strictly. Along each row
+// the outline's crossings are worked out once for all the row's points.
 void Nester::markCoveredPackingPoints(const PlacedPart& part) {
   if (packingColumns <= 0 || packingRows <= 0) return;
   const BoundingBox& box = part.outer.box();
@@ -120,15 +157,22 @@ void Nester::markCoveredPackingPoints(const PlacedPart& part) {
   };
   const std::int32_t firstColumn = firstAtLeast(packingColumns, box.minX, columnX);
   const std::int32_t firstRow = firstAtLeast(packingRows, box.minY, rowY);
-  for (std::int32_t i = firstColumn; i < packingColumns && columnX(i) <= box.maxX; ++i) {
-    const double x = columnX(i);
-    for (std::int32_t j = firstRow; j < packingRows; ++j) {
-      const double y = rowY(j);
-      if (y > box.maxY) break;
+  RowCrossings outer;
+  std::vector<RowCrossings> holes(static_cast<std::size_t>(part.holes.count()));
+  for (std::int32_t j = firstRow; j < packingRows; ++j) {
+    const double y = rowY(j);
+    if (y > box.maxY) break;
+    outer.start(part.outer, y);
+    std::size_t h = 0;
+    for (const Polygon& hole : part.holes) holes[h++].start(hole, y);
+    for (std::int32_t i = firstColumn; i < packingColumns; ++i) {
+      const double x = columnX(i);
+      if (!(x <= box.maxX)) break;
       const std::size_t point = static_cast<std::size_t>(i) * rows + static_cast<std::size_t>(j);
-      if (!packingPoints.isOccupied(point) && part.containsPoint(Point(x, y))) {
-        packingPoints.occupy(point);
-      }
+      // Every polygon's cursor moves with x, so each is asked at every point of the row.
+      bool covered = outer.contains(x);
+      for (RowCrossings& crossings : holes) covered = !crossings.contains(x) && covered;
+      if (covered) packingPoints.occupy(point);
     }
   }
 }

@@ -316,6 +316,33 @@ TEST(PolygonTest, TurnedBoxIsTheBoxOfTheTurnedCopyBitForBit) {
   EXPECT_EQ(none.maxY, 0);
 }
 
+TEST(PolygonTest, RayThresholdsCountAsTheRayCast) {
+  // Vertices on a coarse lattice, so rows run through vertices and along horizontal edges.
+  std::mt19937_64 random(7);
+  std::uniform_int_distribution<int> lattice(-6, 6), count(0, 12);
+  std::uniform_real_distribution<double> anywhere(-7.0, 7.0);
+  for (int trial = 0; trial < 400; ++trial) {
+    std::vector<Point> vertices(static_cast<std::size_t>(count(random)));
+    for (Point& p : vertices) p = Point(lattice(random), lattice(random) / 2.0);
+    if (trial % 40 == 1) vertices[0].y = std::numeric_limits<double>::quiet_NaN();
+    const Polygon polygon(vertices);
+    for (int row = 0; row < 12; ++row) {
+      const double y = row % 3 == 2 ? anywhere(random) : lattice(random) / 2.0;
+      std::vector<double> thresholds;
+      polygon.rayThresholds(y, thresholds);
+      for (int column = 0; column < 16; ++column) {
+        const double x = column % 2 == 0 ? lattice(random) : anywhere(random);
+        const BoundingBox& b = polygon.box();
+        std::size_t atOrRight = 0;
+        for (double t : thresholds) atOrRight += x <= t ? 1 : 0;
+        const bool inBox = !(x < b.minX || x > b.maxX || y < b.minY || y > b.maxY);
+        ASSERT_EQ(polygon.containsPoint(x, y), inBox && atOrRight % 2 == 1)
+            << "trial " << trial << " at " << x << ", " << y;
+      }
+    }
+  }
+}
+
 TEST(ContourTest, MovesAndMirroring) {
   Contour contour({{0, 0}, {10, 0}, {10, 10}}, {0.0, 5.0, -3.0});
   contour.translate(1.0, 2.0);
