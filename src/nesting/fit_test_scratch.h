@@ -14,6 +14,14 @@
 
 namespace platenest {
 
+// Makes room for n elements, at least doubling the room when it must grow: a list that grows
+// by one part per search then takes fresh memory a few times, not at every search (assign
+// alone allocates exactly what it is given).
+template <typename T>
+void reserveAmply(std::vector<T>& v, std::size_t n) {
+  if (v.capacity() < n) v.reserve(std::max(n, 2 * v.capacity()));
+}
+
 // The parts a candidate on the plate can meet, filed in cells over the plate by their boxes:
 // a box meets only parts filed in the cells it covers. Cells are found by a function that
 // never decreases with the coordinate, so two boxes that share a point share a cell; a part

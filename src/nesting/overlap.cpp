@@ -155,6 +155,8 @@ void ObstacleCells::refile(const std::vector<BoundingBox>& boxes,
   } else {
     build(boxes, plate);
   }
+  reserveAmply(filedKeys_, keys.size());
+  reserveAmply(filedBoxes_, boxes.size());
   filedKeys_.assign(keys.begin(), keys.end());
   filedBoxes_.assign(boxes.begin(), boxes.end());
   filedPlate_ = plate;
@@ -191,6 +193,7 @@ void ObstacleCells::build(const std::vector<BoundingBox>& boxes, const BoundingB
   if (columns_ > 1) columnsPerUnit_ = static_cast<double>(columns_) / plateWidth;
   if (rows_ > 1) rowsPerUnit_ = static_cast<double>(rows_) / plateHeight;
 
+  reserveAmply(first_, boxes.size());
   first_.assign(boxes.size(), Cell{});
   cellStart_.assign(columns_ * rows_ + 1, 0);
   auto forCells = [&](std::uint32_t n, auto&& visit) {
@@ -256,6 +259,10 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
   const auto slotCount = static_cast<std::size_t>(nester.parts.count());
   cache_.reserve(slotCount);
   s_.obstacleOfSlot.assign(slotCount, -1);
+  // Room for every part at once: fresh memory taken as the plate fills costs a fault a page.
+  s_.boxes.reserve(slotCount);
+  s_.parts.reserve(slotCount);
+  s_.slots.reserve(slotCount);
   std::uint32_t slot = 0;
   for (const PlacedPart& part : nester.parts) {
     if (mayMeetCandidates(part, nester.plateRect)) {
@@ -267,6 +274,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
     ++slot;
   }
   s_.cells.refile(s_.boxes, s_.slots, nester.plateRect);
+  reserveAmply(s_.bands, s_.parts.size());
   s_.bands.assign(s_.parts.size(), nullptr);
   if (material_ != nullptr) {
     s_.spans.resize(s_.parts.size());
@@ -289,7 +297,7 @@ bool CandidateFitTest::clearOf(std::size_t k, double dx, double dy, std::size_t 
 // and in none of its holes, and the boxes meet. Only a hole of the candidate holding the whole
 // part could still make them clear, and that is tested exactly.
 inline bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double dy,
-                                       std::uint16_t* blocker) {
+                                              std::uint16_t* blocker) {
   const PartBands& candidate = s_.variantBands[k];
   const PolygonBands& outer = candidate.outer;
   const std::size_t n = outer.vertexCount();

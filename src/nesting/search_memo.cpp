@@ -80,6 +80,7 @@ void SearchMemo::checkForMovedParts(const PartList& parts, const BoundingBox& pl
     }
   }
   seen_.clear();
+  seen_.reserve(static_cast<std::size_t>(parts.count()));  // once, not growing part by part
   for (const PlacedPart& part : parts) {
     if (!mayMeetCandidates(part, plate)) continue;
     const Polygon& outer = part.outer;
