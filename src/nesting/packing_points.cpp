@@ -162,13 +162,18 @@ void Nester::markCoveredPackingPoints(const PlacedPart& part) {
   for (std::int32_t j = firstRow; j < packingRows; ++j) {
     const double y = rowY(j);
     if (y > box.maxY) break;
-    outer.start(part.outer, y);
-    std::size_t h = 0;
-    for (const Polygon& hole : part.holes) holes[h++].start(hole, y);
+    bool started = false;  // a row of points covered already needs no crossings
     for (std::int32_t i = firstColumn; i < packingColumns; ++i) {
       const double x = columnX(i);
       if (!(x <= box.maxX)) break;
       const std::size_t point = static_cast<std::size_t>(i) * rows + static_cast<std::size_t>(j);
+      if (packingPoints.isOccupied(point)) continue;
+      if (!started) {
+        outer.start(part.outer, y);
+        std::size_t h = 0;
+        for (const Polygon& hole : part.holes) holes[h++].start(hole, y);
+        started = true;
+      }
       // Every polygon's cursor moves with x, so each is asked at every point of the row.
       bool covered = outer.contains(x);
       for (RowCrossings& crossings : holes) covered = !crossings.contains(x) && covered;
