@@ -36,7 +36,8 @@ bool Polygon::containsPoint(double px, double py) const {
 }
 
 // The votes of containsPoint with everything that does not depend on px decided: an edge
-// votes for px exactly when px <= its threshold.
+// votes for px exactly when px <= its threshold. Written out apart from containsPoint, which
+// stays the plain ray cast that the row-by-row marking is checked against.
 void Polygon::rayThresholds(double py, std::vector<double>& thresholds) const {
   const std::size_t n = vertices_.size();
   for (std::size_t i = 0; i < n; ++i) {
