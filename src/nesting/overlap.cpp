@@ -263,6 +263,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
   s_.boxes.reserve(slotCount);
   s_.parts.reserve(slotCount);
   s_.slots.reserve(slotCount);
+  s_.bands.reserve(slotCount);
   std::uint32_t slot = 0;
   for (const PlacedPart& part : nester.parts) {
     if (mayMeetCandidates(part, nester.plateRect)) {
@@ -274,7 +275,6 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
     ++slot;
   }
   s_.cells.refile(s_.boxes, s_.slots, nester.plateRect);
-  reserveAmply(s_.bands, s_.parts.size());
   s_.bands.assign(s_.parts.size(), nullptr);
   if (material_ != nullptr) {
     s_.spans.resize(s_.parts.size());
