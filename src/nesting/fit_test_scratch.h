@@ -94,12 +94,14 @@ bool ObstacleCells::forEachNear(const BoundingBox& box, Visit&& visit) const {
 // What a CandidateFitTest fills for its search.
 struct FitTestScratch {
   std::vector<PartBands> variantBands;
+  std::vector<BoundingBox> variantBoxes;  // per variant, its outer's box
   std::vector<std::size_t> witness;  // per variant: the vertex last found inside a part
   std::vector<BoundingBox> boxes;    // per obstacle
   std::vector<const PlacedPart*> parts;
   std::vector<std::uint32_t> slots;
   std::vector<const PartBands*> bands;  // null until first needed (all set with a map)
   std::vector<BoundingBox> spans;       // per obstacle, its outer's vertexSpan (with a map)
+  std::vector<std::uint64_t> versions;  // per obstacle, the version of its bands (with a map)
   std::vector<std::int32_t> obstacleOfSlot;
   ObstacleCells cells;
   std::vector<std::size_t> deepWitness;  // per variant: the vertex last found deep inside

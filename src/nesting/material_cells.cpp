@@ -46,8 +46,8 @@ void MaterialCells::clear() {
 }
 
 void MaterialCells::update(const BoundingBox& plate, std::size_t jobParts,
-                           const std::vector<const PlacedPart*>& parts,
                            const std::vector<std::uint32_t>& slots,
+                           const std::vector<std::uint64_t>& versions,
                            const std::vector<const PartBands*>& bands) {
   if (!sameBits(plate, plate_) || cellCount_ == 0) {
     clear();
@@ -86,8 +86,8 @@ void MaterialCells::update(const BoundingBox& plate, std::size_t jobParts,
 
   // Every part drawn must still be here with the same outline; otherwise start afresh.
   std::vector<Drawn>& current = current_;
-  current.resize(parts.size());
-  for (std::size_t n = 0; n < parts.size(); ++n) current[n] = Drawn{slots[n], bands[n]->version};
+  current.resize(slots.size());
+  for (std::size_t n = 0; n < slots.size(); ++n) current[n] = Drawn{slots[n], versions[n]};
   std::size_t here = 0;
   bool stale = false;
   for (const Drawn& drawn : drawn_) {

@@ -23,11 +23,11 @@ class MaterialCells {
   // the candidate in the box rule.
   static constexpr double kDepth = 1e-3;
 
-  // Brings the map up to the parts that can meet a candidate on `plate`: part n of `parts`,
-  // kept under `slots[n]` (its place in the part list; slots ascend), with its bands `bands[n]`.
-  // A new map gets cells in proportion to `jobParts`, the parts of the whole job.
+  // Brings the map up to the parts that can meet a candidate on `plate`: part n, kept under
+  // `slots[n]` (its place in the part list; slots ascend), with its bands `bands[n]` of version
+  // `versions[n]`. A new map gets cells in proportion to `jobParts`, the parts of the whole job.
   void update(const BoundingBox& plate, std::size_t jobParts,
-              const std::vector<const PlacedPart*>& parts, const std::vector<std::uint32_t>& slots,
+              const std::vector<std::uint32_t>& slots, const std::vector<std::uint64_t>& versions,
               const std::vector<const PartBands*>& bands);
 
   // The part (its slot plus one) whose material holds the point deep inside, or 0.

@@ -246,6 +246,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
                                    PartBandsCache& cache, MaterialCells* material,
                                    FitTestScratch* scratch)
     : nester_(nester),
+      plate_(nester.plateRect),
       variants_(variants),
       cache_(cache),
       material_(material),
@@ -254,7 +255,11 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
   s_.parts.clear();
   s_.slots.clear();
   s_.variantBands.resize(variants.size());
-  for (std::size_t k = 0; k < variants.size(); ++k) s_.variantBands[k].build(variants[k].part);
+  s_.variantBoxes.resize(variants.size());
+  for (std::size_t k = 0; k < variants.size(); ++k) {
+    s_.variantBands[k].build(variants[k].part);
+    s_.variantBoxes[k] = variants[k].part.outer.box();
+  }
   s_.witness.assign(variants.size(), 0);
   const auto slotCount = static_cast<std::size_t>(nester.parts.count());
   cache_.reserve(slotCount);
@@ -278,11 +283,13 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
   s_.bands.assign(s_.parts.size(), nullptr);
   if (material_ != nullptr) {
     s_.spans.resize(s_.parts.size());
+    s_.versions.resize(s_.parts.size());
     for (std::size_t n = 0; n < s_.parts.size(); ++n) {
       s_.bands[n] = &cache_.of(s_.slots[n], *s_.parts[n]);
-      s_.spans[n] = s_.bands[n]->outer.vertexSpan();
+      s_.spans[n] = cache_.spanOf(s_.slots[n]);
+      s_.versions[n] = cache_.versionOf(s_.slots[n]);
     }
-    material_->update(nester.plateRect, slotCount, s_.parts, s_.slots, s_.bands);
+    material_->update(nester.plateRect, slotCount, s_.slots, s_.versions, s_.bands);
     s_.deepWitness.assign(variants.size(), 0);
   }
 }
@@ -326,10 +333,10 @@ inline bool CandidateFitTest::deepInsideAPart(std::size_t k, double dx, double d
 // The moved box is the variant's box plus (dx, dy), just as moving the copy computes it, so
 // the plate test and the box rule are decided before any polygon work.
 bool CandidateFitTest::fits(std::size_t k, double dx, double dy, std::uint16_t* blocker) {
-  ++nester_.fitTestCount;
-  const BoundingBox& from = variants_[k].part.outer.box();
+  ++tests_;
+  const BoundingBox& from = s_.variantBoxes[k];
   const BoundingBox box{from.minX + dx, from.maxX + dx, from.minY + dy, from.maxY + dy};
-  bool fits = boxInside(box, nester_.plateRect);
+  bool fits = boxInside(box, plate_);
   if (fits && material_ != nullptr && deepInsideAPart(k, dx, dy, blocker)) fits = false;
   std::size_t hint = s_.boxes.size();
   if (fits && blocker != nullptr && *blocker != 0 && *blocker <= s_.obstacleOfSlot.size()) {

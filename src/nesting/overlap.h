@@ -58,6 +58,10 @@ class CandidateFitTest {
   CandidateFitTest(const Nester& nester, const std::vector<TrialVariant>& variants,
                    PartBandsCache& cache, MaterialCells* material = nullptr,
                    FitTestScratch* scratch = nullptr);
+  // The tests made are added to the nester's count.
+  ~CandidateFitTest() { nester_.fitTestCount += tests_; }
+  CandidateFitTest(const CandidateFitTest&) = delete;
+  CandidateFitTest& operator=(const CandidateFitTest&) = delete;
 
   // Exactly nester.fits(a copy of variant k moved by (dx, dy)).
   // `blocker`, when given, names a part that blocked a candidate near this one before, as its
@@ -75,6 +79,8 @@ class CandidateFitTest {
   static constexpr std::uint32_t kMaxHint = 0xFFFF;
 
   const Nester& nester_;
+  const BoundingBox plate_;
+  std::uint64_t tests_ = 0;
   const std::vector<TrialVariant>& variants_;
   PartBandsCache& cache_;
   MaterialCells* material_ = nullptr;

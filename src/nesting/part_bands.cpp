@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace platenest {
@@ -45,18 +46,30 @@ bool PartBands::builtFrom(const PlacedPart& part) const {
 }
 
 void PartBandsCache::reserve(std::size_t slotCount) {
-  if (slots_.size() < slotCount) slots_.resize(slotCount);
+  if (slots_.size() < slotCount) {
+    slots_.resize(slotCount);
+    stamps_.resize(slotCount, Stamp{0, 0, false, PartBands{}.outer.vertexSpan()});
+  }
 }
 
 const PartBands& PartBandsCache::of(std::size_t slot, const PlacedPart& part) {
-  if (slot >= slots_.size()) slots_.resize(slot + 1);
+  if (slot >= slots_.size()) reserve(slot + 1);
   PartBands& bands = slots_[slot];
-  if (!bands.builtFrom(part)) {
-    bands.build(part);
+  Stamp& stamp = stamps_[slot];
+  const bool known =
+      !stamp.holes && part.holes.count() == 0 && part.outer.revision() == stamp.outerRevision;
+  if (!known) {
+    if (!bands.builtFrom(part)) bands.build(part);
+    stamp = Stamp{part.outer.revision(), bands.version, !bands.holes.empty(),
+                  bands.outer.vertexSpan()};
   }
 #ifdef PLATENEST_VALIDATE
   // The revisions must stand for the geometry itself.
-  if (!bands.outer.sameGeometry(part.outer)) std::abort();
+  if (!bands.builtFrom(part) || !bands.outer.sameGeometry(part.outer)) std::abort();
+  const BoundingBox span = bands.outer.vertexSpan();
+  if (std::memcmp(&stamp.span, &span, sizeof span) != 0 || stamp.version != bands.version) {
+    std::abort();
+  }
   std::size_t i = 0;
   for (const Polygon& hole : part.holes) {
     if (!bands.holes[i++].sameGeometry(hole)) std::abort();

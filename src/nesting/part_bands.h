@@ -33,10 +33,26 @@ class PartBandsCache {
   // further slots are asked for.
   void reserve(std::size_t slotCount);
   const PartBands& of(std::size_t slot, const PlacedPart& part);
-  void clear() { slots_.clear(); }
+  // The outer's vertexSpan of the bands last handed out for `slot`.
+  const BoundingBox& spanOf(std::size_t slot) const { return stamps_[slot].span; }
+  // The version of the bands last handed out for `slot`.
+  std::uint64_t versionOf(std::size_t slot) const { return stamps_[slot].version; }
+  void clear() {
+    slots_.clear();
+    stamps_.clear();
+  }
 
  private:
+  // What the bands of a slot were built from, side by side for all slots: a part without holes
+  // whose outline is unchanged is known by these alone, without reaching into its bands.
+  struct Stamp {
+    std::uint64_t outerRevision = 0;
+    std::uint64_t version = 0;
+    bool holes = false;
+    BoundingBox span{};
+  };
   std::vector<PartBands> slots_;
+  std::vector<Stamp> stamps_;
 };
 
 }  // namespace platenest

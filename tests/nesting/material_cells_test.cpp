@@ -45,14 +45,14 @@ struct Layout {
 
   void update(const BoundingBox& plate, const std::vector<std::uint32_t>& present,
               std::size_t jobParts = 128) {
-    std::vector<const PlacedPart*> pointers;
+    std::vector<std::uint64_t> versions;
     std::vector<const PartBands*> bands;
     cache.reserve(parts.size());
     for (const std::uint32_t slot : present) {
-      pointers.push_back(&parts[slot]);
       bands.push_back(&cache.of(slot, parts[slot]));
+      versions.push_back(bands.back()->version);
     }
-    map.update(plate, jobParts, pointers, present, bands);
+    map.update(plate, jobParts, present, versions, bands);
   }
 };
 
