@@ -95,13 +95,6 @@ bool Nester::fits(const PlacedPart& candidate) const {
   return true;
 }
 
-bool mayMeetCandidates(const PlacedPart& part, const BoundingBox& plate) {
-  constexpr double kFarFromPlate = 1e-6;
-  const BoundingBox& b = part.outer.box();
-  return !(b.minX >= plate.maxX - kFarFromPlate || b.maxX <= plate.minX + kFarFromPlate ||
-           b.minY >= plate.maxY - kFarFromPlate || b.maxY <= plate.minY + kFarFromPlate);
-}
-
 namespace {
 
 // PolygonBands::containsAll and edgesCross as sitsInHole combines them.

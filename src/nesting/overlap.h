@@ -44,7 +44,12 @@ inline bool boxesApart(const BoundingBox& a, const BoundingBox& o) {
 // False when the part's box keeps so far outside the plate that it can never meet a
 // candidate on the plate: a candidate's box reaches at most 1e-10 beyond the plate, and boxes
 // within 1e-5 of each other count as apart.
-bool mayMeetCandidates(const PlacedPart& part, const BoundingBox& plate);
+inline bool mayMeetCandidates(const PlacedPart& part, const BoundingBox& plate) {
+  constexpr double kFarFromPlate = 1e-6;
+  const BoundingBox& b = part.outer.box();
+  return !(b.minX >= plate.maxX - kFarFromPlate || b.maxX <= plate.minX + kFarFromPlate ||
+           b.minY >= plate.maxY - kFarFromPlate || b.maxY <= plate.minY + kFarFromPlate);
+}
 
 // The fit test of the search: the trial orientations of one part moved to grid points, against
 // the parts on the plate, which do not move while it lives. In order: the plate, the map of

@@ -37,10 +37,6 @@ bool sameBits(const std::vector<double>& a, const std::vector<double>& b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
 }
 
-bool sameBits(const BoundingBox& a, const BoundingBox& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 }  // namespace
 
 void SearchMemo::begin() {
@@ -72,9 +68,7 @@ std::vector<std::uint16_t>& SearchMemo::blockers(std::size_t gridPoints) {
 void SearchMemo::checkForMovedParts(const PartList& parts, const BoundingBox& plate) {
   for (const Seen& seen : seen_) {
     const Polygon& outer = seen.part->outer;
-    if (!sameBits(outer.box(), seen.box) || outer.vertexCount() != seen.vertexCount ||
-        outer.vertexCount() == 0 || outer.vertex(0).x != seen.firstVertex.x ||
-        outer.vertex(0).y != seen.firstVertex.y) {
+    if (outer.revision() != seen.revision || outer.empty()) {
       clear();
       break;
     }
@@ -82,10 +76,7 @@ void SearchMemo::checkForMovedParts(const PartList& parts, const BoundingBox& pl
   seen_.clear();
   seen_.reserve(static_cast<std::size_t>(parts.count()));  // once, not growing part by part
   for (const PlacedPart& part : parts) {
-    if (!mayMeetCandidates(part, plate)) continue;
-    const Polygon& outer = part.outer;
-    seen_.push_back(
-        {&part, outer.box(), outer.empty() ? Point() : outer.vertex(0), outer.vertexCount()});
+    if (mayMeetCandidates(part, plate)) seen_.push_back({&part, part.outer.revision()});
   }
 }
 

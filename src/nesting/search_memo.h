@@ -6,7 +6,8 @@
 // later, and a part whose trial copies are bit for bit the same meets the same candidates.
 // Two guards keep that true: the memo lives only for one layout command and one grid, and
 // before every search it checks that no part that could meet a candidate on the plate has
-// moved since it was last seen (a part laid out again, an edit); if one has, it forgets all.
+// moved or changed since it was last seen (a part laid out again, an edit); if one has, it
+// forgets all.
 #pragma once
 
 #include <cstddef>
@@ -83,11 +84,11 @@ class SearchMemo {
                   std::size_t gridPoints, const PartList& parts, const BoundingBox& plate);
 
  private:
+  // A part that could meet a candidate, known by its outline's revision: any change to the
+  // outline gives it a new one.
   struct Seen {
     const PlacedPart* part;
-    BoundingBox box;
-    Point firstVertex;
-    int vertexCount;
+    std::uint64_t revision;
   };
   void checkForMovedParts(const PartList& parts, const BoundingBox& plate);
 

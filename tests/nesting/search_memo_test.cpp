@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -80,6 +81,40 @@ TEST(SearchMemoTest, LeastRecentlyUsedTrialSetIsForgotten) {
   EXPECT_TRUE(entry(0)->isBlocked(0, 1));
   EXPECT_TRUE(entry(7)->isBlocked(7, 1));
   EXPECT_FALSE(entry(2)->isBlocked(2, 1));  // set 2 was forgotten
+}
+
+// Blocked candidates stay known while the parts on the plate stay as they are; a part on the
+// plate that moved or changed in any way (even keeping its box and first vertex) makes the
+// memo forget everything, while parts parked beyond the plate may move freely.
+TEST(SearchMemoTest, PartOnThePlateMovedOrChangedForgetsAll) {
+  SearchMemo memo;
+  memo.begin();
+  const BoundingBox plate{0, 100, 0, 100};
+  PartList parts;
+  parts.insertFront(makeRectangle(200, 0, 220, 10));  // parked beyond the plate
+  parts.insertFront(makeRectangle(0, 0, 20, 10));
+  PlacedPart& onPlate = *parts.begin();
+  PlacedPart& parked = *std::next(parts.begin());
+  const std::vector<TrialVariant> variants = threeVariants();
+  auto entry = [&] {
+    return memo.entryFor(SearchMemo::Kind::kRotations, variants, Point(0, 0), 200, parts, plate);
+  };
+  entry()->setBlocked(5, 1);
+  parked.translate(3, 0);
+  EXPECT_TRUE(entry()->isBlocked(5, 1));
+
+  onPlate.translate(0, 1e-9);
+  EXPECT_FALSE(entry()->isBlocked(5, 1));
+
+  entry()->setBlocked(5, 1);
+  // A middle vertex moved within the box: same box, same first vertex, same vertex count.
+  std::vector<Point> vertices = onPlate.outer.vertices();
+  vertices.insert(vertices.begin() + 2, Point(20, 5));
+  onPlate.setGeometry(Polygon(vertices), PolygonList());
+  entry()->setBlocked(5, 1);
+  vertices[2] = Point(19, 5);
+  onPlate.setGeometry(Polygon(vertices), PolygonList());
+  EXPECT_FALSE(entry()->isBlocked(5, 1));
 }
 
 TEST(SearchMemoTest, NextOpenPointAgreesWithAPlainWalk) {
