@@ -95,6 +95,28 @@ bool Nester::fits(const PlacedPart& candidate) const {
   return true;
 }
 
+IndexRange rangeInside(const std::vector<double>& coordinates, double anchor, double low,
+                       double high, double limitLow, double limitHigh) {
+  // The first position where the low end is inside, and the first where the high end is not.
+  auto firstWhere = [&](auto&& holds) {
+    std::size_t first = 0;
+    for (std::size_t count = coordinates.size(); count > 0;) {
+      const std::size_t half = count / 2;
+      if (!holds(coordinates[first + half] - anchor)) {
+        first += half + 1;
+        count -= half + 1;
+      } else {
+        count = half;
+      }
+    }
+    return first;
+  };
+  const std::size_t first = firstWhere([&](double d) { return lowEndInside(low + d, limitLow); });
+  const std::size_t end =
+      firstWhere([&](double d) { return !highEndInside(high + d, limitHigh); });
+  return {first, std::max(first, end)};
+}
+
 namespace {
 
 // PolygonBands::containsAll and edgesCross as sitsInHole combines them.

@@ -24,14 +24,34 @@ inline constexpr double kInsideTolerance = 1e-10;
 // touching, and touching parts must not count as overlapping.
 inline constexpr double kApartTolerance = 1e-5;
 
+// Along one axis, the high end `high` of a span lies below `limitHigh` or within 1e-10 of it,
+// and the low end `low` above `limitLow` or within 1e-10 of it.
+inline bool highEndInside(double high, double limitHigh) {
+  return limitHigh > high || std::fabs(limitHigh - high) < kInsideTolerance;
+}
+inline bool lowEndInside(double low, double limitLow) {
+  return limitLow < low || std::fabs(limitLow - low) < kInsideTolerance;
+}
+
 // The box b lies inside the rectangle r, each side with a tolerance of 1e-10.
 inline bool boxInside(const BoundingBox& b, const BoundingBox& r) {
-  auto beyondOrNear = [](double value, double limit, bool greater) {
-    return (greater ? value > limit : value < limit) || std::fabs(value - limit) < kInsideTolerance;
-  };
-  return beyondOrNear(r.maxX, b.maxX, true) && beyondOrNear(r.minX, b.minX, false) &&
-         beyondOrNear(r.maxY, b.maxY, true) && beyondOrNear(r.minY, b.minY, false);
+  return highEndInside(b.maxX, r.maxX) && lowEndInside(b.minX, r.minX) &&
+         highEndInside(b.maxY, r.maxY) && lowEndInside(b.minY, r.minY);
 }
+
+// Positions [first, end) of a list.
+struct IndexRange {
+  std::size_t first = 0;
+  std::size_t end = 0;
+  bool holds(std::size_t i) const { return i >= first && i < end; }
+};
+
+// The positions p of `coordinates` (never decreasing) where the span [low, high] moved by
+// coordinates[p] - anchor keeps within [limitLow, limitHigh] as boxInside judges one axis of a
+// moved box, with the same arithmetic. They form one range: moving further only ever takes
+// the high end out and brings the low end in, and rounding keeps that order.
+IndexRange rangeInside(const std::vector<double>& coordinates, double anchor, double low,
+                       double high, double limitLow, double limitHigh);
 
 // The boxes are apart or touch within 1e-5: parts with such outer boxes are clear.
 inline bool boxesApart(const BoundingBox& a, const BoundingBox& o) {
@@ -73,6 +93,29 @@ class CandidateFitTest {
   // place in the part list plus one (0: none); it is tested first (any part is a fair first
   // test: the answer needs all of them) and receives the part that blocks this candidate.
   bool fits(std::size_t k, double dx, double dy, std::uint16_t* blocker = nullptr);
+
+  // fits, not counted among the tests made: for the validation build's checks.
+  bool fitsUncounted(std::size_t k, double dx, double dy) {
+    const bool fit = fits(k, dx, dy);
+    --tests_;
+    return fit;
+  }
+
+  // A quick look before the whole test: the vertex of variant k last found deep inside a part
+  // lies, moved by (dx, dy), deep inside a part again. The candidate then does not fit (a
+  // variant with holes is left to the whole test), and that part goes to `blocker`.
+  bool quicklyBlocked(std::size_t k, double dx, double dy, std::uint16_t* blocker) {
+    if (material_ == nullptr) return false;
+    const PartBands& candidate = s_.variantBands[k];
+    const std::size_t witness = s_.deepWitness[k];
+    if (!candidate.holes.empty() || witness >= candidate.outer.vertexCount()) return false;
+    const PolygonBands::Vertex& v = candidate.outer.vertex(witness);
+    const std::uint32_t owner = material_->partAt(v.x + dx, v.y + dy);
+    if (owner == 0) return false;
+    ++tests_;
+    if (blocker != nullptr) *blocker = static_cast<std::uint16_t>(owner);
+    return true;
+  }
 
  private:
   bool clearOf(std::size_t k, double dx, double dy, std::size_t obstacle);

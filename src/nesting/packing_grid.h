@@ -34,6 +34,8 @@ class PackingGrid {
 
   double columnX(std::size_t column) const { return columnX_[column]; }
   double rowY(std::size_t row) const { return rowY_[row]; }
+  const std::vector<double>& columnXs() const { return columnX_; }
+  const std::vector<double>& rowYs() const { return rowY_; }
   Point position(std::size_t point) const {
     return Point(columnX_[point / rowY_.size()], rowY_[point % rowY_.size()]);
   }

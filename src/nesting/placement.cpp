@@ -7,6 +7,9 @@
 // column of that fit and only tests orientations that could beat the incumbent, and stops
 // as soon as a column lies so far right that no centroid there can (every trial centroid
 // lies within R of its grid point).
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -41,7 +44,7 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
   auto fitsAt = [&](std::size_t point, std::size_t k, double dx, double dy) {
     if (memo != nullptr && memo->isBlocked(point, k)) {
 #ifdef PLATENEST_VALIDATE
-      if (test.fits(k, dx, dy)) std::abort();
+      if (test.fitsUncounted(k, dx, dy)) std::abort();
 #endif
       return false;
     }
@@ -140,6 +143,158 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
   return true;
 }
 
+// Calls visit(j) for the rows j in [from, to) of the column whose points start at `start`,
+// lowest first, where the point is neither occupied nor known blocked; a word of bits at a
+// time. Stops when visit returns false.
+template <typename Visit>
+void forOpenRows(std::size_t start, std::size_t from, std::size_t to, const std::uint64_t* occupied,
+                 const std::uint64_t* blocked, Visit&& visit) {
+  std::size_t point = start + from;
+  const std::size_t end = start + to;
+  while (point < end) {
+    const std::size_t word = point >> 6;
+    const std::size_t wordEnd = (word + 1) << 6;
+    std::uint64_t open = ~(occupied[word] | blocked[word]) & (~std::uint64_t{0} << (point & 63));
+    if (end < wordEnd) open &= (std::uint64_t{1} << (end & 63)) - 1;
+    while (open != 0) {
+      const std::size_t at = (word << 6) + static_cast<std::size_t>(std::countr_zero(open));
+      if (!visit(at - start)) return;
+      open &= open - 1;
+    }
+    point = wordEnd;
+  }
+}
+
+// scanGrid for a search over every point with a memo, with the same winner, taken variant by
+// variant within each column: the candidates of one variant still open along a column are
+// read a word of bits at a time, where the box would leave the plate none is visited, and
+// most are settled by one look-up in the map of deep material before any other work.
+//
+// Within a column every candidate of variant k has the same value (its centroid's x), so the
+// column's winner is the fitting candidate of least value, ties going to the first in scan
+// order (row, then variant); the first phase takes the first fit in scan order instead.
+bool scanGridByVariant(Nester& nester, const std::vector<TrialVariant>& variants,
+                       const Point& anchor, double reach, SearchMemo::Entry& memo,
+                       std::vector<std::uint16_t>& blockers, ScanResult& result) {
+  const auto columns = static_cast<std::size_t>(nester.packingColumns);
+  const auto rows = static_cast<std::size_t>(nester.packingRows);
+  const std::size_t count = variants.size();
+  if (count == 0 || nester.packingColumns <= 0 || nester.packingRows <= 0) return false;
+  const PackingGrid& grid = nester.packingPoints;
+  CandidateFitTest test(nester, variants, nester.partBands, &nester.materialCells,
+                        &nester.fitTestScratch);
+  const BoundingBox& plate = nester.plateRect;
+  std::vector<IndexRange> onPlateColumns(count), onPlateRows(count);
+  std::vector<std::size_t> byCentroid;
+  for (std::size_t k = 0; k < count; ++k) {
+    const BoundingBox& box = variants[k].part.outer.box();
+    onPlateColumns[k] =
+        rangeInside(grid.columnXs(), anchor.x, box.minX, box.maxX, plate.minX, plate.maxX);
+    onPlateRows[k] = rangeInside(grid.rowYs(), anchor.y, box.minY, box.maxY, plate.minY, plate.maxY);
+    // A variant whose value is no number never beats an incumbent.
+    if (!std::isnan(variants[k].centroid.x)) byCentroid.push_back(k);
+  }
+  std::stable_sort(byCentroid.begin(), byCentroid.end(), [&](std::size_t a, std::size_t b) {
+    return variants[a].centroid.x < variants[b].centroid.x;
+  });
+  const std::uint64_t* occupied = grid.occupiedWords().data();
+  std::uint16_t* hints = blockers.empty() ? nullptr : blockers.data();
+
+  // Decides one candidate; one that does not fit is remembered blocked.
+  auto fitsAt = [&](std::size_t point, std::size_t k, double dx, double dy) {
+    std::uint16_t* blocker = hints != nullptr ? hints + point : nullptr;
+    if (test.quicklyBlocked(k, dx, dy, blocker)) {
+#ifdef PLATENEST_VALIDATE
+      if (test.fitsUncounted(k, dx, dy)) std::abort();
+#endif
+      memo.setBlocked(point, k);
+      return false;
+    }
+    if (test.fits(k, dx, dy, blocker)) return true;
+    memo.setBlocked(point, k);
+    return false;
+  };
+#ifdef PLATENEST_VALIDATE
+  // Candidates passed over as known blocked or off the plate must not fit.
+  auto checkPassedOver = [&](std::size_t i, std::size_t k, double dx) {
+    for (std::size_t j = 0; j < rows; ++j) {
+      const std::size_t point = i * rows + j;
+      if (grid.isOccupied(point)) continue;
+      const bool passed = memo.isBlocked(point, k) || !onPlateColumns[k].holds(i) ||
+                          !onPlateRows[k].holds(j);
+      if (passed && test.fitsUncounted(k, dx, grid.rowY(j) - anchor.y)) std::abort();
+    }
+  };
+#endif
+
+  // First phase: the first fit in scan order.
+  std::size_t firstColumn = columns, firstRow = rows, firstVariant = count;
+  for (std::size_t i = 0; i < columns && firstVariant == count; ++i) {
+    const double dx = grid.columnX(i) - anchor.x;
+    const std::size_t start = i * rows;
+    for (std::size_t k = 0; k < count; ++k) {
+#ifdef PLATENEST_VALIDATE
+      checkPassedOver(i, k, dx);
+#endif
+      if (!onPlateColumns[k].holds(i)) continue;
+      // Rows from the first fit on come later in scan order than it, for a later variant.
+      const std::size_t to = std::min(onPlateRows[k].end, firstRow);
+      forOpenRows(start, onPlateRows[k].first, to, occupied, memo.blockedWords(k),
+                  [&](std::size_t j) {
+                    if (!fitsAt(start + j, k, dx, grid.rowY(j) - anchor.y)) return true;
+                    firstColumn = i;
+                    firstRow = j;
+                    firstVariant = k;
+                    return false;
+                  });
+    }
+  }
+  if (firstVariant == count) return false;
+  double best = variants[firstVariant].centroid.x + (grid.columnX(firstColumn) - anchor.x);
+  result.variant = firstVariant;
+  result.point = Point(grid.columnX(firstColumn), grid.rowY(firstRow));
+
+  // Second phase: from the first fit on, candidates that could beat the incumbent, until a
+  // column lies so far right that none can (every trial centroid lies within R of its point).
+  for (std::size_t i = firstColumn; i < columns; ++i) {
+    const double columnX = grid.columnX(i);
+    if (columnX - reach > best) return true;
+    const double dx = columnX - anchor.x;
+    const std::size_t start = i * rows;
+    bool won = false;
+    std::size_t winRow = 0, winVariant = 0;
+    double winValue = 0;
+    for (const std::size_t k : byCentroid) {
+#ifdef PLATENEST_VALIDATE
+      checkPassedOver(i, k, dx);
+#endif
+      const double value = variants[k].centroid.x + dx;
+      // Values only grow along byCentroid: once one cannot win, none after it can.
+      if (!(value < best) || (won && value > winValue)) break;
+      if (!onPlateColumns[k].holds(i)) continue;
+      std::size_t from = onPlateRows[k].first, to = onPlateRows[k].end;
+      // In the first column only candidates after the first fit remain.
+      if (i == firstColumn) from = std::max(from, k > firstVariant ? firstRow : firstRow + 1);
+      // A tie with the column's winner goes to the earlier in scan order.
+      if (won) to = std::min(to, k < winVariant ? winRow + 1 : winRow);
+      forOpenRows(start, from, to, occupied, memo.blockedWords(k), [&](std::size_t j) {
+        if (!fitsAt(start + j, k, dx, grid.rowY(j) - anchor.y)) return true;
+        won = true;
+        winRow = j;
+        winVariant = k;
+        winValue = value;
+        return false;
+      });
+    }
+    if (won) {
+      best = winValue;
+      result.variant = winVariant;
+      result.point = Point(columnX, grid.rowY(winRow));
+    }
+  }
+  return true;
+}
+
 SearchMemo::Entry* memoFor(Nester& nester, SearchMemo::Kind kind,
                            const std::vector<TrialVariant>& variants, const Point& anchor) {
   if (!nester.searchMemoEnabled) return nullptr;
@@ -165,9 +320,10 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   std::vector<std::uint16_t>& blockers =
       memo != nullptr ? nester.searchMemo.blockers(nester.packingPoints.size()) : plain;
   ScanResult result;
-  if (!scanGrid(nester, variants, d, reach, stride, memo, blockers, result)) {
-    return false;
-  }
+  const bool found = stride == 1 && memo != nullptr
+                         ? scanGridByVariant(nester, variants, d, reach, *memo, blockers, result)
+                         : scanGrid(nester, variants, d, reach, stride, memo, blockers, result);
+  if (!found) return false;
 
   const TrialVariant& winner = variants[result.variant];
   const Point& q = result.point;
@@ -217,7 +373,10 @@ bool Nester::placeBoundingRectangle(PlacedPart& part) {
   std::vector<std::uint16_t>& blockers =
       memo != nullptr ? searchMemo.blockers(packingPoints.size()) : plain;
   ScanResult result;
-  if (!scanGrid(*this, variants, s, reach, stride, memo, blockers, result)) return false;
+  const bool found = stride == 1 && memo != nullptr
+                         ? scanGridByVariant(*this, variants, s, reach, *memo, blockers, result)
+                         : scanGrid(*this, variants, s, reach, stride, memo, blockers, result);
+  if (!found) return false;
 
   const double angle = variants[result.variant].angle;
   const Point& q = result.point;

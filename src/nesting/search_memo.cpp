@@ -102,7 +102,8 @@ SearchMemo::Entry* SearchMemo::entryFor(Kind kind, const std::vector<TrialVarian
     }
   }
 
-  const std::size_t words = (gridPoints * variants.size() + 63) / 64;
+  const std::size_t wordsPerVariant = (gridPoints + 63) / 64;
+  const std::size_t words = wordsPerVariant * variants.size();
   if (words > kMaxBlockedWords) return nullptr;
   // Parts of one shape follow each other in a layout (equal areas sort together), so a few
   // recent trial sets hold nearly every repeat; the least recently used one gives up its
@@ -121,6 +122,7 @@ SearchMemo::Entry* SearchMemo::entryFor(Kind kind, const std::vector<TrialVarian
   entry.key_.assign(key.begin(), key.end());
   entry.hash_ = hash;
   entry.variantCount_ = variants.size();
+  entry.bitsPerVariant_ = wordsPerVariant * 64;
   entry.blocked_.assign(words, 0);
   entry.exhausted_.assign((gridPoints + 63) / 64, 0);
   blockedWords_ += words;

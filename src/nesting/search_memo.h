@@ -24,15 +24,15 @@ struct TrialVariant;
 
 class SearchMemo {
  public:
-  // The blocked candidates of one trial set, indexed by grid point and variant.
+  // The blocked candidates of one trial set: for each variant, one bit per grid point.
   class Entry {
    public:
     bool isBlocked(std::size_t point, std::size_t variant) const {
-      const std::size_t bit = point * variantCount_ + variant;
+      const std::size_t bit = variant * bitsPerVariant_ + point;
       return (blocked_[bit >> 6] >> (bit & 63)) & 1U;
     }
     void setBlocked(std::size_t point, std::size_t variant) {
-      const std::size_t bit = point * variantCount_ + variant;
+      const std::size_t bit = variant * bitsPerVariant_ + point;
       blocked_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
       // Variants are tried in order, so a later one is the likeliest to be still open.
       for (std::size_t k = variant + 1; k < variantCount_; ++k) {
@@ -53,12 +53,18 @@ class SearchMemo {
     }
     // One bit per grid point, set when exhausted (the scan passes over them with nextClearBit).
     const std::vector<std::uint64_t>& exhaustedWords() const { return exhausted_; }
+    // The blocked bits of one variant, one per grid point, 64 to a word, as the grid's
+    // occupied bits: the scan reads both a word at a time.
+    const std::uint64_t* blockedWords(std::size_t variant) const {
+      return blocked_.data() + variant * (bitsPerVariant_ >> 6);
+    }
 
    private:
     friend class SearchMemo;
     std::vector<double> key_;  // the trial copies' geometry and anchor, bit for bit
     std::uint64_t hash_ = 0;
     std::size_t variantCount_ = 0;
+    std::size_t bitsPerVariant_ = 0;  // grid points rounded up to whole words
     std::vector<std::uint64_t> blocked_;
     std::vector<std::uint64_t> exhausted_;  // one bit per grid point
   };

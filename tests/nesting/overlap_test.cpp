@@ -189,6 +189,45 @@ TEST(IsInsideTest, PlateEdgesHaveATenthOfANanometreOfTolerance) {
   }
 }
 
+// The grid positions where a moved span keeps within the plate form one range, found by
+// bisection; at every position it must agree with boxInside on the box moved there, also where
+// the span ends within the 1e-10 tolerance of the plate's edges, and for spans with no number.
+TEST(IsInsideTest, RangeOnThePlateAgreesWithTheBoxTestAtEveryPosition) {
+  std::mt19937 random(99);
+  std::uniform_real_distribution<double> unit(0, 1);
+  const double nan = std::nan(""), inf = INFINITY;
+  const BoundingBox plate{0, 100, -20, 30};
+  for (int trial = 0; trial < 400; ++trial) {
+    // Grid coordinates by repeated addition, as the grid lays them out, some coinciding.
+    std::vector<double> coordinates(static_cast<std::size_t>(trial % 60));
+    const double step = trial % 7 == 0 ? 0.0 : 0.5 + 10 * unit(random);
+    double c = -30 + 20 * unit(random);
+    for (double& v : coordinates) {
+      v = c;
+      c += step;
+    }
+    const double anchor = 100 * unit(random) - 20;
+    double low = 60 * unit(random) - 40, high = low + 80 * unit(random);
+    // Ends placed so that some position brings them within a hair of the plate's edges.
+    if (trial % 3 == 1 && !coordinates.empty()) {
+      const double d = coordinates[coordinates.size() / 2] - anchor;
+      low = plate.minX - d + (unit(random) - 0.5) * 4e-10;
+      high = plate.maxX - d + (unit(random) - 0.5) * 4e-10;
+    }
+    if (trial == 11) low = nan;
+    if (trial == 13) high = nan;
+    if (trial == 17) low = -inf;
+    if (trial == 19) high = inf;
+    const IndexRange range = rangeInside(coordinates, anchor, low, high, plate.minX, plate.maxX);
+    ASSERT_LE(range.first, range.end);
+    for (std::size_t p = 0; p < coordinates.size(); ++p) {
+      const double dx = coordinates[p] - anchor;
+      const BoundingBox moved{low + dx, high + dx, 0, 1};
+      ASSERT_EQ(range.holds(p), boxInside(moved, plate)) << "trial " << trial << " at " << p;
+    }
+  }
+}
+
 TEST(PlacedPartContainsPointTest, PointsInHolesAreOutside) {
   const PlacedPart frame = makePart(rectangleOutline(0, 0, 10, 10), {rectangleOutline(2, 2, 8, 8)});
   EXPECT_TRUE(frame.containsPoint(Point(1, 5)));
