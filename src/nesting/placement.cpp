@@ -207,11 +207,11 @@ bool scanGridByVariant(Nester& nester, const std::vector<TrialVariant>& variants
 #ifdef PLATENEST_VALIDATE
       if (test.fitsUncounted(k, dx, dy)) std::abort();
 #endif
-      memo.setBlocked(point, k);
+      memo.setBlockedBit(point, k);
       return false;
     }
     if (test.fits(k, dx, dy, blocker)) return true;
-    memo.setBlocked(point, k);
+    memo.setBlockedBit(point, k);
     return false;
   };
 #ifdef PLATENEST_VALIDATE

@@ -31,6 +31,12 @@ class SearchMemo {
       const std::size_t bit = variant * bitsPerVariant_ + point;
       return (blocked_[bit >> 6] >> (bit & 63)) & 1U;
     }
+    // setBlocked without working out whether the point is now exhausted, for the search that
+    // reads the variants' bits a column at a time and never the exhausted ones.
+    void setBlockedBit(std::size_t point, std::size_t variant) {
+      const std::size_t bit = variant * bitsPerVariant_ + point;
+      blocked_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+    }
     void setBlocked(std::size_t point, std::size_t variant) {
       const std::size_t bit = variant * bitsPerVariant_ + point;
       blocked_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
