@@ -175,7 +175,7 @@ void forOpenRows(std::size_t start, std::size_t from, std::size_t to, const std:
 // order (row, then variant); the first phase takes the first fit in scan order instead.
 bool scanGridByVariant(Nester& nester, const std::vector<TrialVariant>& variants,
                        const Point& anchor, double reach, SearchMemo::Entry& memo,
-                       std::vector<std::uint16_t>& blockers, ScanResult& result) {
+                       ScanResult& result) {
   const auto columns = static_cast<std::size_t>(nester.packingColumns);
   const auto rows = static_cast<std::size_t>(nester.packingRows);
   const std::size_t count = variants.size();
@@ -198,19 +198,17 @@ bool scanGridByVariant(Nester& nester, const std::vector<TrialVariant>& variants
     return variants[a].centroid.x < variants[b].centroid.x;
   });
   const std::uint64_t* occupied = grid.occupiedWords().data();
-  std::uint16_t* hints = blockers.empty() ? nullptr : blockers.data();
 
   // Decides one candidate; one that does not fit is remembered blocked.
   auto fitsAt = [&](std::size_t point, std::size_t k, double dx, double dy) {
-    std::uint16_t* blocker = hints != nullptr ? hints + point : nullptr;
-    if (test.quicklyBlocked(k, dx, dy, blocker)) {
+    if (test.quicklyBlocked(k, dx, dy, nullptr)) {
 #ifdef PLATENEST_VALIDATE
       if (test.fitsUncounted(k, dx, dy)) std::abort();
 #endif
       memo.setBlockedBit(point, k);
       return false;
     }
-    if (test.fits(k, dx, dy, blocker)) return true;
+    if (test.fits(k, dx, dy)) return true;
     memo.setBlockedBit(point, k);
     return false;
   };
@@ -302,6 +300,19 @@ SearchMemo::Entry* memoFor(Nester& nester, SearchMemo::Kind kind,
                                     nester.parts, nester.plateRect);
 }
 
+// The search along columns needs no hints of blocking parts: its first look at the deep
+// witness settles most candidates, and the hints would be a fresh array the size of the grid.
+bool searchGrid(Nester& nester, const std::vector<TrialVariant>& variants, const Point& anchor,
+                double reach, int stride, SearchMemo::Entry* memo, ScanResult& result) {
+  if (stride == 1 && memo != nullptr) {
+    return scanGridByVariant(nester, variants, anchor, reach, *memo, result);
+  }
+  std::vector<std::uint16_t> plain;
+  std::vector<std::uint16_t>& blockers =
+      memo != nullptr ? nester.searchMemo.blockers(nester.packingPoints.size()) : plain;
+  return scanGrid(nester, variants, anchor, reach, stride, memo, blockers, result);
+}
+
 bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   if (nester.rotationNumber <= 0) return false;
   const Point c = part.centroid;
@@ -316,14 +327,8 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   const int stride = nester.scanStride(part);
   SearchMemo::Entry* memo = memoFor(
       nester, turnover ? SearchMemo::Kind::kTurned : SearchMemo::Kind::kRotations, variants, d);
-  std::vector<std::uint16_t> plain;
-  std::vector<std::uint16_t>& blockers =
-      memo != nullptr ? nester.searchMemo.blockers(nester.packingPoints.size()) : plain;
   ScanResult result;
-  const bool found = stride == 1 && memo != nullptr
-                         ? scanGridByVariant(nester, variants, d, reach, *memo, blockers, result)
-                         : scanGrid(nester, variants, d, reach, stride, memo, blockers, result);
-  if (!found) return false;
+  if (!searchGrid(nester, variants, d, reach, stride, memo, result)) return false;
 
   const TrialVariant& winner = variants[result.variant];
   const Point& q = result.point;
@@ -369,14 +374,8 @@ bool Nester::placeBoundingRectangle(PlacedPart& part) {
   buildQuarterTurns(rectangle, s, c, variants);
   const int stride = scanStride(part);
   SearchMemo::Entry* memo = memoFor(*this, SearchMemo::Kind::kRectangles, variants, s);
-  std::vector<std::uint16_t> plain;
-  std::vector<std::uint16_t>& blockers =
-      memo != nullptr ? searchMemo.blockers(packingPoints.size()) : plain;
   ScanResult result;
-  const bool found = stride == 1 && memo != nullptr
-                         ? scanGridByVariant(*this, variants, s, reach, *memo, blockers, result)
-                         : scanGrid(*this, variants, s, reach, stride, memo, blockers, result);
-  if (!found) return false;
+  if (!searchGrid(*this, variants, s, reach, stride, memo, result)) return false;
 
   const double angle = variants[result.variant].angle;
   const Point& q = result.point;
