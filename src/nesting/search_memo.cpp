@@ -124,7 +124,7 @@ SearchMemo::Entry* SearchMemo::entryFor(Kind kind, const std::vector<TrialVarian
   entry.variantCount_ = variants.size();
   entry.bitsPerVariant_ = wordsPerVariant * 64;
   entry.blocked_.assign(words, 0);
-  entry.exhausted_.assign((gridPoints + 63) / 64, 0);
+  entry.exhausted_.clear();
   blockedWords_ += words;
   return &entry;
 }

@@ -52,13 +52,18 @@ class SearchMemo {
     // A point is exhausted once every variant there is blocked: the scan passes over it, as
     // over an occupied point, without looking at its variants.
     bool isExhausted(std::size_t point) const {
-      return (exhausted_[point >> 6] >> (point & 63)) & 1U;
+      return !exhausted_.empty() && ((exhausted_[point >> 6] >> (point & 63)) & 1U) != 0;
     }
     void setExhausted(std::size_t point) {
+      exhaustedWords();
       exhausted_[point >> 6] |= std::uint64_t{1} << (point & 63);
     }
     // One bit per grid point, set when exhausted (the scan passes over them with nextClearBit).
-    const std::vector<std::uint64_t>& exhaustedWords() const { return exhausted_; }
+    // Taken only when first asked for: the search along columns never does.
+    const std::vector<std::uint64_t>& exhaustedWords() {
+      if (exhausted_.empty()) exhausted_.assign(bitsPerVariant_ >> 6, 0);
+      return exhausted_;
+    }
     // The blocked bits of one variant, one per grid point, 64 to a word, as the grid's
     // occupied bits: the scan reads both a word at a time.
     const std::uint64_t* blockedWords(std::size_t variant) const {
