@@ -103,8 +103,8 @@ class CandidateFitTest {
 
   // A quick look before the whole test: the vertex of variant k last found deep inside a part
   // lies, moved by (dx, dy), deep inside a part again. The candidate then does not fit (a
-  // variant with holes is left to the whole test), and that part goes to `blocker`.
-  bool quicklyBlocked(std::size_t k, double dx, double dy, std::uint16_t* blocker) {
+  // variant with holes is left to the whole test).
+  bool quicklyBlocked(std::size_t k, double dx, double dy) {
     if (material_ == nullptr) return false;
     const PartBands& candidate = s_.variantBands[k];
     const std::size_t witness = s_.deepWitness[k];
@@ -113,7 +113,6 @@ class CandidateFitTest {
     const std::uint32_t owner = material_->partAt(v.x + dx, v.y + dy);
     if (owner == 0) return false;
     ++tests_;
-    if (blocker != nullptr) *blocker = static_cast<std::uint16_t>(owner);
     return true;
   }
 

@@ -145,7 +145,8 @@ bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const P
 
 // Calls visit(j) for the rows j in [from, to) of the column whose points start at `start`,
 // lowest first, where the point is neither occupied nor known blocked; a word of bits at a
-// time. Stops when visit returns false.
+// time. Stops when visit returns false. (A loop over nextClearBit reads the words again for
+// every open point: 4 % more instructions on industrial-150.)
 template <typename Visit>
 void forOpenRows(std::size_t start, std::size_t from, std::size_t to, const std::uint64_t* occupied,
                  const std::uint64_t* blocked, Visit&& visit) {
@@ -201,7 +202,7 @@ bool scanGridByVariant(Nester& nester, const std::vector<TrialVariant>& variants
 
   // Decides one candidate; one that does not fit is remembered blocked.
   auto fitsAt = [&](std::size_t point, std::size_t k, double dx, double dy) {
-    if (test.quicklyBlocked(k, dx, dy, nullptr)) {
+    if (test.quicklyBlocked(k, dx, dy)) {
 #ifdef PLATENEST_VALIDATE
       if (test.fitsUncounted(k, dx, dy)) std::abort();
 #endif

@@ -38,8 +38,7 @@ class SearchMemo {
       blocked_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
     }
     void setBlocked(std::size_t point, std::size_t variant) {
-      const std::size_t bit = variant * bitsPerVariant_ + point;
-      blocked_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+      setBlockedBit(point, variant);
       // Variants are tried in order, so a later one is the likeliest to be still open.
       for (std::size_t k = variant + 1; k < variantCount_; ++k) {
         if (!isBlocked(point, k)) return;
