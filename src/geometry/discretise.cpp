@@ -157,12 +157,15 @@ bool arcFromRadius(const Point& p1, const Point& p2, double radius, Arc& out) {
   Arc backward;
   backward.set(centre, r, alpha2, alpha1);
   const double sweep = forward.endAngle - forward.startAngle;
-  if (sweep < 180) {
-    out = forward;
-  } else if (sweep > 180) {
-    out = backward;
-  } else {
+  // A half circle whose end points were turned or moved comes out a rounding error off
+  // 180 degrees either way; it still takes its side from the radius's sign, or the two
+  // halves of a circle would both pick the same side.
+  if (std::fabs(sweep - 180) <= kHalfCircleSlack * 180) {
     out = radius > 0 ? forward : backward;
+  } else if (sweep < 180) {
+    out = forward;
+  } else {
+    out = backward;
   }
   return true;
 }

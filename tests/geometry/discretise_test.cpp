@@ -296,6 +296,37 @@ TEST(ArcFromRadiusTest, AlwaysTheMinorArcJoiningTheEndPoints) {
   }
 }
 
+// A circle written as two half arcs, turned to any angle: the ends are then a rounding error
+// off a diameter apart, and the halves must still take opposite sides, so that together
+// they go once round the circle.
+TEST(ArcFromRadiusTest, HalvesOfATurnedCircleTakeOppositeSides) {
+  const Point centre(1442.58, 42.519);
+  int offHalf = 0;
+  for (int step = 0; step < 720; ++step) {
+    const double degrees = step * 0.5 + 0.123;
+    const Point p1 = onCircle(centre, 11.0, degrees);
+    const Point p2 = onCircle(centre, 11.0, degrees + 180);
+    if (std::fabs(p1.distance(p2) - 22.0) > 0) ++offHalf;
+    for (double radius : {11.0, -11.0}) {
+      Arc first;
+      Arc second;
+      ASSERT_TRUE(arcFromRadius(p1, p2, radius, first));
+      ASSERT_TRUE(arcFromRadius(p2, p1, radius, second));
+      // Ends a rounding error short of a diameter put the centre a square root of it off the
+      // chord: the sweep is 180 degrees within about 1e-5 degrees.
+      EXPECT_NEAR(first.sweep(), 180.0, 1e-4);
+      EXPECT_NEAR(second.sweep(), 180.0, 1e-4);
+      // The second half starts where the first ends: the two cover the whole circle.
+      const double gap = std::remainder(second.startAngle - first.endAngle, 360.0);
+      EXPECT_NEAR(gap, 0.0, 1e-4) << degrees << " degrees, radius " << radius;
+      // Counterclockwise from p1 for a positive radius, from p2 for a negative one.
+      const Point& from = radius > 0 ? p1 : p2;
+      expectNear(onCircle(first.centre, first.radius, first.startAngle), from, 1e-9);
+    }
+  }
+  EXPECT_GT(offHalf, 100) << "the turned ends should test the rounding this is about";
+}
+
 TEST(ArcReachTest, HalfCircleSlackCoversRoundingOnly) {
   // A chord one rounding error longer than the diameter still reaches; more does not.
   const Point p1(7.318, 5.5);
