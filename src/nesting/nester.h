@@ -33,6 +33,7 @@
 #include "nesting/part_bands.h"
 #include "nesting/placed_part.h"
 #include "nesting/search_memo.h"
+#include "nesting/snapshot.h"
 #include "parts/part_lists.h"
 #include "support/text_writer.h"
 
@@ -152,6 +153,25 @@ class Nester {
   bool fitAgainst(const PlacedPart& neighbour, const PlacedPart& part, Pose& pose, Point& centroid);
   bool placeBesideNeighbours(PlacedPart& part);
   void applyPose(PlacedPart& part, const Pose& pose);
+
+  // ---- editing.cpp: the operator's edits, in millimetres with y up
+  // Inverts the selection of the first part that contains the point; false when none does.
+  bool pickPart(const Point& p);
+  // A window box selects the parts whose boxes lie inside the rectangle (1e-10 tolerance);
+  // a crossing box also those that overlap it. Only adds; true when a part was marked.
+  bool selectInWindow(const BoundingBox& rectangle, bool crossing);
+  void clearSelection();
+  void selectAll();
+  // Untested moves and turns of the selected parts (angle in radians, counterclockwise).
+  void moveSelected(double dx, double dy);
+  void rotateSelected(const Point& centre, double angle);
+  // Turns the first selected part over at its own centroid.
+  void mirrorFirstSelected();
+
+  // ---- snapshot.cpp: poses, selection, plate and grid, for undo and the reduction run
+  NesterSnapshot snapshot() const;
+  // Puts back a snapshot of this job (the same parts in the same order).
+  void restore(const NesterSnapshot& saved);
 
   // ---- the job
   RegionList regions;

@@ -1,0 +1,88 @@
+// Taking and putting back the state of a layout. Holes are copied element by element: a
+// copy of a whole part holds its holes in reverse order, and a restored part must be the
+// part that was saved, bit for bit and in the same order, or a layout from it could differ.
+#include "nesting/snapshot.h"
+
+#include <stdexcept>
+
+#include "nesting/nester.h"
+
+namespace platenest {
+
+NesterSnapshot Nester::snapshot() const {
+  NesterSnapshot saved;
+  saved.plateLength = plateLength;
+  saved.plateWidth = plateWidth;
+  saved.plateRect = plateRect;
+  saved.plate = plate;
+  saved.packingPointDistance = packingPointDistance;
+  saved.packingPoints = packingPoints;
+  saved.packingRows = packingRows;
+  saved.packingColumns = packingColumns;
+  saved.packingPointsDirty = packingPointsDirty;
+  saved.parts.reserve(static_cast<std::size_t>(parts.count()));
+  for (const PlacedPart& part : parts) {
+    PartState state;
+    state.id = part.id;
+    state.outer = part.outer;
+    state.holes.assign(part.holes.begin(), part.holes.end());
+    state.label = part.label;
+    state.secondLabel = part.secondLabel;
+    state.area = part.area;
+    state.box = part.box;
+    state.centroid = part.centroid;
+    state.selected = part.selected;
+    state.mirrored = part.mirrored;
+    state.refPoint = part.refPoint;
+    state.rotation = part.rotation;
+    state.rectangularity = part.rectangularity;
+    state.aspectRatio = part.aspectRatio;
+    saved.parts.push_back(std::move(state));
+  }
+  return saved;
+}
+
+void Nester::restore(const NesterSnapshot& saved) {
+  if (saved.parts.size() != static_cast<std::size_t>(parts.count())) {
+    throw std::logic_error("snapshot of another job");
+  }
+  std::size_t i = 0;
+  for (const PlacedPart& part : parts) {
+    const PartState& state = saved.parts[i++];
+    if (state.id != part.id || state.holes.size() != static_cast<std::size_t>(part.holes.count())) {
+      throw std::logic_error("snapshot of another job");
+    }
+  }
+  i = 0;
+  for (PlacedPart& part : parts) {
+    const PartState& state = saved.parts[i++];
+    part.outer = state.outer;
+    std::size_t h = 0;
+    for (Polygon& hole : part.holes) hole = state.holes[h++];
+    part.label = state.label;
+    part.secondLabel = state.secondLabel;
+    part.area = state.area;
+    part.box = state.box;
+    part.centroid = state.centroid;
+    part.selected = state.selected;
+    part.mirrored = state.mirrored;
+    part.refPoint = state.refPoint;
+    part.rotation = state.rotation;
+    part.rectangularity = state.rectangularity;
+    part.aspectRatio = state.aspectRatio;
+  }
+  plateLength = saved.plateLength;
+  plateWidth = saved.plateWidth;
+  plateRect = saved.plateRect;
+  plate = saved.plate;
+  if (saved.packingPointDistance == packingPointDistance) {
+    packingPoints = saved.packingPoints;
+    packingRows = saved.packingRows;
+    packingColumns = saved.packingColumns;
+    packingPointsDirty = saved.packingPointsDirty;
+  } else {
+    packingPointsDirty = true;
+  }
+}
+
+}  // namespace platenest
