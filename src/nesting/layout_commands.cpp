@@ -79,6 +79,28 @@ bool ensureGrid(Nester& nester) {
   return true;
 }
 
+// Parts placed of the parts a command set out to place, told to the caller's progress
+// object after every part; and whether the caller asked the command to stop.
+class PlacementProgress {
+ public:
+  template <typename Wanted>
+  PlacementProgress(Progress* progress, const PartList& parts, Wanted wanted)
+      : progress_(progress) {
+    if (progress_ == nullptr) return;
+    std::int64_t total = 0;
+    for (const PlacedPart& part : parts) total += wanted(part) ? 1 : 0;
+    progress_->begin("parts", total);
+  }
+  void tried(bool placed) {
+    if (progress_ != nullptr && placed) progress_->advance(++placed_);
+  }
+  bool stopped() const { return progress_ != nullptr && progress_->cancelled(); }
+
+ private:
+  Progress* progress_;
+  std::int64_t placed_ = 0;
+};
+
 void placeByGrid(Nester& nester, PlacedPart& part) {
   if (nester.bPartTurnover) {
     nester.placeAtPackingPointsTurnover(part);
@@ -93,8 +115,13 @@ void placeByGrid(Nester& nester, PlacedPart& part) {
 void Nester::layoutSelected(bool announce) {
   TimedRun run(*this, TextWriter::Mode::kRewrite);
   if (ensureGrid(*this)) {
+    PlacementProgress tally(progress, parts, [](const PlacedPart& part) { return part.selected; });
     for (PlacedPart& part : parts) {
-      if (part.selected) placeByGrid(*this, part);
+      if (tally.stopped()) break;
+      if (part.selected) {
+        placeByGrid(*this, part);
+        tally.tried(isOnPlate(part));
+      }
     }
   }
   run.finish(announce);
@@ -104,8 +131,13 @@ void Nester::layoutAll(bool announce) {
   TimedRun run(*this, TextWriter::Mode::kRewrite);
   for (PlacedPart& part : parts) part.selected = false;
   if (ensureGrid(*this)) {
+    PlacementProgress tally(progress, parts, [&](const PlacedPart& part) { return !isOnPlate(part); });
     for (PlacedPart& part : parts) {
-      if (!isOnPlate(part)) placeByGrid(*this, part);
+      if (tally.stopped()) break;
+      if (!isOnPlate(part)) {
+        placeByGrid(*this, part);
+        tally.tried(isOnPlate(part));
+      }
     }
   }
   run.finish(announce);
@@ -134,26 +166,38 @@ void Nester::layoutMultipleSteps(bool announce) {
   run.file().endLine();
   if (rebuildPackingPoints()) {
     auto considered = [&](const PlacedPart& part) { return part.selected && !isOnPlate(part); };
+    PlacementProgress tally(progress, parts, considered);
+    // Each pass offers a part and counts it when it landed on the plate.
+    const auto offer = [&](PlacedPart& part, auto&& place) {
+      place(part);
+      if (isOnPlate(part)) tally.tried(true);
+    };
     for (PlacedPart& part : parts) {
-      if (considered(part) && part.outer.area() >= kHugeArea) placeBesideNeighbours(part);
+      if (tally.stopped()) break;
+      if (considered(part) && part.outer.area() >= kHugeArea) {
+        offer(part, [&](PlacedPart& p) { placeBesideNeighbours(p); });
+      }
     }
     for (PlacedPart& part : parts) {
+      if (tally.stopped()) break;
       if (considered(part) && part.outer.area() >= kLargeArea &&
           part.rectangularity >= kLargeRectangularity) {
-        placeBesideNeighbours(part);
+        offer(part, [&](PlacedPart& p) { placeBesideNeighbours(p); });
       }
     }
     for (PlacedPart& part : parts) {
+      if (tally.stopped()) break;
       if (considered(part) && part.outer.area() >= kMediumArea) {
-        placeBySimilar(part, kPairingThreshold);
+        offer(part, [&](PlacedPart& p) { placeBySimilar(p, kPairingThreshold); });
       }
     }
     for (PlacedPart& part : parts) {
+      if (tally.stopped()) break;
       if (!considered(part)) continue;
       if (part.outer.area() > kSmallArea || part.aspectRatio > kCompactAspectRatio) {
-        placeBySimilarOrGrid(part, kPairingThreshold);
+        offer(part, [&](PlacedPart& p) { placeBySimilarOrGrid(p, kPairingThreshold); });
       } else {
-        placeOnGrid(part, bPartTurnover);
+        offer(part, [&](PlacedPart& p) { placeOnGrid(p, bPartTurnover); });
       }
     }
   }

@@ -32,6 +32,7 @@
 #include "nesting/packing_grid.h"
 #include "nesting/part_bands.h"
 #include "nesting/placed_part.h"
+#include "nesting/progress.h"
 #include "nesting/search_memo.h"
 #include "nesting/snapshot.h"
 #include "parts/part_lists.h"
@@ -209,6 +210,10 @@ class Nester {
   bool bPartTurnover = true;
   // Whether the job came with a settings block (part-list files only).
   bool hasJobSettings = false;
+
+  // Told how far the layout commands and the reduction run have got, and asked between two
+  // placements whether to stop; none by default. Not owned.
+  Progress* progress = nullptr;
 
   // ---- where the layout commands record their time
   std::filesystem::path timingFilePath = "排样计算时间.txt";

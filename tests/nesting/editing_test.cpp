@@ -212,3 +212,86 @@ TEST(SnapshotTest, RestoredJobLaysOutAsAFreshLoad) {
 
 }  // namespace
 }  // namespace platenest
+
+namespace platenest {
+namespace {
+
+// Stops the command once `stopAt` parts are placed, and keeps what it was told.
+class StoppingProgress : public Progress {
+ public:
+  explicit StoppingProgress(std::int64_t stopAt) : stopAt_(stopAt) {}
+  void begin(std::string_view what, std::int64_t total) override {
+    begun.emplace_back(what);
+    totals.push_back(total);
+  }
+  void advance(std::int64_t done) override {
+    reports.push_back(done);
+    if (done >= stopAt_) cancel();
+  }
+  std::vector<std::string> begun;
+  std::vector<std::int64_t> totals;
+  std::vector<std::int64_t> reports;
+
+ private:
+  std::int64_t stopAt_;
+};
+
+// A layout stopped after five parts leaves five on the plate and the rest parked where they
+// were; the nester is ready for more: Layout All again ends exactly as an unstopped run.
+TEST(ProgressTest, StoppedLayoutLeavesPartsPlacedOrParkedAndCanGoOn) {
+  RecordingMessageSink sink;
+  ScopedMessageSink guard(&sink);
+  TempFolder folder;
+  const auto job = std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / "job.txt";
+  auto whole = openLibrary(job, LoadType::kTextLibrary, folder.path() / "whole.txt");
+  whole->timingFilePath = folder.path() / "timing1.txt";
+  whole->layoutAll(false);
+
+  auto nester = openLibrary(job, LoadType::kTextLibrary, folder.path() / "stopped.txt");
+  nester->timingFilePath = folder.path() / "timing2.txt";
+  std::vector<PlacedPart> parked;
+  for (const PlacedPart& part : nester->parts) {
+    const PlacedPart once = part;
+    parked.push_back(once);
+  }
+  StoppingProgress progress(5);
+  nester->progress = &progress;
+  nester->layoutAll(false);
+  EXPECT_EQ(progress.begun, std::vector<std::string>{"parts"});
+  EXPECT_EQ(progress.totals, std::vector<std::int64_t>{nester->parts.count()});
+  EXPECT_EQ(progress.reports, (std::vector<std::int64_t>{1, 2, 3, 4, 5}));
+  int onPlate = 0;
+  std::size_t i = 0;
+  for (const PlacedPart& part : nester->parts) {
+    if (nester->isOnPlate(part)) {
+      ++onPlate;
+    } else {
+      EXPECT_TRUE(samePose(part, parked[i])) << "part " << part.id << " left where it was";
+    }
+    ++i;
+  }
+  EXPECT_EQ(onPlate, 5);
+
+  progress.reset();
+  nester->progress = nullptr;
+  nester->layoutAll(false);
+  auto a = whole->parts.begin();
+  for (const PlacedPart& part : nester->parts) {
+    EXPECT_TRUE(samePose(part, *a)) << "part " << part.id;
+    ++a;
+  }
+
+  // Multiple steps stop the same way, between two placements.
+  auto multi = openLibrary(job, LoadType::kTextLibrary, folder.path() / "multi.txt");
+  multi->timingFilePath = folder.path() / "timing3.txt";
+  multi->selectAll();
+  StoppingProgress early(3);
+  multi->progress = &early;
+  multi->layoutMultipleSteps(false);
+  int placed = 0;
+  for (const PlacedPart& part : multi->parts) placed += multi->isOnPlate(part) ? 1 : 0;
+  EXPECT_EQ(placed, 3);
+}
+
+}  // namespace
+}  // namespace platenest
