@@ -15,6 +15,7 @@
 #include "cli/human_summary.h"
 #include "cli/input_type.h"
 #include "cli/json_summary.h"
+#include "cli/terminal_progress.h"
 #include "nesting/nester.h"
 #include "output/layout_dxf.h"
 #include "output/layout_svg.h"
@@ -123,6 +124,11 @@ int runCommand(const CliRequest& request) {
   refuseUnbuildableGrid(nester, request, laysOut);
 
   const bool nothingToLayOut = laysOut && nester.parts.empty();
+  // Progress on standard error for long runs; Ctrl-C stops the layout between two
+  // placements and what was placed is still written.
+  TerminalProgress progress(std::cerr, !request.quiet);
+  InterruptToCancel interrupt(progress);
+  nester.progress = &progress;
   double seconds = 0.0;
   std::vector<std::string> written;
   switch (request.command) {
@@ -141,7 +147,10 @@ int runCommand(const CliRequest& request) {
       if (!nothingToLayOut) {
         selectEveryPart(nester);
         const auto start = std::chrono::steady_clock::now();
-        nester.reducePlateSize([](const std::string& line) { std::cerr << line << std::endl; });
+        nester.reducePlateSize([&progress](const std::string& line) {
+          progress.clear();
+          std::cerr << line << std::endl;
+        });
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         written.push_back(shownPath("DetailsReport.txt"));
       }
@@ -161,8 +170,15 @@ int runCommand(const CliRequest& request) {
     writeJsonSummary(nester, seconds, *request.jsonPath);
     written.push_back(shownPath(*request.jsonPath));
   }
+  progress.clear();
+  nester.progress = nullptr;
+  const bool interrupted = progress.cancelled();
+  if (interrupted) {
+    std::cerr << "platenest: interrupted; the outputs hold what was placed until then\n";
+  }
+  const int status = interrupted ? kInterruptedStatus : 0;
 
-  if (request.quiet) return 0;
+  if (request.quiet) return status;
   printLoadSummary(std::cout, nester, job.origin, job.report);
   if (nothingToLayOut) std::cout << "Nothing to lay out.\n";
   if (laysOut && !nothingToLayOut) printLayoutSummary(std::cout, nester);
@@ -171,7 +187,7 @@ int runCommand(const CliRequest& request) {
               << formatG(nester.plateWidth) << " mm\n";
   }
   for (const std::string& output : written) std::cout << "Wrote " << output << "\n";
-  return 0;
+  return status;
 }
 
 }  // namespace platenest

@@ -1,0 +1,66 @@
+// A long layout on the command line shows its progress on standard error and stops on
+// Ctrl-C: the outputs are still written with what was placed, the run says it was
+// interrupted and ends with status 130.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/cli_runner.h"
+#include "external_tools.h"
+#include "support/text_writer.h"
+
+namespace platenest::testing {
+namespace {
+
+// Many rectangles of mixed sizes on a long plate: enough work for several seconds.
+std::string longJob() {
+  std::string job = textLibraryHeader(400000, 2000, 2);
+  for (int i = 0; i < 6000; ++i) {
+    std::string name = "R";
+    name += std::to_string(i);
+    job += rectangleBlock(name, 20 + (i * 37) % 180, 15 + (i * 53) % 140);
+  }
+  return job;
+}
+
+TEST(InterruptJobTest, CtrlCStopsALongLayoutAndItsOutputsAreStillWritten) {
+  ScratchFolder scratch;
+  writeFile(scratch / "long.txt", longJob());
+  // Start the run, wait until its progress line shows, then press Ctrl-C.
+  const std::string script =
+      "cd '" + scratch.work().string() + "' || exit 1; HOME=. '" PLATENEST_CLI_PATH
+      "' layout long.txt --json out.json > out.txt 2> err.txt & pid=$!; "
+      "for i in $(seq 600); do grep -q 'parts placed' err.txt 2>/dev/null && break; "
+      "kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
+      "kill -INT $pid 2>/dev/null; wait $pid; echo $?";
+  writeFile(scratch / "press-ctrl-c.sh", script);
+  int status = 0;
+  const std::string output =
+      runCommand("bash '" + (scratch / "press-ctrl-c.sh").string() + "'", status);
+  const std::string err = readFile(scratch / "err.txt");
+  ASSERT_NE(err.find("parts placed"), std::string::npos) << "no progress shown: " << err;
+  EXPECT_EQ(std::stoi(output), 130) << err;
+  EXPECT_NE(err.find("interrupted"), std::string::npos) << err;
+  const std::string summary = readFile(scratch / "out.txt");
+  EXPECT_NE(summary.find("Wrote "), std::string::npos) << summary;
+  const std::string drawing = readFile(scratch / "layout.dxf");
+  EXPECT_EQ(drawing.substr(drawing.size() - 5), "EOF\r\n");
+  const std::string json = readFile(scratch / "out.json");
+  const std::size_t count = json.find("\"count\":");
+  ASSERT_NE(count, std::string::npos);
+  const int placed = std::stoi(json.substr(count + 8));
+  EXPECT_GT(placed, 0);
+  EXPECT_LT(placed, 6000) << "the run should have stopped before the end";
+}
+
+// Short runs and --quiet runs print no progress at all.
+TEST(InterruptJobTest, ShortRunsShowNoProgress) {
+  ScratchFolder scratch;
+  const CliRun run = scratch.run({"layout"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err.find("parts placed"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace platenest::testing
