@@ -160,6 +160,9 @@ std::unique_ptr<Nester> layOut(const std::filesystem::path& job, LoadType type,
                                bool multiStep) {
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
+  // The layout writes its report to the current folder: keep it out of the source tree.
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
   LoadOptions options;
   options.keepOrientation = keepOrientation;
   auto nester = openLibrary(job, type, folder / "PackError.txt", options);
@@ -171,6 +174,7 @@ std::unique_ptr<Nester> layOut(const std::filesystem::path& job, LoadType type,
   } else {
     nester->layoutAll(false);
   }
+  std::filesystem::current_path(previous);
   return nester;
 }
 
@@ -220,10 +224,7 @@ class TrueGapSharedJobTest : public ::testing::TestWithParam<SharedJob> {};
 TEST_P(TrueGapSharedJobTest, PlacedPartsKeepTheGapAsCut) {
   const SharedJob& job = GetParam();
   TempFolder folder;
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder.path());
   const auto nester = layOut(job.path, job.type, folder.path(), false, false);
-  std::filesystem::current_path(previous);
   const GapFinding finding = measureCutShapes(*nester, nester->partGap + 1);
   ASSERT_GT(finding.placed, 0);
   EXPECT_GE(finding.closest, nester->partGap - kAllowance) << "between " << finding.between;
