@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/part_drawing.h"
 #include "geometry/point.h"
 #include "nesting/fit_test_scratch.h"
 #include "nesting/material_cells.h"
@@ -178,6 +179,8 @@ class Nester {
   RegionList regions;
   PartList parts;
   PartList loadedParts;
+  // The lines, arcs and circles of the parts read from drawings of their own, by part id.
+  std::vector<PartDrawing> drawings;
   BoundingBox plateRect;
   double plateLength = 6000.0;
   double plateWidth = 4000.0;

@@ -3,9 +3,10 @@
 // length and three lines of summary text.
 //
 // Parts read as outlines with arcs are drawn from their regions brought to the working
-// part's pose. Parts that were read from single-part drawings have no region; they are
-// drawn from their untouched loaded twins at the working pose, with straight edges only,
-// so that no part the shop must cut is missing from the drawing.
+// part's pose. Parts that were read from single-part drawings are drawn as drawn: their
+// lines, arcs and circles (every hole, however small) at the working pose; a part without
+// its drawing falls back to its loaded twin's straight edges, so that no part the shop must
+// cut is missing from the drawing.
 #include "output/layout_dxf.h"
 
 #include <string>
@@ -13,6 +14,7 @@
 #include "geometry/region.h"
 #include "nesting/nester.h"
 #include "nesting/placed_part.h"
+#include "output/drawing_entities.h"
 #include "output/dxf_entities.h"
 #include "support/fatal_error.h"
 #include "support/text_writer.h"
@@ -114,7 +116,17 @@ void writeLayoutDxf(const Nester& nester, const std::filesystem::path& path) {
   }
   for (const PlacedPart& working : nester.parts) {
     if (nester.regions.findById(working.id) != nullptr) continue;
-    writeTwinEntities(out, posedTwin(nester, working), outlineColour(working));
+    const PlacedPart posed = posedTwin(nester, working);
+    const PartDrawing* drawing = findDrawing(nester.drawings, working.id);
+    const PlacedPart* twin = nester.loadedParts.findById(working.id);
+    if (drawing == nullptr || twin == nullptr) {
+      writeTwinEntities(out, posed, outlineColour(working));
+      continue;
+    }
+    writeDrawingEntities(out, posedDrawing(*drawing, *twin, working), outlineColour(working),
+                         kOutlineLayer);
+    const TextLabel& label = posed.label;
+    writeText(out, label.x, label.y, label.angle, label.height, label.text, kNameLayer);
   }
 
   const Summary summary = summarise(nester);

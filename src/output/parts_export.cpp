@@ -6,6 +6,7 @@
 
 #include "nesting/nester.h"
 #include "nesting/placed_part.h"
+#include "output/drawing_entities.h"
 #include "output/dxf_entities.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
@@ -53,20 +54,41 @@ void writePolygonLines(TextWriter& out, const Polygon& polygon) {
   for (int i = 0; i < n; ++i) writeLine(out, polygon.vertex(i), polygon.vertex((i + 1) % n), "0");
 }
 
-void writePartEntities(TextWriter& out, const PlacedPart& part) {
-  writePolygonLines(out, part.outer);
-  for (const Polygon& hole : part.holes) writePolygonLines(out, hole);
+namespace {
+
+// The label and the start point of the cut (the first vertex of `outline`).
+void writeLabelAndStart(TextWriter& out, const PlacedPart& part, const Polygon& outline) {
   const TextLabel& label = part.label;
   writeText(out, label.x, label.y, label.angle, label.height, label.text, "2");
-  if (part.outer.empty()) return;
-  // The start point of the cut: the first vertex of the outline.
-  const Point& start = part.outer.vertex(0);
+  if (outline.empty()) return;
+  const Point& start = outline.vertex(0);
   out.bytes("POINT").endLine();
   out.bytes("  8").endLine().bytes("0").endLine();
   out.bytes(" 10").endLine().number(start.x).endLine();
   out.bytes(" 20").endLine().number(start.y).endLine();
   out.bytes(" 30").endLine().bytes("0.0").endLine();
   out.bytes("  0").endLine();
+}
+
+// A part read from a drawing of its own is exported as drawn, at its current pose: its
+// lines, arcs and circles, every hole included; the cut starts on its true outline.
+bool writeDrawnPartEntities(TextWriter& out, const Nester& nester, const PlacedPart& part) {
+  const PartDrawing* drawing = findDrawing(nester.drawings, part.id);
+  const PlacedPart* twin = nester.loadedParts.findById(part.id);
+  if (drawing == nullptr || twin == nullptr) return false;
+  writeDrawingEntities(out, posedDrawing(*drawing, *twin, part), -1, "0");
+  PlacedPart posed = *twin;
+  posed.replayPoseOf(part);
+  writeLabelAndStart(out, part, posed.outer);
+  return true;
+}
+
+}  // namespace
+
+void writePartEntities(TextWriter& out, const PlacedPart& part) {
+  writePolygonLines(out, part.outer);
+  for (const Polygon& hole : part.holes) writePolygonLines(out, hole);
+  writeLabelAndStart(out, part, part.outer);
 }
 
 void exportPartsDxf(const Nester& nester, const std::filesystem::path& folder) {
@@ -78,7 +100,7 @@ void exportPartsDxf(const Nester& nester, const std::filesystem::path& folder) {
       throw FatalError::warning("排样文件输出失败!", path.string());
     }
     writeDxfOpening(out);
-    writePartEntities(out, part);
+    if (!writeDrawnPartEntities(out, nester, part)) writePartEntities(out, part);
     writeDxfClosing(out);
     out.close();
   }

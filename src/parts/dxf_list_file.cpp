@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "nesting/nester.h"
@@ -135,9 +136,12 @@ void readDxfListFile(Nester& nester, const std::filesystem::path& path) {
   for (const std::string& name : dxfFileNames(*folder)) {
     const std::filesystem::path partPath = *folder / name;
     PlacedPart part;
-    if (readDxfPart(part, partPath)) {
+    PartDrawing drawing;
+    if (readDxfPart(part, partPath, drawing)) {
       part.id = counter++;
       nester.parts.insertFront(part);
+      drawing.id = part.id;
+      nester.drawings.push_back(std::move(drawing));
     } else {
       showWarning("零件\"" + displayName(partPath.string()) + "\"读取失败!");
     }

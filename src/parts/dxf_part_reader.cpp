@@ -251,9 +251,23 @@ bool readDxfPart(PlacedPart& part, const std::filesystem::path& path) {
 }
 
 bool readDxfPart(PlacedPart& part, LineReader& reader) {
+  PartDrawing drawing;
+  return readDxfPart(part, reader, drawing);
+}
+
+bool readDxfPart(PlacedPart& part, const std::filesystem::path& path, PartDrawing& drawing) {
+  LineReader reader;
+  if (!reader.open(path)) return false;
+  return readDxfPart(part, reader, drawing);
+}
+
+bool readDxfPart(PlacedPart& part, LineReader& reader, PartDrawing& drawing) {
   DxfEntities entities;
   scanDxfEntities(reader, entities);
   if (entities.unusable) return false;
+  drawing.lines = entities.segments;
+  drawing.arcs = entities.arcs;
+  drawing.circles = entities.circles;
 
   // Lines first, then circles, then arcs, each cut with the part's chord-height error.
   SegmentList work;

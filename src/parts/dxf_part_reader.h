@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "geometry/lists.h"
+#include "geometry/part_drawing.h"
 #include "geometry/region.h"
 #include "nesting/placed_part.h"
 #include "support/line_reader.h"
@@ -48,5 +49,8 @@ bool buildPolygons(SegmentList& work, PolygonList& polygons);
 bool readDxfPart(PlacedPart& part, const std::filesystem::path& path);
 // The same from a reader already opened on the drawing's bytes.
 bool readDxfPart(PlacedPart& part, LineReader& reader);
+// The same, keeping the drawing's lines, arcs and circles as read in `drawing`.
+bool readDxfPart(PlacedPart& part, const std::filesystem::path& path, PartDrawing& drawing);
+bool readDxfPart(PlacedPart& part, LineReader& reader, PartDrawing& drawing);
 
 }  // namespace platenest

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "geometry/arc_check.h"
+#include "nesting/working_outline.h"
 #include "parts/dxf_list_file.h"
 #include "parts/part_list_file.h"
 #include "parts/report_lines.h"
@@ -114,6 +115,8 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
   nester.parts.sortByAreaDescending();
   // An empty job keeps the distance it was built with.
   nester.packingPointDistance = nester.defaultPackingPointDistance();
+  // The fit tests compare outlines that hold every arc whole, not the chords measured above.
+  useWorkingOutlines(nester);
   // Each part grows by half the gap, so two touching parts keep the whole gap between them.
   nester.offsetAllParts(nester.partGap * 0.5);
   nester.updatePlateRect();

@@ -312,9 +312,9 @@ TEST_P(LayoutAllJobTest, PosesMatchTheRecordedLayout) {
       {"jakobs1", 0x9ab7fd65903645dcULL},        {"fu", 0x8457131bba50cec5ULL},
       {"shapes0", 0x851c74b41f3f02aeULL},        {"mao", 0x57e67c2e9d5e8d8fULL},
       {"swim", 0x8f8b14e66bed006bULL},           {"shirts", 0x766045a86994d84cULL},
-      {"industrial60", 0x65642faad0c120b0ULL},   {"industrial150", 0x04a8096451dd4872ULL},
-      {"exampleJob", 0x3ed63c9763c5b3baULL},     {"examplePartList", 0xede843cedcd7e076ULL},
-      {"exampleDxfList", 0x161825f72b7e1c85ULL},
+      {"industrial60", 0x7c96ac54cd654a1bULL},   {"industrial150", 0x12ccfd5791c9c8ceULL},
+      {"exampleJob", 0x0536b53e262403a3ULL},     {"examplePartList", 0xfafa24a15d03227dULL},
+      {"exampleDxfList", 0x23acc2ad81516d59ULL},
   };
   const Job& job = GetParam();
   TempFolder folder;
