@@ -46,7 +46,7 @@ while read -r name file args; do
   run "layout-$name" layout "$jobs_dir/$file" $args
   # shellcheck disable=SC2086
   run "multi-$name" layout "$jobs_dir/$file" $args --mode multi
-done < "$repo/tests/support/benchmark_jobs.txt"
+done < "$repo/tests/test_support/benchmark_jobs.txt"
 
 for example in job.txt shop-sheet.preSrc dxf-job.txt; do
   run "layout-$example" layout "$repo/examples/$example"

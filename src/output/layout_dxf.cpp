@@ -12,7 +12,7 @@
 
 #include "geometry/region.h"
 #include "nesting/nester.h"
-#include "nesting/placed_part.h"
+#include "job/placed_part.h"
 #include "output/dxf_entities.h"
 #include "support/fatal_error.h"
 #include "support/text_writer.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "nesting/nester.h"
-#include "parts/load.h"
+#include "loading/load.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
 #include "support/messages.h"

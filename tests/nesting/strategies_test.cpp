@@ -11,7 +11,7 @@
 
 #include "engine_test_support.h"
 #include "nesting/nester.h"
-#include "parts/load.h"
+#include "loading/load.h"
 #include "support/messages.h"
 
 namespace platenest {

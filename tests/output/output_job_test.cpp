@@ -14,7 +14,7 @@
 #include "output/packing_report.h"
 #include "output/parts_export.h"
 #include "output_test_support.h"
-#include "parts/load.h"
+#include "loading/load.h"
 #include "support/gbk.h"
 #include "support/messages.h"
 

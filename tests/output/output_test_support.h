@@ -20,7 +20,7 @@
 #include "geometry/contour.h"
 #include "geometry/region.h"
 #include "nesting/nester.h"
-#include "nesting/placed_part.h"
+#include "job/placed_part.h"
 
 namespace platenest::testing {
 
