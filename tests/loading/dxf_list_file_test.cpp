@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "external_tools.h"
-#include "nesting/nester.h"
+#include "loading/reader_runs.h"
 #include "readers/parts_test_support.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"

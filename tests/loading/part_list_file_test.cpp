@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "geometry/discretise.h"
-#include "nesting/nester.h"
+#include "loading/reader_runs.h"
 #include "readers/config_section.h"
 #include "readers/part_entry.h"
 #include "support/fatal_error.h"

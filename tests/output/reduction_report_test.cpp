@@ -12,6 +12,7 @@
 
 #include "nesting/nester.h"
 #include "loading/load.h"
+#include "output/reduction_report.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
 #include "support/messages.h"
@@ -96,9 +97,19 @@ std::unique_ptr<Nester> loadJob(const ScratchDirectory& scratch, const std::stri
   std::ofstream(file, std::ios::binary) << job;
   std::unique_ptr<Nester> nester =
       openLibrary(file, LoadType::kPartList, scratch / "error-log.txt");
-  nester->detailsReportPath = scratch / "DetailsReport.txt";
   nester->timingFilePath = scratch / "timing.txt";
   return nester;
+}
+
+// The run as the command line records it: the detail report, and the step drawings beside it.
+void reduce(Nester& nester, const fs::path& reportPath,
+            std::vector<std::string>* progress = nullptr) {
+  ReductionReport report(reportPath);
+  nester.reducePlateSize([&](const ReductionStep& step) {
+    report.record(nester, step, [&](const std::string& line) {
+      if (progress != nullptr) progress->push_back(line);
+    });
+  });
 }
 
 void selectAll(Nester& nester) {
@@ -148,7 +159,7 @@ TEST(ReductionTest, FirstWidthTrialLosingThePartRestoresTheWidth) {
   std::unique_ptr<Nester> nester = loadJob(scratch, partListJob({}, {{"BIG", 850, 250}}));
   selectAll(*nester);
   std::vector<std::string> progress;
-  nester->reducePlateSize([&](const std::string& line) { progress.push_back(line); });
+  reduce(*nester, scratch / "DetailsReport.txt", &progress);
 
   const std::string dense = formatG(850.0 * 250 / (850 * 300.0));
   const std::string none = "0";
@@ -197,7 +208,7 @@ TEST_P(ReductionLimitTest, StepsAndSmallestSizesDecideTheTrials) {
   const LimitCase& c = GetParam();
   std::unique_ptr<Nester> nester = loadJob(scratch, partListJob(c.settings, {{"P", 300, 100}}));
   selectAll(*nester);
-  nester->reducePlateSize();
+  reduce(*nester, scratch / "DetailsReport.txt");
   const std::vector<std::string> lines = reportLines(scratch / "DetailsReport.txt");
   ASSERT_EQ(lines.size(), c.sizes.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -272,7 +283,7 @@ TEST(ReductionTest, WithNothingSelectedOnlyTheFixedPartsCountAndNoneMoves) {
     }
   }
 
-  nester->reducePlateSize();
+  reduce(*nester, scratch / "DetailsReport.txt");
 
   std::size_t i = 0;
   for (const PlacedPart& part : nester->parts) {
@@ -300,9 +311,8 @@ TEST(ReductionTest, AReportThatCannotBeWrittenEndsTheRunBeforeAnyLayout) {
   ScratchDirectory scratch;
   std::unique_ptr<Nester> nester = loadJob(scratch, partListJob({}, {{"P", 300, 100}}));
   selectAll(*nester);
-  nester->detailsReportPath = scratch / "no-such-folder" / "DetailsReport.txt";
   try {
-    nester->reducePlateSize();
+    reduce(*nester, scratch / "no-such-folder" / "DetailsReport.txt");
     FAIL() << "the run must not go on without its report";
   } catch (const FatalError& error) {
     EXPECT_EQ(error.channel(), FatalChannel::kStandardOutput);
@@ -319,12 +329,11 @@ TEST(ReductionJobTest, ShopSheetEndsOnASmallerPlateHoldingAsManyParts) {
   ScratchDirectory scratch;
   const fs::path job = fs::path(PLATENEST_SOURCE_DIR) / "examples" / "shop-sheet.preSrc";
   std::unique_ptr<Nester> nester = openLibrary(job, LoadType::kPartList, scratch / "error-log.txt");
-  nester->detailsReportPath = scratch / "DetailsReport.txt";
   nester->timingFilePath = scratch / "timing.txt";
   selectAll(*nester);
   const double length = nester->plateLength;
   const double width = nester->plateWidth;
-  nester->reducePlateSize();
+  reduce(*nester, scratch / "DetailsReport.txt");
 
   const std::vector<std::string> lines = reportLines(scratch / "DetailsReport.txt");
   ASSERT_FALSE(lines.empty());

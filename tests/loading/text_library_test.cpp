@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "nesting/nester.h"
+#include "loading/reader_runs.h"
 #include "readers/parts_test_support.h"
 #include "support/fatal_error.h"
 #include "support/messages.h"
