@@ -58,6 +58,7 @@ std::string openDrawing() {
 struct ListRun {
   std::unique_ptr<Nester> nester;
   std::vector<std::string> messages;
+  std::vector<RejectedPart> rejected;
 };
 
 // Reads a list file into a fresh nester whose error log stays in the scratch folder.
@@ -66,7 +67,7 @@ ListRun readList(const PartsScratch& scratch, const std::filesystem::path& listP
   run.nester = std::make_unique<Nester>(scratch / "PackError.txt");
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
-  readDxfListFile(*run.nester, listPath);
+  readDxfListFile(*run.nester, listPath, run.rejected);
   run.messages = sink.texts();
   return run;
 }
@@ -112,6 +113,11 @@ TEST(DxfListFileTest, AFileThatCannotBeReadIsNamedAndSkipped) {
   const std::string path = (scratch / "parts" / "b.dxf").string();
   EXPECT_EQ(run.messages, (std::vector<std::string>{"读取得到的零件顶点无法构成多边形面域!",
                                                     "零件\"" + path + "\"读取失败!"}));
+  // The drawing reaches the list of rejected parts, named by its file, with the warning.
+  ASSERT_EQ(run.rejected.size(), 1u);
+  EXPECT_EQ(run.rejected[0].id, -1);
+  EXPECT_EQ(run.rejected[0].name, "b.dxf");
+  EXPECT_EQ(run.rejected[0].reason, "零件\"" + path + "\"读取失败!");
 }
 
 // Files go in byte order of their names; each is inserted at the front, so the list holds
