@@ -13,47 +13,12 @@
 #include "job/part_lists.h"
 #include "support/gbk.h"
 
+#include "test_support/scratch_folder.h"
+
 namespace platenest::testing {
 
 // A fresh, empty folder per test, removed afterwards.
-class PartsScratch {
- public:
-  PartsScratch() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    path_ = std::filesystem::temp_directory_path() / "platenest-parts-tests" / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~PartsScratch() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  PartsScratch(const PartsScratch&) = delete;
-  PartsScratch& operator=(const PartsScratch&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-  // Writes `bytes` unchanged to a file of the folder and returns its path.
-  std::filesystem::path write(const std::string& name, const std::string& bytes) const {
-    const std::filesystem::path file = path_ / name;
-    std::ofstream out(file, std::ios::binary);
-    out << bytes;
-    return file;
-  }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline std::string readBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using PartsScratch = ScratchFolder;
 
 // The lines of a GBK, CR LF file as UTF-8, without their line ends.
 inline std::vector<std::string> gbkLines(const std::filesystem::path& path) {
