@@ -12,7 +12,7 @@
 #include "geometry/polygon_bands.h"
 #include "nesting/overlap.h"
 #include "nesting/trial_variants.h"
-#include "parts/load.h"
+#include "loading/load.h"
 #include "support/messages.h"
 
 namespace platenest {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "parts/load.h"
+#include "loading/load.h"
 #include "support/messages.h"
 
 namespace platenest {

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "parts/load.h"
+#include "loading/load.h"
 
 namespace platenest {
 

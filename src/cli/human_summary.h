@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "parts/load.h"
+#include "loading/load.h"
 
 namespace platenest {
 

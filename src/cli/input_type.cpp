@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "parts/dxf_list_file.h"
+#include "readers/dxf_list_file.h"
 
 namespace platenest {
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "parts/load.h"
+#include "loading/load.h"
 
 namespace platenest {
 

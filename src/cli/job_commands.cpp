@@ -21,7 +21,8 @@
 #include "output/layout_svg.h"
 #include "output/packing_report.h"
 #include "output/parts_export.h"
-#include "parts/load.h"
+#include "output/reduction_report.h"
+#include "loading/load.h"
 #include "support/fatal_error.h"
 #include "support/text_writer.h"
 
@@ -147,9 +148,12 @@ int runCommand(const CliRequest& request) {
       if (!nothingToLayOut) {
         selectEveryPart(nester);
         const auto start = std::chrono::steady_clock::now();
-        nester.reducePlateSize([&progress](const std::string& line) {
-          progress.clear();
-          std::cerr << line << std::endl;
+        ReductionReport details("DetailsReport.txt");
+        nester.reducePlateSize([&](const ReductionStep& step) {
+          details.record(nester, step, [&progress](const std::string& line) {
+            progress.clear();
+            std::cerr << line << std::endl;
+          });
         });
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         written.push_back(shownPath("DetailsReport.txt"));

@@ -10,7 +10,7 @@
 
 #include "geometry/point.h"
 #include "nesting/part_bands.h"
-#include "nesting/placed_part.h"
+#include "job/placed_part.h"
 
 namespace platenest {
 

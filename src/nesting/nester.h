@@ -32,11 +32,11 @@
 #include "nesting/material_cells.h"
 #include "nesting/packing_grid.h"
 #include "nesting/part_bands.h"
-#include "nesting/placed_part.h"
+#include "job/part_lists.h"
+#include "job/placed_part.h"
 #include "nesting/progress.h"
 #include "nesting/search_memo.h"
 #include "nesting/snapshot.h"
-#include "parts/part_lists.h"
 #include "support/text_writer.h"
 
 namespace platenest {
@@ -57,6 +57,20 @@ struct Pose {
   bool mirrored = false;
   Point refPoint;
   double rotation = 0.0;  // radians
+};
+
+// One step of the plate-size reduction run, handed to the run's caller while the nester
+// holds the step's layout.
+struct ReductionStep {
+  enum class Kind {
+    kTrial,     // a plate size laid out (the first is the reference)
+    kLoss,      // the trial just reported held fewer parts: its size is to be taken back
+    kRestored,  // the size taken back one step, laid out again
+  };
+  Kind kind = Kind::kTrial;
+  double length = 0.0;  // mm, the plate of the step
+  double width = 0.0;
+  LayoutStatistics statistics;  // of the step's layout; unset for kLoss
 };
 
 enum class ContactDirection { kLeft, kRight, kUp, kDown };
@@ -123,8 +137,9 @@ class Nester {
   void layoutMultipleSteps(bool announce);
 
   // ---- reduction.cpp
-  // `progress` receives each line of the detail report as it is written.
-  void reducePlateSize(const std::function<void(const std::string&)>& progress = {});
+  // `onStep` receives every trial, loss and restored size as it happens; the caller keeps the
+  // record (detail report, step drawings).
+  void reducePlateSize(const std::function<void(const ReductionStep&)>& onStep = {});
 
   // ---- contact_moves.cpp
   void contactLeft(PlacedPart& member);
@@ -220,8 +235,6 @@ class Nester {
 
   // ---- where the layout commands record their time
   std::filesystem::path timingFilePath = "排样计算时间.txt";
-  // Where the reduction run records its trials; its step drawings go into the same folder.
-  std::filesystem::path detailsReportPath = "DetailsReport.txt";
   std::string lastTimingMessage;  // UTF-8, as written to the timing file
   double lastLayoutSeconds = 0.0;
   // Blocked grid candidates of the shapes searched in the running layout command. Switching it

@@ -13,7 +13,7 @@
 #include "nesting/fit_test_scratch.h"
 #include "nesting/nester.h"
 #include "nesting/part_bands.h"
-#include "nesting/placed_part.h"
+#include "job/placed_part.h"
 #include "nesting/trial_variants.h"
 
 namespace platenest {

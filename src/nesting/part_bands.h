@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "geometry/polygon_bands.h"
-#include "nesting/placed_part.h"
+#include "job/placed_part.h"
 
 namespace platenest {
 

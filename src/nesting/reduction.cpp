@@ -4,15 +4,9 @@
 // The selected parts are laid out on the current plate; that count is the reference. Then
 // the plate shrinks in width by the width step, is laid out again, and so on while the
 // count holds and the width stays at or above the smallest width; the first loss takes the
-// width back one step. The length follows the same way. Every trial is one line of the
-// detail report and one layout drawing named after its plate size.
-#include <cmath>
-#include <string>
-
+// width back one step. The length follows the same way. Every trial is handed to the caller,
+// who records it.
 #include "nesting/nester.h"
-#include "output/layout_dxf.h"
-#include "support/fatal_error.h"
-#include "support/text_writer.h"
 
 namespace platenest {
 namespace {
@@ -22,40 +16,12 @@ constexpr double kMinimumStep = 100.0;
 
 double stepOf(double configured) { return configured > kMinimumStep ? configured : kMinimumStep; }
 
-// With no part on the plate the packing length is 0 and the density 0/0; the report then
-// says 0, as nothing is packed.
-double printableDensity(const LayoutStatistics& statistics) {
-  return std::isnan(statistics.density) ? 0.0 : statistics.density;
-}
-
 }  // namespace
 
-void Nester::reducePlateSize(const std::function<void(const std::string&)>& progress) {
-  TextWriter report;
-  if (!report.open(detailsReportPath, TextWriter::Mode::kTruncate)) {
-    throw FatalError(FatalChannel::kStandardOutput, "", "文件DetailsReport.txt输出失败!");
-  }
-  const std::filesystem::path folder = detailsReportPath.parent_path();
-
-  const auto writeLine = [&](const std::string& line) {
-    report << line << "\n";
-    report.flush();
-    if (progress) progress(line);
-  };
-  const auto sizeLine = [](const char* lead, double length, double width,
-                           const LayoutStatistics& statistics) {
-    return std::string(lead) + formatG(length) + "x" + formatG(width) +
-           ",排样密度=" + formatG(printableDensity(statistics)) +
-           ",总体排样密度=" + formatG(statistics.overallDensity) +
-           "所排零件个数=" + std::to_string(statistics.count);
-  };
-  const auto writeTrial = [&](double length, double width, const LayoutStatistics& statistics) {
-    writeLine(sizeLine("母板尺寸:", length, width, statistics));
-    writeLayoutDxf(*this, folder / formatC("%gx%g.dxf", length, width));
-  };
-  const auto writeRestored = [&](double length, double width, const LayoutStatistics& statistics) {
-    writeLine(sizeLine("恢复后的母板尺寸:", length, width, statistics));
-    writeLayoutDxf(*this, folder / formatC("%gx%g(恢复后).dxf", length, width));
+void Nester::reducePlateSize(const std::function<void(const ReductionStep&)>& onStep) {
+  const auto report = [&](ReductionStep::Kind kind, double length, double width,
+                          const LayoutStatistics& statistics) {
+    if (onStep) onStep(ReductionStep{kind, length, width, statistics});
   };
   const auto relayout = [&]() {
     parkSelectedParts();
@@ -68,7 +34,7 @@ void Nester::reducePlateSize(const std::function<void(const std::string&)>& prog
 
   layoutMultipleSteps(false);
   LayoutStatistics reference = computeLayoutStatistics();
-  writeTrial(length, width, reference);
+  report(ReductionStep::Kind::kTrial, length, width, reference);
 
   const double widthStep = stepOf(feetLength_1);
   const double lengthStep = stepOf(feetLength_0);
@@ -81,14 +47,13 @@ void Nester::reducePlateSize(const std::function<void(const std::string&)>& prog
       size = next;
       setSize(size);
       const LayoutStatistics trial = relayout();
-      writeTrial(length, width, trial);
+      report(ReductionStep::Kind::kTrial, length, width, trial);
       if (trial.count < reference.count) {
-        writeLine("母板尺寸(" + formatG(length) + "x" + formatG(width) +
-                  ")容纳的零件个数减少,母板尺寸需要恢复");
+        report(ReductionStep::Kind::kLoss, length, width, LayoutStatistics{});
         size = size + step;
         setSize(size);
         reference = relayout();
-        writeRestored(length, width, reference);
+        report(ReductionStep::Kind::kRestored, length, width, reference);
         return;
       }
       next = size - step;
@@ -108,7 +73,6 @@ void Nester::reducePlateSize(const std::function<void(const std::string&)>& prog
   plateRect.maxY = width;
   plateLength = length;
   plateWidth = width;
-  report.close();
 }
 
 }  // namespace platenest

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "geometry/point.h"
-#include "nesting/placed_part.h"
-#include "parts/part_lists.h"
+#include "job/placed_part.h"
+#include "job/part_lists.h"
 
 namespace platenest {
 

@@ -10,7 +10,7 @@
 #include "geometry/polygon.h"
 #include "geometry/region.h"
 #include "nesting/packing_grid.h"
-#include "parts/part_lists.h"
+#include "job/part_lists.h"
 
 namespace platenest {
 

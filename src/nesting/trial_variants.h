@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "geometry/point.h"
-#include "nesting/placed_part.h"
+#include "job/placed_part.h"
 
 namespace platenest {
 

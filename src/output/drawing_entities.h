@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "geometry/part_drawing.h"
-#include "nesting/placed_part.h"
+#include "job/placed_part.h"
 #include "support/text_writer.h"
 
 namespace platenest {

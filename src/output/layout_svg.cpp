@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "nesting/nester.h"
-#include "nesting/placed_part.h"
+#include "job/placed_part.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
 #include "support/text_writer.h"

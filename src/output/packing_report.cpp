@@ -5,8 +5,8 @@
 #include "output/packing_report.h"
 
 #include "nesting/nester.h"
-#include "nesting/placed_part.h"
-#include "parts/part_lists.h"
+#include "job/placed_part.h"
+#include "job/part_lists.h"
 #include "support/fatal_error.h"
 #include "support/messages.h"
 #include "support/text_writer.h"

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 #include "nesting/nester.h"
-#include "nesting/placed_part.h"
+#include "job/placed_part.h"
 #include "output/drawing_entities.h"
 #include "output/dxf_entities.h"
 #include "support/fatal_error.h"

@@ -64,13 +64,15 @@ TextWriter::~TextWriter() { close(); }
 
 TextWriter::TextWriter(TextWriter&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)),
-      cutOnClose_(std::exchange(other.cutOnClose_, false)) {}
+      cutOnClose_(std::exchange(other.cutOnClose_, false)),
+      copy_(std::exchange(other.copy_, nullptr)) {}
 
 TextWriter& TextWriter::operator=(TextWriter&& other) noexcept {
   if (this != &other) {
     close();
     file_ = std::exchange(other.file_, nullptr);
     cutOnClose_ = std::exchange(other.cutOnClose_, false);
+    copy_ = std::exchange(other.copy_, nullptr);
   }
   return *this;
 }
@@ -115,6 +117,7 @@ void TextWriter::flush() {
 TextWriter& TextWriter::text(std::string_view utf8) { return bytes(utf8ToGbk(utf8)); }
 
 TextWriter& TextWriter::bytes(std::string_view raw) {
+  if (copy_ != nullptr) copy_->append(raw);
   if (file_ == nullptr) return *this;
   std::size_t start = 0;
   while (start < raw.size()) {

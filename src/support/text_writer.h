@@ -43,6 +43,10 @@ class TextWriter {
   TextWriter& number(int value);     // plain decimal
   TextWriter& endLine() { return bytes("\n"); }
 
+  // From now on also appends what is written (GBK bytes, '\n' line ends) to `copy`, until
+  // called with null: tells the operator why an entry failed in the words the file keeps.
+  void copyTo(std::string* copy) { copy_ = copy; }
+
   TextWriter& operator<<(std::string_view utf8) { return text(utf8); }
   TextWriter& operator<<(const char* utf8) { return text(utf8); }
   TextWriter& operator<<(const std::string& utf8) { return text(utf8); }
@@ -52,6 +56,7 @@ class TextWriter {
  private:
   std::FILE* file_ = nullptr;
   bool cutOnClose_ = false;
+  std::string* copy_ = nullptr;
 };
 
 }  // namespace platenest

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/cli_runner.h"
+#include "test_support/benchmark_jobs.h"
 
 namespace platenest::testing {
 namespace {
@@ -89,6 +90,7 @@ std::string withGap(const std::string& library, const std::string& gapLine) {
 }
 
 TEST(CheckTest, ShopJobLoadsSortedGrownByHalfTheGapAndParked) {
+  PLATENEST_SKIP_WITHOUT_BENCHMARKS();
   const std::string library = readFile(kIndustrial60);
   ASSERT_FALSE(library.empty()) << kIndustrial60;
   const LibraryParts expected = readLibraryParts(library);

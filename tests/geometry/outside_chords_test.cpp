@@ -113,7 +113,9 @@ TEST(OutsidePolygonTest, AConcaveFilletKeepsItsChords) {
   const Polygon outline = outsidePolygon(l, 1.0, false);
   const Point centre(55, 55);
   for (const Point& p : outline.vertices()) {
-    if (p.x > 39 && p.x < 56 && p.y > 39 && p.y < 56) EXPECT_NEAR(distanceToCentre(p, centre), 15, 1e-9);
+    if (p.x > 39 && p.x < 56 && p.y > 39 && p.y < 56) {
+      EXPECT_NEAR(distanceToCentre(p, centre), 15, 1e-9);
+    }
   }
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine_test_support.h"
-#include "parts/load.h"
+#include "loading/load.h"
 #include "support/messages.h"
 
 namespace platenest {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "nesting/nester.h"
-#include "nesting/placed_part.h"
+#include "job/placed_part.h"
 
 namespace platenest::engine_test {
 

@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "engine_test_support.h"
-#include "parts/load.h"
+#include "test_support/benchmark_jobs.h"
+#include "loading/load.h"
 #include "support/messages.h"
 
 namespace platenest {
@@ -239,7 +240,16 @@ Layout layOut(const Job& job, const TempFolder& folder, const std::string& run,
   return layout;
 }
 
-class LayoutAllJobTest : public ::testing::TestWithParam<Job> {};
+// Failures name the job rather than print its bytes.
+void PrintTo(const Job& job, std::ostream* out) { *out << job.name << " (" << job.file << ")"; }
+
+// Jobs of the shared benchmark folder are skipped, naming it, where it is absent.
+class LayoutAllJobTest : public ::testing::TestWithParam<Job> {
+ protected:
+  void SetUp() override {
+    if (GetParam().folder == Folder::kBenchmarks) PLATENEST_SKIP_WITHOUT_BENCHMARKS();
+  }
+};
 
 TEST_P(LayoutAllJobTest, LayoutIsFeasibleAndRepeatsBitForBit) {
   const Job& job = GetParam();

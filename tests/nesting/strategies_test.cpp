@@ -3,6 +3,8 @@
 // out in multiple steps.
 #include <gtest/gtest.h>
 
+#include "test_support/benchmark_jobs.h"
+
 #include <cctype>
 #include <filesystem>
 #include <memory>
@@ -11,7 +13,7 @@
 
 #include "engine_test_support.h"
 #include "nesting/nester.h"
-#include "parts/load.h"
+#include "loading/load.h"
 #include "support/messages.h"
 
 namespace platenest {
@@ -219,7 +221,12 @@ struct JobCase {
   bool keepOrientation;
 };
 
-class MultiStepJobTest : public ::testing::TestWithParam<JobCase> {};
+// Failures name the job rather than print its bytes.
+void PrintTo(const JobCase& c, std::ostream* out) { *out << c.file << " RN " << c.rotationNumber; }
+class MultiStepJobTest : public ::testing::TestWithParam<JobCase> {
+ protected:
+  void SetUp() override { PLATENEST_SKIP_WITHOUT_BENCHMARKS(); }
+};
 
 std::vector<PlacedPart> layOut(const JobCase& c, const std::filesystem::path& folder) {
   RecordingMessageSink sink;

@@ -12,7 +12,7 @@
 #include "output/layout_dxf.h"
 #include "output/parts_export.h"
 #include "output_test_support.h"
-#include "parts/load.h"
+#include "loading/load.h"
 #include "support/messages.h"
 
 namespace platenest::testing {

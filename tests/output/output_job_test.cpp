@@ -3,6 +3,8 @@
 // drawings must agree with the layout and with each other.
 #include <gtest/gtest.h>
 
+#include "test_support/benchmark_jobs.h"
+
 #include <map>
 #include <set>
 #include <sstream>
@@ -14,7 +16,7 @@
 #include "output/packing_report.h"
 #include "output/parts_export.h"
 #include "output_test_support.h"
-#include "parts/load.h"
+#include "loading/load.h"
 #include "support/gbk.h"
 #include "support/messages.h"
 
@@ -29,7 +31,7 @@ class OutputJobTest : public ::testing::Test {
   void SetUp() override {
     const auto job =
         std::filesystem::path(PLATENEST_BENCHMARK_DIR) / "industrial" / "industrial-60.txt";
-    if (!std::filesystem::exists(job)) GTEST_SKIP() << "no shared job " << job;
+    PLATENEST_SKIP_WITHOUT_BENCHMARKS();
     nester_ = openLibrary(job, LoadType::kTextLibrary, scratch_ / "PackError.txt");
     nester_->timingFilePath = scratch_ / "timing.txt";
     nester_->layoutAll(false);

@@ -17,41 +17,13 @@
 #include <vector>
 
 #include "external_tools.h"
+#include "test_support/scratch_folder.h"
 #include "geometry/contour.h"
 #include "geometry/region.h"
 #include "nesting/nester.h"
-#include "nesting/placed_part.h"
+#include "job/placed_part.h"
 
 namespace platenest::testing {
-
-// A fresh, empty folder per test, removed afterwards.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    path_ = std::filesystem::temp_directory_path() / "platenest-output-tests" / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline std::string readBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Splits at CR LF; fails the test on a bare LF or CR.
 inline std::vector<std::string> crlfLines(const std::string& bytes) {

@@ -1,0 +1,192 @@
+// The load flow: from the operator's chosen file to a job ready for layout.
+#include "loading/load.h"
+
+#include <cstdlib>
+#include <optional>
+#include <utility>
+
+#include "geometry/arc_check.h"
+#include "loading/working_outline.h"
+#include "readers/dxf_list_file.h"
+#include "readers/part_list_file.h"
+#include "readers/report_lines.h"
+#include "readers/text_library.h"
+#include "support/gbk.h"
+
+namespace platenest {
+namespace {
+
+constexpr const char* kDegenerate = "零件轮廓退化(顶点少于3个或面积为零)!";
+constexpr const char* kArcCheckFailed = "零件轮廓检查未通过!";
+
+// A part whose outline has no area cannot be measured (its rectangularity, aspect ratio and
+// centroid divide by zero) and cannot be laid out; it is refused at load.
+bool isDegenerate(const PlacedPart& part) {
+  const double w = part.box.maxX - part.box.minX;
+  const double h = part.box.maxY - part.box.minY;
+  return part.outer.vertexCount() < 3 || !(w > 0) || !(h > 0) || !(part.outer.area() > 0) ||
+         !(part.area > 0);
+}
+
+// The arc checks of one region, written to the error log; what they wrote is the reason the
+// part is left out when it fails. Nothing when it passes.
+std::optional<std::string> failedCheck(Nester& nester, const Region& region) {
+  std::string written;
+  nester.errorLog.copyTo(&written);
+  const bool passed = validate(region, nester.errorLog);
+  nester.errorLog.copyTo(nullptr);
+  if (passed) return std::nullopt;
+  const std::string reason = reportLines(written);
+  return reason.empty() ? std::string(kArcCheckFailed) : reason;
+}
+
+void rejectDegenerate(Nester& nester, const PlacedPart& part, LoadReport& report) {
+  nester.errorLog << "\t" << kDegenerate;
+  nester.errorLog.endLine();
+  nester.errorLog << kPartNameLine;
+  nester.errorLog.bytes(part.label.text).endLine();
+  report.rejected.push_back(RejectedPart{part.id, part.label.text, kDegenerate});
+}
+
+Job runReader(Nester& nester, const std::filesystem::path& path, LoadType loadType) {
+  switch (loadType) {
+    case LoadType::kTextLibrary:
+      return readTextLibrary(path, nester.errorLog);
+    case LoadType::kDxfList:
+      return readDxfListFile(path);
+    case LoadType::kPartList:
+      return readPartListFile(path, "PackError.txt");
+  }
+  return Job{};
+}
+
+}  // namespace
+
+void applyConfig(Nester& nester, const NestConfig& config) {
+  nester.staPlate_0 = config.staPlate_0;
+  nester.plateLength = config.staPlate_0;
+  nester.staPlate_1 = config.staPlate_1;
+  nester.plateWidth = config.staPlate_1;
+  nester.partToPartGap = config.partToPartGap;
+  nester.partGap = config.partToPartGap;
+  nester.bPartTurnover = config.bPartTurnover;
+  nester.minPlate_0 = config.minPlate_0;
+  nester.minPlate_1 = config.minPlate_1;
+  nester.feetLength_0 = config.feetLength_0;
+  nester.feetLength_1 = config.feetLength_1;
+  // Kept for the record; no operation reads them.
+  nester.partToMplateGap = config.partToMplateGap;
+  nester.bHolePart = config.bHolePart;
+  nester.maxPlate_0 = config.maxPlate_0;
+  nester.maxPlate_1 = config.maxPlate_1;
+  nester.minPartGap = config.minPartGap;
+  nester.maxPartGap = config.maxPartGap;
+}
+
+void applyJob(Nester& nester, Job job) {
+  if (job.settings) {
+    applyConfig(nester, *job.settings);
+    nester.hasJobSettings = true;
+  }
+  if (job.plate) {
+    nester.plateLength = job.plate->length;
+    nester.plateWidth = job.plate->width;
+    nester.partGap = job.partGap;
+    nester.plate = *job.plate;
+  } else {
+    nester.plate.setSize(nester.plateLength, nester.plateWidth);
+  }
+  nester.updatePlateRect();
+  for (Region& region : job.regions) nester.regions.insertFront(std::move(region));
+  for (PlacedPart& part : job.parts) nester.parts.insertFront(std::move(part));
+  for (PartDrawing& drawing : job.drawings) nester.drawings.push_back(std::move(drawing));
+}
+
+void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
+          const LoadOptions& options) {
+  LoadReport report;
+  load(nester, path, loadType, options, report);
+}
+
+void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
+          const LoadOptions& options, LoadReport& report) {
+  report = LoadReport{};
+  Job job = runReader(nester, path, loadType);
+  report.rejected = std::move(job.rejected);
+  applyJob(nester, std::move(job));
+
+  // Validate: a region whose arcs cannot be built is reported in the error log and dropped.
+  for (auto it = nester.regions.begin(); it != nester.regions.end();) {
+    std::optional<std::string> failure = failedCheck(nester, *it);
+    if (!failure) {
+      ++it;
+      continue;
+    }
+    report.rejected.push_back(RejectedPart{it->id, it->label.text, std::move(*failure)});
+    it = nester.regions.remove(it);
+  }
+
+  // Parts that came in directly (the DXF list) get the same check as the converted ones.
+  for (auto it = nester.parts.begin(); it != nester.parts.end();) {
+    if (!isDegenerate(*it)) {
+      ++it;
+      continue;
+    }
+    rejectDegenerate(nester, *it, report);
+    it = nester.parts.remove(it);
+  }
+
+  // Convert; the readers inserted at the front, so front insertion restores reading order.
+  for (auto it = nester.regions.begin(); it != nester.regions.end();) {
+    const PlacedPart part = toPlacedPart(*it);
+    if (isDegenerate(part)) {
+      rejectDegenerate(nester, part, report);
+      it = nester.regions.remove(it);
+      continue;
+    }
+    nester.parts.insertFront(part);
+    ++it;
+  }
+
+  nester.loadedParts.assignFrom(nester.parts);
+  if (!options.keepOrientation) {
+    for (PlacedPart& part : nester.parts) part.normaliseOrientation();
+  }
+  nester.parts.sortByAreaDescending();
+  // An empty job keeps the distance it was built with.
+  nester.packingPointDistance = nester.defaultPackingPointDistance();
+  // The fit tests compare outlines that hold every arc whole, not the chords measured above.
+  useWorkingOutlines(nester);
+  // Each part grows by half the gap, so two touching parts keep the whole gap between them.
+  nester.offsetAllParts(nester.partGap * 0.5);
+  nester.updatePlateRect();
+  // Park every part right of the plate and below its bottom edge: nothing is on the plate yet.
+  for (PlacedPart& part : nester.parts) {
+    part.translate(nester.plateLength - part.box.minX, 0 - part.box.maxY);
+  }
+  nester.errorLog.flush();
+  report.loadedCount = nester.parts.count();
+}
+
+std::unique_ptr<Nester> openLibrary(const std::filesystem::path& path, LoadType loadType,
+                                    const std::filesystem::path& errorLogPath,
+                                    const LoadOptions& options) {
+  LoadReport report;
+  return openLibrary(path, loadType, errorLogPath, options, report);
+}
+
+std::unique_ptr<Nester> openLibrary(const std::filesystem::path& path, LoadType loadType,
+                                    const std::filesystem::path& errorLogPath,
+                                    const LoadOptions& options, LoadReport& report) {
+  auto nester = std::make_unique<Nester>(errorLogPath);
+  load(*nester, path, loadType, options, report);
+  return nester;
+}
+
+std::filesystem::path defaultErrorLogPath() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != '\0') return std::filesystem::path(home) / "PackError.txt";
+  return "PackError.txt";
+}
+
+}  // namespace platenest

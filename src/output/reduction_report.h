@@ -1,0 +1,30 @@
+// The record of a plate-size reduction run: one line per step in DetailsReport.txt and one
+// layout drawing per trial, named after its plate size, in the report's folder.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "nesting/nester.h"
+#include "support/text_writer.h"
+
+namespace platenest {
+
+class ReductionReport {
+ public:
+  // Opens (empties) the report. Throws FatalError "文件DetailsReport.txt输出失败!" when it
+  // cannot be written.
+  explicit ReductionReport(const std::filesystem::path& reportPath);
+
+  // Writes the step's line (and hands it to `onLine`), then the drawing of a trial or a
+  // restored size, taken from the nester's layout now.
+  void record(const Nester& nester, const ReductionStep& step,
+              const std::function<void(const std::string&)>& onLine = {});
+
+ private:
+  TextWriter report_;
+  std::filesystem::path folder_;
+};
+
+}  // namespace platenest

@@ -1,0 +1,28 @@
+// The DXF list file ("OpenLibIn&Dxf"): plate size, gap and a folder whose *.dxf drawings
+// are read as one part each, straight into nester.parts.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "job/job.h"
+#include "readers/dxf_part_reader.h"
+
+namespace platenest {
+
+// The plate size and gap, then every "*.dxf" file of the folder (extension in any letter
+// case), in byte order of the names; each part read gets the next id from 0 and joins
+// job.parts. A file that cannot be read is named in a warning and listed in job.rejected.
+// Throws FatalError when the list file cannot be opened or the plate size is zero.
+Job readDxfListFile(const std::filesystem::path& path);
+
+// The folder a list file names on its fourth line, "/" or "\" as separators: taken as
+// written (absolute, or relative to the current directory) when that folder exists, else
+// relative to the list file's own folder. Nothing when neither exists.
+std::optional<std::filesystem::path> resolveDxfFolder(std::string_view folderLine,
+                                                      const std::filesystem::path& listPath);
+// The existing folder named by the list file at `listPath`, or nothing.
+std::optional<std::filesystem::path> dxfListFolder(const std::filesystem::path& listPath);
+
+}  // namespace platenest

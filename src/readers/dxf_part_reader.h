@@ -1,0 +1,56 @@
+// One part drawn in a DXF file of its own: LINE, ARC and CIRCLE entities give the outline and
+// the holes, TEXT entities give the name ("name:...") and the thickness ("thick=...").
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+
+#include "geometry/lists.h"
+#include "geometry/part_drawing.h"
+#include "geometry/region.h"
+#include "job/placed_part.h"
+#include "support/line_reader.h"
+
+namespace platenest {
+
+// Every read takes one line of at most 99 bytes, as a 100-byte fgets buffer holds.
+inline constexpr int kDxfLineBuffer = 100;
+// A TEXT value keeps at most this many bytes.
+inline constexpr std::size_t kDxfTextLimit = 48;
+// Arc angles (degrees) beyond this are refused: the arc setter winds the end angle up in
+// steps of 360, and a corrupt angle of 1e300 would keep it winding for ever.
+inline constexpr double kDxfMaxAngle = 1e6;
+// Radii (mm) beyond this are refused: no plate part is 100 km across, and the chords of such
+// an arc alone would exhaust memory.
+inline constexpr double kDxfMaxRadius = 1e8;
+
+// The loose entities of one drawing, each list filled at the front as the file is read.
+struct DxfEntities {
+  SegmentList segments;
+  CircleList circles;
+  ArcList arcs;
+  TextLabel label;        // from the last "name:" TEXT, else the default label
+  TextLabel secondLabel;  // from the last "thick=" TEXT, else the default label
+  // A CIRCLE or ARC carried a radius or an angle no drawing can mean.
+  bool unusable = false;
+};
+
+// Collects the entities from the lines of a drawing. The scanner reacts only to exact
+// entity-name lines and to right-aligned group codes; sections, layers and handles pass by.
+void scanDxfEntities(LineReader& reader, DxfEntities& entities);
+
+// Chains the chords in `work` (consuming them) into closed polygons, inserted at the front of
+// `polygons`. False, after the chain message, when a chain has fewer than 3 points, does not
+// close within 0.5 mm or encloses no area; false without a message when no polygon comes out.
+bool buildPolygons(SegmentList& work, PolygonList& polygons);
+
+// Fills a default-constructed part from the drawing; true when the part is usable. False
+// without a message when the file cannot be opened (the caller names the file).
+bool readDxfPart(PlacedPart& part, const std::filesystem::path& path);
+// The same from a reader already opened on the drawing's bytes.
+bool readDxfPart(PlacedPart& part, LineReader& reader);
+// The same, keeping the drawing's lines, arcs and circles as read in `drawing`.
+bool readDxfPart(PlacedPart& part, const std::filesystem::path& path, PartDrawing& drawing);
+bool readDxfPart(PlacedPart& part, LineReader& reader, PartDrawing& drawing);
+
+}  // namespace platenest

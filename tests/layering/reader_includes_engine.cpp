@@ -1,0 +1,2 @@
+// Must not build: the readers sit below the engine and cannot see its headers.
+#include "nesting/nester.h"

@@ -1,0 +1,58 @@
+// How a part list's settings reach the nester.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "loading/load.h"
+
+namespace platenest {
+namespace {
+
+TEST(ConfigSectionTest, ApplyCopiesTheSettingsIntoTheNester) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / "platenest-config-section-test";
+  std::filesystem::create_directories(folder);
+  Nester nester(folder / "PackError.txt");
+
+  NestConfig config;
+  config.staPlate_0 = 3000;
+  config.staPlate_1 = 1500;
+  config.partToPartGap = 0.1f;
+  config.partToMplateGap = 2;
+  config.bPartTurnover = false;
+  config.bHolePart = true;
+  config.minPlate_0 = 1000.5f;
+  config.minPlate_1 = 800;
+  config.maxPlate_0 = 8000;
+  config.maxPlate_1 = 2500;
+  config.feetLength_0 = 50;
+  config.feetLength_1 = 150;
+  config.minPartGap = 3;
+  config.maxPartGap = 4;
+  config.nestType = 9;
+  applyConfig(nester, config);
+
+  // Single precision all the way: 0.1 arrives as the float nearest 0.1, widened.
+  EXPECT_EQ(nester.partGap, 0.100000001490116119384765625);
+  EXPECT_NE(nester.partGap, 0.1);
+  EXPECT_EQ(nester.partToPartGap, nester.partGap);
+  EXPECT_EQ(nester.plateLength, 3000);
+  EXPECT_EQ(nester.plateWidth, 1500);
+  EXPECT_EQ(nester.staPlate_0, 3000);
+  EXPECT_EQ(nester.staPlate_1, 1500);
+  EXPECT_FALSE(nester.bPartTurnover);
+  EXPECT_TRUE(nester.bHolePart);
+  EXPECT_EQ(nester.partToMplateGap, 2);
+  EXPECT_EQ(nester.minPlate_0, 1000.5);
+  EXPECT_EQ(nester.minPlate_1, 800);
+  EXPECT_EQ(nester.maxPlate_0, 8000);
+  EXPECT_EQ(nester.maxPlate_1, 2500);
+  EXPECT_EQ(nester.feetLength_0, 50);
+  EXPECT_EQ(nester.feetLength_1, 150);
+  EXPECT_EQ(nester.minPartGap, 3);
+  EXPECT_EQ(nester.maxPartGap, 4);
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace platenest

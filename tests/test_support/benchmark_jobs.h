@@ -1,0 +1,50 @@
+// The shared benchmark jobs (../shared/benchmarks) and the settings their layouts were
+// recorded with, read from benchmark_jobs.txt, which the scripts read too.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace platenest::testing {
+
+struct BenchmarkJob {
+  std::string name;                 // a test-name-safe label: "jakobs1", "industrial60"
+  std::filesystem::path file;       // relative to benchmarkFolder()
+  std::optional<int> rotationNumber;  // --rn; nothing: the job's own
+  std::optional<bool> turnover;       // --turnover; nothing: the job's own
+  bool keepOrientation = false;       // --keep-orientation
+
+  std::filesystem::path path() const;
+  // The settings as command-line arguments, in the table's order.
+  std::vector<std::string> arguments() const;
+};
+
+std::filesystem::path benchmarkFolder();
+// Every job of the table, in its order.
+const std::vector<BenchmarkJob>& benchmarkJobs();
+// The job of that name; fails the test (and gives an empty job) when there is none.
+BenchmarkJob benchmarkJob(const std::string& name);
+
+// Readable names for parameterised cases and failure messages.
+void PrintTo(const BenchmarkJob& job, std::ostream* out);
+struct BenchmarkJobName {
+  std::string operator()(const ::testing::TestParamInfo<BenchmarkJob>& info) const {
+    return info.param.name;
+  }
+};
+
+// Why a test of the shared jobs cannot run here, or nothing when it can.
+std::optional<std::string> missingBenchmarks();
+
+}  // namespace platenest::testing
+
+// Skips the test, naming the missing folder, when ../shared/benchmarks is absent.
+#define PLATENEST_SKIP_WITHOUT_BENCHMARKS()                                              \
+  do {                                                                                   \
+    if (const auto missing = ::platenest::testing::missingBenchmarks()) GTEST_SKIP() << *missing; \
+  } while (false)
