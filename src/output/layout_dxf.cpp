@@ -13,6 +13,7 @@
 
 #include "geometry/region.h"
 #include "nesting/nester.h"
+#include "nesting/posed_layout.h"
 #include "job/placed_part.h"
 #include "output/drawing_entities.h"
 #include "output/dxf_entities.h"
@@ -29,27 +30,7 @@ constexpr std::string_view kOutlineLayer = "1";
 constexpr std::string_view kNameLayer = "2";
 constexpr std::string_view kSummaryLayer = "3";
 
-int outlineColour(const PlacedPart& part) { return part.mirrored ? kMirroredColour : kPlainColour; }
-
-// The region as read, brought to the pose the working part has now.
-Region posedRegion(const Region& region, const PlacedPart& working) {
-  Region posed = region;
-  if (working.mirrored) posed.mirrorAt(posed.refPoint);
-  posed.translate(working.refPoint.x - region.refPoint.x, working.refPoint.y - region.refPoint.y);
-  posed.rotateAbout(working.refPoint, working.rotation);
-  return posed;
-}
-
-// The true outline of a part without a region: its loaded twin at the working pose, or
-// the working polygons themselves when the job kept no twin.
-PlacedPart posedTwin(const Nester& nester, const PlacedPart& working) {
-  const PlacedPart* twin = nester.loadedParts.findById(working.id);
-  if (twin == nullptr) return working;
-  PlacedPart posed = *twin;
-  posed.replayPoseOf(working);
-  posed.computeBox();
-  return posed;
-}
+int outlineColour(const PosedPart& part) { return part.mirrored ? kMirroredColour : kPlainColour; }
 
 void writePolygonEdges(TextWriter& out, const Polygon& polygon, int colour) {
   const int n = polygon.vertexCount();
@@ -71,20 +52,20 @@ struct Summary {
   double packingLength = 0.0;  // mm
 };
 
-Summary summarise(const Nester& nester) {
+// Figures of the parts on the plate: outlines as read where the part has them (their own
+// area and the box of their chords), the loaded twin otherwise.
+Summary summarise(const PosedLayout& view) {
   Summary summary;
-  for (const PlacedPart& part : nester.parts) {
-    if (!part.isInside(nester.plateRect)) continue;
+  for (const PosedPart& part : view.parts) {
+    if (!part.onPlate) continue;
     ++summary.count;
     double maxX = 0.0;
-    if (const Region* region = nester.regions.findById(part.id)) {
-      const Region posed = posedRegion(*region, part);
-      summary.area += posed.area;
-      maxX = toPlacedPart(posed).box.maxX;
+    if (part.region) {
+      summary.area += part.region->area;
+      maxX = toPlacedPart(*part.region).box.maxX;
     } else {
-      const PlacedPart posed = posedTwin(nester, part);
-      summary.area += posed.area;
-      maxX = posed.box.maxX;
+      summary.area += part.cut.area;
+      maxX = part.cut.box.maxX;
     }
     if (maxX > summary.packingLength) summary.packingLength = maxX;
   }
@@ -107,29 +88,26 @@ void writeLayoutDxf(const Nester& nester, const std::filesystem::path& path) {
   writeLine(out, Point(length, width), Point(0, width), kPlateLayer);
   writeLine(out, Point(0, width), Point(0, 0), kPlateLayer);
 
-  // Every part is drawn, on the plate or parked beside it.
+  // Every part is drawn, on the plate or parked beside it: first the parts read as outlines,
+  // in the order they were read, then the others in the order of the parts.
+  const PosedLayout view = poseLayout(nester);
   for (const Region& region : nester.regions) {
-    const PlacedPart* working = nester.parts.findById(region.id);
-    if (working == nullptr) continue;
-    writeRegionEntities(out, posedRegion(region, *working), outlineColour(*working), kOutlineLayer,
-                        kNameLayer);
+    const PosedPart* part = view.find(region.id);
+    if (part == nullptr || !part->region) continue;
+    writeRegionEntities(out, *part->region, outlineColour(*part), kOutlineLayer, kNameLayer);
   }
-  for (const PlacedPart& working : nester.parts) {
-    if (nester.regions.findById(working.id) != nullptr) continue;
-    const PlacedPart posed = posedTwin(nester, working);
-    const PartDrawing* drawing = findDrawing(nester.drawings, working.id);
-    const PlacedPart* twin = nester.loadedParts.findById(working.id);
-    if (drawing == nullptr || twin == nullptr) {
-      writeTwinEntities(out, posed, outlineColour(working));
-      continue;
+  for (const PosedPart& part : view.parts) {
+    if (part.region) continue;
+    if (part.drawing) {
+      writeDrawingEntities(out, *part.drawing, outlineColour(part), kOutlineLayer);
+      const TextLabel& label = part.cut.label;
+      writeText(out, label.x, label.y, label.angle, label.height, label.text, kNameLayer);
+    } else {
+      writeTwinEntities(out, part.cut, outlineColour(part));
     }
-    writeDrawingEntities(out, posedDrawing(*drawing, *twin, working), outlineColour(working),
-                         kOutlineLayer);
-    const TextLabel& label = posed.label;
-    writeText(out, label.x, label.y, label.angle, label.height, label.text, kNameLayer);
   }
 
-  const Summary summary = summarise(nester);
+  const Summary summary = summarise(view);
   const double packingLength = summary.packingLength;
   const double utilisation = summary.area / (packingLength * width);
   writeLine(out, Point(packingLength, width), Point(packingLength, 0), kSummaryLayer);

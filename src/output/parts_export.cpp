@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "nesting/nester.h"
+#include "nesting/posed_layout.h"
 #include "job/placed_part.h"
 #include "output/drawing_entities.h"
 #include "output/dxf_entities.h"
@@ -72,14 +73,10 @@ void writeLabelAndStart(TextWriter& out, const PlacedPart& part, const Polygon& 
 
 // A part read from a drawing of its own is exported as drawn, at its current pose: its
 // lines, arcs and circles, every hole included; the cut starts on its true outline.
-bool writeDrawnPartEntities(TextWriter& out, const Nester& nester, const PlacedPart& part) {
-  const PartDrawing* drawing = findDrawing(nester.drawings, part.id);
-  const PlacedPart* twin = nester.loadedParts.findById(part.id);
-  if (drawing == nullptr || twin == nullptr) return false;
-  writeDrawingEntities(out, posedDrawing(*drawing, *twin, part), -1, "0");
-  PlacedPart posed = *twin;
-  posed.replayPoseOf(part);
-  writeLabelAndStart(out, part, posed.outer);
+bool writeDrawnPartEntities(TextWriter& out, const PosedPart& posed) {
+  if (!posed.drawing) return false;
+  writeDrawingEntities(out, *posed.drawing, -1, "0");
+  writeLabelAndStart(out, *posed.working, posed.cut.outer);
   return true;
 }
 
@@ -92,7 +89,9 @@ void writePartEntities(TextWriter& out, const PlacedPart& part) {
 }
 
 void exportPartsDxf(const Nester& nester, const std::filesystem::path& folder) {
-  for (const PlacedPart& part : nester.parts) {
+  const PosedLayout view = poseLayout(nester);
+  for (const PosedPart& posed : view.parts) {
+    const PlacedPart& part = *posed.working;
     // Parts with the same name share one file: the later one replaces the earlier.
     const std::filesystem::path path = folder / (safeFileName(part.label.text) + ".dxf");
     TextWriter out;
@@ -100,7 +99,7 @@ void exportPartsDxf(const Nester& nester, const std::filesystem::path& folder) {
       throw FatalError::warning("排样文件输出失败!", path.string());
     }
     writeDxfOpening(out);
-    if (!writeDrawnPartEntities(out, nester, part)) writePartEntities(out, part);
+    if (!writeDrawnPartEntities(out, posed)) writePartEntities(out, part);
     writeDxfClosing(out);
     out.close();
   }

@@ -9,6 +9,7 @@
 
 #include "external_tools.h"
 #include "output/drawing_entities.h"
+#include "nesting/posed_layout.h"
 #include "output/layout_dxf.h"
 #include "output/parts_export.h"
 #include "output_test_support.h"

@@ -1,0 +1,120 @@
+// The posed view of the layout (see posed_layout.h).
+#include "nesting/posed_layout.h"
+
+#include <cmath>
+
+#include "nesting/nester.h"
+
+namespace platenest {
+namespace {
+
+// The pose replay of a placed part applied to single points: turned over across the
+// horizontal line through the twin's reference point, moved, then turned about the working
+// reference point.
+struct PointPose {
+  Point from;
+  Point to;
+  bool mirrored = false;
+  double cosine = 1.0;
+  double sine = 0.0;
+  double degrees = 0.0;
+
+  Point apply(Point p) const {
+    if (mirrored) p.y = 2 * from.y - p.y;
+    const Point moved(p.x + (to.x - from.x), p.y + (to.y - from.y));
+    const double dx = moved.x - to.x;
+    const double dy = moved.y - to.y;
+    return Point(to.x + cosine * dx - sine * dy, to.y + sine * dx + cosine * dy);
+  }
+};
+
+}  // namespace
+
+const PosedPart* PosedLayout::find(std::int32_t id) const {
+  for (const PosedPart& part : parts) {
+    if (part.id == id) return &part;
+  }
+  return nullptr;
+}
+
+Region posedRegion(const Region& region, const PlacedPart& working) {
+  Region posed = region;
+  if (working.mirrored) posed.mirrorAt(posed.refPoint);
+  posed.translate(working.refPoint.x - region.refPoint.x, working.refPoint.y - region.refPoint.y);
+  posed.rotateAbout(working.refPoint, working.rotation);
+  return posed;
+}
+
+PartDrawing posedDrawing(const PartDrawing& drawing, const PlacedPart& twin,
+                         const PlacedPart& working) {
+  PointPose pose;
+  pose.from = twin.refPoint;
+  pose.to = working.refPoint;
+  pose.mirrored = working.mirrored;
+  pose.cosine = std::cos(working.rotation);
+  pose.sine = std::sin(working.rotation);
+  pose.degrees = working.rotation / kPi * 180;
+
+  PartDrawing posed;
+  posed.id = drawing.id;
+  for (const Segment& line : drawing.lines) {
+    posed.lines.push_back(Segment(pose.apply(line.start), pose.apply(line.end)));
+  }
+  for (const Arc& arc : drawing.arcs) {
+    // Turned over, the arc runs clockwise from start to end: counterclockwise it runs from
+    // the reflected end angle to the reflected start angle.
+    const double start = pose.mirrored ? -arc.endAngle : arc.startAngle;
+    const double end = pose.mirrored ? -arc.startAngle : arc.endAngle;
+    Arc moved;
+    moved.set(pose.apply(arc.centre), arc.radius, start + pose.degrees, end + pose.degrees);
+    posed.arcs.push_back(moved);
+  }
+  for (const Circle& circle : drawing.circles) {
+    Circle moved;
+    moved.set(pose.apply(circle.centre), circle.radius);
+    posed.circles.push_back(moved);
+  }
+  return posed;
+}
+
+PosedLayout poseLayout(const Nester& nester) {
+  PosedLayout view;
+  view.plateLength = nester.plateLength;
+  view.plateWidth = nester.plateWidth;
+  view.parts.reserve(static_cast<std::size_t>(nester.parts.count()));
+  for (const PlacedPart& working : nester.parts) {
+    PosedPart part;
+    part.id = working.id;
+    part.name = working.label.text;
+    part.working = &working;
+    const PlacedPart* twin = nester.loadedParts.findById(working.id);
+    if (twin != nullptr) {
+      part.cut = *twin;
+      part.cut.replayPoseOf(working);
+      part.cut.computeBox();
+    } else {
+      part.cut = working;
+    }
+    if (const Region* region = nester.regions.findById(working.id)) {
+      part.region = posedRegion(*region, working);
+    } else if (const PartDrawing* drawing = findDrawing(nester.drawings, working.id);
+               drawing != nullptr && twin != nullptr) {
+      part.drawing = posedDrawing(*drawing, *twin, working);
+    }
+    part.onPlate = nester.isOnPlate(working);
+    part.selected = working.selected;
+    part.mirrored = working.mirrored;
+    part.rotation = working.rotation;
+    part.refPoint = working.refPoint;
+    view.parts.push_back(std::move(part));
+  }
+  const std::size_t points = nester.packingPoints.size();
+  for (std::size_t i = 0; i < points; ++i) {
+    if (!nester.packingPoints.isOccupied(i)) {
+      view.freePackingPoints.push_back(nester.packingPoints.position(i));
+    }
+  }
+  return view;
+}
+
+}  // namespace platenest

@@ -1,0 +1,62 @@
+// One posed view of the layout: every part as it will be cut, at the place the engine has
+// it now, and the plate with its free packing points. The layout drawing, the part
+// drawings, the packing report, the picture, the summaries and the window all read this one
+// view, so that "a loaded part drawn at its working part's pose" is worked out in one place.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "geometry/part_drawing.h"
+#include "geometry/point.h"
+#include "geometry/region.h"
+#include "job/placed_part.h"
+
+namespace platenest {
+
+class Nester;
+
+struct PosedPart {
+  std::int32_t id = 0;
+  std::string name;  // bytes as read (GBK or UTF-8)
+  // The working part in the nester: the outline the fit tests compare, grown by half the gap.
+  const PlacedPart* working = nullptr;
+  // The part as loaded, at the working pose: the true outline as polygons, without the gap.
+  // The working part itself when the job kept no loaded twin.
+  PlacedPart cut;
+  // The outline as read, with its arcs, at the pose (parts read as outlines with arcs).
+  std::optional<Region> region;
+  // The lines, arcs and circles as drawn, at the pose (parts read from their own drawings).
+  std::optional<PartDrawing> drawing;
+  bool onPlate = false;
+  bool selected = false;
+  bool mirrored = false;
+  double rotation = 0.0;  // radians
+  Point refPoint;
+};
+
+struct PosedLayout {
+  double plateLength = 0.0;  // mm
+  double plateWidth = 0.0;   // mm
+  std::vector<PosedPart> parts;            // in the order of the nester's parts
+  std::vector<Point> freePackingPoints;    // grid points no part covers, in grid order
+
+  // The first part with this id, or nothing.
+  const PosedPart* find(std::int32_t id) const;
+};
+
+// The view of the nester as it stands. Cheap enough to build for every repaint.
+PosedLayout poseLayout(const Nester& nester);
+
+// The outline as read brought to the pose of `working`: turned over across the horizontal
+// line through its reference point, moved, then turned about the working reference point.
+Region posedRegion(const Region& region, const PlacedPart& working);
+
+// The drawing brought to the pose of `working`; `twin` is the part as loaded, in the frame of
+// the drawing. A turned-over arc is stored counterclockwise again, its angles reflected.
+PartDrawing posedDrawing(const PartDrawing& drawing, const PlacedPart& twin,
+                         const PlacedPart& working);
+
+}  // namespace platenest
