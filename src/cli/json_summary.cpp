@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "nesting/nester.h"
+#include "nesting/posed_layout.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
 
@@ -24,13 +25,21 @@ Json vertices(const Polygon& polygon) {
   return result;
 }
 
-Json partJson(const Nester& nester, const PlacedPart& part) {
+Json holesOf(const PlacedPart& part) {
   Json holes = Json::array();
   for (const Polygon& hole : part.holes) holes.push_back(vertices(hole));
+  return holes;
+}
+
+// The working outlines (grown by half the gap, as the engine tests them) and, beside them,
+// the outlines as they will be cut, at the same pose: a script checking the gap between
+// parts measures the cut ones.
+Json partJson(const PosedPart& posed) {
+  const PlacedPart& part = *posed.working;
   return Json{
       {"id", part.id},
       {"name", displayName(part.label.text)},
-      {"onPlate", nester.isOnPlate(part)},
+      {"onPlate", posed.onPlate},
       {"selected", part.selected},
       {"mirrored", part.mirrored},
       {"rotation", number(part.rotation)},
@@ -39,7 +48,9 @@ Json partJson(const Nester& nester, const PlacedPart& part) {
                            number(part.box.maxY)})},
       {"area", number(part.area)},
       {"outer", vertices(part.outer)},
-      {"holes", std::move(holes)},
+      {"holes", holesOf(part)},
+      {"cutOuter", vertices(posed.cut.outer)},
+      {"cutHoles", holesOf(posed.cut)},
   };
 }
 
@@ -48,7 +59,9 @@ Json partJson(const Nester& nester, const PlacedPart& part) {
 std::string jsonSummary(const Nester& nester, double seconds) {
   const LayoutStatistics statistics = nester.computeLayoutStatistics();
   Json parts = Json::array();
-  for (const PlacedPart& part : nester.parts) parts.push_back(partJson(nester, part));
+  for (const PosedPart& part : poseLayout(nester, PoseDetail::kOutlines).parts) {
+    parts.push_back(partJson(part));
+  }
   const Json summary{
       {"plate", Json{{"length", number(nester.plateLength)}, {"width", number(nester.plateWidth)}}},
       {"partGap", number(nester.partGap)},

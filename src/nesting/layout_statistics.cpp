@@ -2,6 +2,7 @@
 // outlines (the loaded twins brought to each working part's pose, without the half gap the
 // working parts are grown by), and the parking of selected parts off the plate.
 #include "nesting/nester.h"
+#include "nesting/posed_layout.h"
 
 namespace platenest {
 
@@ -9,13 +10,12 @@ namespace platenest {
 // layout to measure, and NaN says so instead of a made-up figure. A twin without a working
 // part of its id is not counted.
 LayoutStatistics Nester::computeLayoutStatistics() const {
+  const PosedLayout view = poseLayout(*this, PoseDetail::kOutlines);
   PartList placed;
   for (const PlacedPart& twin : loadedParts) {
-    const PlacedPart* working = parts.findById(twin.id);
-    if (working == nullptr || !isOnPlate(*working)) continue;
-    PlacedPart copy = twin;
-    copy.replayPoseOf(*working);
-    placed.insertFront(copy);
+    const PosedPart* part = view.find(twin.id);
+    if (part == nullptr || !part->onPlate) continue;
+    placed.insertFront(part->cut);
   }
   LayoutStatistics statistics;
   double sumArea = 0;

@@ -77,7 +77,7 @@ PartDrawing posedDrawing(const PartDrawing& drawing, const PlacedPart& twin,
   return posed;
 }
 
-PosedLayout poseLayout(const Nester& nester) {
+PosedLayout poseLayout(const Nester& nester, PoseDetail detail) {
   PosedLayout view;
   view.plateLength = nester.plateLength;
   view.plateWidth = nester.plateWidth;
@@ -95,7 +95,9 @@ PosedLayout poseLayout(const Nester& nester) {
     } else {
       part.cut = working;
     }
-    if (const Region* region = nester.regions.findById(working.id)) {
+    if (detail == PoseDetail::kOutlines) {
+      // Figures need the true outlines only.
+    } else if (const Region* region = nester.regions.findById(working.id)) {
       part.region = posedRegion(*region, working);
     } else if (const PartDrawing* drawing = findDrawing(nester.drawings, working.id);
                drawing != nullptr && twin != nullptr) {
@@ -108,6 +110,7 @@ PosedLayout poseLayout(const Nester& nester) {
     part.refPoint = working.refPoint;
     view.parts.push_back(std::move(part));
   }
+  if (detail == PoseDetail::kOutlines) return view;
   const std::size_t points = nester.packingPoints.size();
   for (std::size_t i = 0; i < points; ++i) {
     if (!nester.packingPoints.isOccupied(i)) {

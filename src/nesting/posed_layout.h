@@ -47,8 +47,12 @@ struct PosedLayout {
   const PosedPart* find(std::int32_t id) const;
 };
 
+// How much the view works out: the true outlines alone (for figures), or also the outlines
+// as read, the drawings and the free packing points (for drawings and the window).
+enum class PoseDetail { kOutlines, kEverything };
+
 // The view of the nester as it stands. Cheap enough to build for every repaint.
-PosedLayout poseLayout(const Nester& nester);
+PosedLayout poseLayout(const Nester& nester, PoseDetail detail = PoseDetail::kEverything);
 
 // The outline as read brought to the pose of `working`: turned over across the horizontal
 // line through its reference point, moved, then turned about the working reference point.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "nesting/nester.h"
+#include "nesting/posed_layout.h"
 #include "job/placed_part.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
@@ -79,7 +80,7 @@ void appendRing(std::string& d, const Polygon& polygon) {
 }
 
 struct Drawn {
-  PlacedPart outline;  // true outline at the working pose
+  const PlacedPart& outline;  // true outline at the working pose
   bool onPlate = false;
 };
 
@@ -93,25 +94,17 @@ void widen(BoundingBox& extent, const BoundingBox& box) {
 }  // namespace
 
 void writeLayoutSvg(const Nester& nester, const std::filesystem::path& path) {
+  const PosedLayout view = poseLayout(nester);
   std::vector<Drawn> drawn;
   double packingLength = 0.0;
   int onPlateCount = 0;
-  for (const PlacedPart& working : nester.parts) {
-    Drawn item;
-    const PlacedPart* twin = nester.loadedParts.findById(working.id);
-    if (twin != nullptr) {
-      item.outline = *twin;
-      item.outline.replayPoseOf(working);
-      item.outline.computeBox();
-    } else {
-      item.outline = working;
-    }
-    item.onPlate = nester.isOnPlate(working);
+  for (const PosedPart& part : view.parts) {
+    Drawn item{part.cut, part.onPlate};
     if (item.onPlate) {
       ++onPlateCount;
       packingLength = std::max(packingLength, item.outline.box.maxX);
     }
-    drawn.push_back(std::move(item));
+    drawn.push_back(item);
   }
 
   const double length = nester.plateLength;

@@ -5,6 +5,7 @@
 #include "output/packing_report.h"
 
 #include "nesting/nester.h"
+#include "nesting/posed_layout.h"
 #include "job/placed_part.h"
 #include "job/part_lists.h"
 #include "support/fatal_error.h"
@@ -16,17 +17,15 @@ namespace {
 
 constexpr int kNamesPerLine = 10;
 
-// The loaded twins of the parts on the plate, each at its working part's place. Front
-// insertion leaves them in the reverse of the loaded order, the order the report lists.
+// The parts on the plate as cut, each at its working part's place, in the order the report
+// lists them: front insertion leaves them in the reverse of the loaded order.
 PartList placedOutlines(const Nester& nester) {
+  const PosedLayout view = poseLayout(nester);
   PartList placed;
   for (const PlacedPart& twin : nester.loadedParts) {
-    const PlacedPart* working = nester.parts.findById(twin.id);
-    if (working == nullptr || !nester.isOnPlate(*working)) continue;
-    PlacedPart posed = twin;
-    posed.replayPoseOf(*working);
-    posed.computeBox();
-    placed.insertFront(posed);
+    const PosedPart* part = view.find(twin.id);
+    if (part == nullptr || !part->onPlate) continue;
+    placed.insertFront(part->cut);
   }
   return placed;
 }

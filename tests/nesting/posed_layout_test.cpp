@@ -1,0 +1,96 @@
+// The posed view of a layout: every part in the order of the parts, its true outline at the
+// working pose (the outline as read, the gap not added), the flags the window paints by,
+// and the packing points no part covers.
+#include "nesting/posed_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "engine_test_support.h"
+#include "loading/load.h"
+#include "support/messages.h"
+
+namespace platenest {
+namespace {
+
+using engine_test::TempFolder;
+using engine_test::windingInside;
+
+double distanceToRing(const Point& p, const std::vector<Point>& ring) {
+  double best = INFINITY;
+  for (std::size_t i = 0; i < ring.size(); ++i) {
+    best = std::min(best, engine_test::distanceToSegment(p, ring[i], ring[(i + 1) % ring.size()]));
+  }
+  return best;
+}
+
+// The example job laid out with every orientation and turning over: each part's true outline
+// stands half the gap inside its working outline, keeps its area as read, and its outline
+// as read with arcs (at the same pose) runs through the same corners.
+TEST(PosedLayoutTest, TrueOutlinesStandHalfTheGapInsideTheWorkingOnesAtEveryPose) {
+  RecordingMessageSink sink;
+  ScopedMessageSink guard(&sink);
+  TempFolder folder;
+  const auto job = std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / "job.txt";
+  auto nester = openLibrary(job, LoadType::kTextLibrary, folder.path() / "log.txt");
+  nester->timingFilePath = folder.path() / "timing.txt";
+  nester->rotationNumber = 12;
+  nester->layoutAll(false);
+  nester->parts.begin()->selected = true;
+
+  const PosedLayout view = poseLayout(*nester);
+  ASSERT_EQ(view.parts.size(), static_cast<std::size_t>(nester->parts.count()));
+  EXPECT_EQ(view.plateLength, nester->plateLength);
+  EXPECT_EQ(view.plateWidth, nester->plateWidth);
+  const double halfGap = nester->partGap / 2;
+  ASSERT_GT(halfGap, 0);
+  int mirrored = 0;
+  auto working = nester->parts.begin();
+  for (const PosedPart& part : view.parts) {
+    SCOPED_TRACE(part.name);
+    ASSERT_EQ(part.working, &*working);
+    EXPECT_EQ(part.id, working->id);
+    EXPECT_EQ(part.onPlate, nester->isOnPlate(*working));
+    EXPECT_EQ(part.selected, working->selected);
+    EXPECT_EQ(part.mirrored, working->mirrored);
+    mirrored += part.mirrored ? 1 : 0;
+    const PlacedPart* loaded = nester->loadedParts.findById(part.id);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_NEAR(part.cut.area, loaded->area, 1e-6 * loaded->area);
+    const std::vector<Point>& outer = working->outer.vertices();
+    for (const Point& p : part.cut.outer.vertices()) {
+      EXPECT_TRUE(windingInside(outer, p));
+      EXPECT_GE(distanceToRing(p, outer), halfGap - 1e-6);
+    }
+    ASSERT_TRUE(part.region.has_value());
+    EXPECT_FALSE(part.drawing.has_value());
+    // Every corner of the outline as read is a vertex of the cut outline at the same pose.
+    for (const Point& corner : part.region->outer.vertices) {
+      double nearest = INFINITY;
+      for (const Point& p : part.cut.outer.vertices()) nearest = std::min(nearest, p.distance(corner));
+      EXPECT_LT(nearest, 1e-6);
+    }
+    ++working;
+  }
+  EXPECT_GT(mirrored, 0) << "the job should turn some part over";
+
+  // Free packing points: grid points no placed part covers.
+  ASSERT_FALSE(view.freePackingPoints.empty());
+  for (const Point& p : view.freePackingPoints) {
+    for (const PlacedPart& part : nester->parts) {
+      if (!nester->isOnPlate(part)) continue;
+      EXPECT_FALSE(part.containsPoint(p)) << p.x << ", " << p.y;
+    }
+  }
+  // Figures alone leave out the outlines as read and the grid.
+  const PosedLayout figures = poseLayout(*nester, PoseDetail::kOutlines);
+  EXPECT_FALSE(figures.parts.front().region.has_value());
+  EXPECT_TRUE(figures.freePackingPoints.empty());
+  EXPECT_TRUE(engine_test::samePolygon(figures.parts.front().cut.outer,
+                                       view.parts.front().cut.outer));
+}
+
+}  // namespace
+}  // namespace platenest
