@@ -138,7 +138,9 @@ class Nester {
 
   // ---- reduction.cpp
   // `onStep` receives every trial, loss and restored size as it happens; the caller keeps the
-  // record (detail report, step drawings).
+  // record (detail report, step drawings). A restore whose layout holds fewer parts than the
+  // accepted trial of that size hands back the accepted trial. Stopped through `progress`,
+  // the run leaves the last accepted trial on the plate and reports no unfinished trial.
   void reducePlateSize(const std::function<void(const ReductionStep&)>& onStep = {});
 
   // ---- contact_moves.cpp

@@ -23,51 +23,79 @@ void Nester::reducePlateSize(const std::function<void(const ReductionStep&)>& on
                           const LayoutStatistics& statistics) {
     if (onStep) onStep(ReductionStep{kind, length, width, statistics});
   };
+  std::int64_t trials = 0;
+  if (progress != nullptr) progress->begin("trials", 0);
   const auto relayout = [&]() {
     parkSelectedParts();
     layoutMultipleSteps(false);
+    if (progress != nullptr) progress->advance(++trials);
     return computeLayoutStatistics();
   };
+  const auto stopped = [&]() { return progress != nullptr && progress->cancelled(); };
 
   double length = plateRect.maxX - plateRect.minX;
   double width = plateRect.maxY - plateRect.minY;
 
   layoutMultipleSteps(false);
   LayoutStatistics reference = computeLayoutStatistics();
+  if (stopped()) return;
   report(ReductionStep::Kind::kTrial, length, width, reference);
+  // The last trial that held as many parts as the first: what a restore of its size, or a
+  // stop, hands back to the operator.
+  NesterSnapshot accepted = snapshot();
+  LayoutStatistics acceptedFigures = reference;
 
   const double widthStep = stepOf(feetLength_1);
   const double lengthStep = stepOf(feetLength_0);
 
   // One direction: `size` is the plate width or length, `setSize` puts it into the plate.
+  // False when the operator stopped the run: the last accepted trial is then on the plate.
   const auto shrink = [&](double& size, double step, double smallest, auto setSize) {
     double next = size - step;
     while (next >= smallest) {
-      if (next <= 0) return;
+      if (next <= 0) return true;
       size = next;
       setSize(size);
       const LayoutStatistics trial = relayout();
+      if (stopped()) {
+        restore(accepted);
+        size = size + step;
+        return false;
+      }
       report(ReductionStep::Kind::kTrial, length, width, trial);
       if (trial.count < reference.count) {
         report(ReductionStep::Kind::kLoss, length, width, LayoutStatistics{});
         size = size + step;
         setSize(size);
         reference = relayout();
+        // Laid out again from where the lost trial left them, the parts may fit worse than
+        // the accepted trial of this size did: the operator gets the accepted layout back.
+        if (stopped() || reference.count < acceptedFigures.count) {
+          restore(accepted);
+          reference = acceptedFigures;
+        }
         report(ReductionStep::Kind::kRestored, length, width, reference);
-        return;
+        accepted = snapshot();
+        acceptedFigures = reference;
+        return !stopped();
       }
+      accepted = snapshot();
+      acceptedFigures = trial;
       next = size - step;
     }
+    return true;
   };
 
-  shrink(width, widthStep, minPlate_1, [this](double w) {
+  const bool widthDone = shrink(width, widthStep, minPlate_1, [this](double w) {
     plateRect.maxY = w;
     plateWidth = w;
   });
-  shrink(length, lengthStep, minPlate_0, [this](double l) {
-    plateRect.maxX = l;
-    plateLength = l;
-  });
+  if (widthDone) {
+    shrink(length, lengthStep, minPlate_0, [this](double l) {
+      plateRect.maxX = l;
+      plateLength = l;
+    });
+  }
 
   plateRect.maxX = length;
   plateRect.maxY = width;

@@ -17,6 +17,7 @@
 #include "support/gbk.h"
 #include "support/messages.h"
 #include "support/text_writer.h"
+#include "test_support/benchmark_jobs.h"
 
 namespace platenest {
 namespace {
@@ -366,6 +367,79 @@ TEST(ReductionJobTest, ShopSheetEndsOnASmallerPlateHoldingAsManyParts) {
       EXPECT_EQ(countOf(line), first);
     }
   }
+}
+
+}  // namespace
+}  // namespace platenest
+
+namespace platenest {
+namespace {
+
+std::unique_ptr<Nester> loadJakobs1(const ScratchDirectory& scratch) {
+  LoadOptions options;
+  options.keepOrientation = true;
+  std::unique_ptr<Nester> nester =
+      openLibrary(::platenest::testing::benchmarkFolder() / "esicup" / "jakobs1.txt", LoadType::kTextLibrary,
+                  scratch / "error-log.txt", options);
+  nester->rotationNumber = 4;
+  nester->bPartTurnover = false;
+  nester->timingFilePath = scratch / "timing.txt";
+  selectAll(*nester);
+  return nester;
+}
+
+// jakobs1 at 1200 x 1100 held all 25 parts; after the loss at 1100 x 1100 the parts laid out
+// again from where the lost trial left them fit only 24. The operator is handed the accepted
+// trial of 1200 x 1100 instead, and the restored line and drawing say so.
+TEST(ReductionJobTest, RestoreHandsBackTheAcceptedTrialWhenTheRelayoutHoldsFewer) {
+  PLATENEST_SKIP_WITHOUT_BENCHMARKS();
+  ScratchDirectory scratch;
+  std::unique_ptr<Nester> nester = loadJakobs1(scratch);
+  reduce(*nester, scratch / "DetailsReport.txt");
+  const std::vector<std::string> lines = reportLines(scratch / "DetailsReport.txt");
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 3].rfind("母板尺寸:1100x1100,", 0), 0u) << lines[lines.size() - 3];
+  const std::string& last = lines.back();
+  EXPECT_EQ(last.rfind("恢复后的母板尺寸:1200x1100,", 0), 0u) << last;
+  EXPECT_EQ(last.substr(last.rfind('=') + 1), "25");
+  EXPECT_EQ(countOnPlate(*nester), 25);
+  EXPECT_EQ(nester->computeLayoutStatistics().count, 25);
+  // The restored layout is the accepted trial's, part for part.
+  EXPECT_EQ(readBytes(scratch / "1200x1100(恢复后).dxf"), readBytes(scratch / "1200x1100.dxf"));
+}
+
+// Stops the run once the layout of trial `stopIn` has begun.
+class StopInTrial : public Progress {
+ public:
+  explicit StopInTrial(int stopIn) : stopIn_(stopIn) {}
+  void begin(std::string_view what, std::int64_t) override {
+    if (what == "parts" && ++layouts_ == stopIn_) cancel();
+  }
+  void advance(std::int64_t done) override { trials = done; }
+  std::int64_t trials = 0;
+
+ private:
+  int stopIn_;
+  int layouts_ = 0;
+};
+
+// A run stopped in the middle of a trial leaves the last accepted trial on the plate and on
+// its plate size, and reports no trial it did not finish.
+TEST(ReductionJobTest, StoppedRunLeavesTheLastAcceptedTrial) {
+  PLATENEST_SKIP_WITHOUT_BENCHMARKS();
+  ScratchDirectory scratch;
+  std::unique_ptr<Nester> nester = loadJakobs1(scratch);
+  StopInTrial progress(4);  // 1300 x 2000, 1900 and 1800 done; stopped in 1300 x 1700
+  nester->progress = &progress;
+  reduce(*nester, scratch / "DetailsReport.txt");
+  const std::vector<std::string> lines = reportLines(scratch / "DetailsReport.txt");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2].rfind("母板尺寸:1300x1800,", 0), 0u) << lines[2];
+  EXPECT_EQ(nester->plateWidth, 1800);
+  EXPECT_EQ(nester->plateLength, 1300);
+  EXPECT_EQ(countOnPlate(*nester), 25);
+  EXPECT_TRUE(fs::exists(scratch / "1300x1800.dxf"));
+  EXPECT_FALSE(fs::exists(scratch / "1300x1700.dxf"));
 }
 
 }  // namespace
