@@ -11,6 +11,7 @@
 
 #include "geometry/polygon_bands.h"
 #include "nesting/overlap.h"
+#include "nesting/search_internals.h"
 #include "nesting/trial_variants.h"
 #include "loading/load.h"
 #include "support/messages.h"
@@ -57,8 +58,8 @@ void BM_FitsCrowdedPlate(benchmark::State& state) {
   auto nester = crowdedPlate();
   const PlacedPart probe = partOf(regularPolygon(0.0, 0.0, 40.0, 60));
   std::mt19937 random(7);
-  std::uniform_real_distribution<double> x(0.0, nester->plateLength);
-  std::uniform_real_distribution<double> y(0.0, nester->plateWidth);
+  std::uniform_real_distribution<double> x(0.0, nester->plateLength());
+  std::uniform_real_distribution<double> y(0.0, nester->plateWidth());
   std::vector<PlacedPart> candidates;
   for (int i = 0; i < 256; ++i) {
     PlacedPart c = probe;
@@ -79,11 +80,11 @@ void BM_CandidateFitTestCrowdedPlate(benchmark::State& state) {
   std::vector<TrialVariant> variants{
       TrialVariant{partOf(regularPolygon(0.0, 0.0, 40.0, 60)), Point(), 0.0, false}};
   std::mt19937 random(7);
-  std::uniform_real_distribution<double> x(0.0, nester->plateLength);
-  std::uniform_real_distribution<double> y(0.0, nester->plateWidth);
+  std::uniform_real_distribution<double> x(0.0, nester->plateLength());
+  std::uniform_real_distribution<double> y(0.0, nester->plateWidth());
   std::vector<Point> moves;
   for (int i = 0; i < 256; ++i) moves.emplace_back(x(random), y(random));
-  CandidateFitTest test(*nester, variants, nester->partBands, &nester->materialCells);
+  CandidateFitTest test(*nester, variants, SearchInternals::partBands(*nester), &SearchInternals::materialCells(*nester));
   std::size_t i = 0;
   for (auto _ : state) {
     const Point& d = moves[i++ & 255];
@@ -123,26 +124,26 @@ BENCHMARK(BM_BandedContainsPoint60Vertices);
 
 std::unique_ptr<Nester> largePlate() {
   auto nester = loadBenchmarkJob("industrial/industrial-150.txt");
-  nester->packingPointDistance = 30.0;
+  nester->setPackingPointDistance(30.0);
   return nester;
 }
 
 void BM_RebuildPackingPoints12000x2500(benchmark::State& state) {
   auto nester = largePlate();
-  for (auto _ : state) nester->rebuildPackingPoints();
-  state.counters["points"] = static_cast<double>(nester->packingPoints.size());
+  for (auto _ : state) SearchInternals::rebuildPackingPoints(*nester);
+  state.counters["points"] = static_cast<double>(nester->packingGrid().size());
 }
 BENCHMARK(BM_RebuildPackingPoints12000x2500)->Unit(benchmark::kMicrosecond);
 
 void BM_MarkCoveredPackingPoints12000x2500(benchmark::State& state) {
   auto nester = largePlate();
-  nester->rebuildPackingPoints();
+  SearchInternals::rebuildPackingPoints(*nester);
   PlacedPart part = nester->parts.front();
   part.translate(-part.box.minX + 3000.0, -part.box.minY + 500.0);
   // On a fresh grid each time, as a newly placed part finds it: the rebuild is timed too.
   for (auto _ : state) {
-    nester->rebuildPackingPoints();
-    nester->markCoveredPackingPoints(part);
+    SearchInternals::rebuildPackingPoints(*nester);
+    SearchInternals::markCoveredPackingPoints(*nester, part);
   }
 }
 BENCHMARK(BM_MarkCoveredPackingPoints12000x2500)->Unit(benchmark::kMicrosecond);

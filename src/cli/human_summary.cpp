@@ -44,7 +44,7 @@ std::string oneLineReason(const std::string& reason) {
 void printLoadSummary(std::ostream& out, const Nester& nester, const JobOrigin& origin,
                       const LoadReport& report) {
   out << "Job: " << origin.description << " (" << loadTypeName(origin.loadType) << ")\n";
-  out << "Plate: " << formatG(nester.plateLength) << " x " << formatG(nester.plateWidth)
+  out << "Plate: " << formatG(nester.plateLength()) << " x " << formatG(nester.plateWidth())
       << " mm, gap " << formatG(nester.partGap) << " mm\n";
   out << "Parts: " << nester.parts.count() << " loaded, " << report.rejected.size()
       << " rejected\n";
@@ -53,7 +53,7 @@ void printLoadSummary(std::ostream& out, const Nester& nester, const JobOrigin& 
         << "\n";
   }
   if (nester.parts.empty()) out << "The job holds no part.\n";
-  out << "RN " << nester.rotationNumber << ", PPD " << formatG(nester.packingPointDistance)
+  out << "RN " << nester.rotationNumber << ", PPD " << formatG(nester.packingPointDistance())
       << " mm, turnover " << (nester.bPartTurnover ? "on" : "off") << "\n";
 }
 

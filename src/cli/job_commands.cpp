@@ -75,8 +75,7 @@ LoadedJob loadJob(const CliRequest& request) {
 void applySettings(Nester& nester, const CliRequest& request) {
   if (request.rotationNumber) nester.rotationNumber = *request.rotationNumber;
   if (request.packingPointDistance) {
-    nester.packingPointDistance = *request.packingPointDistance;
-    nester.packingPointsDirty = true;
+    nester.setPackingPointDistance(*request.packingPointDistance);
   }
   if (request.turnover) nester.bPartTurnover = *request.turnover;
 }
@@ -187,8 +186,8 @@ int runCommand(const CliRequest& request) {
   if (nothingToLayOut) std::cout << "Nothing to lay out.\n";
   if (laysOut && !nothingToLayOut) printLayoutSummary(std::cout, nester);
   if (request.command == CliCommand::kReduce && !nothingToLayOut) {
-    std::cout << "Final plate: " << formatG(nester.plateLength) << " x "
-              << formatG(nester.plateWidth) << " mm\n";
+    std::cout << "Final plate: " << formatG(nester.plateLength()) << " x "
+              << formatG(nester.plateWidth()) << " mm\n";
   }
   for (const std::string& output : written) std::cout << "Wrote " << output << "\n";
   return status;

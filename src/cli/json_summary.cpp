@@ -63,10 +63,10 @@ std::string jsonSummary(const Nester& nester, double seconds) {
     parts.push_back(partJson(part));
   }
   const Json summary{
-      {"plate", Json{{"length", number(nester.plateLength)}, {"width", number(nester.plateWidth)}}},
+      {"plate", Json{{"length", number(nester.plateLength())}, {"width", number(nester.plateWidth())}}},
       {"partGap", number(nester.partGap)},
       {"rotationNumber", nester.rotationNumber},
-      {"packingPointDistance", number(nester.packingPointDistance)},
+      {"packingPointDistance", number(nester.packingPointDistance())},
       {"bPartTurnover", nester.bPartTurnover},
       {"packingLength", number(statistics.packingLength)},
       {"density", number(statistics.density)},

@@ -63,40 +63,40 @@ Job runReader(Nester& nester, const std::filesystem::path& path, LoadType loadTy
 }  // namespace
 
 void applyConfig(Nester& nester, const NestConfig& config) {
-  nester.staPlate_0 = config.staPlate_0;
-  nester.plateLength = config.staPlate_0;
-  nester.staPlate_1 = config.staPlate_1;
-  nester.plateWidth = config.staPlate_1;
-  nester.partToPartGap = config.partToPartGap;
+  JobSettings& settings = nester.settings;
+  settings.staPlate_0 = config.staPlate_0;
+  settings.staPlate_1 = config.staPlate_1;
+  nester.setPlateSize(settings.staPlate_0, settings.staPlate_1);
+  settings.partToPartGap = config.partToPartGap;
   nester.partGap = config.partToPartGap;
   nester.bPartTurnover = config.bPartTurnover;
-  nester.minPlate_0 = config.minPlate_0;
-  nester.minPlate_1 = config.minPlate_1;
-  nester.feetLength_0 = config.feetLength_0;
-  nester.feetLength_1 = config.feetLength_1;
+  settings.minPlate_0 = config.minPlate_0;
+  settings.minPlate_1 = config.minPlate_1;
+  settings.feetLength_0 = config.feetLength_0;
+  settings.feetLength_1 = config.feetLength_1;
   // Kept for the record; no operation reads them.
-  nester.partToMplateGap = config.partToMplateGap;
-  nester.bHolePart = config.bHolePart;
-  nester.maxPlate_0 = config.maxPlate_0;
-  nester.maxPlate_1 = config.maxPlate_1;
-  nester.minPartGap = config.minPartGap;
-  nester.maxPartGap = config.maxPartGap;
+  settings.partToMplateGap = config.partToMplateGap;
+  settings.bHolePart = config.bHolePart;
+  settings.maxPlate_0 = config.maxPlate_0;
+  settings.maxPlate_1 = config.maxPlate_1;
+  settings.minPartGap = config.minPartGap;
+  settings.maxPartGap = config.maxPartGap;
 }
 
 void applyJob(Nester& nester, Job job) {
+  // The settings block starts the plate at its standard size; a plate the file gives wins.
+  Plate plate;
+  plate.setSize(nester.plateLength(), nester.plateWidth());
   if (job.settings) {
     applyConfig(nester, *job.settings);
     nester.hasJobSettings = true;
+    plate.setSize(nester.settings.staPlate_0, nester.settings.staPlate_1);
   }
   if (job.plate) {
-    nester.plateLength = job.plate->length;
-    nester.plateWidth = job.plate->width;
     nester.partGap = job.partGap;
-    nester.plate = *job.plate;
-  } else {
-    nester.plate.setSize(nester.plateLength, nester.plateWidth);
+    plate = *job.plate;
   }
-  nester.updatePlateRect();
+  nester.setPlate(plate);
   for (Region& region : job.regions) nester.regions.insertFront(std::move(region));
   for (PlacedPart& part : job.parts) nester.parts.insertFront(std::move(part));
   for (PartDrawing& drawing : job.drawings) nester.drawings.push_back(std::move(drawing));
@@ -154,15 +154,14 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
   }
   nester.parts.sortByAreaDescending();
   // An empty job keeps the distance it was built with.
-  nester.packingPointDistance = nester.defaultPackingPointDistance();
+  nester.setPackingPointDistance(nester.defaultPackingPointDistance());
   // The fit tests compare outlines that hold every arc whole, not the chords measured above.
   useWorkingOutlines(nester);
   // Each part grows by half the gap, so two touching parts keep the whole gap between them.
   nester.offsetAllParts(nester.partGap * 0.5);
-  nester.updatePlateRect();
   // Park every part right of the plate and below its bottom edge: nothing is on the plate yet.
   for (PlacedPart& part : nester.parts) {
-    part.translate(nester.plateLength - part.box.minX, 0 - part.box.maxY);
+    part.translate(nester.plateLength() - part.box.minX, 0 - part.box.maxY);
   }
   nester.errorLog.flush();
   report.loadedCount = nester.parts.count();

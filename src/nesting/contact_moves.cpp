@@ -116,9 +116,9 @@ bool slideFits(const Nester& nester, const PlacedPart& part,
 // tells whether the part is itself one of the nester's parts.
 void slideIntoContact(const Nester& nester, PlacedPart& part, Direction u,
                       const std::vector<const PlacedPart*>& inTheWay, bool inList) {
-  const BoundingBox& plate = nester.plateRect;
+  const BoundingBox& plate = nester.plateRect();
   const double limit = u.x != 0 ? plate.maxX - plate.minX : plate.maxY - plate.minY;
-  slide(part, u, nester.packingPointDistance, limit,
+  slide(part, u, nester.packingPointDistance(), limit,
         [&] { return slideFits(nester, part, inTheWay, inList); });
 }
 
@@ -127,7 +127,7 @@ void slideIntoContact(const Nester& nester, PlacedPart& part, Direction u,
 // As fitsAmongOthers (or fits, for a part not in the list), against the parts given.
 bool Nester::fitsAmong(const PlacedPart& part, const std::vector<const PlacedPart*>& others) const {
   ++fitTestCount;
-  if (!part.isInside(plateRect)) return false;
+  if (!part.isInside(plateRect_)) return false;
   const BoundingBox& box = part.outer.box();
   for (const PlacedPart* other : others) {
     if (boxesApart(box, other->outer.box())) continue;
@@ -184,17 +184,17 @@ void Nester::contactDownCandidate(PlacedPart& candidate) {
 // them: once the part's box has passed the other's box it can never meet it, and the slide
 // ends there.
 void Nester::slideLeftTo(PlacedPart& part, const PlacedPart& other) {
-  slide(part, kLeft, packingPointDistance, part.box.maxX - other.box.minX,
+  slide(part, kLeft, packingPointDistance_, part.box.maxX - other.box.minX,
         [&] { return part.isClearOf(other); });
 }
 
 void Nester::slideUpTo(PlacedPart& part, const PlacedPart& other) {
-  slide(part, kUp, packingPointDistance, other.box.maxY - part.box.minY,
+  slide(part, kUp, packingPointDistance_, other.box.maxY - part.box.minY,
         [&] { return part.isClearOf(other); });
 }
 
 void Nester::slideDownTo(PlacedPart& part, const PlacedPart& other) {
-  slide(part, kDown, packingPointDistance, part.box.maxY - other.box.minY,
+  slide(part, kDown, packingPointDistance_, part.box.maxY - other.box.minY,
         [&] { return part.isClearOf(other); });
 }
 

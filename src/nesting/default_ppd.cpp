@@ -10,7 +10,7 @@ namespace platenest {
 
 double Nester::defaultPackingPointDistance() {
   // Without parts there is nothing to size the grid by: the distance stays as it is.
-  if (parts.empty()) return packingPointDistance;
+  if (parts.empty()) return packingPointDistance_;
   PlacedPart* smallest = &parts.front();
   if (parts.count() > 1) {
     smallest->computeArea();

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "nesting/nester.h"
+#include "nesting/search_internals.h"
 #include "support/fatal_error.h"
 #include "support/messages.h"
 #include "support/text_writer.h"
@@ -34,9 +35,9 @@ class TimedRun {
       throw FatalError(FatalChannel::kStandardOutput, "", "记录排样计算时间的文件输出失败!");
     }
     // Within one command parts are only added to the plate: blocked candidates stay blocked.
-    nester_.searchMemo.begin();
+    SearchInternals::memo(nester_).begin();
   }
-  ~TimedRun() { nester_.searchMemo.end(); }
+  ~TimedRun() { SearchInternals::memo(nester_).end(); }
   TimedRun(const TimedRun&) = delete;
   TimedRun& operator=(const TimedRun&) = delete;
 
@@ -70,15 +71,6 @@ std::string dateLine(std::time_t now) {
                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
 }
 
-// Builds the grid when it no longer matches the plate or PPD. False when the grid was
-// refused: then nothing can be placed and the grid stays due for a rebuild.
-bool ensureGrid(Nester& nester) {
-  if (!nester.packingPointsDirty) return true;
-  if (!nester.rebuildPackingPoints()) return false;
-  nester.packingPointsDirty = false;
-  return true;
-}
-
 // Parts placed of the parts a command set out to place, told to the caller's progress
 // object after every part; and whether the caller asked the command to stop.
 class PlacementProgress {
@@ -103,18 +95,27 @@ class PlacementProgress {
 
 void placeByGrid(Nester& nester, PlacedPart& part) {
   if (nester.bPartTurnover) {
-    nester.placeAtPackingPointsTurnover(part);
+    SearchInternals::placeAtPackingPointsTurnover(nester, part);
   } else {
-    nester.placeAtPackingPoints(part);
+    SearchInternals::placeAtPackingPoints(nester, part);
   }
 }
 
 }  // namespace
 
+// False when the grid was refused: then nothing can be placed and the grid stays due for a
+// rebuild.
+bool Nester::ensurePackingGrid() {
+  if (!packingPointsDirty_) return true;
+  if (!rebuildPackingPoints()) return false;
+  packingPointsDirty_ = false;
+  return true;
+}
+
 // A selected part that is already on the plate is placed again.
 void Nester::layoutSelected(bool announce) {
   TimedRun run(*this, TextWriter::Mode::kRewrite);
-  if (ensureGrid(*this)) {
+  if (ensurePackingGrid()) {
     PlacementProgress tally(progress, parts, [](const PlacedPart& part) { return part.selected; });
     for (PlacedPart& part : parts) {
       if (tally.stopped()) break;
@@ -130,7 +131,7 @@ void Nester::layoutSelected(bool announce) {
 void Nester::layoutAll(bool announce) {
   TimedRun run(*this, TextWriter::Mode::kRewrite);
   for (PlacedPart& part : parts) part.selected = false;
-  if (ensureGrid(*this)) {
+  if (ensurePackingGrid()) {
     PlacementProgress tally(progress, parts, [&](const PlacedPart& part) { return !isOnPlate(part); });
     for (PlacedPart& part : parts) {
       if (tally.stopped()) break;
@@ -148,7 +149,7 @@ void Nester::layoutAll(bool announce) {
 void Nester::stageNextPart() {
   for (PlacedPart& part : parts) {
     if (isOnPlate(part)) continue;
-    part.translate(plateLength - part.box.minX, plateWidth - part.box.maxY);
+    part.translate(plateLength() - part.box.minX, plateWidth() - part.box.maxY);
     for (PlacedPart& other : parts) other.selected = false;
     part.selected = true;
     return;

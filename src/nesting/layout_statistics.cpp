@@ -27,8 +27,8 @@ LayoutStatistics Nester::computeLayoutStatistics() const {
     first = false;
     ++statistics.count;
   }
-  statistics.density = sumArea / (statistics.packingLength * plateWidth);
-  statistics.overallDensity = sumArea / plateLength / plateWidth;
+  statistics.density = sumArea / (statistics.packingLength * plateWidth());
+  statistics.overallDensity = sumArea / plateLength() / plateWidth();
   return statistics;
 }
 
@@ -36,7 +36,7 @@ LayoutStatistics Nester::computeLayoutStatistics() const {
 // top at y = 0, so the part is off the plate whatever the plate's width.
 void Nester::parkSelectedParts() {
   for (PlacedPart& part : parts) {
-    if (part.selected) part.translate(plateLength - part.box.minX, 0 - part.box.maxY);
+    if (part.selected) part.translate(plateLength() - part.box.minX, 0 - part.box.maxY);
   }
 }
 

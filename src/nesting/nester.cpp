@@ -23,16 +23,14 @@ void writeDatedHeader(TextWriter& log) {
 }  // namespace
 
 Nester::Nester(const std::filesystem::path& logPath) : errorLogPath(logPath) {
-  plateLength = 6000;
-  plateWidth = 4000;
-  plate.setSize(6000, 4000);
+  plate_.setSize(6000, 4000);
   updatePlateRect();
   partGap = 0;
-  packingPointDistance = 0.5;
+  packingPointDistance_ = 0.5;
   rotationNumber = 4;
-  packingRows = 0;
-  packingColumns = 0;
-  packingPointsDirty = true;
+  packingRows_ = 0;
+  packingColumns_ = 0;
+  packingPointsDirty_ = true;
   if (!errorLog.open(logPath, TextWriter::Mode::kAppend)) {
     throw FatalError::warning("排样错误报告文件输出失败!", logPath.string());
   }
@@ -41,9 +39,29 @@ Nester::Nester(const std::filesystem::path& logPath) : errorLogPath(logPath) {
   bPartTurnover = true;
 }
 
+void Nester::setPlate(const Plate& plate) {
+  if (plate.length != plate_.length || plate.width != plate_.width) packingPointsDirty_ = true;
+  plate_ = plate;
+  updatePlateRect();
+}
+
+// The same plate cut to another size (the reduction run's trials): it keeps its name.
+void Nester::setPlateSize(double length, double width) {
+  Plate resized = plate_;
+  resized.length = length;
+  resized.width = width;
+  resized.area = length * width;
+  setPlate(resized);
+}
+
+void Nester::setPackingPointDistance(double distance) {
+  packingPointDistance_ = distance;
+  packingPointsDirty_ = true;
+}
+
 void Nester::updatePlateRect() {
-  plateRect = BoundingBox{0, plateLength, 0, plateWidth};
-  if (plateLength == 0 || plateWidth == 0) throw FatalError::warning("包围盒大小为零!");
+  plateRect_ = BoundingBox{0, plateLength(), 0, plateWidth()};
+  if (plateLength() == 0 || plateWidth() == 0) throw FatalError::warning("包围盒大小为零!");
 }
 
 void Nester::offsetAllParts(double gap) {

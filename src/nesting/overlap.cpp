@@ -86,7 +86,7 @@ bool PlacedPart::overlapsRect(double minX, double maxX, double minY, double maxY
 // polygon work. Parts parked off the plate never meet a candidate inside it.
 bool Nester::fits(const PlacedPart& candidate) const {
   ++fitTestCount;
-  if (!candidate.isInside(plateRect)) return false;
+  if (!candidate.isInside(plateRect_)) return false;
   const BoundingBox& box = candidate.outer.box();
   for (const PlacedPart& part : parts) {
     if (boxesApart(box, part.outer.box())) continue;
@@ -261,7 +261,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
                                    PartBandsCache& cache, MaterialCells* material,
                                    FitTestScratch* scratch)
     : nester_(nester),
-      plate_(nester.plateRect),
+      plate_(nester.plateRect()),
       variants_(variants),
       cache_(cache),
       material_(material),
@@ -286,7 +286,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
   s_.bands.reserve(slotCount);
   std::uint32_t slot = 0;
   for (const PlacedPart& part : nester.parts) {
-    if (mayMeetCandidates(part, nester.plateRect)) {
+    if (mayMeetCandidates(part, nester.plateRect())) {
       s_.obstacleOfSlot[slot] = static_cast<std::int32_t>(s_.parts.size());
       s_.boxes.push_back(part.outer.box());
       s_.parts.push_back(&part);
@@ -294,7 +294,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
     }
     ++slot;
   }
-  s_.cells.refile(s_.boxes, s_.slots, nester.plateRect);
+  s_.cells.refile(s_.boxes, s_.slots, nester.plateRect());
   s_.bands.assign(s_.parts.size(), nullptr);
   if (material_ != nullptr) {
     s_.spans.resize(s_.parts.size());
@@ -304,7 +304,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
       s_.spans[n] = cache_.spanOf(s_.slots[n]);
       s_.versions[n] = cache_.versionOf(s_.slots[n]);
     }
-    material_->update(nester.plateRect, slotCount, s_.slots, s_.versions, s_.bands);
+    material_->update(nester.plateRect(), slotCount, s_.slots, s_.versions, s_.bands);
     s_.deepWitness.assign(variants.size(), 0);
   }
 }
@@ -382,7 +382,7 @@ bool CandidateFitTest::fits(std::size_t k, double dx, double dy, std::uint16_t* 
 
 bool Nester::fitsAmongOthers(const PlacedPart& member) const {
   ++fitTestCount;
-  if (!member.isInside(plateRect)) return false;
+  if (!member.isInside(plateRect_)) return false;
   const BoundingBox& box = member.outer.box();
   for (const PlacedPart& part : parts) {
     if (&part == &member) continue;
@@ -396,7 +396,7 @@ bool Nester::markPartsCrossingPlateEdge() {
   bool marked = false;
   for (PlacedPart& part : parts) {
     if (isOnPlate(part)) continue;
-    if (part.overlapsRect(plateRect.minX, plateRect.maxX, plateRect.minY, plateRect.maxY)) {
+    if (part.overlapsRect(plateRect_.minX, plateRect_.maxX, plateRect_.minY, plateRect_.maxY)) {
       part.selected = true;
       marked = true;
     }

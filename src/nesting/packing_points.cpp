@@ -21,16 +21,16 @@ double gridCount(double side, double ppd) { return std::floor(side / ppd) + 1; }
 }  // namespace
 
 std::optional<std::string> Nester::packingGridProblem() const {
-  const double ppd = packingPointDistance;
+  const double ppd = packingPointDistance_;
   if (!std::isfinite(ppd) || !(ppd > 0)) {
     return formatC("排样点间距PPD=%g无效: 必须是大于零的有限数!", ppd);
   }
-  if (!std::isfinite(plateLength) || !std::isfinite(plateWidth) || plateLength < 0 ||
-      plateWidth < 0) {
-    return formatC("母板尺寸%gx%g无效, 无法建立排样点!", plateLength, plateWidth);
+  if (!std::isfinite(plateLength()) || !std::isfinite(plateWidth()) || plateLength() < 0 ||
+      plateWidth() < 0) {
+    return formatC("母板尺寸%gx%g无效, 无法建立排样点!", plateLength(), plateWidth());
   }
-  const double columns = gridCount(plateLength, ppd);
-  const double rows = gridCount(plateWidth, ppd);
+  const double columns = gridCount(plateLength(), ppd);
+  const double rows = gridCount(plateWidth(), ppd);
   const double total = columns * rows;
   if (!(total <= static_cast<double>(kMaxPackingPoints))) {
     return formatC("排样点太多: %.0f x %.0f 个, 上限为%lld个; 请增大排样点间距PPD(当前为%g)!",
@@ -81,17 +81,17 @@ void PackingGrid::clear() {
 
 bool Nester::rebuildPackingPoints() {
   searchMemo.clear();  // its candidates are points of the old grid
-  packingPoints.clear();
-  packingColumns = 0;
-  packingRows = 0;
+  packingPoints_.clear();
+  packingColumns_ = 0;
+  packingRows_ = 0;
   if (const std::optional<std::string> problem = packingGridProblem()) {
     showWarning(*problem);
     return false;
   }
-  const double ppd = packingPointDistance;
-  packingColumns = static_cast<std::int32_t>(gridCount(plateLength, ppd));
-  packingRows = static_cast<std::int32_t>(gridCount(plateWidth, ppd));
-  packingPoints.build(packingColumns, packingRows, ppd);
+  const double ppd = packingPointDistance_;
+  packingColumns_ = static_cast<std::int32_t>(gridCount(plateLength(), ppd));
+  packingRows_ = static_cast<std::int32_t>(gridCount(plateWidth(), ppd));
+  packingPoints_.build(packingColumns_, packingRows_, ppd);
   for (const PlacedPart& part : parts) {
     if (isOnPlate(part)) markCoveredPackingPoints(part);
   }
@@ -138,11 +138,11 @@ class RowCrossings {
 // the box edges are found by bisection on the positions, which grow strictly. Along each row
 // the outline's crossings are worked out once for all the row's points.
 void Nester::markCoveredPackingPoints(const PlacedPart& part) {
-  if (packingColumns <= 0 || packingRows <= 0) return;
+  if (packingColumns_ <= 0 || packingRows_ <= 0) return;
   const BoundingBox& box = part.outer.box();
-  const std::size_t rows = static_cast<std::size_t>(packingRows);
-  auto columnX = [&](std::int32_t i) { return packingPoints.columnX(static_cast<std::size_t>(i)); };
-  auto rowY = [&](std::int32_t j) { return packingPoints.rowY(static_cast<std::size_t>(j)); };
+  const std::size_t rows = static_cast<std::size_t>(packingRows_);
+  auto columnX = [&](std::int32_t i) { return packingPoints_.columnX(static_cast<std::size_t>(i)); };
+  auto rowY = [&](std::int32_t j) { return packingPoints_.rowY(static_cast<std::size_t>(j)); };
   auto firstAtLeast = [](std::int32_t count, double limit, auto coordinate) {
     std::int32_t low = 0, high = count;
     while (low < high) {
@@ -155,19 +155,19 @@ void Nester::markCoveredPackingPoints(const PlacedPart& part) {
     }
     return low;
   };
-  const std::int32_t firstColumn = firstAtLeast(packingColumns, box.minX, columnX);
-  const std::int32_t firstRow = firstAtLeast(packingRows, box.minY, rowY);
+  const std::int32_t firstColumn = firstAtLeast(packingColumns_, box.minX, columnX);
+  const std::int32_t firstRow = firstAtLeast(packingRows_, box.minY, rowY);
   RowCrossings outer;
   std::vector<RowCrossings> holes(static_cast<std::size_t>(part.holes.count()));
-  for (std::int32_t j = firstRow; j < packingRows; ++j) {
+  for (std::int32_t j = firstRow; j < packingRows_; ++j) {
     const double y = rowY(j);
     if (y > box.maxY) break;
     bool started = false;  // a row of points covered already needs no crossings
-    for (std::int32_t i = firstColumn; i < packingColumns; ++i) {
+    for (std::int32_t i = firstColumn; i < packingColumns_; ++i) {
       const double x = columnX(i);
       if (!(x <= box.maxX)) break;
       const std::size_t point = static_cast<std::size_t>(i) * rows + static_cast<std::size_t>(j);
-      if (packingPoints.isOccupied(point)) continue;
+      if (packingPoints_.isOccupied(point)) continue;
       if (!started) {
         outer.start(part.outer, y);
         std::size_t h = 0;
@@ -177,7 +177,7 @@ void Nester::markCoveredPackingPoints(const PlacedPart& part) {
       // Every polygon's cursor moves with x, so each is asked at every point of the row.
       bool covered = outer.contains(x);
       for (RowCrossings& crossings : holes) covered = !crossings.contains(x) && covered;
-      if (covered) packingPoints.occupy(point);
+      if (covered) packingPoints_.occupy(point);
     }
   }
 }
@@ -186,7 +186,7 @@ int Nester::scanStride(const PlacedPart& part) const {
   const double w = part.box.maxX - part.box.minX;
   const double h = part.box.maxY - part.box.minY;
   const double m = std::min(w, h) / 10;
-  const double ppd = packingPointDistance;
+  const double ppd = packingPointDistance_;
   if (!(2 * ppd < m) || !(ppd > 0)) return 1;
   // A stride beyond the grid visits only the first point of each direction anyway.
   const double stride = std::floor(m / ppd);

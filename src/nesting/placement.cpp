@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "nesting/nester.h"
+#include "nesting/search_internals.h"
 #include "nesting/overlap.h"
 #include "nesting/trial_variants.h"
 
@@ -32,14 +33,14 @@ struct ScanResult {
 bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const Point& anchor,
               double reach, int stride, SearchMemo::Entry* memo,
               std::vector<std::uint16_t>& blockers, ScanResult& result) {
-  const std::int64_t columns = nester.packingColumns;
-  const std::int64_t rows = nester.packingRows;
+  const std::int64_t columns = nester.packingColumns();
+  const std::int64_t rows = nester.packingRows();
   const std::size_t count = variants.size();
   if (count == 0 || columns <= 0 || rows <= 0 || stride <= 0) return false;
-  const PackingGrid& grid = nester.packingPoints;
+  const PackingGrid& grid = nester.packingGrid();
   // No part moves during the scan: the parts a candidate can meet are gathered once.
-  CandidateFitTest test(nester, variants, nester.partBands, &nester.materialCells,
-                        &nester.fitTestScratch);
+  CandidateFitTest test(nester, variants, SearchInternals::partBands(nester), &SearchInternals::materialCells(nester),
+                        &SearchInternals::fitTestScratch(nester));
   // A candidate already known blocked for this very trial set is skipped without a test.
   auto fitsAt = [&](std::size_t point, std::size_t k, double dx, double dy) {
     if (memo != nullptr && memo->isBlocked(point, k)) {
@@ -177,14 +178,14 @@ void forOpenRows(std::size_t start, std::size_t from, std::size_t to, const std:
 bool scanGridByVariant(Nester& nester, const std::vector<TrialVariant>& variants,
                        const Point& anchor, double reach, SearchMemo::Entry& memo,
                        ScanResult& result) {
-  const auto columns = static_cast<std::size_t>(nester.packingColumns);
-  const auto rows = static_cast<std::size_t>(nester.packingRows);
+  const auto columns = static_cast<std::size_t>(nester.packingColumns());
+  const auto rows = static_cast<std::size_t>(nester.packingRows());
   const std::size_t count = variants.size();
-  if (count == 0 || nester.packingColumns <= 0 || nester.packingRows <= 0) return false;
-  const PackingGrid& grid = nester.packingPoints;
-  CandidateFitTest test(nester, variants, nester.partBands, &nester.materialCells,
-                        &nester.fitTestScratch);
-  const BoundingBox& plate = nester.plateRect;
+  if (count == 0 || nester.packingColumns() <= 0 || nester.packingRows() <= 0) return false;
+  const PackingGrid& grid = nester.packingGrid();
+  CandidateFitTest test(nester, variants, SearchInternals::partBands(nester), &SearchInternals::materialCells(nester),
+                        &SearchInternals::fitTestScratch(nester));
+  const BoundingBox& plate = nester.plateRect();
   std::vector<IndexRange> onPlateColumns(count), onPlateRows(count);
   std::vector<std::size_t> byCentroid;
   for (std::size_t k = 0; k < count; ++k) {
@@ -297,8 +298,8 @@ bool scanGridByVariant(Nester& nester, const std::vector<TrialVariant>& variants
 SearchMemo::Entry* memoFor(Nester& nester, SearchMemo::Kind kind,
                            const std::vector<TrialVariant>& variants, const Point& anchor) {
   if (!nester.searchMemoEnabled) return nullptr;
-  return nester.searchMemo.entryFor(kind, variants, anchor, nester.packingPoints.size(),
-                                    nester.parts, nester.plateRect);
+  return SearchInternals::memo(nester).entryFor(kind, variants, anchor, nester.packingGrid().size(),
+                                    nester.parts, nester.plateRect());
 }
 
 // The search along columns needs no hints of blocking parts: its first look at the deep
@@ -310,7 +311,7 @@ bool searchGrid(Nester& nester, const std::vector<TrialVariant>& variants, const
   }
   std::vector<std::uint16_t> plain;
   std::vector<std::uint16_t>& blockers =
-      memo != nullptr ? nester.searchMemo.blockers(nester.packingPoints.size()) : plain;
+      memo != nullptr ? SearchInternals::memo(nester).blockers(nester.packingGrid().size()) : plain;
   return scanGrid(nester, variants, anchor, reach, stride, memo, blockers, result);
 }
 
@@ -325,7 +326,7 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   } else {
     buildRotationVariants(part, d, c, nester.rotationNumber, variants);
   }
-  const int stride = nester.scanStride(part);
+  const int stride = SearchInternals::scanStride(nester, part);
   SearchMemo::Entry* memo = memoFor(
       nester, turnover ? SearchMemo::Kind::kTurned : SearchMemo::Kind::kRotations, variants, d);
   ScanResult result;
@@ -339,8 +340,8 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   // point lies on the mirror line.
   if (winner.turned) part.mirrorAt(q);
   // The search gathered the parts that may meet a part on the plate; none has moved since.
-  nester.contactLeftAndDownAmong(part, nester.fitTestScratch.parts, nester.fitTestScratch.boxes);
-  nester.markCoveredPackingPoints(part);
+  SearchInternals::contactLeftAndDownAmong(nester, part, SearchInternals::fitTestScratch(nester).parts, SearchInternals::fitTestScratch(nester).boxes);
+  SearchInternals::markCoveredPackingPoints(nester, part);
   return true;
 }
 

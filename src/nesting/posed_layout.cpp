@@ -79,8 +79,8 @@ PartDrawing posedDrawing(const PartDrawing& drawing, const PlacedPart& twin,
 
 PosedLayout poseLayout(const Nester& nester, PoseDetail detail) {
   PosedLayout view;
-  view.plateLength = nester.plateLength;
-  view.plateWidth = nester.plateWidth;
+  view.plateLength = nester.plateLength();
+  view.plateWidth = nester.plateWidth();
   view.parts.reserve(static_cast<std::size_t>(nester.parts.count()));
   for (const PlacedPart& working : nester.parts) {
     PosedPart part;
@@ -111,10 +111,10 @@ PosedLayout poseLayout(const Nester& nester, PoseDetail detail) {
     view.parts.push_back(std::move(part));
   }
   if (detail == PoseDetail::kOutlines) return view;
-  const std::size_t points = nester.packingPoints.size();
+  const std::size_t points = nester.packingGrid().size();
   for (std::size_t i = 0; i < points; ++i) {
-    if (!nester.packingPoints.isOccupied(i)) {
-      view.freePackingPoints.push_back(nester.packingPoints.position(i));
+    if (!nester.packingGrid().isOccupied(i)) {
+      view.freePackingPoints.push_back(nester.packingGrid().position(i));
     }
   }
   return view;

@@ -33,8 +33,8 @@ void Nester::reducePlateSize(const std::function<void(const ReductionStep&)>& on
   };
   const auto stopped = [&]() { return progress != nullptr && progress->cancelled(); };
 
-  double length = plateRect.maxX - plateRect.minX;
-  double width = plateRect.maxY - plateRect.minY;
+  double length = plateLength();
+  double width = plateWidth();
 
   layoutMultipleSteps(false);
   LayoutStatistics reference = computeLayoutStatistics();
@@ -45,8 +45,8 @@ void Nester::reducePlateSize(const std::function<void(const ReductionStep&)>& on
   NesterSnapshot accepted = snapshot();
   LayoutStatistics acceptedFigures = reference;
 
-  const double widthStep = stepOf(feetLength_1);
-  const double lengthStep = stepOf(feetLength_0);
+  const double widthStep = stepOf(settings.feetLength_1);
+  const double lengthStep = stepOf(settings.feetLength_0);
 
   // One direction: `size` is the plate width or length, `setSize` puts it into the plate.
   // False when the operator stopped the run: the last accepted trial is then on the plate.
@@ -86,21 +86,12 @@ void Nester::reducePlateSize(const std::function<void(const ReductionStep&)>& on
     return true;
   };
 
-  const bool widthDone = shrink(width, widthStep, minPlate_1, [this](double w) {
-    plateRect.maxY = w;
-    plateWidth = w;
-  });
+  const bool widthDone = shrink(width, widthStep, settings.minPlate_1,
+                                [&](double w) { setPlateSize(length, w); });
   if (widthDone) {
-    shrink(length, lengthStep, minPlate_0, [this](double l) {
-      plateRect.maxX = l;
-      plateLength = l;
-    });
+    shrink(length, lengthStep, settings.minPlate_0, [&](double l) { setPlateSize(l, width); });
   }
-
-  plateRect.maxX = length;
-  plateRect.maxY = width;
-  plateLength = length;
-  plateWidth = width;
+  setPlateSize(length, width);
 }
 
 }  // namespace platenest

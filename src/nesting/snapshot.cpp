@@ -11,15 +11,12 @@ namespace platenest {
 
 NesterSnapshot Nester::snapshot() const {
   NesterSnapshot saved;
-  saved.plateLength = plateLength;
-  saved.plateWidth = plateWidth;
-  saved.plateRect = plateRect;
-  saved.plate = plate;
-  saved.packingPointDistance = packingPointDistance;
-  saved.packingPoints = packingPoints;
-  saved.packingRows = packingRows;
-  saved.packingColumns = packingColumns;
-  saved.packingPointsDirty = packingPointsDirty;
+  saved.plate = plate_;
+  saved.packingPointDistance = packingPointDistance_;
+  saved.packingPoints = packingPoints_;
+  saved.packingRows = packingRows_;
+  saved.packingColumns = packingColumns_;
+  saved.packingPointsDirty = packingPointsDirty_;
   saved.parts.reserve(static_cast<std::size_t>(parts.count()));
   for (const PlacedPart& part : parts) {
     PartState state;
@@ -71,17 +68,15 @@ void Nester::restore(const NesterSnapshot& saved) {
     part.rectangularity = state.rectangularity;
     part.aspectRatio = state.aspectRatio;
   }
-  plateLength = saved.plateLength;
-  plateWidth = saved.plateWidth;
-  plateRect = saved.plateRect;
-  plate = saved.plate;
-  if (saved.packingPointDistance == packingPointDistance) {
-    packingPoints = saved.packingPoints;
-    packingRows = saved.packingRows;
-    packingColumns = saved.packingColumns;
-    packingPointsDirty = saved.packingPointsDirty;
+  plate_ = saved.plate;
+  updatePlateRect();
+  if (saved.packingPointDistance == packingPointDistance_) {
+    packingPoints_ = saved.packingPoints;
+    packingRows_ = saved.packingRows;
+    packingColumns_ = saved.packingColumns;
+    packingPointsDirty_ = saved.packingPointsDirty;
   } else {
-    packingPointsDirty = true;
+    packingPointsDirty_ = true;
   }
 }
 

@@ -40,9 +40,6 @@ struct PartState {
 // restore must find the engine exactly as it was. The grid is put back only while the
 // plate and PPD are the ones it was built for; otherwise it is rebuilt when next needed.
 struct NesterSnapshot {
-  double plateLength = 0.0;
-  double plateWidth = 0.0;
-  BoundingBox plateRect;
   Plate plate;
   double packingPointDistance = 0.0;
   PackingGrid packingPoints;

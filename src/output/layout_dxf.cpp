@@ -81,8 +81,8 @@ void writeLayoutDxf(const Nester& nester, const std::filesystem::path& path) {
   }
   writeDxfOpening(out);
 
-  const double length = nester.plateLength;
-  const double width = nester.plateWidth;
+  const double length = nester.plateLength();
+  const double width = nester.plateWidth();
   writeLine(out, Point(0, 0), Point(length, 0), kPlateLayer);
   writeLine(out, Point(length, 0), Point(length, width), kPlateLayer);
   writeLine(out, Point(length, width), Point(0, width), kPlateLayer);

@@ -107,8 +107,8 @@ void writeLayoutSvg(const Nester& nester, const std::filesystem::path& path) {
     drawn.push_back(item);
   }
 
-  const double length = nester.plateLength;
-  const double width = nester.plateWidth;
+  const double length = nester.plateLength();
+  const double width = nester.plateWidth();
   BoundingBox extent{0.0, length, 0.0, width};
   for (const Drawn& item : drawn) {
     if (!item.outline.outer.empty()) widen(extent, item.outline.box);

@@ -45,7 +45,7 @@ void writePackingReport(Nester& nester, const std::filesystem::path& fileName) {
     if (part.box.maxX > packedLength) packedLength = part.box.maxX;
   }
   // With nothing on the plate there is no strip to be dense in: report 0, not 0/0.
-  const double density = packedLength == 0.0 ? 0.0 : totalArea / (packedLength * nester.plateWidth);
+  const double density = packedLength == 0.0 ? 0.0 : totalArea / (packedLength * nester.plateWidth());
 
   TextWriter out;
   if (!out.open(fileName, TextWriter::Mode::kTruncate)) {

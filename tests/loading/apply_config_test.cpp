@@ -35,22 +35,22 @@ TEST(ConfigSectionTest, ApplyCopiesTheSettingsIntoTheNester) {
   // Single precision all the way: 0.1 arrives as the float nearest 0.1, widened.
   EXPECT_EQ(nester.partGap, 0.100000001490116119384765625);
   EXPECT_NE(nester.partGap, 0.1);
-  EXPECT_EQ(nester.partToPartGap, nester.partGap);
-  EXPECT_EQ(nester.plateLength, 3000);
-  EXPECT_EQ(nester.plateWidth, 1500);
-  EXPECT_EQ(nester.staPlate_0, 3000);
-  EXPECT_EQ(nester.staPlate_1, 1500);
+  EXPECT_EQ(nester.settings.partToPartGap, nester.partGap);
+  EXPECT_EQ(nester.plateLength(), 3000);
+  EXPECT_EQ(nester.plateWidth(), 1500);
+  EXPECT_EQ(nester.settings.staPlate_0, 3000);
+  EXPECT_EQ(nester.settings.staPlate_1, 1500);
   EXPECT_FALSE(nester.bPartTurnover);
-  EXPECT_TRUE(nester.bHolePart);
-  EXPECT_EQ(nester.partToMplateGap, 2);
-  EXPECT_EQ(nester.minPlate_0, 1000.5);
-  EXPECT_EQ(nester.minPlate_1, 800);
-  EXPECT_EQ(nester.maxPlate_0, 8000);
-  EXPECT_EQ(nester.maxPlate_1, 2500);
-  EXPECT_EQ(nester.feetLength_0, 50);
-  EXPECT_EQ(nester.feetLength_1, 150);
-  EXPECT_EQ(nester.minPartGap, 3);
-  EXPECT_EQ(nester.maxPartGap, 4);
+  EXPECT_TRUE(nester.settings.bHolePart);
+  EXPECT_EQ(nester.settings.partToMplateGap, 2);
+  EXPECT_EQ(nester.settings.minPlate_0, 1000.5);
+  EXPECT_EQ(nester.settings.minPlate_1, 800);
+  EXPECT_EQ(nester.settings.maxPlate_0, 8000);
+  EXPECT_EQ(nester.settings.maxPlate_1, 2500);
+  EXPECT_EQ(nester.settings.feetLength_0, 50);
+  EXPECT_EQ(nester.settings.feetLength_1, 150);
+  EXPECT_EQ(nester.settings.minPartGap, 3);
+  EXPECT_EQ(nester.settings.maxPartGap, 4);
   std::filesystem::remove_all(folder);
 }
 

@@ -88,15 +88,15 @@ TEST(DxfListFileTest, HeaderSetsPlateAndGap) {
   std::filesystem::create_directories(scratch / "parts");
   const ListRun run = readList(scratch, writeList(scratch, (scratch / "parts").string()));
   const Nester& nester = *run.nester;
-  EXPECT_EQ(nester.plateLength, 3000.0);
-  EXPECT_EQ(nester.plateWidth, 1500.0);
+  EXPECT_EQ(nester.plateLength(), 3000.0);
+  EXPECT_EQ(nester.plateWidth(), 1500.0);
   EXPECT_EQ(nester.partGap, 5.0);
-  EXPECT_EQ(nester.plate.length, 3000.0);
-  EXPECT_EQ(nester.plate.width, 1500.0);
-  EXPECT_EQ(nester.plate.area, 4500000.0);
-  EXPECT_EQ(nester.plate.name, "Null");
-  EXPECT_EQ(nester.plateRect.maxX, 3000.0);
-  EXPECT_EQ(nester.plateRect.maxY, 1500.0);
+  EXPECT_EQ(nester.plate().length, 3000.0);
+  EXPECT_EQ(nester.plate().width, 1500.0);
+  EXPECT_EQ(nester.plate().area, 4500000.0);
+  EXPECT_EQ(nester.plate().name, "Null");
+  EXPECT_EQ(nester.plateRect().maxX, 3000.0);
+  EXPECT_EQ(nester.plateRect().maxY, 1500.0);
   EXPECT_TRUE(nester.regions.empty());
 }
 

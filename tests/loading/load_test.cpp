@@ -103,7 +103,7 @@ TEST_F(LoadTest, PartsGrowByHalfTheGapAndWaitBesideThePlate) {
   // Rectangularity and aspect ratio describe the part as read, not the grown outline.
   EXPECT_EQ(r.aspectRatio, 2);
   for (const PlacedPart& part : nester.parts) {
-    EXPECT_GE(part.box.minX, nester.plateLength);
+    EXPECT_GE(part.box.minX, nester.plateLength());
     EXPECT_LE(part.box.maxY, 0);
   }
   // The twins keep the true outline where it was read.
@@ -193,7 +193,7 @@ TEST_P(DegeneratePartTest, IsRejectedAtLoadWithoutHarmingTheOthers) {
   for (const PlacedPart& part : nester.parts) {
     EXPECT_TRUE(std::isfinite(part.centroid.x) && std::isfinite(part.centroid.y));
   }
-  EXPECT_TRUE(std::isfinite(nester.packingPointDistance));
+  EXPECT_TRUE(std::isfinite(nester.packingPointDistance()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -220,8 +220,8 @@ TEST_P(EmptyLoadTest, KeepsTheDistanceItWasBuiltWith) {
   Nester& nester = load(libraryHeader(3000, 1500, 10) + GetParam().parts + "#end\n");
   EXPECT_TRUE(nester.parts.empty());
   EXPECT_TRUE(nester.loadedParts.empty());
-  EXPECT_EQ(nester.packingPointDistance, 0.5);
-  EXPECT_EQ(nester.plateLength, 3000);
+  EXPECT_EQ(nester.packingPointDistance(), 0.5);
+  EXPECT_EQ(nester.plateLength(), 3000);
   EXPECT_EQ(report_.loadedCount, 0);
   EXPECT_EQ(report_.rejected.size(), GetParam().rejected);
 }
@@ -311,8 +311,8 @@ TEST(IndustrialLoadJobTest, SixtyPartsLoadSortedGrownAndParked) {
   const auto nester =
       openLibrary(library, LoadType::kTextLibrary, scratch / "PackError.txt", {}, report);
 
-  EXPECT_EQ(nester->plateLength, 6000);
-  EXPECT_EQ(nester->plateWidth, 2000);
+  EXPECT_EQ(nester->plateLength(), 6000);
+  EXPECT_EQ(nester->plateWidth(), 2000);
   EXPECT_EQ(nester->partGap, 5);
   // Every block of the file is accounted for: loaded, or rejected with its reason. The only
   // parts refused are those with an arc too short to join its end points.
@@ -345,8 +345,8 @@ TEST(IndustrialLoadJobTest, SixtyPartsLoadSortedGrownAndParked) {
     EXPECT_DOUBLE_EQ(part.box.maxY, 0) << part.label.text;
     EXPECT_FALSE(nester->isOnPlate(part));
   }
-  EXPECT_EQ(nester->packingPointDistance, nester->defaultPackingPointDistance());
-  EXPECT_GE(nester->packingPointDistance, 30);
+  EXPECT_EQ(nester->packingPointDistance(), nester->defaultPackingPointDistance());
+  EXPECT_GE(nester->packingPointDistance(), 30);
 }
 
 }  // namespace

@@ -416,15 +416,15 @@ TEST(PartListFileTest, SettingsReachTheNesterAndThePlate) {
   EXPECT_TRUE(nester.hasJobSettings);
   EXPECT_EQ(nester.partGap, 0.100000001490116119384765625);
   EXPECT_FALSE(nester.bPartTurnover);
-  EXPECT_EQ(nester.plateLength, 3000);
-  EXPECT_EQ(nester.plateWidth, 1500);
-  EXPECT_EQ(nester.plate.length, 3000);
-  EXPECT_EQ(nester.plate.area, 4500000);
-  EXPECT_EQ(nester.plateRect.maxX, 3000);
-  EXPECT_EQ(nester.plateRect.maxY, 1500);
-  EXPECT_EQ(nester.minPlate_1, 700);
-  EXPECT_EQ(nester.minPlate_0, 0);
-  EXPECT_EQ(nester.feetLength_0, 250);
+  EXPECT_EQ(nester.plateLength(), 3000);
+  EXPECT_EQ(nester.plateWidth(), 1500);
+  EXPECT_EQ(nester.plate().length, 3000);
+  EXPECT_EQ(nester.plate().area, 4500000);
+  EXPECT_EQ(nester.plateRect().maxX, 3000);
+  EXPECT_EQ(nester.plateRect().maxY, 1500);
+  EXPECT_EQ(nester.settings.minPlate_1, 700);
+  EXPECT_EQ(nester.settings.minPlate_0, 0);
+  EXPECT_EQ(nester.settings.feetLength_0, 250);
   ASSERT_EQ(nester.regions.count(), 1);
   EXPECT_EQ(nester.regions.begin()->label.text, " P1");
   EXPECT_EQ(nester.regions.begin()->id, 0);
@@ -437,14 +437,14 @@ TEST(PartListFileTest, WithoutSettingsTheConstructionValuesStay) {
   Nester nester(scratch / "log.txt");
   readPartListFile(nester, file, scratch / "PackError.txt");
   EXPECT_FALSE(nester.hasJobSettings);
-  EXPECT_EQ(nester.plateLength, 6000);
-  EXPECT_EQ(nester.plateWidth, 4000);
-  EXPECT_EQ(nester.plateRect.maxX, 6000);
-  EXPECT_EQ(nester.plateRect.maxY, 4000);
+  EXPECT_EQ(nester.plateLength(), 6000);
+  EXPECT_EQ(nester.plateWidth(), 4000);
+  EXPECT_EQ(nester.plateRect().maxX, 6000);
+  EXPECT_EQ(nester.plateRect().maxY, 4000);
   EXPECT_EQ(nester.partGap, 0);
   EXPECT_TRUE(nester.bPartTurnover);
-  EXPECT_EQ(nester.feetLength_0, 0);
-  EXPECT_EQ(nester.minPlate_0, 0);
+  EXPECT_EQ(nester.settings.feetLength_0, 0);
+  EXPECT_EQ(nester.settings.minPlate_0, 0);
   EXPECT_EQ(nester.regions.count(), 1);
 }
 

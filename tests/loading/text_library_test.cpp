@@ -61,12 +61,12 @@ class TextLibraryTest : public ::testing::Test {
 
 TEST_F(TextLibraryTest, HeaderCaptionsOfThirteenTwelveAndFourteenCharacters) {
   Nester& nester = read("PlateLength: 3000\nPlateWidth: 1500\nPartToPartGap:5\n#end\n");
-  EXPECT_EQ(nester.plateLength, 3000);
-  EXPECT_EQ(nester.plateWidth, 1500);
+  EXPECT_EQ(nester.plateLength(), 3000);
+  EXPECT_EQ(nester.plateWidth(), 1500);
   EXPECT_EQ(nester.partGap, 5);
-  EXPECT_EQ(nester.plate.area, 4500000);
-  EXPECT_EQ(nester.plateRect.maxX, 3000);
-  EXPECT_EQ(nester.plateRect.maxY, 1500);
+  EXPECT_EQ(nester.plate().area, 4500000);
+  EXPECT_EQ(nester.plateRect().maxX, 3000);
+  EXPECT_EQ(nester.plateRect().maxY, 1500);
   EXPECT_EQ(nester.regions.count(), 0);
   EXPECT_TRUE(sink_.messages().empty());
 }
@@ -90,7 +90,7 @@ TEST_F(TextLibraryTest, ACaptionOfTheWrongWidthLosesDigitsAndAZeroPlateEndsTheRu
 
 TEST_F(TextLibraryTest, ANegativePlateWarnsAndReadingGoesOn) {
   Nester& nester = read(libraryHeader(-3000, 1500, 0) + kSquareBlock + "#end\n");
-  EXPECT_EQ(nester.plateLength, -3000);
+  EXPECT_EQ(nester.plateLength(), -3000);
   EXPECT_EQ(sink_.texts(), (std::vector<std::string>{"板数据错误!"}));
   EXPECT_EQ(nester.regions.count(), 1);
 }

@@ -11,6 +11,7 @@
 
 #include "engine_test_support.h"
 #include "nesting/overlap.h"
+#include "nesting/search_internals.h"
 
 namespace platenest {
 namespace {
@@ -27,7 +28,7 @@ TEST(ContactTest, SlideLeftEndsExactlyAtThePlateEdge) {
   scene.setParts({makeRectangle(300, 100, 400, 150)});
   Nester& nester = scene.nester();
   const std::uint64_t before = nester.fitTestCount;
-  nester.contactLeft(scene.part(0));
+  SearchInternals::contactLeft(nester, scene.part(0));
   EXPECT_EQ(scene.part(0).box.minX, 0);
   EXPECT_EQ(scene.part(0).box.minY, 100);
   // 24 passing steps of 12.5 and the failing 25th, then one failing step on each of the 11
@@ -66,7 +67,7 @@ TEST(ContactTest, PartRestingOnAnotherDoesNotMoveDown) {
   scene.setParts({makeRectangle(0, 0, 200, 100), makeRectangle(50, 100, 150, 150)});
   Nester& nester = scene.nester();
   const PlacedPart before = scene.part(1);
-  nester.contactDown(scene.part(1));
+  SearchInternals::contactDown(nester, scene.part(1));
   EXPECT_TRUE(samePose(scene.part(1), before));
 }
 
@@ -74,7 +75,7 @@ TEST(ContactTest, SlideStopsWithinAHundredthOfAMillimetreOfTheNextPart) {
   Scene scene(1000, 500, 30);
   scene.setParts({makeRectangle(100, 0, 200, 50), makeRectangle(205, 0, 305, 50)});
   Nester& nester = scene.nester();
-  nester.contactLeft(scene.part(1));
+  SearchInternals::contactLeft(nester, scene.part(1));
   const double gap = scene.part(1).box.minX - scene.part(0).box.maxX;
   EXPECT_LT(gap, 0.01);
   EXPECT_GT(gap, -1e-5);
@@ -99,16 +100,16 @@ TEST(ContactTest, ZeroStepDoesNotSlideForever) {
   Scene scene(1000, 500, 0);
   scene.setParts({makeRectangle(300, 100, 400, 150)});
   const PlacedPart before = scene.part(0);
-  scene.nester().contactLeft(scene.part(0));
+  SearchInternals::contactLeft(scene.nester(), scene.part(0));
   EXPECT_TRUE(samePose(scene.part(0), before));
-  scene.nester().packingPointDistance = -5;
-  scene.nester().contactRight(scene.part(0));
+  scene.nester().setPackingPointDistance(-5);
+  SearchInternals::contactRight(scene.nester(), scene.part(0));
   EXPECT_TRUE(samePose(scene.part(0), before));
 
   Scene flat(1000, 500, 30);
   flat.setParts({makePart({{300, 100}, {400, 100}, {350, 100}})});
   const PlacedPart flatBefore = flat.part(0);
-  flat.nester().contactLeft(flat.part(0));
+  SearchInternals::contactLeft(flat.nester(), flat.part(0));
   EXPECT_TRUE(samePose(flat.part(0), flatBefore));
 }
 
@@ -116,9 +117,9 @@ TEST(ContactTest, CandidateSlidesTestAgainstEveryPart) {
   Scene scene(1000, 500, 30);
   scene.setParts({makeRectangle(0, 0, 100, 100)});
   PlacedPart candidate = makeRectangle(300, 300, 350, 350);
-  scene.nester().contactLeftCandidate(candidate);
+  SearchInternals::contactLeftCandidate(scene.nester(), candidate);
   EXPECT_EQ(candidate.box.minX, 0);
-  scene.nester().contactDownCandidate(candidate);
+  SearchInternals::contactDownCandidate(scene.nester(), candidate);
   EXPECT_GT(candidate.box.minY, 100 - 1e-5);
   EXPECT_LT(candidate.box.minY, 100.01);
 }
@@ -138,10 +139,10 @@ std::vector<PlacedPart> randomParts(std::mt19937& random, int count, double leng
 // The slide written out plainly, testing every part of the list at every step.
 void plainSlide(Nester& nester, PlacedPart& part, double ux, double uy, bool member) {
   const double w = part.box.maxX - part.box.minX, h = part.box.maxY - part.box.minY;
-  const double s = std::min(0.25 * std::min(w, h), nester.packingPointDistance);
+  const double s = std::min(0.25 * std::min(w, h), nester.packingPointDistance());
   if (!(s > 0) || !std::isfinite(s)) return;
-  const double limit = ux != 0 ? nester.plateRect.maxX - nester.plateRect.minX
-                               : nester.plateRect.maxY - nester.plateRect.minY;
+  const double limit = ux != 0 ? nester.plateRect().maxX - nester.plateRect().minX
+                               : nester.plateRect().maxY - nester.plateRect().minY;
   const double bound = std::max(limit, 0.0) + s;
   double dx = s * ux, dy = s * uy, travelled = 0;
   auto passes = [&] { return member ? nester.fitsAmongOthers(part) : nester.fits(part); };
@@ -185,10 +186,10 @@ TEST(ContactTest, SlidesEndWhereASlideTestingEveryPartEnds) {
         PlacedPart& part = scene.part(n);
         const PlacedPart start = part;
         switch (direction) {
-          case 0: nester.contactLeft(part); break;
-          case 1: nester.contactRight(part); break;
-          case 2: nester.contactDown(part); break;
-          default: nester.contactUp(part); break;
+          case 0: SearchInternals::contactLeft(nester, part); break;
+          case 1: SearchInternals::contactRight(nester, part); break;
+          case 2: SearchInternals::contactDown(nester, part); break;
+          default: SearchInternals::contactUp(nester, part); break;
         }
         const PlacedPart slid = part;
         part = start;
@@ -201,10 +202,10 @@ TEST(ContactTest, SlidesEndWhereASlideTestingEveryPartEnds) {
       PlacedPart candidate = scene.part(n);
       candidate.translate(3, 2);
       PlacedPart plain = candidate;
-      nester.contactLeftCandidate(candidate);
+      SearchInternals::contactLeftCandidate(nester, candidate);
       plainSlide(nester, plain, -1, 0, false);
       ASSERT_TRUE(samePose(candidate, plain)) << "round " << round << " part " << n;
-      nester.contactDownCandidate(candidate);
+      SearchInternals::contactDownCandidate(nester, candidate);
       plainSlide(nester, plain, 0, -1, false);
       ASSERT_TRUE(samePose(candidate, plain)) << "round " << round << " part " << n;
     }
@@ -228,7 +229,7 @@ TEST(ContactTest, SlidesAmongTheGatheredPartsEndAsTheSlidesOverEveryPart) {
     std::vector<const PlacedPart*> gathered;
     std::vector<BoundingBox> boxes;
     for (const PlacedPart& part : nester.parts) {
-      if (!mayMeetCandidates(part, nester.plateRect)) continue;
+      if (!mayMeetCandidates(part, nester.plateRect())) continue;
       gathered.push_back(&part);
       boxes.push_back(part.outer.box());
     }
@@ -236,11 +237,11 @@ TEST(ContactTest, SlidesAmongTheGatheredPartsEndAsTheSlidesOverEveryPart) {
     for (std::size_t n = 0; n < list.size(); ++n) {
       PlacedPart& part = scene.part(n);
       const PlacedPart start = part;
-      nester.contactLeftAndDownAmong(part, gathered, boxes);
+      SearchInternals::contactLeftAndDownAmong(nester, part, gathered, boxes);
       const PlacedPart slid = part;
       part = start;
-      nester.contactLeft(part);
-      nester.contactDown(part);
+      SearchInternals::contactLeft(nester, part);
+      SearchInternals::contactDown(nester, part);
       ASSERT_TRUE(samePose(slid, part)) << "round " << round << " part " << n;
       part = start;
     }
@@ -271,9 +272,9 @@ TEST(SlideToTest, SlidesEndAtTheOtherPartOrOncePastIt) {
     const PlacedPart other = makeRectangle(500, 500, 600, 600);
     PlacedPart part = makeRectangle(c.start.minX, c.start.minY, c.start.maxX, c.start.maxY);
     Nester& nester = scene.nester();
-    if (c.direction == 0) nester.slideLeftTo(part, other);
-    if (c.direction == 1) nester.slideUpTo(part, other);
-    if (c.direction == 2) nester.slideDownTo(part, other);
+    if (c.direction == 0) SearchInternals::slideLeftTo(nester, part, other);
+    if (c.direction == 1) SearchInternals::slideUpTo(nester, part, other);
+    if (c.direction == 2) SearchInternals::slideDownTo(nester, part, other);
     EXPECT_TRUE(part.isClearOf(other)) << c.name;
     const double gap = c.direction == 0   ? part.box.minX - other.box.maxX
                        : c.direction == 1 ? other.box.minY - part.box.maxY

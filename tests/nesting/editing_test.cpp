@@ -149,9 +149,7 @@ TEST(SnapshotTest, RestoreGivesBackEveryPoseSelectionPlateAndGridBitForBit) {
   nester.selectAll();
   nester.rotateSelected(Point(0, 0), 1.0);
   nester.mirrorFirstSelected();
-  nester.plateLength = 700;
-  nester.updatePlateRect();
-  nester.packingPointsDirty = true;
+  nester.setPlateSize(700, 500);
   nester.restore(saved);
 
   ASSERT_EQ(nester.parts.count(), 3);
@@ -166,9 +164,9 @@ TEST(SnapshotTest, RestoreGivesBackEveryPoseSelectionPlateAndGridBitForBit) {
     ++i;
   }
   EXPECT_EQ(selection(nester), selected);
-  EXPECT_EQ(nester.plateLength, 1000);
-  EXPECT_EQ(nester.plateRect.maxX, 1000);
-  EXPECT_FALSE(nester.packingPointsDirty);
+  EXPECT_EQ(nester.plateLength(), 1000);
+  EXPECT_EQ(nester.plateRect().maxX, 1000);
+  EXPECT_FALSE(nester.packingGridStale());
   EXPECT_EQ(scene.occupancy(), occupancy);
 
   // A snapshot of another job is refused, not half applied.

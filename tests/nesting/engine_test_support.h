@@ -65,11 +65,10 @@ class Scene {
  public:
   Scene(double length, double width, double ppd = 10) {
     nester_ = std::make_unique<Nester>(folder_.path() / "PackError.txt");
-    nester_->plateLength = length;
-    nester_->plateWidth = width;
-    nester_->plate.setSize(length, width);
-    nester_->updatePlateRect();
-    nester_->packingPointDistance = ppd;
+    Plate plate;
+    plate.setSize(length, width);
+    nester_->setPlate(plate);
+    nester_->setPackingPointDistance(ppd);
     nester_->timingFilePath = folder_.path() / "timing.txt";
   }
   ~Scene() { nester_.reset(); }
@@ -88,7 +87,7 @@ class Scene {
   // The occupied flag of every grid point, in storage order.
   std::vector<bool> occupancy() const {
     std::vector<bool> flags;
-    for (const PackingPoint& point : nester_->packingPoints) flags.push_back(point.occupied);
+    for (const PackingPoint& point : nester_->packingGrid()) flags.push_back(point.occupied);
     return flags;
   }
   PlacedPart& part(std::size_t index) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "nesting/search_internals.h"
 #include "engine_test_support.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
@@ -131,7 +132,7 @@ TEST(LayoutAllTest, PlacesPartsNotOnThePlateInListOrderAndClearsTheSelection) {
   EXPECT_LT(scene.part(1).box.minX, scene.part(2).box.minX);
   for (const PlacedPart& part : nester.parts) EXPECT_FALSE(part.selected);
   EXPECT_TRUE(nester.markConflictingParts());
-  EXPECT_FALSE(nester.packingPointsDirty);
+  EXPECT_FALSE(nester.packingGridStale());
 
   // Run again with everything on the plate: nothing moves.
   std::vector<PlacedPart> before(nester.parts.begin(), nester.parts.end());
@@ -222,7 +223,7 @@ TEST(LayoutCommandsTest, UnusableGridOrRotationNumberPlacesNothing) {
     nester.layoutMultipleSteps(false);
     for (const PlacedPart& part : nester.parts) EXPECT_GE(part.box.minX, 7000) << c.name;
     EXPECT_EQ(sink.messages().size(), c.warns ? 3u : 0u) << c.name;
-    EXPECT_EQ(nester.packingPointsDirty, c.warns) << c.name;
+    EXPECT_EQ(nester.packingGridStale(), c.warns) << c.name;
     EXPECT_EQ(readLines(nester.timingFilePath).size(), 3u) << c.name;
   }
 }
@@ -282,14 +283,14 @@ TEST(LayoutMultipleStepsTest, SmallCompactBoundaryGoesToTheGrid) {
   Scene multi(1000, 800, 10), grid(1000, 800, 10), similar(1000, 800, 10);
   for (Scene* s : {&multi, &grid, &similar}) {
     s->setParts(job());
-    ASSERT_TRUE(s->nester().rebuildPackingPoints());
+    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(s->nester()));
   }
   ASSERT_EQ(multi.part(0).outer.area(), 50000);
   ASSERT_EQ(multi.part(0).aspectRatio, 1.2);
   multi.nester().layoutMultipleSteps(false);
   for (std::size_t i = 0; i < 2; ++i) {
-    grid.nester().placeOnGrid(grid.part(i), true);
-    similar.nester().placeBySimilarOrGrid(similar.part(i), 0.25);
+    SearchInternals::placeOnGrid(grid.nester(), grid.part(i), true);
+    SearchInternals::placeBySimilarOrGrid(similar.nester(), similar.part(i), 0.25);
   }
   for (std::size_t i = 0; i < 2; ++i) {
     EXPECT_TRUE(multi.nester().isOnPlate(multi.part(i)));

@@ -260,10 +260,10 @@ TEST_P(LayoutAllJobTest, LayoutIsFeasibleAndRepeatsBitForBit) {
 
   std::vector<const PlacedPart*> onPlate;
   for (const PlacedPart& part : nester.parts) {
-    if (insidePlate(part, nester.plateLength, nester.plateWidth)) {
+    if (insidePlate(part, nester.plateLength(), nester.plateWidth())) {
       onPlate.push_back(&part);
     } else {
-      EXPECT_TRUE(wellClearOfPlate(part, nester.plateLength, nester.plateWidth))
+      EXPECT_TRUE(wellClearOfPlate(part, nester.plateLength(), nester.plateWidth()))
           << "part " << part.id << " sticks out of the plate";
     }
   }

@@ -50,18 +50,18 @@ PlacedPart rectanglePart(double w, double h, std::int32_t id) {
 
 TEST_F(NesterTest, ANewJobStartsWithTheShopDefaults) {
   const Nester nester(logPath());
-  EXPECT_EQ(nester.plateRect.minX, 0);
-  EXPECT_EQ(nester.plateRect.maxX, 6000);
-  EXPECT_EQ(nester.plateRect.minY, 0);
-  EXPECT_EQ(nester.plateRect.maxY, 4000);
-  EXPECT_EQ(nester.plate.name, "Null");
-  EXPECT_EQ(nester.plate.area, 24000000);
+  EXPECT_EQ(nester.plateRect().minX, 0);
+  EXPECT_EQ(nester.plateRect().maxX, 6000);
+  EXPECT_EQ(nester.plateRect().minY, 0);
+  EXPECT_EQ(nester.plateRect().maxY, 4000);
+  EXPECT_EQ(nester.plate().name, "Null");
+  EXPECT_EQ(nester.plate().area, 24000000);
   EXPECT_EQ(nester.partGap, 0);
-  EXPECT_EQ(nester.packingPointDistance, 0.5);
+  EXPECT_EQ(nester.packingPointDistance(), 0.5);
   EXPECT_EQ(nester.rotationNumber, 4);
-  EXPECT_EQ(nester.packingRows, 0);
-  EXPECT_EQ(nester.packingColumns, 0);
-  EXPECT_TRUE(nester.packingPointsDirty);
+  EXPECT_EQ(nester.packingRows(), 0);
+  EXPECT_EQ(nester.packingColumns(), 0);
+  EXPECT_TRUE(nester.packingGridStale());
   EXPECT_TRUE(nester.bPartTurnover);
   EXPECT_TRUE(nester.parts.empty());
   EXPECT_TRUE(nester.regions.empty());
@@ -120,24 +120,22 @@ class PlateRectTest : public NesterTest, public ::testing::WithParamInterface<Pl
 
 TEST_P(PlateRectTest, FollowsThePlateSizeAndRefusesAZeroSize) {
   Nester nester(logPath());
-  nester.plateLength = GetParam().length;
-  nester.plateWidth = GetParam().width;
   if (GetParam().fatal) {
     try {
-      nester.updatePlateRect();
+      nester.setPlateSize(GetParam().length, GetParam().width);
       FAIL() << "no fatal error";
     } catch (const FatalError& error) {
       EXPECT_EQ(error.caption(), "Warning!");
       EXPECT_EQ(error.text(), "包围盒大小为零!");
     }
   } else {
-    nester.updatePlateRect();
+    nester.setPlateSize(GetParam().length, GetParam().width);
   }
   // The rectangle is set before the size is judged.
-  EXPECT_EQ(nester.plateRect.minX, 0);
-  EXPECT_EQ(nester.plateRect.maxX, GetParam().length);
-  EXPECT_EQ(nester.plateRect.minY, 0);
-  EXPECT_EQ(nester.plateRect.maxY, GetParam().width);
+  EXPECT_EQ(nester.plateRect().minX, 0);
+  EXPECT_EQ(nester.plateRect().maxX, GetParam().length);
+  EXPECT_EQ(nester.plateRect().minY, 0);
+  EXPECT_EQ(nester.plateRect().maxY, GetParam().width);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PlateRectTest,
@@ -173,7 +171,7 @@ class DefaultPpdTest : public NesterTest, public ::testing::WithParamInterface<P
 
 TEST_P(DefaultPpdTest, ATenthOfTheSmallestPartsShorterSideAndAtLeastThirty) {
   Nester nester(logPath());
-  nester.packingPointDistance = 0.5;
+  nester.setPackingPointDistance(0.5);
   const auto& sizes = GetParam().sizes;
   for (std::size_t i = sizes.size(); i-- > 0;) {
     nester.parts.insertFront(rectanglePart(sizes[i].first, sizes[i].second, static_cast<int>(i)));

@@ -3,6 +3,7 @@
 // fit tests and the marking of conflicts. The fast fit test is compared with a plain version
 // written straight from the rules on seeded random candidates.
 #include "nesting/overlap.h"
+#include "nesting/search_internals.h"
 
 #include <gtest/gtest.h>
 
@@ -356,7 +357,7 @@ bool plainFits(const Nester& nester, const PlacedPart& shape, double dx, double 
   PlacedPart candidate = shape;
   candidate.translate(dx, dy);
   const PlainBox b = plainBox(candidate.outer.vertices());
-  const BoundingBox& r = nester.plateRect;
+  const BoundingBox& r = nester.plateRect();
   const double t = 1e-10;
   const bool inside = (r.maxX > b.maxX || std::fabs(b.maxX - r.maxX) < t) &&
                       (r.minX < b.minX || std::fabs(b.minX - r.minX) < t) &&
@@ -462,8 +463,8 @@ TEST(CandidateFitTestTest, AgreesWithFitsOnMovedCopies) {
   int fitting = 0, refused = 0;
   // Rounds with the map of deep material and without; a part moves between rounds.
   for (int round = 0; round < 4; ++round) {
-    CandidateFitTest test(nester, variants, nester.partBands,
-                          round % 2 == 0 ? &nester.materialCells : nullptr);
+    CandidateFitTest test(nester, variants, SearchInternals::partBands(nester),
+                          round % 2 == 0 ? &SearchInternals::materialCells(nester) : nullptr);
     std::vector<std::uint16_t> blockers(16, 0);
     for (int trial = 0; trial < 5000; ++trial) {
       const std::size_t k = pick(random);

@@ -10,6 +10,7 @@
 
 #include "engine_test_support.h"
 #include "nesting/trial_variants.h"
+#include "nesting/search_internals.h"
 #include "support/messages.h"
 
 namespace platenest {
@@ -24,16 +25,16 @@ using engine_test::Scene;
 TEST(PackingGridTest, PlateOf6000By4000AtPpd30Has201ColumnsOf134Rows) {
   Scene scene(6000, 4000, 30);
   Nester& nester = scene.nester();
-  ASSERT_TRUE(nester.rebuildPackingPoints());
-  EXPECT_EQ(nester.packingColumns, 201);
-  EXPECT_EQ(nester.packingRows, 134);
-  ASSERT_EQ(nester.packingPoints.size(), 201u * 134u);
+  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+  EXPECT_EQ(nester.packingColumns(), 201);
+  EXPECT_EQ(nester.packingRows(), 134);
+  ASSERT_EQ(nester.packingGrid().size(), 201u * 134u);
   // Positions by repeated addition, column after column.
   double x = 0;
   for (int i = 0; i < 201; ++i) {
     double y = 0;
     for (int j = 0; j < 134; ++j) {
-      const PackingPoint& point = nester.packingPoints[static_cast<std::size_t>(i) * 134 + j];
+      const PackingPoint& point = nester.packingGrid()[static_cast<std::size_t>(i) * 134 + j];
       ASSERT_TRUE(sameBits(point.position.x, x) && sameBits(point.position.y, y)) << i << ", " << j;
       ASSERT_FALSE(point.occupied);
       y += 30;
@@ -72,21 +73,21 @@ TEST(PackingGridTest, UnusablePpdOrOversizedGridIsRefusedBeforeAnyMemoryIsTaken)
     if (!c.refused) continue;
     Scene scene(c.length, c.width, 30);
     Nester& nester = scene.nester();
-    ASSERT_TRUE(nester.rebuildPackingPoints());
-    nester.packingPointDistance = c.ppd;
+    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+    nester.setPackingPointDistance(c.ppd);
     RecordingMessageSink sink;
     ScopedMessageSink guard(&sink);
-    EXPECT_FALSE(nester.rebuildPackingPoints()) << c.name;
-    EXPECT_EQ(nester.packingColumns, 0) << c.name;
-    EXPECT_EQ(nester.packingRows, 0) << c.name;
-    EXPECT_TRUE(nester.packingPoints.empty()) << c.name;
+    EXPECT_FALSE(SearchInternals::rebuildPackingPoints(nester)) << c.name;
+    EXPECT_EQ(nester.packingColumns(), 0) << c.name;
+    EXPECT_EQ(nester.packingRows(), 0) << c.name;
+    EXPECT_TRUE(nester.packingGrid().empty()) << c.name;
     ASSERT_EQ(sink.messages().size(), 1u) << c.name;
     EXPECT_EQ(sink.messages()[0].caption, kWarningCaption);
     EXPECT_EQ(sink.messages()[0].text, *nester.packingGridProblem());
     // A usable PPD builds the grid again.
-    nester.packingPointDistance = 100;
-    EXPECT_TRUE(nester.rebuildPackingPoints()) << c.name;
-    EXPECT_EQ(nester.packingColumns, static_cast<int>(c.length / 100) + 1) << c.name;
+    nester.setPackingPointDistance(100);
+    EXPECT_TRUE(SearchInternals::rebuildPackingPoints(nester)) << c.name;
+    EXPECT_EQ(nester.packingColumns(), static_cast<int>(c.length / 100) + 1) << c.name;
   }
 }
 
@@ -97,10 +98,10 @@ TEST(PackingGridTest, PartsOnThePlateOccupyTheirPointsAndHolesStayFree) {
       makeRectangle(250, 0, 300, 50),  // parked off the plate: occupies nothing
   });
   Nester& nester = scene.nester();
-  ASSERT_TRUE(nester.rebuildPackingPoints());
+  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
   int occupied = 0;
-  for (int i = 0; i < nester.packingColumns; ++i) {
-    for (int j = 0; j < nester.packingRows; ++j) {
+  for (int i = 0; i < nester.packingColumns(); ++i) {
+    for (int j = 0; j < nester.packingRows(); ++j) {
       const PackingPoint& point = nester.packingPoint(i, j);
       const double x = point.position.x, y = point.position.y;
       // Left and top edges of the frame count as outside, right and bottom ones as inside;
@@ -122,7 +123,7 @@ TEST(PackingGridTest, MarkingRowByRowAgreesWithTestingEveryPoint) {
   for (int trial = 0; trial < 40; ++trial) {
     Scene scene(300, 200, ppd(random));
     Nester& nester = scene.nester();
-    ASSERT_TRUE(nester.rebuildPackingPoints());
+    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
     std::vector<Point> outline;
     const double cx = position(random), cy = position(random) * 0.6;
     const int n = vertices(random);
@@ -142,8 +143,8 @@ TEST(PackingGridTest, MarkingRowByRowAgreesWithTestingEveryPoint) {
       holes.push_back({p, Point(q.x, p.y), q, Point(p.x, q.y)});
     }
     const PlacedPart part = makePart(outline, holes);
-    nester.markCoveredPackingPoints(part);
-    for (const PackingPoint& point : nester.packingPoints) {
+    SearchInternals::markCoveredPackingPoints(nester, part);
+    for (const PackingPoint& point : nester.packingGrid()) {
       ASSERT_EQ(point.occupied, part.containsPoint(point.position))
           << "trial " << trial << " at " << point.position.x << ", " << point.position.y;
     }
@@ -185,7 +186,7 @@ TEST(ScanStrideTest, LargePartsScanACoarserSubGrid) {
   };
   for (const StrideCase& c : cases) {
     Scene scene(6000, 4000, c.ppd);
-    EXPECT_EQ(scene.nester().scanStride(makeRectangle(0, 0, c.w, c.h)), c.stride)
+    EXPECT_EQ(SearchInternals::scanStride(scene.nester(), makeRectangle(0, 0, c.w, c.h)), c.stride)
         << c.w << " x " << c.h << " at PPD " << c.ppd;
   }
 }

@@ -9,6 +9,7 @@
 
 #include "engine_test_support.h"
 #include "nesting/trial_variants.h"
+#include "nesting/search_internals.h"
 
 namespace platenest {
 namespace {
@@ -26,9 +27,9 @@ TEST(PlaceAtPackingPointsTest, RectangleEndsUprightAtTheLeftEdge) {
     Scene scene(1000, 500, 10);
     scene.setParts({makeRectangle(1100, 0, 1200, 50)});
     Nester& nester = scene.nester();
-    ASSERT_TRUE(nester.rebuildPackingPoints());
+    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
     PlacedPart& part = scene.part(0);
-    ASSERT_TRUE(nester.placeOnGrid(part, turnover));
+    ASSERT_TRUE(SearchInternals::placeOnGrid(nester, part, turnover));
     EXPECT_NEAR(part.box.minX, 0, 1e-9);
     EXPECT_NEAR(part.box.maxX, 50, 1e-9);
     EXPECT_NEAR(part.box.minY, 0, 1e-9);
@@ -57,9 +58,9 @@ TEST(PlaceAtPackingPointsTest, EqualCentroidsGoToTheLowerRow) {
   scene.setParts({makeRectangle(400, 0, 410, 10)});
   Nester& nester = scene.nester();
   nester.rotationNumber = 1;
-  ASSERT_TRUE(nester.rebuildPackingPoints());
+  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
   PlacedPart& part = scene.part(0);
-  ASSERT_TRUE(nester.placeAtPackingPoints(part));
+  ASSERT_TRUE(SearchInternals::placeAtPackingPoints(nester, part));
   EXPECT_EQ(part.box.minX, 0);
   EXPECT_EQ(part.box.minY, 0);
   EXPECT_EQ(part.rotation, 0);
@@ -77,9 +78,9 @@ TEST(PlaceAtPackingPointsTest, RotationNumberDecidesTheOrientationsTried) {
     scene.setParts({makeRectangle(1100, 0, 1200, 50)});
     Nester& nester = scene.nester();
     nester.rotationNumber = c.rn;
-    ASSERT_TRUE(nester.rebuildPackingPoints());
+    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
     const PlacedPart before = scene.part(0);
-    EXPECT_EQ(nester.placeAtPackingPoints(scene.part(0)), c.placed) << "RN " << c.rn;
+    EXPECT_EQ(SearchInternals::placeAtPackingPoints(nester, scene.part(0)), c.placed) << "RN " << c.rn;
     if (c.placed) {
       EXPECT_NEAR(scene.part(0).box.maxX - scene.part(0).box.minX, 100, 1e-9);
     } else {
@@ -94,8 +95,8 @@ TEST(PlaceAtPackingPointsTest, RotationNumberDecidesTheOrientationsTried) {
     scene.setParts({makeRectangle(1100, 0, 1200, 50)});
     Nester& nester = scene.nester();
     nester.rotationNumber = c.rn;
-    ASSERT_TRUE(nester.rebuildPackingPoints());
-    EXPECT_EQ(nester.placeAtPackingPoints(scene.part(0)), c.placed) << "upright, RN " << c.rn;
+    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+    EXPECT_EQ(SearchInternals::placeAtPackingPoints(nester, scene.part(0)), c.placed) << "upright, RN " << c.rn;
   }
 }
 
@@ -107,10 +108,10 @@ TEST(PlaceAtPackingPointsTest, PartThatFitsOnlyTurnedOver) {
     Scene scene(21, 31, 1);
     scene.setParts({makeRectangle(0, 10.2, 10.2, 31), makePart(ell)});
     Nester& nester = scene.nester();
-    ASSERT_TRUE(nester.rebuildPackingPoints());
+    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
     PlacedPart& part = scene.part(1);
     const PlacedPart before = part;
-    const bool placed = nester.placeOnGrid(part, turnover);
+    const bool placed = SearchInternals::placeOnGrid(nester, part, turnover);
     EXPECT_EQ(placed, turnover);
     if (turnover) {
       EXPECT_TRUE(part.mirrored);
@@ -130,15 +131,15 @@ TEST(PlaceAtPackingPointsTest, PartLargerThanThePlateStaysWhereItWas) {
   Scene scene(500, 300, 10);
   scene.setParts({makePart({{600, 0}, {1200, 0}, {900, 100}})});
   Nester& nester = scene.nester();
-  ASSERT_TRUE(nester.rebuildPackingPoints());
+  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
   const PlacedPart before = scene.part(0);
-  const PackingGrid grid = nester.packingPoints;
-  EXPECT_FALSE(nester.placeAtPackingPointsTurnover(scene.part(0)));
-  EXPECT_FALSE(nester.placeAtPackingPoints(scene.part(0)));
+  const PackingGrid grid = nester.packingGrid();
+  EXPECT_FALSE(SearchInternals::placeAtPackingPointsTurnover(nester, scene.part(0)));
+  EXPECT_FALSE(SearchInternals::placeAtPackingPoints(nester, scene.part(0)));
   EXPECT_TRUE(samePolygon(scene.part(0).outer, before.outer));
   EXPECT_FALSE(nester.isOnPlate(scene.part(0)));
   for (std::size_t i = 0; i < grid.size(); ++i) {
-    ASSERT_EQ(nester.packingPoints[i].occupied, grid[i].occupied);
+    ASSERT_EQ(nester.packingGrid()[i].occupied, grid[i].occupied);
   }
 }
 
@@ -149,11 +150,11 @@ TEST(PlaceAtPackingPointsTest, PartSearchedAgainIsTriedClearOfItsOldPlace) {
   scene.setParts({makeRectangle(0, 0, 40, 40)});
   Nester& nester = scene.nester();
   nester.rotationNumber = 1;
-  ASSERT_TRUE(nester.rebuildPackingPoints());
+  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
   EXPECT_TRUE(nester.packingPoint(2, 2).occupied);
   PlacedPart& part = scene.part(0);
   const std::uint64_t before = nester.fitTestCount;
-  ASSERT_TRUE(nester.placeAtPackingPoints(part));
+  ASSERT_TRUE(SearchInternals::placeAtPackingPoints(nester, part));
   EXPECT_EQ(part.box.minX, 0);
   EXPECT_EQ(part.box.minY, 0);
   // Four steps of 10 mm back to the edge, then three finer levels of one failing step each.
@@ -168,10 +169,10 @@ TEST(PlaceAtPackingPointsTest, SmallPartGoesIntoTheHoleOfAFrame) {
   scene.setParts({makePart(rectangleOutline(0, 0, 100, 100), {rectangleOutline(20, 20, 80, 80)}),
                   makeRectangle(400, 0, 410, 10)});
   Nester& nester = scene.nester();
-  ASSERT_TRUE(nester.rebuildPackingPoints());
+  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
   EXPECT_FALSE(nester.packingPoint(5, 5).occupied);  // (50, 50) in the hole
   PlacedPart& small = scene.part(1);
-  ASSERT_TRUE(nester.placeAtPackingPointsTurnover(small));
+  ASSERT_TRUE(SearchInternals::placeAtPackingPointsTurnover(nester, small));
   EXPECT_GT(small.box.minX, 20);
   EXPECT_LT(small.box.minX, 20.01);
   EXPECT_GT(small.box.minY, 20);
@@ -183,9 +184,9 @@ TEST(PlaceBoundingRectangleTest, RectangleIsSlidIntoContactAndThePartFollows) {
   Scene scene(1000, 500, 30);
   scene.setParts({makeRectangle(0, 0, 5, 500), makePart({{1100, 0}, {1200, 0}, {1100, 50}})});
   Nester& nester = scene.nester();
-  ASSERT_TRUE(nester.rebuildPackingPoints());
+  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
   PlacedPart& part = scene.part(1);
-  ASSERT_TRUE(nester.placeBoundingRectangle(part));
+  ASSERT_TRUE(SearchInternals::placeBoundingRectangle(nester, part));
   // The quarter turn of 90° on the point (60, 0) puts the centroid furthest left (43.3,
   // against 46.7 for 270° on (30, 120)); the rectangle then slid left against the strip.
   EXPECT_NEAR(part.rotation, kPi / 2, 1e-12);
@@ -200,9 +201,9 @@ TEST(PlaceBoundingRectangleTest, RectangleIsSlidIntoContactAndThePartFollows) {
   // Nothing fits when the plate is full.
   Scene full(100, 100, 10);
   full.setParts({makeRectangle(0, 0, 100, 100), makePart({{200, 0}, {210, 0}, {200, 5}})});
-  ASSERT_TRUE(full.nester().rebuildPackingPoints());
+  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(full.nester()));
   const PlacedPart before = full.part(1);
-  EXPECT_FALSE(full.nester().placeBoundingRectangle(full.part(1)));
+  EXPECT_FALSE(SearchInternals::placeBoundingRectangle(full.nester(), full.part(1)));
   EXPECT_TRUE(samePolygon(full.part(1).outer, before.outer));
 }
 
@@ -245,8 +246,8 @@ Decision plainSearch(Nester& nester, const PlacedPart& original, bool turnover) 
       variants.push_back(turned);
     }
   }
-  const int stride = nester.scanStride(part);
-  const int columns = nester.packingColumns, rows = nester.packingRows;
+  const int stride = SearchInternals::scanStride(nester, part);
+  const int columns = nester.packingColumns(), rows = nester.packingRows();
   double best = 0;
   int firstColumn = -1;
   auto tryAt = [&](const PackingPoint& q, std::size_t k) {
@@ -291,9 +292,9 @@ void applyDecision(Nester& nester, PlacedPart& part, const Decision& decision) {
   part.translate(decision.point.x - d.x, decision.point.y - d.y);
   part.rotateAbout(decision.point, decision.angle);
   if (decision.turned) part.mirrorAt(decision.point);
-  nester.contactLeft(part);
-  nester.contactDown(part);
-  nester.markCoveredPackingPoints(part);
+  SearchInternals::contactLeft(nester, part);
+  SearchInternals::contactDown(nester, part);
+  SearchInternals::markCoveredPackingPoints(nester, part);
 }
 
 std::vector<PlacedPart> randomJob(std::mt19937& random) {
@@ -343,11 +344,11 @@ TEST(PlaceAtPackingPointsTest, TwoPhaseSearchAgreesWithThePlainScanOnRandomScene
     plain.setParts(job);
     for (Scene* s : {&fast, &plain}) {
       s->nester().rotationNumber = rotations;
-      ASSERT_TRUE(s->nester().rebuildPackingPoints());
+      ASSERT_TRUE(SearchInternals::rebuildPackingPoints(s->nester()));
     }
-    if (memo) fast.nester().searchMemo.begin();
+    if (memo) SearchInternals::memo(fast.nester()).begin();
     for (std::size_t p = 0; p < job.size(); ++p) {
-      const bool placed = fast.nester().placeOnGrid(fast.part(p), turnover);
+      const bool placed = SearchInternals::placeOnGrid(fast.nester(), fast.part(p), turnover);
       const Decision decision = plainSearch(plain.nester(), plain.part(p), turnover);
       ASSERT_EQ(placed, decision.found) << "scene " << scene << " part " << p;
       if (!decision.found) {
@@ -360,12 +361,12 @@ TEST(PlaceAtPackingPointsTest, TwoPhaseSearchAgreesWithThePlainScanOnRandomScene
           << "scene " << scene << " part " << p;
       ASSERT_EQ(fast.part(p).mirrored, plain.part(p).mirrored);
       ASSERT_TRUE(sameBits(fast.part(p).rotation, plain.part(p).rotation));
-      for (std::size_t i = 0; i < fast.nester().packingPoints.size(); ++i) {
-        ASSERT_EQ(fast.nester().packingPoints[i].occupied,
-                  plain.nester().packingPoints[i].occupied);
+      for (std::size_t i = 0; i < fast.nester().packingGrid().size(); ++i) {
+        ASSERT_EQ(fast.nester().packingGrid()[i].occupied,
+                  plain.nester().packingGrid()[i].occupied);
       }
     }
-    if (memo) fast.nester().searchMemo.end();
+    if (memo) SearchInternals::memo(fast.nester()).end();
   }
   EXPECT_GT(placedCount, 80);
   EXPECT_GT(refusedCount, 0);

@@ -42,8 +42,8 @@ TEST(PosedLayoutTest, TrueOutlinesStandHalfTheGapInsideTheWorkingOnesAtEveryPose
 
   const PosedLayout view = poseLayout(*nester);
   ASSERT_EQ(view.parts.size(), static_cast<std::size_t>(nester->parts.count()));
-  EXPECT_EQ(view.plateLength, nester->plateLength);
-  EXPECT_EQ(view.plateWidth, nester->plateWidth);
+  EXPECT_EQ(view.plateLength, nester->plateLength());
+  EXPECT_EQ(view.plateWidth, nester->plateWidth());
   const double halfGap = nester->partGap / 2;
   ASSERT_GT(halfGap, 0);
   int mirrored = 0;

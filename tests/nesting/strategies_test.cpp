@@ -13,6 +13,7 @@
 
 #include "engine_test_support.h"
 #include "nesting/nester.h"
+#include "nesting/search_internals.h"
 #include "loading/load.h"
 #include "support/messages.h"
 
@@ -44,7 +45,7 @@ class Job {
     scene_.setParts(list);
     nester().rotationNumber = rotationNumber;
     for (PlacedPart& member : nester().parts) members_.push_back(&member);
-    EXPECT_TRUE(nester().rebuildPackingPoints());
+    EXPECT_TRUE(SearchInternals::rebuildPackingPoints(nester()));
   }
 
   Nester& nester() { return scene_.nester(); }
@@ -85,50 +86,50 @@ TEST(StrategiesTest, ThreeSimilarPartsTakeThreeRoutes) {
   Nester& nester = job.nester();
 
   // First: nothing similar on the plate, two waiting: its bounding rectangle is placed.
-  EXPECT_TRUE(nester.plateIsEmpty());
-  EXPECT_FALSE(nester.hasSimilarOnPlate(job.part(0)));
-  EXPECT_TRUE(nester.hasSimilarOffPlate(job.part(0)));
-  ASSERT_TRUE(nester.placeBySimilarOrGrid(job.part(0), 0.25));
+  EXPECT_TRUE(SearchInternals::plateIsEmpty(nester));
+  EXPECT_FALSE(SearchInternals::hasSimilarOnPlate(nester, job.part(0)));
+  EXPECT_TRUE(SearchInternals::hasSimilarOffPlate(nester, job.part(0)));
+  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(0), 0.25));
   Job byRectangle(list, 1);
-  ASSERT_TRUE(byRectangle.nester().placeBoundingRectangle(byRectangle.part(0)));
+  ASSERT_TRUE(SearchInternals::placeBoundingRectangle(byRectangle.nester(), byRectangle.part(0)));
   expectSamePlacement(job, byRectangle, 0);
   Job byGrid(list, 1);
-  ASSERT_TRUE(byGrid.nester().placeOnGrid(byGrid.part(0), true));
+  ASSERT_TRUE(SearchInternals::placeOnGrid(byGrid.nester(), byGrid.part(0), true));
   EXPECT_FALSE(sameOutline(byGrid.part(0), byRectangle.part(0)));
 
   // Second: one similar part placed, one waiting: it pairs.
-  EXPECT_TRUE(nester.hasSimilarOnPlate(job.part(1)));
-  EXPECT_TRUE(nester.hasSimilarOffPlate(job.part(1)));
-  ASSERT_TRUE(nester.placeBySimilarOrGrid(job.part(1), 0.25));
+  EXPECT_TRUE(SearchInternals::hasSimilarOnPlate(nester, job.part(1)));
+  EXPECT_TRUE(SearchInternals::hasSimilarOffPlate(nester, job.part(1)));
+  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(1), 0.25));
   Job byPairing(list, 1);
-  ASSERT_TRUE(byPairing.nester().placeBoundingRectangle(byPairing.part(0)));
-  ASSERT_TRUE(byPairing.nester().placeBesideSimilar(byPairing.part(1), 0.25));
+  ASSERT_TRUE(SearchInternals::placeBoundingRectangle(byPairing.nester(), byPairing.part(0)));
+  ASSERT_TRUE(SearchInternals::placeBesideSimilar(byPairing.nester(), byPairing.part(1), 0.25));
   expectSamePlacement(job, byPairing, 1);
-  ASSERT_TRUE(byRectangle.nester().placeBoundingRectangle(byRectangle.part(1)));
+  ASSERT_TRUE(SearchInternals::placeBoundingRectangle(byRectangle.nester(), byRectangle.part(1)));
   EXPECT_FALSE(sameOutline(byRectangle.part(1), byPairing.part(1)));
 
   // Third: none waiting, so pairing only. The standing pair leaves no corner to fill: the
   // pairing saves nothing and is refused, and the grid takes the part.
-  EXPECT_TRUE(nester.hasSimilarOnPlate(job.part(2)));
-  EXPECT_FALSE(nester.hasSimilarOffPlate(job.part(2)));
+  EXPECT_TRUE(SearchInternals::hasSimilarOnPlate(nester, job.part(2)));
+  EXPECT_FALSE(SearchInternals::hasSimilarOffPlate(nester, job.part(2)));
   const PlacedPart waiting = job.part(2);
   const std::vector<bool> gridBefore = job.occupancy();
-  EXPECT_FALSE(nester.placeBySimilar(job.part(2), 0.25));
+  EXPECT_FALSE(SearchInternals::placeBySimilar(nester, job.part(2), 0.25));
   EXPECT_TRUE(sameOutline(job.part(2), waiting));
   EXPECT_EQ(job.occupancy(), gridBefore);
-  ASSERT_TRUE(nester.placeBySimilarOrGrid(job.part(2), 0.25));
-  ASSERT_TRUE(byPairing.nester().placeOnGrid(byPairing.part(2), true));
+  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(2), 0.25));
+  ASSERT_TRUE(SearchInternals::placeOnGrid(byPairing.nester(), byPairing.part(2), true));
   expectSamePlacement(job, byPairing, 2);
 
   // With a threshold that accepts a pairing saving nothing, the same part pairs instead.
   Job accepting(list, 1);
   Job acceptingTwin(list, 1);
   for (int i = 0; i < 2; ++i) {
-    ASSERT_TRUE(accepting.nester().placeBySimilarOrGrid(accepting.part(i), 0.25));
-    ASSERT_TRUE(acceptingTwin.nester().placeBySimilarOrGrid(acceptingTwin.part(i), 0.25));
+    ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(accepting.nester(), accepting.part(i), 0.25));
+    ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(acceptingTwin.nester(), acceptingTwin.part(i), 0.25));
   }
-  ASSERT_TRUE(accepting.nester().placeBySimilarOrGrid(accepting.part(2), -1));
-  ASSERT_TRUE(acceptingTwin.nester().placeBesideSimilar(acceptingTwin.part(2), -1));
+  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(accepting.nester(), accepting.part(2), -1));
+  ASSERT_TRUE(SearchInternals::placeBesideSimilar(acceptingTwin.nester(), acceptingTwin.part(2), -1));
   expectSamePlacement(accepting, acceptingTwin, 2);
   EXPECT_FALSE(sameOutline(accepting.part(2), job.part(2)));
 
@@ -147,21 +148,21 @@ TEST(StrategiesTest, RectanglesNeverPairButWaitingPartnersStillGetTheirRectangle
   Nester& nester = job.nester();
 
   // Similar parts on the plate and waiting: the pairing is refused, the rectangle placed.
-  ASSERT_TRUE(nester.hasSimilarOnPlate(job.part(1)));
-  ASSERT_TRUE(nester.hasSimilarOffPlate(job.part(1)));
-  ASSERT_TRUE(nester.placeBySimilar(job.part(1), 0.25));
+  ASSERT_TRUE(SearchInternals::hasSimilarOnPlate(nester, job.part(1)));
+  ASSERT_TRUE(SearchInternals::hasSimilarOffPlate(nester, job.part(1)));
+  ASSERT_TRUE(SearchInternals::placeBySimilar(nester, job.part(1), 0.25));
   Job twin(list);
-  ASSERT_TRUE(twin.nester().placeBoundingRectangle(twin.part(1)));
+  ASSERT_TRUE(SearchInternals::placeBoundingRectangle(twin.nester(), twin.part(1)));
   expectSamePlacement(job, twin, 1);
 
   // None waiting any more: without the grid the last one stays where it is.
   const PlacedPart before = job.part(2);
   const std::vector<bool> grid = job.occupancy();
-  EXPECT_FALSE(nester.placeBySimilar(job.part(2), 0.25));
+  EXPECT_FALSE(SearchInternals::placeBySimilar(nester, job.part(2), 0.25));
   EXPECT_TRUE(sameOutline(job.part(2), before));
   EXPECT_EQ(job.occupancy(), grid);
-  ASSERT_TRUE(nester.placeBySimilarOrGrid(job.part(2), 0.25));
-  ASSERT_TRUE(twin.nester().placeOnGrid(twin.part(2), twin.nester().bPartTurnover));
+  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(2), 0.25));
+  ASSERT_TRUE(SearchInternals::placeOnGrid(twin.nester(), twin.part(2), twin.nester().bPartTurnover));
   expectSamePlacement(job, twin, 2);
 }
 
@@ -172,14 +173,14 @@ TEST(StrategiesTest, PartWithoutSimilarPartsIsLeftForTheGrid) {
   Nester& nester = job.nester();
   const PlacedPart before = job.part(1);
   const std::vector<bool> grid = job.occupancy();
-  EXPECT_FALSE(nester.hasSimilarOnPlate(job.part(1)));
-  EXPECT_FALSE(nester.hasSimilarOffPlate(job.part(1)));
-  EXPECT_FALSE(nester.placeBySimilar(job.part(1), 0.25));
+  EXPECT_FALSE(SearchInternals::hasSimilarOnPlate(nester, job.part(1)));
+  EXPECT_FALSE(SearchInternals::hasSimilarOffPlate(nester, job.part(1)));
+  EXPECT_FALSE(SearchInternals::placeBySimilar(nester, job.part(1), 0.25));
   EXPECT_TRUE(sameOutline(job.part(1), before));
   EXPECT_EQ(job.occupancy(), grid);
-  ASSERT_TRUE(nester.placeBySimilarOrGrid(job.part(1), 0.25));
+  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(1), 0.25));
   Job twin(list);
-  ASSERT_TRUE(twin.nester().placeOnGrid(twin.part(1), twin.nester().bPartTurnover));
+  ASSERT_TRUE(SearchInternals::placeOnGrid(twin.nester(), twin.part(1), twin.nester().bPartTurnover));
   expectSamePlacement(job, twin, 1);
 }
 
@@ -187,28 +188,28 @@ TEST(StrategiesTest, OnAndOffThePlateCountOnlyOtherParts) {
   {
     // A part is not its own partner.
     Job job({stair(4000, 0)});
-    EXPECT_TRUE(job.nester().plateIsEmpty());
-    EXPECT_FALSE(job.nester().hasSimilarOffPlate(job.part(0)));
-    EXPECT_FALSE(job.nester().hasSimilarOnPlate(job.part(0)));
+    EXPECT_TRUE(SearchInternals::plateIsEmpty(job.nester()));
+    EXPECT_FALSE(SearchInternals::hasSimilarOffPlate(job.nester(), job.part(0)));
+    EXPECT_FALSE(SearchInternals::hasSimilarOnPlate(job.nester(), job.part(0)));
   }
   {
     // A part straddling the plate edge is not on the plate.
     Job job({stair(2500, 0), stair(4000, 0)});
-    EXPECT_TRUE(job.nester().plateIsEmpty());
-    EXPECT_TRUE(job.nester().hasSimilarOffPlate(job.part(1)));
-    EXPECT_FALSE(job.nester().hasSimilarOnPlate(job.part(1)));
+    EXPECT_TRUE(SearchInternals::plateIsEmpty(job.nester()));
+    EXPECT_TRUE(SearchInternals::hasSimilarOffPlate(job.nester(), job.part(1)));
+    EXPECT_FALSE(SearchInternals::hasSimilarOnPlate(job.nester(), job.part(1)));
   }
   {
     Job job({stair(0, 0), stair(4000, 0)});
-    EXPECT_FALSE(job.nester().plateIsEmpty());
-    EXPECT_TRUE(job.nester().hasSimilarOnPlate(job.part(1)));
-    EXPECT_FALSE(job.nester().hasSimilarOffPlate(job.part(1)));
-    EXPECT_FALSE(job.nester().hasSimilarOnPlate(job.part(0)));
-    EXPECT_TRUE(job.nester().hasSimilarOffPlate(job.part(0)));
+    EXPECT_FALSE(SearchInternals::plateIsEmpty(job.nester()));
+    EXPECT_TRUE(SearchInternals::hasSimilarOnPlate(job.nester(), job.part(1)));
+    EXPECT_FALSE(SearchInternals::hasSimilarOffPlate(job.nester(), job.part(1)));
+    EXPECT_FALSE(SearchInternals::hasSimilarOnPlate(job.nester(), job.part(0)));
+    EXPECT_TRUE(SearchInternals::hasSimilarOffPlate(job.nester(), job.part(0)));
   }
   {
     Job job({});
-    EXPECT_TRUE(job.nester().plateIsEmpty());
+    EXPECT_TRUE(SearchInternals::plateIsEmpty(job.nester()));
   }
 }
 

@@ -223,7 +223,7 @@ struct GapFinding {
 inline GapFinding measureCutShapes(const Nester& nester, double limit) {
   std::vector<CutShape> shapes;
   for (const PlacedPart& part : nester.parts) {
-    if (!part.isInside(nester.plateRect)) continue;
+    if (!part.isInside(nester.plateRect())) continue;
     CutShape shape;
     if (cutShapeOf(nester, part, shape)) shapes.push_back(std::move(shape));
   }
@@ -232,7 +232,7 @@ inline GapFinding measureCutShapes(const Nester& nester, double limit) {
   for (std::size_t i = 0; i < shapes.size(); ++i) {
     const CutShape& s = shapes[i];
     finding.worstPlateMargin = std::min({finding.worstPlateMargin, s.minX, s.minY,
-                                         nester.plateLength - s.maxX, nester.plateWidth - s.maxY});
+                                         nester.plateLength() - s.maxX, nester.plateWidth() - s.maxY});
     for (std::size_t j = i + 1; j < shapes.size(); ++j) {
       const double d = closestApproach(s, shapes[j], std::min(limit, finding.closest));
       if (d < finding.closest) {

@@ -79,7 +79,7 @@ class DrawnPartOutputTest : public ::testing::Test {
     nester_->layoutAll(false);
     std::filesystem::current_path(previous);
     ASSERT_EQ(nester_->parts.count(), 1);
-    ASSERT_TRUE(nester_->parts.begin()->isInside(nester_->plateRect));
+    ASSERT_TRUE(nester_->parts.begin()->isInside(nester_->plateRect()));
   }
 
   ScratchFolder scratch_;

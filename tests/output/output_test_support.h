@@ -101,10 +101,9 @@ inline Region region(std::int32_t id, const std::string& name, const Contour& ou
 inline std::unique_ptr<Nester> makeNester(const ScratchFolder& scratch, double length,
                                           double width) {
   auto nester = std::make_unique<Nester>(scratch / "PackError.txt");
-  nester->plateLength = length;
-  nester->plateWidth = width;
-  nester->plate.setSize(length, width);
-  nester->updatePlateRect();
+  Plate plate;
+  plate.setSize(length, width);
+  nester->setPlate(plate);
   return nester;
 }
 

@@ -180,14 +180,15 @@ TEST(ReductionTest, FirstWidthTrialLosingThePartRestoresTheWidth) {
                            "800x300.dxf", "900x300(恢复后).dxf"}) {
     EXPECT_TRUE(fs::exists(scratch / name)) << name;
   }
-  EXPECT_EQ(nester->plateLength, 900);
-  EXPECT_EQ(nester->plateWidth, 300);
-  EXPECT_EQ(nester->plateRect.minX, 0);
-  EXPECT_EQ(nester->plateRect.maxX, 900);
-  EXPECT_EQ(nester->plateRect.minY, 0);
-  EXPECT_EQ(nester->plateRect.maxY, 300);
-  // The plate record keeps the size that was loaded.
-  EXPECT_EQ(nester->plate.length, 1000);
+  EXPECT_EQ(nester->plateLength(), 900);
+  EXPECT_EQ(nester->plateWidth(), 300);
+  EXPECT_EQ(nester->plateRect().minX, 0);
+  EXPECT_EQ(nester->plateRect().maxX, 900);
+  EXPECT_EQ(nester->plateRect().minY, 0);
+  EXPECT_EQ(nester->plateRect().maxY, 300);
+  // The plate is one record: its size is the size the run ended on.
+  EXPECT_EQ(nester->plate().length, 900);
+  EXPECT_EQ(nester->plate().area, 900 * 300);
   EXPECT_EQ(countOnPlate(*nester), 1);
 }
 
@@ -216,10 +217,10 @@ TEST_P(ReductionLimitTest, StepsAndSmallestSizesDecideTheTrials) {
     EXPECT_EQ(lines[i].rfind("母板尺寸:" + c.sizes[i] + ",", 0), 0u) << lines[i];
     EXPECT_NE(lines[i].find("所排零件个数=1"), std::string::npos) << lines[i];
   }
-  EXPECT_EQ(nester->plateLength, c.finalLength);
-  EXPECT_EQ(nester->plateWidth, c.finalWidth);
-  EXPECT_EQ(nester->plateRect.maxX, c.finalLength);
-  EXPECT_EQ(nester->plateRect.maxY, c.finalWidth);
+  EXPECT_EQ(nester->plateLength(), c.finalLength);
+  EXPECT_EQ(nester->plateWidth(), c.finalWidth);
+  EXPECT_EQ(nester->plateRect().maxX, c.finalLength);
+  EXPECT_EQ(nester->plateRect().maxY, c.finalWidth);
   EXPECT_EQ(countOnPlate(*nester), 1);
 }
 
@@ -295,10 +296,10 @@ TEST(ReductionTest, WithNothingSelectedOnlyTheFixedPartsCountAndNoneMoves) {
     ++i;
   }
   // Each direction shrinks in 100 mm steps until a fixed part would stick out.
-  EXPECT_GE(nester->plateLength, rightmost - 1e-9);
-  EXPECT_LT(nester->plateLength - 100, rightmost);
-  EXPECT_GE(nester->plateWidth, topmost - 1e-9);
-  EXPECT_LT(nester->plateWidth - 100, topmost);
+  EXPECT_GE(nester->plateLength(), rightmost - 1e-9);
+  EXPECT_LT(nester->plateLength() - 100, rightmost);
+  EXPECT_GE(nester->plateWidth(), topmost - 1e-9);
+  EXPECT_LT(nester->plateWidth() - 100, topmost);
   EXPECT_EQ(countOnPlate(*nester), placed);
   for (const std::string& line : reportLines(scratch / "DetailsReport.txt")) {
     if (line.rfind("母板尺寸:", 0) == 0 || line.rfind("恢复后", 0) == 0) {
@@ -321,7 +322,7 @@ TEST(ReductionTest, AReportThatCannotBeWrittenEndsTheRunBeforeAnyLayout) {
   }
   EXPECT_EQ(countOnPlate(*nester), 0);
   EXPECT_FALSE(fs::exists(scratch / "timing.txt"));
-  EXPECT_EQ(nester->plateLength, 1000);
+  EXPECT_EQ(nester->plateLength(), 1000);
 }
 
 // The bundled part-list job: the run ends on a smaller plate that holds every part the
@@ -332,8 +333,8 @@ TEST(ReductionJobTest, ShopSheetEndsOnASmallerPlateHoldingAsManyParts) {
   std::unique_ptr<Nester> nester = openLibrary(job, LoadType::kPartList, scratch / "error-log.txt");
   nester->timingFilePath = scratch / "timing.txt";
   selectAll(*nester);
-  const double length = nester->plateLength;
-  const double width = nester->plateWidth;
+  const double length = nester->plateLength();
+  const double width = nester->plateWidth();
   reduce(*nester, scratch / "DetailsReport.txt");
 
   const std::vector<std::string> lines = reportLines(scratch / "DetailsReport.txt");
@@ -343,9 +344,9 @@ TEST(ReductionJobTest, ShopSheetEndsOnASmallerPlateHoldingAsManyParts) {
   };
   const int first = countOf(lines.front());
   EXPECT_EQ(first, nester->parts.count());
-  EXPECT_LT(nester->plateLength * nester->plateWidth, length * width);
-  EXPECT_LE(nester->plateLength, length);
-  EXPECT_LE(nester->plateWidth, width);
+  EXPECT_LT(nester->plateLength() * nester->plateWidth(), length * width);
+  EXPECT_LE(nester->plateLength(), length);
+  EXPECT_LE(nester->plateWidth(), width);
   const LayoutStatistics last = nester->computeLayoutStatistics();
   EXPECT_EQ(last.count, first);
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -435,8 +436,8 @@ TEST(ReductionJobTest, StoppedRunLeavesTheLastAcceptedTrial) {
   const std::vector<std::string> lines = reportLines(scratch / "DetailsReport.txt");
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[2].rfind("母板尺寸:1300x1800,", 0), 0u) << lines[2];
-  EXPECT_EQ(nester->plateWidth, 1800);
-  EXPECT_EQ(nester->plateLength, 1300);
+  EXPECT_EQ(nester->plateWidth(), 1800);
+  EXPECT_EQ(nester->plateLength(), 1300);
   EXPECT_EQ(countOnPlate(*nester), 25);
   EXPECT_TRUE(fs::exists(scratch / "1300x1800.dxf"));
   EXPECT_FALSE(fs::exists(scratch / "1300x1700.dxf"));
