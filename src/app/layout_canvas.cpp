@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QWheelEvent>
 
 #include "app/main_window.h"
 
@@ -30,6 +31,13 @@ void LayoutCanvas::resizeEvent(QResizeEvent* event) {
 void LayoutCanvas::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   window_->showMousePosition(at.x(), at.y());
+}
+
+void LayoutCanvas::wheelEvent(QWheelEvent* event) {
+  const QPoint at = event->position().toPoint();
+  const int delta = event->angleDelta().y();
+  if (delta != 0) window_->zoomWheel(at.x(), at.y(), delta > 0);
+  event->accept();
 }
 
 }  // namespace platenest

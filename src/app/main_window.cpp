@@ -326,6 +326,12 @@ void MainWindow::clientResized(int width, int height) {
 
 void MainWindow::repaint() { canvas_->update(); }
 
+void MainWindow::zoomWheel(int px, int py, bool forward) {
+  constexpr double kWheelStep = 1.1;
+  view_.zoomAt(px, py, forward ? view_.scale() * kWheelStep : view_.scale() / kWheelStep);
+  repaint();
+}
+
 void MainWindow::showMousePosition(int px, int py) {
   if (!nester_) {
     positionLabel_->clear();

@@ -46,6 +46,8 @@ class MainWindow : public QMainWindow {
   // The client area was resized: refit the view to the whole plate.
   void clientResized(int width, int height);
   void showMousePosition(int px, int py);
+  // One notch of the wheel at a pixel: the view grows or shrinks by a tenth about it.
+  void zoomWheel(int px, int py, bool forward);
 
   Nester* nester() { return nester_.get(); }
   const ViewTransform& view() const { return view_; }
