@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
-
 #include <algorithm>
 #include <cmath>
 #include <string_view>

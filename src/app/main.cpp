@@ -55,8 +55,10 @@ int main(int argc, char** argv) {
   parser.setApplicationDescription("platenest: nesting of flat parts on a plate, in a window.");
   parser.addHelpOption();
   parser.addVersionOption();
-  parser.addPositionalArgument("JOB", "A job to open: text part library, DXF list file or "
-                                      "part-list file (.preSrc).", "[JOB]");
+  parser.addPositionalArgument("JOB",
+                               "A job to open: text part library, DXF list file or "
+                               "part-list file (.preSrc).",
+                               "[JOB]");
   QCommandLineOption screenshot(
       "screenshot", "Load JOB, lay out every part, save a picture of the window to PATH, end.",
       "PATH");

@@ -72,9 +72,7 @@ MainWindow::MainWindow(FileChooser* chooser) : chooser_(chooser) {
   canvas_->setFocus();
 }
 
-MainWindow::~MainWindow() {
-  closeToolDialogs();
-}
+MainWindow::~MainWindow() { closeToolDialogs(); }
 
 QAction* MainWindow::addCommand(QMenu* menu, const QString& text, int id,
                                 void (MainWindow::*command)()) {
@@ -101,10 +99,10 @@ void MainWindow::buildMenu() {
 
   QMenu* view = menuBar()->addMenu("&View");
   view->setObjectName("menuView");
-  QAction* black = addCommand(view, "&Black Background", kBlackBackgroundId,
-                              &MainWindow::chooseBlackBackground);
-  QAction* white = addCommand(view, "&White Background", kWhiteBackgroundId,
-                              &MainWindow::chooseWhiteBackground);
+  QAction* black =
+      addCommand(view, "&Black Background", kBlackBackgroundId, &MainWindow::chooseBlackBackground);
+  QAction* white =
+      addCommand(view, "&White Background", kWhiteBackgroundId, &MainWindow::chooseWhiteBackground);
   QAction* points = addCommand(view, "PPT_Visible", 40012, &MainWindow::togglePackingPoints);
   QAction* offsets =
       addCommand(view, "OffsetedPartVisible", 40018, &MainWindow::toggleOffsetOutlines);

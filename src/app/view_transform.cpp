@@ -34,8 +34,8 @@ void ViewTransform::fit(std::int32_t width, std::int32_t height, const BoundingB
 }
 
 void ViewTransform::fitAll() {
-  const double fitted =
-      kFitMargin * std::min(ratio(height_, box_.maxY - box_.minY), ratio(width_, box_.maxX - box_.minX));
+  const double fitted = kFitMargin * std::min(ratio(height_, box_.maxY - box_.minY),
+                                              ratio(width_, box_.maxX - box_.minX));
   // A box of no width and no height (or a client of no size) has no meaningful scale:
   // keep one pixel per mm so that every mapping stays finite.
   scale_ = std::isfinite(fitted) && fitted > 0 ? fitted : 1.0;
@@ -70,8 +70,7 @@ void ViewTransform::zoomAt(std::int32_t px, std::int32_t py, double newScale) {
   scale_ = newScale;
 }
 
-void ViewTransform::zoomWindow(std::int32_t x1, std::int32_t y1, std::int32_t x2,
-                               std::int32_t y2) {
+void ViewTransform::zoomWindow(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
   const Point w1 = pixelToWorld(x1, y1);
   const Point w2 = pixelToWorld(x2, y2);
   const double newScale = std::min(ratio(height_, w2.y - w1.y), ratio(width_, w2.x - w1.x));

@@ -145,7 +145,8 @@ void MainWindowTest::commandsOnPartsWaitForALoad() {
   f.window.clientResized(200, 100);
   const QImage picture = f.window.renderClient();
   for (int y = 0; y < picture.height(); y += 7) {
-    for (int x = 0; x < picture.width(); x += 7) QCOMPARE(picture.pixelColor(x, y), kBlackBackground);
+    for (int x = 0; x < picture.width(); x += 7)
+      QCOMPARE(picture.pixelColor(x, y), kBlackBackground);
   }
 }
 
@@ -330,7 +331,8 @@ void MainWindowTest::statusBarShowsTheLayoutAndTheMouse() {
 
   const Pixel at = f.window.view().worldToPixel(Point(1000, 500));
   f.window.showMousePosition(at.x, at.y);
-  const QStringList words = named<QLabel>(f.window, "positionLabel")->text().split(' ', Qt::SkipEmptyParts);
+  const QStringList words =
+      named<QLabel>(f.window, "positionLabel")->text().split(' ', Qt::SkipEmptyParts);
   QCOMPARE(words.size(), 5);  // x <mm> y <mm> mm
   const double pixelInMm = 1 / f.window.view().scale();
   QVERIFY(std::fabs(words[1].toDouble() - 1000) <= pixelInMm);

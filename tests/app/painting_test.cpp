@@ -191,7 +191,8 @@ void PaintingTest::arcsStayRoundWhenZoomedIn() {
     if (p.x < 1 || p.y < 1 || p.x >= picture.width() - 1 || p.y >= picture.height() - 1) continue;
     bool drawn = false;
     for (int dy = -1; dy <= 1; ++dy) {
-      for (int dx = -1; dx <= 1; ++dx) drawn |= picture.pixelColor(p.x + dx, p.y + dy) == kPartColour;
+      for (int dx = -1; dx <= 1; ++dx)
+        drawn |= picture.pixelColor(p.x + dx, p.y + dy) == kPartColour;
     }
     QVERIFY2(drawn, qPrintable(QString("no outline near %1 degrees").arg(degrees)));
     ++checked;
@@ -204,9 +205,8 @@ void PaintingTest::wheelZoomKeepsThePointUnderThePointer() {
   const double start = window->view().scale();
   const Point under = window->view().pixelToWorld(600, 150);
   for (int notch = 0; notch < 3; ++notch) {
-    QWheelEvent wheel(QPointF(600, 150), window->canvas()->mapToGlobal(QPointF(600, 150)),
-                      QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                      false);
+    QWheelEvent wheel(QPointF(600, 150), window->canvas()->mapToGlobal(QPointF(600, 150)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(window->canvas(), &wheel);
   }
   QVERIFY(std::fabs(window->view().scale() / start - 1.331) < 1e-12);

@@ -65,7 +65,9 @@ class Scratch {
   std::filesystem::path path(const std::string& name) const {
     return std::filesystem::path(folder_.path().toStdString()) / name;
   }
-  QString qpath(const std::string& name) const { return QString::fromStdString(path(name).string()); }
+  QString qpath(const std::string& name) const {
+    return QString::fromStdString(path(name).string());
+  }
 
  private:
   QTemporaryDir folder_;
