@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   python3 python3-ezdxf
+  qt6-base-dev fonts-noto-cjk
 )
 
 missing=()

@@ -1,0 +1,33 @@
+// Paints the layout into an off-screen picture the size of the client area: background,
+// plate outline, every part's true outline (and on request its working outline), and the
+// free packing points, in the colours and order the operator knows.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+
+#include "app/view_transform.h"
+
+namespace platenest {
+
+class Nester;
+
+inline const QColor kBlackBackground(0, 0, 0);
+inline const QColor kWhiteBackground(255, 255, 255);
+inline const QColor kPlateColour(0, 0, 255);
+inline const QColor kPartColour(0, 255, 0);
+inline const QColor kTurnedOverColour(255, 255, 0);
+inline const QColor kSelectedColour(255, 0, 0);
+inline const QColor kPackingPointColour(0, 0, 255);
+
+struct ViewOptions {
+  int backgroundIndex = 0;  // 0 black, 1 white
+  bool showPackingPoints = true;
+  bool showOffsetOutlines = false;
+};
+
+// A picture of width x height pixels; without a nester only the background.
+QImage paintLayout(int width, int height, const ViewTransform& view, const Nester* nester,
+                   const ViewOptions& options);
+
+}  // namespace platenest

@@ -1,0 +1,116 @@
+// The program's one window: the menu of the job commands, the picture of the layout, the
+// keys that act on the parts, the status bar; it owns the job's nester, the view transform
+// and the two tool dialogs.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QMainWindow>
+#include <QPointer>
+#include <filesystem>
+#include <memory>
+
+#include "app/file_chooser.h"
+#include "app/layout_painter.h"
+#include "app/view_transform.h"
+#include "loading/load.h"
+#include "nesting/nester.h"
+
+class QAction;
+class QLabel;
+
+namespace platenest {
+
+class LayoutCanvas;
+class ReportViewer;
+
+// "排样程序(调小母板尺寸)", the program's name and version, and the build date.
+QString mainWindowTitle();
+
+class MainWindow : public QMainWindow {
+ public:
+  // `chooser` asks for paths (the platform's dialogs when null); not owned.
+  explicit MainWindow(FileChooser* chooser = nullptr);
+  ~MainWindow() override;
+
+  // The load sequence after the dialog: a new nester with the file loaded, the view fitted
+  // to its plate, the Packing Kit opened. A load that fails keeps the previous job. True when
+  // the job was loaded.
+  bool openJob(const std::filesystem::path& path, LoadType type);
+  // Lays out every part not on the plate (no announcement), as the Packing Kit's
+  // "Layout All" will.
+  void layoutAll();
+
+  // What the next paint shows: the layout drawn at the client size.
+  QImage renderClient() const;
+  // The client area was resized: refit the view to the whole plate.
+  void clientResized(int width, int height);
+  void showMousePosition(int px, int py);
+  // One notch of the wheel at a pixel: the view grows or shrinks by a tenth about it.
+  void zoomWheel(int px, int py, bool forward);
+
+  Nester* nester() { return nester_.get(); }
+  const ViewTransform& view() const { return view_; }
+  LayoutCanvas* canvas() { return canvas_; }
+  const ViewOptions& viewOptions() const { return options_; }
+  ReportViewer* reportViewer() { return reportViewer_; }
+  QDialog* packingKitDialog() { return packingKit_; }
+  QDialog* rnPpdDialog() { return rnPpd_; }
+  // Where new nesters keep their error log (default: "PackError.txt" in the home folder).
+  void setErrorLogPath(std::filesystem::path path) { errorLogPath_ = std::move(path); }
+  // Whether the window size is read at start and kept at close (off for pictures).
+  void setRemembersSize(bool remembers) { remembersSize_ = remembers; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenu();
+  QAction* addCommand(QMenu* menu, const QString& text, int id, void (MainWindow::*command)());
+  void openTextLibrary();
+  void openDxfList();
+  void openPartList();
+  void loadSequence(const FileDialogSpec& dialog, LoadType type);
+  void saveLayoutDxf();
+  void exportParts();
+  void openPackingKit();
+  void openRnPpd();
+  void closeToolDialogs();
+  void chooseBlackBackground();
+  void chooseWhiteBackground();
+  void chooseBackground(int id);
+  void togglePackingPoints();
+  void toggleOffsetOutlines();
+  void showPackingReport();
+  // Runs a command on the job under the busy cursor; a fatal error is shown and the window
+  // goes on. Does nothing without a job.
+  template <typename Command>
+  void onJob(Command command);
+  void repaint();
+  void showJobStatus();
+  QAction* action(int id) const;
+
+  FileChooser* chooser_;
+  std::unique_ptr<FileChooser> ownChooser_;
+  std::unique_ptr<Nester> nester_;
+  ViewTransform view_;
+  BoundingBox worldBox_;
+  int clientWidth_ = 0;
+  int clientHeight_ = 0;
+  ViewOptions options_;
+  int backgroundMenuId_ = 40005;
+  bool announceLayoutTime_ = true;
+  QString lastOpenPath_;  // shared by the two open dialogs
+  QString lastSavePath_;
+  std::filesystem::path errorLogPath_;
+  bool remembersSize_ = true;
+  LayoutCanvas* canvas_;
+  QLabel* positionLabel_;
+  QLabel* jobLabel_;
+  QPointer<QDialog> packingKit_;
+  QPointer<QDialog> rnPpd_;
+  ReportViewer* reportViewer_ = nullptr;
+};
+
+}  // namespace platenest

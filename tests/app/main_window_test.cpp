@@ -1,0 +1,356 @@
+// The main window driven as an operator would: the menu as defined, loading through the
+// open dialogs (cancelled, failing, from the command line), writing the drawings, the keys
+// that act on parts, the report viewer, the status bar and the remembered size.
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTest>
+
+#include "app/job_file_type.h"
+#include "app/report_viewer.h"
+#include "shell_test_support.h"
+#include "support/gbk.h"
+#include "support/messages.h"
+
+using namespace platenest;
+using namespace platenest::testing;
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase() {
+    QCoreApplication::setOrganizationName("platenest-tests");
+    QCoreApplication::setApplicationName("main-window-test");
+  }
+  void menuHasTheDefinedItemsMarksAndTitle();
+  void viewTogglesKeepTheirCheckMarks();
+  void commandsOnPartsWaitForALoad();
+  void loadCommandsAskTheirDialogsAndShareThePath();
+  void cancelledOpenKeepsTheJobAndClosesTheToolDialogs();
+  void failedLoadKeepsThePreviousJob();
+  void layoutDrawingAndPartExportAreWritten();
+  void failedWriteIsShownAndTheJobStays();
+  void stagedPartIsLaidOutSilentlyThenTheTimeIsAnnounced();
+  void keysSelectTurnOverAndClear();
+  void reportOpensInTheViewerDecoded();
+  void jobTypeFollowsTheFile();
+  void statusBarShowsTheLayoutAndTheMouse();
+  void windowRemembersItsSize();
+};
+
+namespace {
+
+struct Fixture {
+  Scratch scratch;
+  RecordingMessageSink messages;
+  ScopedMessageSink sink{&messages};
+  ScriptedFileChooser chooser;
+  MainWindow window{&chooser};
+  Fixture() { window.setErrorLogPath(scratch.path("PackError.txt")); }
+  void load(const std::filesystem::path& path, int command = 40001) {
+    chooser.answers.push_back(QString::fromStdString(path.string()));
+    menuAction(window, command)->trigger();
+  }
+};
+
+}  // namespace
+
+void MainWindowTest::menuHasTheDefinedItemsMarksAndTitle() {
+  Fixture f;
+  QVERIFY(f.window.windowTitle().startsWith("排样程序(调小母板尺寸)"));
+  QVERIFY(f.window.windowTitle().contains("platenest"));
+  QVERIFY(f.window.windowTitle().contains(QString(__DATE__).right(4)));  // the build's year
+
+  struct Item {
+    QString text;
+    int id;  // 0: separator
+    bool checked;
+  };
+  const std::vector<std::pair<QString, std::vector<Item>>> expected = {
+      {"&File",
+       {{"OpenLibIn&Txt", 40001, false},
+        {"OpenLibIn&Dxf", 40002, false},
+        {"OpenLibIn&Marlin", 40020, false},
+        {"", 0, false},
+        {"LayoutIn&Dxf", 40004, false},
+        {"ExportParts(*.dxf)", 40014, false}}},
+      {"&Layout", {{"Packing Kit", 40016, false}, {"&Renew_RN_PPD", 40003, false}}},
+      {"&View",
+       {{"&Black Background", 40005, true},
+        {"&White Background", 40006, false},
+        {"PPT_Visible", 40012, true},
+        {"OffsetedPartVisible", 40018, false}}},
+  };
+  const QList<QAction*> menus = f.window.menuBar()->actions();
+  QCOMPARE(menus.size(), static_cast<qsizetype>(expected.size()));
+  for (std::size_t m = 0; m < expected.size(); ++m) {
+    QCOMPARE(menus[m]->text(), expected[m].first);
+    const QList<QAction*> items = menus[m]->menu()->actions();
+    QCOMPARE(items.size(), static_cast<qsizetype>(expected[m].second.size()));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+      const Item& want = expected[m].second[static_cast<std::size_t>(i)];
+      if (want.id == 0) {
+        QVERIFY(items[i]->isSeparator());
+        continue;
+      }
+      QCOMPARE(items[i]->text(), want.text);
+      QCOMPARE(items[i]->objectName(), QString("action%1").arg(want.id));
+      QCOMPARE(items[i]->isChecked(), want.checked);
+    }
+  }
+}
+
+void MainWindowTest::viewTogglesKeepTheirCheckMarks() {
+  Fixture f;
+  QAction* black = menuAction(f.window, 40005);
+  QAction* white = menuAction(f.window, 40006);
+  for (int twice = 0; twice < 2; ++twice) white->trigger();
+  QVERIFY(white->isChecked());
+  QVERIFY(!black->isChecked());
+  QCOMPARE(f.window.viewOptions().backgroundIndex, 1);
+  black->trigger();
+  black->trigger();
+  QVERIFY(black->isChecked());
+  QVERIFY(!white->isChecked());
+  QCOMPARE(f.window.viewOptions().backgroundIndex, 0);
+
+  QAction* points = menuAction(f.window, 40012);
+  QAction* offsets = menuAction(f.window, 40018);
+  points->trigger();
+  offsets->trigger();
+  QVERIFY(!points->isChecked());
+  QVERIFY(!f.window.viewOptions().showPackingPoints);
+  QVERIFY(offsets->isChecked());
+  QVERIFY(f.window.viewOptions().showOffsetOutlines);
+  points->trigger();
+  QVERIFY(points->isChecked());
+  QVERIFY(f.window.viewOptions().showPackingPoints);
+}
+
+void MainWindowTest::commandsOnPartsWaitForALoad() {
+  Fixture f;
+  f.chooser.answers.push_back(f.scratch.qpath("never.dxf"));
+  menuAction(f.window, 40004)->trigger();
+  menuAction(f.window, 40014)->trigger();
+  for (Qt::Key key : {Qt::Key_B, Qt::Key_N, Qt::Key_E, Qt::Key_T, Qt::Key_Left, Qt::Key_Escape}) {
+    pressKey(f.window, key);
+  }
+  pressKey(f.window, Qt::Key_A, Qt::ShiftModifier);
+  QVERIFY(f.chooser.calls.empty());
+  QVERIFY(f.window.nester() == nullptr);
+  QVERIFY(f.messages.messages().empty());
+  QVERIFY(std::filesystem::is_empty(f.scratch.path("")));
+  // Only the background is shown.
+  f.window.clientResized(200, 100);
+  const QImage picture = f.window.renderClient();
+  for (int y = 0; y < picture.height(); y += 7) {
+    for (int x = 0; x < picture.width(); x += 7)
+      QCOMPARE(picture.pixelColor(x, y), kBlackBackground);
+  }
+}
+
+void MainWindowTest::loadCommandsAskTheirDialogsAndShareThePath() {
+  Fixture f;
+  const std::filesystem::path job = exampleJob("job.txt");
+  f.load(job, 40001);
+  QVERIFY(f.window.nester() != nullptr);
+  QCOMPARE(f.window.nester()->parts.count(), 27);
+  QCOMPARE(f.window.nester()->plateLength, 3000.0);
+  QVERIFY(f.window.packingKitDialog() != nullptr);  // opened after every load
+  QCOMPARE(f.window.view().box().maxX, 3000.0);
+
+  f.load(exampleJob("dxf-job.txt"), 40002);
+  f.load(exampleJob("shop-sheet.preSrc"), 40020);
+  QVERIFY(f.window.nester()->hasJobSettings);
+  QCOMPARE(f.chooser.calls.size(), std::size_t{3});
+  const ChooserCall& text = f.chooser.calls[0];
+  QCOMPARE(text.spec.title, QString("Open File of Parts "));
+  QCOMPARE(text.spec.filter, QString("Text Files (*.txt)"));
+  QCOMPARE(text.spec.defaultSuffix, QString("txt"));
+  QVERIFY(text.preset.isEmpty());
+  QCOMPARE(f.chooser.calls[1].spec.title, QString("Open File of Parts "));
+  QCOMPARE(f.chooser.calls[1].preset, QString::fromStdString(job.string()));
+  const ChooserCall& partList = f.chooser.calls[2];
+  QCOMPARE(partList.spec.title, QString("Read Marlin File"));
+  QCOMPARE(partList.spec.filter, QString("Text Files (*.preSrc)"));
+  QCOMPARE(partList.spec.defaultSuffix, QString("preSrc"));
+  // The two open dialogs share the last path chosen in either.
+  QCOMPARE(partList.preset, QString::fromStdString(exampleJob("dxf-job.txt").string()));
+}
+
+void MainWindowTest::cancelledOpenKeepsTheJobAndClosesTheToolDialogs() {
+  Fixture f;
+  f.window.clientResized(640, 480);
+  f.load(exampleJob("job.txt"));
+  menuAction(f.window, 40003)->trigger();
+  QVERIFY(f.window.rnPpdDialog() != nullptr);
+  QVERIFY(f.window.packingKitDialog() != nullptr);
+  const Nester* job = f.window.nester();
+  const QImage before = f.window.renderClient();
+
+  menuAction(f.window, 40001)->trigger();  // nothing queued: cancelled
+  QCOMPARE(f.chooser.calls.size(), std::size_t{2});
+  QCOMPARE(f.window.nester(), job);
+  QCOMPARE(f.window.renderClient(), before);
+  QVERIFY(f.window.rnPpdDialog() == nullptr);
+  QVERIFY(f.window.packingKitDialog() == nullptr);
+}
+
+void MainWindowTest::failedLoadKeepsThePreviousJob() {
+  Fixture f;
+  f.window.clientResized(640, 480);
+  f.load(exampleJob("job.txt"));
+  const Nester* job = f.window.nester();
+  const QImage before = f.window.renderClient();
+
+  f.load(f.scratch.path("missing.txt"));
+  QCOMPARE(f.window.nester(), job);
+  QCOMPARE(f.window.renderClient(), before);
+  QCOMPARE(f.messages.messages().size(), std::size_t{1});
+  QCOMPARE(f.messages.messages()[0].caption, std::string("Warning!"));
+  // The defined text, then where the input caused it.
+  QVERIFY(f.messages.messages()[0].text.starts_with("零件数据文件读取失败!"));
+
+  // A file that breaks off inside a part fails half way: nothing of it reaches the screen.
+  std::ofstream(f.scratch.path("broken.txt"), std::ios::binary)
+      << "PlateLength: 900\r\nPlateWidth: 800\r\nPartToPartGap:0\r\nNAME:X\r\n0 0 0\r\n";
+  f.load(f.scratch.path("broken.txt"));
+  QCOMPARE(f.window.nester(), job);
+  QCOMPARE(f.window.nester()->plateLength, 3000.0);
+  QCOMPARE(f.window.renderClient(), before);
+}
+
+void MainWindowTest::layoutDrawingAndPartExportAreWritten() {
+  Fixture f;
+  f.load(exampleJob("job.txt"));
+  f.window.layoutAll();
+  f.chooser.answers.push_back(f.scratch.qpath("layout.dxf"));
+  menuAction(f.window, 40004)->trigger();
+  QCOMPARE(f.chooser.calls.back().spec.title, QString("Write DXF File of Layout"));
+  QCOMPARE(f.chooser.calls.back().spec.defaultSuffix, QString("dxf"));
+  QVERIFY(f.chooser.calls.back().save);
+  QVERIFY(std::filesystem::file_size(f.scratch.path("layout.dxf")) > 1000);
+
+  // The save dialog keeps its own last path, apart from the open dialogs'.
+  menuAction(f.window, 40004)->trigger();
+  QCOMPARE(f.chooser.calls.back().preset, f.scratch.qpath("layout.dxf"));
+
+  menuAction(f.window, 40014)->trigger();
+  int drawings = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(f.scratch.path(""))) {
+    if (entry.path().extension() == ".dxf" && entry.path().filename() != "layout.dxf") ++drawings;
+  }
+  QVERIFY(drawings > 1);
+}
+
+void MainWindowTest::failedWriteIsShownAndTheJobStays() {
+  Fixture f;
+  f.load(exampleJob("job.txt"));
+  const Nester* job = f.window.nester();
+  f.chooser.answers.push_back(f.scratch.qpath("no-such-folder/layout.dxf"));
+  menuAction(f.window, 40004)->trigger();
+  QCOMPARE(f.messages.messages().size(), std::size_t{1});
+  QVERIFY(f.messages.messages()[0].text.starts_with("排样文件输出失败!"));
+  QCOMPARE(f.window.nester(), job);
+  QVERIFY(f.window.isEnabled());
+}
+
+void MainWindowTest::stagedPartIsLaidOutSilentlyThenTheTimeIsAnnounced() {
+  Fixture f;
+  f.load(exampleJob("job.txt"));
+  Nester& nester = *f.window.nester();
+  pressKey(f.window, Qt::Key_N);
+  pressKey(f.window, Qt::Key_B);
+  QVERIFY(f.messages.messages().empty());
+  QCOMPARE(nester.computeLayoutStatistics().count, 1);
+
+  pressKey(f.window, Qt::Key_A, Qt::ShiftModifier);
+  pressKey(f.window, Qt::Key_B);
+  QCOMPARE(f.messages.messages().size(), std::size_t{1});
+  QCOMPARE(f.messages.messages()[0].caption, std::string("注意!"));
+  QVERIFY(f.messages.messages()[0].text.starts_with("排样计算时间为:"));
+  QCOMPARE(nester.computeLayoutStatistics().count, 27);
+}
+
+void MainWindowTest::keysSelectTurnOverAndClear() {
+  Fixture f;
+  f.load(exampleJob("job.txt"));
+  f.window.layoutAll();
+  Nester& nester = *f.window.nester();
+  pressKey(f.window, Qt::Key_A);  // without Shift and outside rotate mode: nothing
+  for (const PlacedPart& part : nester.parts) QVERIFY(!part.selected);
+  pressKey(f.window, Qt::Key_A, Qt::ShiftModifier);
+  for (const PlacedPart& part : nester.parts) QVERIFY(part.selected);
+
+  const bool firstWasTurned = nester.parts.front().mirrored;
+  pressKey(f.window, Qt::Key_T);
+  QCOMPARE(nester.parts.front().mirrored, !firstWasTurned);
+  int turned = 0;
+  for (const PlacedPart& part : nester.parts) turned += part.mirrored != false ? 1 : 0;
+
+  pressKey(f.window, Qt::Key_Escape);
+  for (const PlacedPart& part : nester.parts) QVERIFY(!part.selected);
+  pressKey(f.window, Qt::Key_T);  // nothing selected: nothing turns
+  int turnedAfter = 0;
+  for (const PlacedPart& part : nester.parts) turnedAfter += part.mirrored ? 1 : 0;
+  QCOMPARE(turnedAfter, turned);
+}
+
+void MainWindowTest::reportOpensInTheViewerDecoded() {
+  Fixture f;
+  f.load(exampleJob("job.txt"));
+  f.window.layoutAll();
+  pressKey(f.window, Qt::Key_E);
+  ReportViewer* viewer = f.window.reportViewer();
+  QVERIFY(viewer != nullptr);
+  QVERIFY(viewer->isVisible());
+  QVERIFY(named<QWidget>(*viewer, "reportText")->property("readOnly").toBool());
+  QVERIFY(viewer->text().contains("已排样零件数量=27"));
+  std::ifstream file(f.scratch.path("Report.txt"), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+  QVERIFY(!isValidUtf8(bytes));  // the file is GBK; the viewer shows it decoded
+}
+
+void MainWindowTest::jobTypeFollowsTheFile() {
+  QCOMPARE(jobFileType(exampleJob("job.txt")), LoadType::kTextLibrary);
+  QCOMPARE(jobFileType(exampleJob("shop-sheet.preSrc")), LoadType::kPartList);
+  QCOMPARE(jobFileType(exampleJob("dxf-job.txt")), LoadType::kDxfList);
+  QCOMPARE(jobFileType("no-such-file.txt"), LoadType::kTextLibrary);
+}
+
+void MainWindowTest::statusBarShowsTheLayoutAndTheMouse() {
+  Fixture f;
+  f.window.clientResized(800, 600);
+  f.load(exampleJob("job.txt"));
+  QLabel* job = named<QLabel>(f.window, "jobLabel");
+  QVERIFY(job->text().startsWith("0 of 27 parts on the plate"));
+  f.window.layoutAll();
+  QVERIFY(job->text().startsWith("27 of 27 parts on the plate"));
+  QVERIFY(job->text().contains("density"));
+
+  const Pixel at = f.window.view().worldToPixel(Point(1000, 500));
+  f.window.showMousePosition(at.x, at.y);
+  const QStringList words =
+      named<QLabel>(f.window, "positionLabel")->text().split(' ', Qt::SkipEmptyParts);
+  QCOMPARE(words.size(), 5);  // x <mm> y <mm> mm
+  const double pixelInMm = 1 / f.window.view().scale();
+  QVERIFY(std::fabs(words[1].toDouble() - 1000) <= pixelInMm);
+  QVERIFY(std::fabs(words[3].toDouble() - 500) <= pixelInMm);
+}
+
+void MainWindowTest::windowRemembersItsSize() {
+  Scratch scratch;
+  {
+    MainWindow first;
+    first.show();
+    first.resize(900, 650);
+    QVERIFY(QTest::qWaitForWindowExposed(&first));
+    first.close();
+  }
+  MainWindow second;
+  QCOMPARE(second.size(), QSize(900, 650));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,236 @@
+// What the operator sees, read from the pixels of the painted client area at the places
+// the view transform predicts: plate corners, part edges in their colours, the working
+// outlines, the free packing points, the backgrounds, and arcs that stay round when zoomed.
+#include <QTest>
+#include <cmath>
+
+#include "nesting/posed_layout.h"
+#include "shell_test_support.h"
+#include "support/messages.h"
+
+using namespace platenest;
+using namespace platenest::testing;
+
+class PaintingTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase();
+  void plateCornersLandWhereTheFitPutsThem();
+  void partsShowInTheirColours();
+  void workingOutlinesAndPackingPointsFollowTheViewMenu();
+  void arcsStayRoundWhenZoomedIn();
+  void wheelZoomKeepsThePointUnderThePointer();
+  void resizeShowsTheWholePlateAgain();
+  void cleanupTestCase();
+};
+
+namespace {
+
+Scratch* scratch = nullptr;
+RecordingMessageSink* messages = nullptr;
+ScriptedFileChooser* chooser = nullptr;
+MainWindow* window = nullptr;
+
+QColor at(const QImage& picture, const Pixel& p) { return picture.pixelColor(p.x, p.y); }
+QColor at(const QImage& picture, const Point& world) {
+  return at(picture, window->view().worldToPixel(world));
+}
+
+const PosedPart& posed(const PosedLayout& layout, const char* name) {
+  for (const PosedPart& part : layout.parts) {
+    if (part.name == name) return part;
+  }
+  qFatal("no part %s", name);
+}
+
+// The middle of a part's top edge, from its true outline.
+Point topMiddle(const PosedPart& part) {
+  const BoundingBox& box = part.cut.box;
+  return Point((box.minX + box.maxX) / 2, box.maxY);
+}
+
+}  // namespace
+
+void PaintingTest::initTestCase() {
+  QCoreApplication::setOrganizationName("platenest-tests");
+  QCoreApplication::setApplicationName("painting-test");
+  scratch = new Scratch;
+  messages = new RecordingMessageSink;
+  setMessageSink(messages);
+  chooser = new ScriptedFileChooser;
+  window = new MainWindow(chooser);
+  window->setRemembersSize(false);
+  window->setErrorLogPath(scratch->path("PackError.txt"));
+  window->canvas()->setFixedSize(801, 601);
+  window->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window));
+  chooser->answers.push_back(QString::fromStdString(writeDiscAndSlabJob(*scratch).string()));
+  menuAction(*window, 40001)->trigger();
+  QVERIFY(window->nester() != nullptr);
+  QCOMPARE(window->view().width(), 801);
+  QCOMPARE(window->view().height(), 601);
+}
+
+void PaintingTest::plateCornersLandWhereTheFitPutsThem() {
+  const QImage picture = window->renderClient();
+  QCOMPARE(picture.size(), QSize(801, 601));
+  QCOMPARE(picture.pixelColor(20, 553), kPlateColour);  // the lower-left corner, as computed
+  for (const Point& corner : {Point(0, 0), Point(6000, 0), Point(6000, 4000), Point(0, 4000)}) {
+    QCOMPARE(at(picture, corner), kPlateColour);
+  }
+  QCOMPARE(at(picture, Point(3000, 4000)), kPlateColour);
+  QCOMPARE(picture.pixelColor(2, 2), kBlackBackground);
+  QCOMPARE(picture.pixelColor(400, 300), kBlackBackground);  // nothing laid out, no grid yet
+}
+
+void PaintingTest::partsShowInTheirColours() {
+  window->layoutAll();
+  Nester& nester = *window->nester();
+  QCOMPARE(nester.computeLayoutStatistics().count, 2);
+  PosedLayout layout = poseLayout(nester);
+  QImage picture = window->renderClient();
+  const Point slabTop = topMiddle(posed(layout, "SLAB"));
+  const Point discTop = topMiddle(posed(layout, "DISC"));
+  QCOMPARE(at(picture, slabTop), kPartColour);
+  QCOMPARE(at(picture, discTop), kPartColour);
+
+  // Selected: red, two pixels wide.
+  pressKey(*window, Qt::Key_A, Qt::ShiftModifier);
+  picture = window->renderClient();
+  const Pixel edge = window->view().worldToPixel(slabTop);
+  QCOMPARE(at(picture, edge), kSelectedColour);
+  QVERIFY(picture.pixelColor(edge.x, edge.y - 1) == kSelectedColour ||
+          picture.pixelColor(edge.x, edge.y + 1) == kSelectedColour);
+
+  // Turned over and no longer selected: yellow. T turns the first selected part in list
+  // order (the disc, the larger).
+  pressKey(*window, Qt::Key_T);
+  pressKey(*window, Qt::Key_Escape);
+  layout = poseLayout(nester);
+  QVERIFY(posed(layout, "DISC").mirrored);
+  picture = window->renderClient();
+  QCOMPARE(at(picture, topMiddle(posed(layout, "DISC"))), kTurnedOverColour);
+  QCOMPARE(at(picture, slabTop), kPartColour);
+  QCOMPARE(picture.pixelColor(edge.x, edge.y - 1) == kSelectedColour ||
+               picture.pixelColor(edge.x, edge.y + 1) == kSelectedColour,
+           false);
+
+  // Turn it back for the other cases.
+  pressKey(*window, Qt::Key_A, Qt::ShiftModifier);
+  pressKey(*window, Qt::Key_T);
+  pressKey(*window, Qt::Key_Escape);
+  QVERIFY(!poseLayout(nester).parts.front().mirrored);
+}
+
+void PaintingTest::workingOutlinesAndPackingPointsFollowTheViewMenu() {
+  Nester& nester = *window->nester();
+  const PosedLayout layout = poseLayout(nester);
+  QVERIFY(!layout.freePackingPoints.empty());
+  // A free point well clear of both parts and of the plate edge.
+  const Point* free = nullptr;
+  for (const Point& p : layout.freePackingPoints) {
+    if (p.x > 4500 && p.x < 5500 && p.y > 1500 && p.y < 2500) {
+      free = &p;
+      break;
+    }
+  }
+  QVERIFY(free != nullptr);
+  const PosedPart& disc = posed(layout, "DISC");
+  const Point discCentre((disc.cut.box.minX + disc.cut.box.maxX) / 2,
+                         (disc.cut.box.minY + disc.cut.box.maxY) / 2);
+  // Where the disc lies, the grid is occupied: no point shows there.
+  for (const Point& p : layout.freePackingPoints) QVERIFY(!disc.cut.containsPoint(p));
+
+  QImage picture = window->renderClient();
+  QCOMPARE(at(picture, *free), kPackingPointColour);
+  QCOMPARE(at(picture, discCentre), kBlackBackground);
+
+  // The working outline lies 20 mm (half the gap) outside the true one: two to three pixels.
+  const Point slabTop = topMiddle(posed(layout, "SLAB"));
+  const Point workingTop(slabTop.x, slabTop.y + 20);
+  QVERIFY(window->view().worldToPixel(workingTop).y < window->view().worldToPixel(slabTop).y - 1);
+  QCOMPARE(at(picture, workingTop), kBlackBackground);
+  menuAction(*window, 40018)->trigger();
+  picture = window->renderClient();
+  QCOMPARE(at(picture, workingTop), kPartColour);
+  QCOMPARE(at(picture, slabTop), kPartColour);
+  menuAction(*window, 40018)->trigger();
+
+  menuAction(*window, 40012)->trigger();
+  picture = window->renderClient();
+  QCOMPARE(at(picture, *free), kBlackBackground);
+  menuAction(*window, 40012)->trigger();
+
+  menuAction(*window, 40006)->trigger();
+  picture = window->renderClient();
+  QCOMPARE(picture.pixelColor(2, 2), kWhiteBackground);
+  QCOMPARE(at(picture, discCentre), kWhiteBackground);
+  QCOMPARE(at(picture, *free), kPackingPointColour);
+  QCOMPARE(at(picture, slabTop), kPartColour);
+  menuAction(*window, 40005)->trigger();
+  QCOMPARE(window->renderClient().pixelColor(2, 2), kBlackBackground);
+}
+
+void PaintingTest::arcsStayRoundWhenZoomedIn() {
+  const PosedLayout layout = poseLayout(*window->nester());
+  const PosedPart& disc = posed(layout, "DISC");
+  const BoundingBox& box = disc.cut.box;
+  const Point centre((box.minX + box.maxX) / 2, (box.minY + box.maxY) / 2);
+  const double radius = (box.maxX - box.minX) / 2;
+  // Zoom in on the top of the disc until a millimetre is about ten pixels: a chord cut for
+  // the nesting would stray from the circle by several pixels here.
+  const Pixel top = window->view().worldToPixel(Point(centre.x, centre.y + radius));
+  while (window->view().scale() < 10) window->zoomWheel(top.x, top.y, true);
+  const QImage picture = window->renderClient();
+  int checked = 0;
+  for (double degrees = 80; degrees <= 100; degrees += 0.01) {
+    const double t = degrees / 180 * kPi;
+    const Pixel p = window->view().worldToPixel(
+        Point(centre.x + radius * std::cos(t), centre.y + radius * std::sin(t)));
+    if (p.x < 1 || p.y < 1 || p.x >= picture.width() - 1 || p.y >= picture.height() - 1) continue;
+    bool drawn = false;
+    for (int dy = -1; dy <= 1; ++dy) {
+      for (int dx = -1; dx <= 1; ++dx)
+        drawn |= picture.pixelColor(p.x + dx, p.y + dy) == kPartColour;
+    }
+    QVERIFY2(drawn, qPrintable(QString("no outline near %1 degrees").arg(degrees)));
+    ++checked;
+  }
+  QVERIFY(checked > 200);
+  pressKey(*window, Qt::Key_X);
+}
+
+void PaintingTest::wheelZoomKeepsThePointUnderThePointer() {
+  const double start = window->view().scale();
+  const Point under = window->view().pixelToWorld(600, 150);
+  for (int notch = 0; notch < 3; ++notch) {
+    QWheelEvent wheel(QPointF(600, 150), window->canvas()->mapToGlobal(QPointF(600, 150)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(window->canvas(), &wheel);
+  }
+  QVERIFY(std::fabs(window->view().scale() / start - 1.331) < 1e-12);
+  const Point after = window->view().pixelToWorld(600, 150);
+  QVERIFY(std::fabs(after.x - under.x) < 1e-9 && std::fabs(after.y - under.y) < 1e-9);
+}
+
+void PaintingTest::resizeShowsTheWholePlateAgain() {
+  window->canvas()->setFixedSize(500, 400);
+  QTRY_COMPARE(window->view().width(), 500);
+  QCOMPARE(window->view().scale(), 0.95 * std::min(400.0 / 4000, 500.0 / 6000));
+  const QImage picture = window->renderClient();
+  QCOMPARE(picture.size(), QSize(500, 400));
+  QCOMPARE(at(picture, Point(0, 0)), kPlateColour);
+  QCOMPARE(at(picture, Point(6000, 4000)), kPlateColour);
+}
+
+void PaintingTest::cleanupTestCase() {
+  delete window;
+  delete chooser;
+  setMessageSink(nullptr);
+  delete messages;
+  delete scratch;
+}
+
+QTEST_MAIN(PaintingTest)
+#include "painting_test.moc"

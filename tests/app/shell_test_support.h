@@ -1,0 +1,113 @@
+// What the window tests share: a file chooser that answers as told, a scratch folder made
+// current, the jobs the tests load, and a look-up of widgets by object name.
+#pragma once
+
+#include <QAction>
+#include <QDir>
+#include <QImage>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/file_chooser.h"
+#include "app/layout_canvas.h"
+#include "app/main_window.h"
+
+namespace platenest::testing {
+
+struct ChooserCall {
+  bool save = false;
+  FileDialogSpec spec;
+  QString preset;
+};
+
+// Hands back the queued answers in turn (nothing queued: the operator cancels) and records
+// what each dialog was asked to show.
+class ScriptedFileChooser : public FileChooser {
+ public:
+  std::optional<QString> openFile(QWidget*, const FileDialogSpec& spec,
+                                  const QString& preset) override {
+    return answer(false, spec, preset);
+  }
+  std::optional<QString> saveFile(QWidget*, const FileDialogSpec& spec,
+                                  const QString& preset) override {
+    return answer(true, spec, preset);
+  }
+
+  std::deque<std::optional<QString>> answers;
+  std::vector<ChooserCall> calls;
+
+ private:
+  std::optional<QString> answer(bool save, const FileDialogSpec& spec, const QString& preset) {
+    calls.push_back(ChooserCall{save, spec, preset});
+    if (answers.empty()) return std::nullopt;
+    const std::optional<QString> next = std::move(answers.front());
+    answers.pop_front();
+    return next;
+  }
+};
+
+// A scratch folder made current (outputs without a path of their own land there) and the
+// window's remembered size kept in it.
+class Scratch {
+ public:
+  Scratch() {
+    QDir::setCurrent(folder_.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder_.path());
+  }
+  std::filesystem::path path(const std::string& name) const {
+    return std::filesystem::path(folder_.path().toStdString()) / name;
+  }
+  QString qpath(const std::string& name) const {
+    return QString::fromStdString(path(name).string());
+  }
+
+ private:
+  QTemporaryDir folder_;
+};
+
+inline std::filesystem::path exampleJob(const std::string& name) {
+  return std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / name;
+}
+
+// The default 6000 x 4000 plate, a 40 mm gap (working outlines 20 mm outside the true ones,
+// a few pixels at the fitted scale), a disc of radius 1000 made of four quarter arcs and a
+// 2000 x 1000 slab.
+inline std::filesystem::path writeDiscAndSlabJob(const Scratch& scratch) {
+  const std::filesystem::path path = scratch.path("disc-and-slab.txt");
+  std::ofstream out(path, std::ios::binary);
+  out << "PlateLength: 6000\r\nPlateWidth: 4000\r\nPartToPartGap:40\r\n"
+         "NAME:SLAB\r\n5 0 0\r\n0 2000 0\r\n0 2000 1000\r\n0 0 1000\r\n0\r\n"
+         "NAME:DISC\r\n5 1000 0\r\n1000 0 1000\r\n1000 -1000 0\r\n1000 0 -1000\r\n1000\r\n"
+         "#end\r\n";
+  return path;
+}
+
+template <typename T = QWidget>
+T* named(QObject& root, const QString& name) {
+  T* found = root.findChild<T*>(name);
+  if (found == nullptr) qFatal("no widget named %s", qPrintable(name));
+  return found;
+}
+
+inline QAction* menuAction(MainWindow& window, int id) {
+  return named<QAction>(window, QString("action%1").arg(id));
+}
+
+inline void pressKey(MainWindow& window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+  QTest::keyClick(&window, key, modifiers);
+}
+
+// The deferred deletions of dialogs that closed themselves.
+inline void settleDeletions() {
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace platenest::testing
