@@ -144,7 +144,7 @@ bool MainWindow::openJob(const std::filesystem::path& path, LoadType type) {
     showFatalError(error);
     return false;
   }
-  worldBox_ = nester_->plateRect;
+  worldBox_ = nester_->plateRect();
   view_ = ViewTransform();
   view_.fit(clientWidth_, clientHeight_, worldBox_);
   repaint();

@@ -47,15 +47,14 @@ bool applyRotationNumber(Nester& nester, const QString& typed) {
 }
 
 bool applyPackingPointDistance(Nester& nester, const QString& typed) {
-  const double previous = nester.packingPointDistance;
-  nester.packingPointDistance = parseAtof(typedText(typed));
+  const double previous = nester.packingPointDistance();
+  nester.setPackingPointDistance(parseAtof(typedText(typed)));
   if (const std::optional<std::string> problem = nester.packingGridProblem()) {
-    nester.packingPointDistance = previous;
+    nester.setPackingPointDistance(previous);
     showWarning(*problem);
     return false;
   }
-  nester.packingPointsDirty = true;
-  if (nester.rebuildPackingPoints()) nester.packingPointsDirty = false;
+  nester.renewPackingGrid();
   return true;
 }
 
@@ -95,7 +94,7 @@ RnPpdDialog::RnPpdDialog(QWidget* owner, std::function<Nester*()> nester,
 
   if (const Nester* job = nester_()) {
     rotationEdit_->setText(QString::fromStdString(formatC("%d", job->rotationNumber)));
-    distanceEdit_->setText(QString::fromStdString(formatC("%lf", job->packingPointDistance)));
+    distanceEdit_->setText(QString::fromStdString(formatC("%lf", job->packingPointDistance())));
   }
 
   connect(renewRn, &QPushButton::clicked, this, [this] { renewRotationNumber(); });

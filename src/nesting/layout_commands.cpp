@@ -103,6 +103,11 @@ void placeByGrid(Nester& nester, PlacedPart& part) {
 
 }  // namespace
 
+bool Nester::renewPackingGrid() {
+  packingPointsDirty_ = true;
+  return ensurePackingGrid();
+}
+
 // False when the grid was refused: then nothing can be placed and the grid stays due for a
 // rebuild.
 bool Nester::ensurePackingGrid() {

@@ -124,6 +124,10 @@ class Nester {
   double packingPointDistance() const { return packingPointDistance_; }  // PPD, mm
   // A new PPD makes the next layout build its grid afresh.
   void setPackingPointDistance(double distance);
+  // Builds the grid for the plate and PPD now and occupies the points under the parts on the
+  // plate (the RN/PPD dialog's renewal). False, with the reason shown, when it was refused;
+  // the next layout then tries again.
+  bool renewPackingGrid();
   // The grid no longer matches the plate or the PPD; the next layout command rebuilds it.
   bool packingGridStale() const { return packingPointsDirty_; }
   // Why the grid for the current plate and PPD cannot be built, or nothing when it can.

@@ -156,7 +156,7 @@ void MainWindowTest::loadCommandsAskTheirDialogsAndShareThePath() {
   f.load(job, 40001);
   QVERIFY(f.window.nester() != nullptr);
   QCOMPARE(f.window.nester()->parts.count(), 27);
-  QCOMPARE(f.window.nester()->plateLength, 3000.0);
+  QCOMPARE(f.window.nester()->plateLength(), 3000.0);
   QVERIFY(f.window.packingKitDialog() != nullptr);  // opened after every load
   QCOMPARE(f.window.view().box().maxX, 3000.0);
 
@@ -217,7 +217,7 @@ void MainWindowTest::failedLoadKeepsThePreviousJob() {
       << "PlateLength: 900\r\nPlateWidth: 800\r\nPartToPartGap:0\r\nNAME:X\r\n0 0 0\r\n";
   f.load(f.scratch.path("broken.txt"));
   QCOMPARE(f.window.nester(), job);
-  QCOMPARE(f.window.nester()->plateLength, 3000.0);
+  QCOMPARE(f.window.nester()->plateLength(), 3000.0);
   QCOMPARE(f.window.renderClient(), before);
 }
 

@@ -68,7 +68,7 @@ void RnPpdDialogTest::openingShowsTheCurrentValues() {
   QCOMPARE(f.dialog().windowTitle(), QString("Renew RN&PPD"));
   QCOMPARE(f.rn()->text(), QString::number(f.nester().rotationNumber));
   QVERIFY(QRegularExpression("^\\d+\\.\\d{6}$").match(f.ppd()->text()).hasMatch());
-  QCOMPARE(f.ppd()->text().toDouble(), std::round(f.nester().packingPointDistance * 1e6) / 1e6);
+  QCOMPARE(f.ppd()->text().toDouble(), std::round(f.nester().packingPointDistance() * 1e6) / 1e6);
   for (const auto& [id, text] : std::vector<std::pair<int, QString>>{
            {1004, "刷新RN"}, {1000, "刷新PPD"}, {1, "确定"}, {2, "取消"}}) {
     QCOMPARE(named<QPushButton>(f.dialog(), QString("button%1").arg(id))->text(), text);
@@ -79,9 +79,9 @@ void RnPpdDialogTest::typedPpdIsConvertedAndTheGridRebuilt() {
   Fixture f;
   f.ppd()->setText("45abc");
   f.click(1000);
-  QCOMPARE(f.nester().packingPointDistance, 45.0);
-  QCOMPARE(f.nester().packingColumns, static_cast<int>(std::floor(6000 / 45.0)) + 1);
-  QCOMPARE(f.nester().packingRows, static_cast<int>(std::floor(4000 / 45.0)) + 1);
+  QCOMPARE(f.nester().packingPointDistance(), 45.0);
+  QCOMPARE(f.nester().packingColumns(), static_cast<int>(std::floor(6000 / 45.0)) + 1);
+  QCOMPARE(f.nester().packingRows(), static_cast<int>(std::floor(4000 / 45.0)) + 1);
   QVERIFY(f.messages.messages().empty());
 
   // The free points now stand 45 mm apart, and the screen shows them where they are.
@@ -104,11 +104,11 @@ void RnPpdDialogTest::typedPpdIsConvertedAndTheGridRebuilt() {
 void RnPpdDialogTest::renewRnLeavesThePackingPoints() {
   Fixture f;
   const std::vector<Point> before = poseLayout(f.nester()).freePackingPoints;
-  const double ppd = f.nester().packingPointDistance;
+  const double ppd = f.nester().packingPointDistance();
   f.rn()->setText("  7 turns");
   f.click(1004);
   QCOMPARE(f.nester().rotationNumber, 7);
-  QCOMPARE(f.nester().packingPointDistance, ppd);
+  QCOMPARE(f.nester().packingPointDistance(), ppd);
   const std::vector<Point> after = poseLayout(f.nester()).freePackingPoints;
   QCOMPARE(after.size(), before.size());
   for (std::size_t i = 0; i < after.size(); ++i) {
@@ -124,14 +124,14 @@ void RnPpdDialogTest::cancelAfterRenewKeepsTheNewPpd() {
   f.rn()->setText("9");  // typed, never applied
   f.click(2);
   QVERIFY(f.window.rnPpdDialog() == nullptr);
-  QCOMPARE(f.nester().packingPointDistance, 60.0);
+  QCOMPARE(f.nester().packingPointDistance(), 60.0);
   QVERIFY(f.nester().rotationNumber != 9);
 }
 
 void RnPpdDialogTest::unusableValuesAreRefusedAndTheOldOnesStay() {
   Fixture f;
   const int rn = f.nester().rotationNumber;
-  const double ppd = f.nester().packingPointDistance;
+  const double ppd = f.nester().packingPointDistance();
   const std::size_t points = poseLayout(f.nester()).freePackingPoints.size();
 
   for (const char* typed : {"0", "-3", "many"}) {
@@ -147,7 +147,7 @@ void RnPpdDialogTest::unusableValuesAreRefusedAndTheOldOnesStay() {
     f.messages.clear();
     f.ppd()->setText(typed);
     f.click(1000);
-    QCOMPARE(f.nester().packingPointDistance, ppd);
+    QCOMPARE(f.nester().packingPointDistance(), ppd);
     QCOMPARE(f.messages.messages().size(), std::size_t{1});
     QCOMPARE(f.messages.messages()[0].caption, std::string("Warning!"));
     QVERIFY(f.messages.messages()[0].text.find("PPD") != std::string::npos);
@@ -168,8 +168,8 @@ void RnPpdDialogTest::okAppliesBothAndCloses() {
   f.click(1);
   QVERIFY(f.window.rnPpdDialog() == nullptr);
   QCOMPARE(f.nester().rotationNumber, 6);
-  QCOMPARE(f.nester().packingPointDistance, 50.5);
-  QCOMPARE(f.nester().packingColumns, static_cast<int>(std::floor(6000 / 50.5)) + 1);
+  QCOMPARE(f.nester().packingPointDistance(), 50.5);
+  QCOMPARE(f.nester().packingColumns(), static_cast<int>(std::floor(6000 / 50.5)) + 1);
 
   // Reopened, it shows what is stored now.
   menuAction(f.window, 40003)->trigger();
