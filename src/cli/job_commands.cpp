@@ -155,6 +155,7 @@ int runCommand(const CliRequest& request) {
             std::cerr << line << std::endl;
           });
         });
+        details.finish();
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         written.push_back(shownPath("DetailsReport.txt"));
       }
@@ -173,6 +174,12 @@ int runCommand(const CliRequest& request) {
   if (request.jsonPath) {
     writeJsonSummary(nester, seconds, *request.jsonPath);
     written.push_back(shownPath(*request.jsonPath));
+  }
+  // The job is right even when its error log is not: the failure is only a warning.
+  nester.errorLog.flush();
+  if (nester.errorLog.failed()) {
+    std::cerr << "platenest: warning: the error log could not be written: "
+              << nester.errorLog.problem() << "\n";
   }
   progress.clear();
   nester.progress = nullptr;

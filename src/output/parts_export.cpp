@@ -96,12 +96,12 @@ void exportPartsDxf(const Nester& nester, const std::filesystem::path& folder) {
     const std::filesystem::path path = folder / (safeFileName(part.label.text) + ".dxf");
     TextWriter out;
     if (!out.open(path, TextWriter::Mode::kTruncate)) {
-      throw FatalError::warning("排样文件输出失败!", path.string());
+      throw FatalError::warning("排样文件输出失败!", out.problem());
     }
     writeDxfOpening(out);
     if (!writeDrawnPartEntities(out, posed)) writePartEntities(out, part);
     writeDxfClosing(out);
-    out.close();
+    if (!out.close()) throw FatalError::warning("排样文件输出失败!", out.problem());
   }
 }
 
