@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "cli/bundled_example.h"
@@ -23,6 +24,7 @@
 #include "output/parts_export.h"
 #include "output/reduction_report.h"
 #include "loading/load.h"
+#include "readers/dxf_list_file.h"
 #include "support/fatal_error.h"
 #include "support/text_writer.h"
 
@@ -42,6 +44,58 @@ void enterOutputFolder(const std::optional<std::filesystem::path>& folder) {
   }
 }
 
+// The load type the job will be read as (the bundled example is a text library).
+LoadType jobLoadType(const CliRequest& request) {
+  if (request.loadType) return *request.loadType;
+  return request.jobPath ? detectLoadType(*request.jobPath) : LoadType::kTextLibrary;
+}
+
+// The files a command reads: the job and, for a DXF list, every file of its drawings' folder.
+std::vector<std::filesystem::path> inputFiles(const CliRequest& request, LoadType loadType) {
+  std::vector<std::filesystem::path> inputs;
+  if (!request.jobPath) return inputs;
+  inputs.push_back(*request.jobPath);
+  if (loadType != LoadType::kDxfList) return inputs;
+  if (const std::optional<std::filesystem::path> folder = dxfListFolder(*request.jobPath)) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(*folder, error)) {
+      if (entry.is_regular_file(error)) inputs.push_back(entry.path());
+    }
+  }
+  return inputs;
+}
+
+// Refuses, before anything is written, a command whose output or error log would land on
+// a file the job is read from: the job would be lost or grow with every run.
+void refuseOverwritingInputs(const CliRequest& request, LoadType loadType,
+                             const std::vector<std::filesystem::path>& inputs) {
+  std::vector<std::pair<std::string, std::filesystem::path>> outputs;
+  outputs.emplace_back("the error log", request.errorLogPath.value_or(defaultErrorLogPath()));
+  if (request.jsonPath) outputs.emplace_back("the JSON summary", *request.jsonPath);
+  const bool laysOut = request.command == CliCommand::kLayout ||
+                       request.command == CliCommand::kReduce ||
+                       (request.command == CliCommand::kExportParts && request.layoutBeforeExport);
+  if (laysOut) outputs.emplace_back("the timing file", "排样计算时间.txt");
+  if (loadType == LoadType::kPartList) outputs.emplace_back("the check report", "PackError.txt");
+  if (request.command == CliCommand::kLayout) {
+    outputs.emplace_back("the layout drawing", request.dxfPath);
+    outputs.emplace_back("the packing report", request.reportPath);
+    if (request.svgPath) outputs.emplace_back("the SVG picture", *request.svgPath);
+  }
+  if (request.command == CliCommand::kReduce) {
+    outputs.emplace_back("the detail report", "DetailsReport.txt");
+  }
+  for (const auto& [what, output] : outputs) {
+    for (const std::filesystem::path& input : inputs) {
+      if (sameFile(output, input)) {
+        throw UsageError(what + " " + std::filesystem::absolute(output).string() +
+                         " would overwrite " + input.string() +
+                         ", which the job is read from; choose another path or folder");
+      }
+    }
+  }
+}
+
 struct LoadedJob {
   std::unique_ptr<Nester> nester;
   JobOrigin origin;
@@ -55,7 +109,7 @@ LoadedJob loadJob(const CliRequest& request) {
   if (request.jobPath) {
     path = *request.jobPath;
     job.origin.description = path.string();
-    job.origin.loadType = request.loadType.value_or(detectLoadType(path));
+    job.origin.loadType = jobLoadType(request);
   } else {
     example.emplace(bundledExampleBytes(), "job.txt");
     path = example->path();
@@ -112,6 +166,8 @@ std::string shownPath(const std::filesystem::path& path) {
 
 int runCommand(const CliRequest& request) {
   enterOutputFolder(request.outputFolder);
+  const std::vector<std::filesystem::path> inputs = inputFiles(request, jobLoadType(request));
+  refuseOverwritingInputs(request, jobLoadType(request), inputs);
   LoadedJob job = loadJob(request);
   Nester& nester = *job.nester;
   if (job.origin.loadType == LoadType::kPartList && !nester.hasJobSettings) {
@@ -164,9 +220,17 @@ int runCommand(const CliRequest& request) {
       if (request.layoutBeforeExport && !nothingToLayOut) {
         seconds = layOut(nester, LayoutMode::kAll);
       }
-      exportPartsDxf(nester, ".");
-      written.push_back(std::to_string(nester.parts.count()) + " part drawings in " +
+    {
+      const std::vector<ExportedDrawing> drawings = exportPartsDxf(nester, ".", inputs);
+      written.push_back(std::to_string(drawings.size()) + " part drawings in " +
                         shownPath("."));
+      for (const ExportedDrawing& drawing : drawings) {
+        if (drawing.renamed) {
+          written.push_back(drawing.path.filename().string() +
+                            " (its part's name was taken by another part or a drawing of the job)");
+        }
+      }
+    }
       break;
     case CliCommand::kCheck:
       break;
