@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -41,6 +42,30 @@ void enterOutputFolder(const std::optional<std::filesystem::path>& folder) {
   if (error) {
     throw FatalError(FatalChannel::kStandardError, "",
                      "cannot use the output folder " + folder->string() + ": " + error.message());
+  }
+}
+
+// Jobs are read whole; beyond this a file is no job a shop writes.
+constexpr std::uintmax_t kLargestJobBytes = 512u * 1024u * 1024u;
+
+// A job must be a file that can be read to its end: a folder, a device or a pipe is refused
+// before it is opened, and so is a file too large to be a job. A missing file is left to
+// the reader, which names it.
+void refuseUnreadableJob(const CliRequest& request) {
+  if (!request.jobPath) return;
+  const std::filesystem::path& path = *request.jobPath;
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (!std::filesystem::exists(status)) return;
+  if (!std::filesystem::is_regular_file(status)) {
+    throw FatalError(FatalChannel::kStandardError, "",
+                     path.string() + " is not a regular file and cannot be read as a job");
+  }
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size > kLargestJobBytes) {
+    throw FatalError(FatalChannel::kStandardError, "",
+                     path.string() + " holds " + std::to_string(size) +
+                         " bytes; a job may be at most 512 MB");
   }
 }
 
@@ -165,6 +190,7 @@ std::string shownPath(const std::filesystem::path& path) {
 }  // namespace
 
 int runCommand(const CliRequest& request) {
+  refuseUnreadableJob(request);
   enterOutputFolder(request.outputFolder);
   const std::vector<std::filesystem::path> inputs = inputFiles(request, jobLoadType(request));
   refuseOverwritingInputs(request, jobLoadType(request), inputs);
