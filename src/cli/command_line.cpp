@@ -7,6 +7,7 @@
 #include <iostream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace platenest {
 namespace {
@@ -116,8 +117,10 @@ void fillRequest(const RawOptions& raw, CliRequest& request) {
 
 std::optional<std::string> rotationNumberProblem(const std::string& text) {
   const std::optional<int> value = parseWhole<int>(text);
-  if (value && *value >= 1) return std::nullopt;
-  return "the rotation number must be a whole number of 1 or more, not '" + text + "'";
+  // Beyond one orientation per tenth of a degree the work and memory only grow.
+  if (value && *value >= 1 && *value <= kLargestRotationNumber) return std::nullopt;
+  return "the rotation number must be a whole number from 1 to " +
+         std::to_string(kLargestRotationNumber) + ", not '" + text + "'";
 }
 
 std::optional<std::string> packingPointDistanceProblem(const std::string& text) {
@@ -140,7 +143,8 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, CliReques
       app.add_subcommand("layout",
                          "Load a job, lay it out and write the drawing and the packing report "
                          "(without JOB: the bundled example job)");
-  layout->add_option("JOB", raw.job, "The job file")->type_name("");
+  std::vector<CLI::Option*> jobOptions;
+  jobOptions.push_back(layout->add_option("JOB", raw.job, "The job file")->type_name(""));
   addCommonOptions(*layout, raw);
   layout
       ->add_option("--mode", raw.mode,
@@ -157,20 +161,20 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, CliReques
       "reduce",
       "Load a job, select every part and shrink the plate step by step while no fewer "
       "parts fit (DetailsReport.txt and one drawing per step)");
-  reduce->add_option("JOB", raw.job, "The job file")->required()->type_name("");
+  jobOptions.push_back(reduce->add_option("JOB", raw.job, "The job file")->required()->type_name(""));
   addCommonOptions(*reduce, raw);
 
   CLI::App* exportParts =
       app.add_subcommand("export-parts",
                          "Load a job and write one DXF drawing per part (the outlines grown by "
                          "half the gap)");
-  exportParts->add_option("JOB", raw.job, "The job file")->required()->type_name("");
+  jobOptions.push_back(exportParts->add_option("JOB", raw.job, "The job file")->required()->type_name(""));
   addCommonOptions(*exportParts, raw);
   exportParts->add_flag("--layout", raw.layoutBeforeExport, "Lay the job out first (Layout All)");
 
   CLI::App* check =
       app.add_subcommand("check", "Load a job only and say what the input checks found");
-  check->add_option("JOB", raw.job, "The job file")->required()->type_name("");
+  jobOptions.push_back(check->add_option("JOB", raw.job, "The job file")->required()->type_name(""));
   addCommonOptions(*check, raw);
 
   const std::string exitStatuses =
@@ -186,6 +190,14 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, CliReques
     }
     std::cerr << "platenest: " << error.what() << "\n\n" << app.help();
     return 2;
+  }
+
+  // An empty job path (an unset shell variable) names no file; it is not the example.
+  for (const CLI::Option* job : jobOptions) {
+    if (job->count() > 0 && raw.job.empty()) {
+      std::cerr << "platenest: the job path is empty\n\n" << app.help();
+      return 2;
+    }
   }
 
   if (layout->parsed()) request.command = CliCommand::kLayout;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "cli/cli_request.h"
 
@@ -14,8 +15,10 @@ namespace platenest {
 // absolute against the current directory, so that -C does not move them.
 std::optional<int> parseCommandLine(int argc, const char* const* argv, CliRequest& request);
 
-// A rotation number or packing point distance as the options accept them (whole number of
-// 1 or more; positive finite number of millimetres), or an explanation of what is wrong.
+inline constexpr int kLargestRotationNumber = 3600;
+
+// A rotation number or packing point distance as the options accept them (whole number from
+// 1 to 3600; positive finite number of millimetres), or an explanation of what is wrong.
 std::optional<std::string> rotationNumberProblem(const std::string& text);
 std::optional<std::string> packingPointDistanceProblem(const std::string& text);
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "cli/bundled_example.h"
@@ -23,6 +25,7 @@
 #include "output/parts_export.h"
 #include "output/reduction_report.h"
 #include "loading/load.h"
+#include "readers/dxf_list_file.h"
 #include "support/fatal_error.h"
 #include "support/text_writer.h"
 
@@ -42,6 +45,82 @@ void enterOutputFolder(const std::optional<std::filesystem::path>& folder) {
   }
 }
 
+// Jobs are read whole; beyond this a file is no job a shop writes.
+constexpr std::uintmax_t kLargestJobBytes = 512u * 1024u * 1024u;
+
+// A job must be a file that can be read to its end: a folder, a device or a pipe is refused
+// before it is opened, and so is a file too large to be a job. A missing file is left to
+// the reader, which names it.
+void refuseUnreadableJob(const CliRequest& request) {
+  if (!request.jobPath) return;
+  const std::filesystem::path& path = *request.jobPath;
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (!std::filesystem::exists(status)) return;
+  if (!std::filesystem::is_regular_file(status)) {
+    throw FatalError(FatalChannel::kStandardError, "",
+                     path.string() + " is not a regular file and cannot be read as a job");
+  }
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size > kLargestJobBytes) {
+    throw FatalError(FatalChannel::kStandardError, "",
+                     path.string() + " holds " + std::to_string(size) +
+                         " bytes; a job may be at most 512 MB");
+  }
+}
+
+// The load type the job will be read as (the bundled example is a text library).
+LoadType jobLoadType(const CliRequest& request) {
+  if (request.loadType) return *request.loadType;
+  return request.jobPath ? detectLoadType(*request.jobPath) : LoadType::kTextLibrary;
+}
+
+// The files a command reads: the job and, for a DXF list, every file of its drawings' folder.
+std::vector<std::filesystem::path> inputFiles(const CliRequest& request, LoadType loadType) {
+  std::vector<std::filesystem::path> inputs;
+  if (!request.jobPath) return inputs;
+  inputs.push_back(*request.jobPath);
+  if (loadType != LoadType::kDxfList) return inputs;
+  if (const std::optional<std::filesystem::path> folder = dxfListFolder(*request.jobPath)) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(*folder, error)) {
+      if (entry.is_regular_file(error)) inputs.push_back(entry.path());
+    }
+  }
+  return inputs;
+}
+
+// Refuses, before anything is written, a command whose output or error log would land on
+// a file the job is read from: the job would be lost or grow with every run.
+void refuseOverwritingInputs(const CliRequest& request, LoadType loadType,
+                             const std::vector<std::filesystem::path>& inputs) {
+  std::vector<std::pair<std::string, std::filesystem::path>> outputs;
+  outputs.emplace_back("the error log", request.errorLogPath.value_or(defaultErrorLogPath()));
+  if (request.jsonPath) outputs.emplace_back("the JSON summary", *request.jsonPath);
+  const bool laysOut = request.command == CliCommand::kLayout ||
+                       request.command == CliCommand::kReduce ||
+                       (request.command == CliCommand::kExportParts && request.layoutBeforeExport);
+  if (laysOut) outputs.emplace_back("the timing file", "排样计算时间.txt");
+  if (loadType == LoadType::kPartList) outputs.emplace_back("the check report", "PackError.txt");
+  if (request.command == CliCommand::kLayout) {
+    outputs.emplace_back("the layout drawing", request.dxfPath);
+    outputs.emplace_back("the packing report", request.reportPath);
+    if (request.svgPath) outputs.emplace_back("the SVG picture", *request.svgPath);
+  }
+  if (request.command == CliCommand::kReduce) {
+    outputs.emplace_back("the detail report", "DetailsReport.txt");
+  }
+  for (const auto& [what, output] : outputs) {
+    for (const std::filesystem::path& input : inputs) {
+      if (sameFile(output, input)) {
+        throw UsageError(what + " " + std::filesystem::absolute(output).string() +
+                         " would overwrite " + input.string() +
+                         ", which the job is read from; choose another path or folder");
+      }
+    }
+  }
+}
+
 struct LoadedJob {
   std::unique_ptr<Nester> nester;
   JobOrigin origin;
@@ -55,7 +134,7 @@ LoadedJob loadJob(const CliRequest& request) {
   if (request.jobPath) {
     path = *request.jobPath;
     job.origin.description = path.string();
-    job.origin.loadType = request.loadType.value_or(detectLoadType(path));
+    job.origin.loadType = jobLoadType(request);
   } else {
     example.emplace(bundledExampleBytes(), "job.txt");
     path = example->path();
@@ -110,7 +189,10 @@ std::string shownPath(const std::filesystem::path& path) {
 }  // namespace
 
 int runCommand(const CliRequest& request) {
+  refuseUnreadableJob(request);
   enterOutputFolder(request.outputFolder);
+  const std::vector<std::filesystem::path> inputs = inputFiles(request, jobLoadType(request));
+  refuseOverwritingInputs(request, jobLoadType(request), inputs);
   LoadedJob job = loadJob(request);
   Nester& nester = *job.nester;
   if (job.origin.loadType == LoadType::kPartList && !nester.hasJobSettings) {
@@ -154,6 +236,7 @@ int runCommand(const CliRequest& request) {
             std::cerr << line << std::endl;
           });
         });
+        details.finish();
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         written.push_back(shownPath("DetailsReport.txt"));
       }
@@ -162,9 +245,17 @@ int runCommand(const CliRequest& request) {
       if (request.layoutBeforeExport && !nothingToLayOut) {
         seconds = layOut(nester, LayoutMode::kAll);
       }
-      exportPartsDxf(nester, ".");
-      written.push_back(std::to_string(nester.parts.count()) + " part drawings in " +
+    {
+      const std::vector<ExportedDrawing> drawings = exportPartsDxf(nester, ".", inputs);
+      written.push_back(std::to_string(drawings.size()) + " part drawings in " +
                         shownPath("."));
+      for (const ExportedDrawing& drawing : drawings) {
+        if (drawing.renamed) {
+          written.push_back(drawing.path.filename().string() +
+                            " (its part's name was taken by another part or a drawing of the job)");
+        }
+      }
+    }
       break;
     case CliCommand::kCheck:
       break;
@@ -172,6 +263,12 @@ int runCommand(const CliRequest& request) {
   if (request.jsonPath) {
     writeJsonSummary(nester, seconds, *request.jsonPath);
     written.push_back(shownPath(*request.jsonPath));
+  }
+  // The job is right even when its error log is not: the failure is only a warning.
+  nester.errorLog.flush();
+  if (nester.errorLog.failed()) {
+    std::cerr << "platenest: warning: the error log could not be written: "
+              << nester.errorLog.problem() << "\n";
   }
   progress.clear();
   nester.progress = nullptr;

@@ -1,13 +1,13 @@
 #include "cli/json_summary.h"
 
 #include <cmath>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "nesting/nester.h"
 #include "nesting/posed_layout.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
+#include "support/text_writer.h"
 
 namespace platenest {
 namespace {
@@ -81,12 +81,9 @@ std::string jsonSummary(const Nester& nester, double seconds) {
 
 void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path) {
   const std::string text = jsonSummary(nester, seconds);
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << text;
-  file.close();
-  if (!file) {
-    throw FatalError(FatalChannel::kStandardError, "",
-                     "cannot write the JSON summary to " + path.string());
+  const std::string problem = writeWholeFile(path, text);
+  if (!problem.empty()) {
+    throw FatalError(FatalChannel::kStandardError, "", "cannot write the JSON summary to " + problem);
   }
 }
 

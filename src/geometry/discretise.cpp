@@ -7,6 +7,9 @@
 #include "geometry/discretise.h"
 
 #include <cmath>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
 #include <limits>
 
 #include "support/messages.h"
@@ -170,12 +173,11 @@ bool arcFromRadius(const Point& p1, const Point& p2, double radius, Arc& out) {
   return true;
 }
 
-void chainSegments(SegmentList& segments, PointList& out) {
-  if (segments.empty()) return;
-  Point current = segments.front().end;
-  out.push_front(segments.front().start);
-  out.push_front(current);
-  segments.pop_front();
+namespace {
+
+// The chaining as first written: each step takes the first remaining segment, in list
+// order, with an end within the match distance of the current point (its start first).
+void chainByScanning(SegmentList& segments, Point current, PointList& out) {
   bool matched = true;
   while (matched) {
     matched = false;
@@ -192,6 +194,86 @@ void chainSegments(SegmentList& segments, PointList& out) {
       matched = true;
       break;
     }
+  }
+}
+
+// Beyond this the cell numbers of the grid below would not fit; such outlines are scanned.
+constexpr double kLargestGridCoordinate = 1e12;
+
+bool fitsGrid(const Point& p) {
+  return std::fabs(p.x) <= kLargestGridCoordinate && std::fabs(p.y) <= kLargestGridCoordinate;
+}
+
+std::int64_t cellOf(double v) {
+  return static_cast<std::int64_t>(std::floor(v / kChainMatchDistance));
+}
+
+std::uint64_t cellKey(std::int64_t cx, std::int64_t cy) {
+  return (static_cast<std::uint64_t>(cx) * 0x9E3779B97F4A7C15ull) ^ static_cast<std::uint64_t>(cy);
+}
+
+}  // namespace
+
+// The same choice as the scan, found through a grid of cells as wide as the match distance:
+// a matching end lies in the current point's cell or a neighbour, and of the segments with
+// one there the first in list order is taken. Arcs of many chords chain in linear time.
+void chainSegments(SegmentList& segments, PointList& out) {
+  if (segments.empty()) return;
+  Point current = segments.front().end;
+  out.push_front(segments.front().start);
+  out.push_front(current);
+  segments.pop_front();
+  bool gridded = fitsGrid(current);
+  for (const Segment& segment : segments) {
+    gridded = gridded && fitsGrid(segment.start) && fitsGrid(segment.end);
+  }
+  if (!gridded) {
+    chainByScanning(segments, current, out);
+    return;
+  }
+  std::vector<SegmentList::iterator> order;
+  order.reserve(segments.size());
+  std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells;
+  cells.reserve(segments.size() * 2);
+  for (auto it = segments.begin(); it != segments.end(); ++it) {
+    const std::size_t index = order.size();
+    order.push_back(it);
+    const auto add = [&](const Point& p) {
+      std::vector<std::size_t>& cell = cells[cellKey(cellOf(p.x), cellOf(p.y))];
+      if (cell.empty() || cell.back() != index) cell.push_back(index);
+    };
+    add(it->start);
+    add(it->end);
+  }
+  std::vector<bool> taken(order.size(), false);
+  for (;;) {
+    const std::int64_t cx = cellOf(current.x);
+    const std::int64_t cy = cellOf(current.y);
+    std::size_t best = order.size();
+    for (std::int64_t dx = -1; dx <= 1; ++dx) {
+      for (std::int64_t dy = -1; dy <= 1; ++dy) {
+        const auto found = cells.find(cellKey(cx + dx, cy + dy));
+        if (found == cells.end()) continue;
+        std::vector<std::size_t>& cell = found->second;
+        std::erase_if(cell, [&](std::size_t index) { return taken[index]; });
+        for (const std::size_t index : cell) {
+          if (index >= best) break;  // a cell lists its segments in list order
+          const Segment& segment = *order[index];
+          if (segment.start.coincidesWithin(current, kChainMatchDistance) ||
+              segment.end.coincidesWithin(current, kChainMatchDistance)) {
+            best = index;
+            break;
+          }
+        }
+      }
+    }
+    if (best == order.size()) break;
+    const Segment& segment = *order[best];
+    current = segment.start.coincidesWithin(current, kChainMatchDistance) ? segment.end
+                                                                          : segment.start;
+    segments.erase(order[best]);
+    taken[best] = true;
+    out.push_front(current);
   }
 }
 

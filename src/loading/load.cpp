@@ -1,6 +1,7 @@
 // The load flow: from the operator's chosen file to a job ready for layout.
 #include "loading/load.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <utility>
@@ -11,7 +12,9 @@
 #include "readers/part_list_file.h"
 #include "readers/report_lines.h"
 #include "readers/text_library.h"
+#include "support/fatal_error.h"
 #include "support/gbk.h"
+#include "support/text_writer.h"
 
 namespace platenest {
 namespace {
@@ -58,6 +61,87 @@ Job runReader(Nester& nester, const std::filesystem::path& path, LoadType loadTy
       return readPartListFile(path, "PackError.txt");
   }
   return Job{};
+}
+
+// Sizes beyond this (10 km) are no plate or part a shop cuts: a slip of the keyboard or a
+// broken file, and work and memory would grow with them.
+constexpr double kLargestSize = 1e7;  // mm
+
+[[noreturn]] void refuseValue(const std::filesystem::path& path, const std::string& what,
+                              double value, const std::string& wanted) {
+  throw FatalError(FatalChannel::kStandardError, "",
+                   what + " " + formatG(value) + " cannot be used: it must be " + wanted,
+                   path.string());
+}
+
+void checkPlateSize(const std::filesystem::path& path, const char* what, double value) {
+  // Zero is the readers' own refusal, with its defined message.
+  if (value == 0.0) return;
+  if (!(std::isfinite(value) && value > 0.0 && value <= kLargestSize)) {
+    refuseValue(path, what, value, "a positive number of millimetres, at most 1e+07");
+  }
+}
+
+void checkGap(const std::filesystem::path& path, double gap) {
+  if (!(std::isfinite(gap) && gap >= 0.0 && gap <= kLargestSize)) {
+    refuseValue(path, "the gap between parts", gap, "a number of millimetres, 0 or more");
+  }
+}
+
+void checkCoordinate(const std::filesystem::path& path, const std::string& name, double value,
+                     const char* what) {
+  if (!(std::isfinite(value) && std::fabs(value) <= kLargestSize)) {
+    refuseValue(path, std::string("the ") + what + " of part " + displayName(name), value,
+                "a finite number of millimetres, at most 1e+07 in size");
+  }
+}
+
+void checkPoint(const std::filesystem::path& path, const std::string& name, const Point& p) {
+  checkCoordinate(path, name, p.x, "coordinate");
+  checkCoordinate(path, name, p.y, "coordinate");
+}
+
+// Refuses a job whose plate, gap or geometry no shop job can have, naming the value, before
+// anything is made of it.
+void checkJobValues(const std::filesystem::path& path, const Job& job) {
+  if (job.settings) {
+    checkPlateSize(path, "the plate length", job.settings->staPlate_0);
+    checkPlateSize(path, "the plate width", job.settings->staPlate_1);
+    checkGap(path, job.settings->partToPartGap);
+  }
+  if (job.plate) {
+    checkPlateSize(path, "the plate length", job.plate->length);
+    checkPlateSize(path, "the plate width", job.plate->width);
+    checkGap(path, job.partGap);
+  }
+  const auto checkContour = [&](const std::string& name, const Contour& contour) {
+    for (const Point& p : contour.vertices) checkPoint(path, name, p);
+    for (double r : contour.radii) checkCoordinate(path, name, r, "arc radius");
+  };
+  for (const Region& region : job.regions) {
+    checkContour(region.label.text, region.outer);
+    for (const Contour& hole : region.holes) checkContour(region.label.text, hole);
+  }
+  for (const PlacedPart& part : job.parts) {
+    for (const Point& p : part.outer.vertices()) checkPoint(path, part.label.text, p);
+    for (const Polygon& hole : part.holes) {
+      for (const Point& p : hole.vertices()) checkPoint(path, part.label.text, p);
+    }
+    const PartDrawing* drawing = findDrawing(job.drawings, part.id);
+    if (drawing == nullptr) continue;
+    for (const Segment& line : drawing->lines) {
+      checkPoint(path, part.label.text, line.start);
+      checkPoint(path, part.label.text, line.end);
+    }
+    for (const Arc& arc : drawing->arcs) {
+      checkPoint(path, part.label.text, arc.centre);
+      checkCoordinate(path, part.label.text, arc.radius, "arc radius");
+    }
+    for (const Circle& circle : drawing->circles) {
+      checkPoint(path, part.label.text, circle.centre);
+      checkCoordinate(path, part.label.text, circle.radius, "circle radius");
+    }
+  }
 }
 
 }  // namespace
@@ -112,6 +196,7 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
           const LoadOptions& options, LoadReport& report) {
   report = LoadReport{};
   Job job = runReader(nester, path, loadType);
+  checkJobValues(path, job);
   report.rejected = std::move(job.rejected);
   applyJob(nester, std::move(job));
 

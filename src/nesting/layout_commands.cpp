@@ -54,7 +54,10 @@ class TimedRun {
     if (announce) showMessage(kNoticeCaption, message);
     file_ << message;
     file_.endLine();
-    file_.close();
+    if (!file_.close()) {
+      throw FatalError(FatalChannel::kStandardOutput, "", "记录排样计算时间的文件输出失败!",
+                       file_.problem());
+    }
   }
 
  private:
@@ -119,7 +122,7 @@ bool Nester::ensurePackingGrid() {
 
 // A selected part that is already on the plate is placed again.
 void Nester::layoutSelected(bool announce) {
-  TimedRun run(*this, TextWriter::Mode::kRewrite);
+  TimedRun run(*this, TextWriter::Mode::kTruncate);
   if (ensurePackingGrid()) {
     PlacementProgress tally(progress, parts, [](const PlacedPart& part) { return part.selected; });
     for (PlacedPart& part : parts) {
@@ -134,7 +137,7 @@ void Nester::layoutSelected(bool announce) {
 }
 
 void Nester::layoutAll(bool announce) {
-  TimedRun run(*this, TextWriter::Mode::kRewrite);
+  TimedRun run(*this, TextWriter::Mode::kTruncate);
   for (PlacedPart& part : parts) part.selected = false;
   if (ensurePackingGrid()) {
     PlacementProgress tally(progress, parts, [&](const PlacedPart& part) { return !isOnPlate(part); });
@@ -167,7 +170,7 @@ void Nester::stageNextPart() {
 // the later ones, since the on-plate test is made when the part is reached.
 void Nester::layoutMultipleSteps(bool announce) {
   const std::time_t now = std::time(nullptr);
-  TimedRun run(*this, TextWriter::Mode::kAppend);
+  TimedRun run(*this, TextWriter::Mode::kExtend);
   run.file() << dateLine(now);
   run.file().endLine();
   if (rebuildPackingPoints()) {

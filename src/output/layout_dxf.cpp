@@ -77,7 +77,7 @@ Summary summarise(const PosedLayout& view) {
 void writeLayoutDxf(const Nester& nester, const std::filesystem::path& path) {
   TextWriter out;
   if (!out.open(path, TextWriter::Mode::kTruncate)) {
-    throw FatalError::warning("排样文件输出失败!", path.string());
+    throw FatalError::warning("排样文件输出失败!", out.problem());
   }
   writeDxfOpening(out);
 
@@ -126,7 +126,7 @@ void writeLayoutDxf(const Nester& nester, const std::filesystem::path& path) {
   writeText(out, packingLength, width - 4 * height, 0, height, partsText, kSummaryLayer);
 
   writeDxfClosing(out);
-  out.close();
+  if (!out.close()) throw FatalError::warning("排样文件输出失败!", out.problem());
 }
 
 }  // namespace platenest

@@ -194,10 +194,8 @@ void writeLayoutSvg(const Nester& nester, const std::filesystem::path& path) {
          "\" text-anchor=\"start\">" + xmlEscape(caption) + "</text>\n";
   svg += "</g>\n</svg>\n";
 
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) throw FatalError::warning("排样文件输出失败!", path.string());
-  std::fwrite(svg.data(), 1, svg.size(), file);
-  std::fclose(file);
+  const std::string problem = writeWholeFile(path, svg);
+  if (!problem.empty()) throw FatalError::warning("排样文件输出失败!", problem);
 }
 
 }  // namespace platenest

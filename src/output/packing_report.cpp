@@ -50,7 +50,7 @@ void writePackingReport(Nester& nester, const std::filesystem::path& fileName) {
   TextWriter out;
   if (!out.open(fileName, TextWriter::Mode::kTruncate)) {
     throw FatalError(FatalChannel::kStandardError, "", "report file open error!",
-                     fileName.string());
+                     out.problem());
   }
   out << "Packed length:" << packedLength;
   out.endLine();
@@ -73,7 +73,9 @@ void writePackingReport(Nester& nester, const std::filesystem::path& fileName) {
     }
   }
   if (onLine > 0) out.endLine();
-  out.close();
+  if (!out.close()) {
+    throw FatalError(FatalChannel::kStandardError, "", "report file write error!", out.problem());
+  }
 }
 
 }  // namespace platenest

@@ -3,6 +3,8 @@
 #include "output/parts_export.h"
 
 #include <cstddef>
+#include <set>
+#include <system_error>
 
 #include "nesting/nester.h"
 #include "nesting/posed_layout.h"
@@ -88,21 +90,51 @@ void writePartEntities(TextWriter& out, const PlacedPart& part) {
   writeLabelAndStart(out, part, part.outer);
 }
 
-void exportPartsDxf(const Nester& nester, const std::filesystem::path& folder) {
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code error;
+  const bool same = std::filesystem::equivalent(a, b, error);
+  if (!error) return same;
+  const auto normal = [](const std::filesystem::path& path) {
+    std::error_code ignored;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ignored);
+    return canonical.empty() ? std::filesystem::absolute(path).lexically_normal() : canonical;
+  };
+  return normal(a) == normal(b);
+}
+
+std::vector<ExportedDrawing> exportPartsDxf(const Nester& nester,
+                                            const std::filesystem::path& folder,
+                                            const std::vector<std::filesystem::path>& keepOff) {
   const PosedLayout view = poseLayout(nester);
+  std::set<std::string> taken;
+  std::vector<ExportedDrawing> written;
+  const auto free = [&](const std::filesystem::path& path) {
+    if (taken.count(path.filename().string()) != 0) return false;
+    for (const std::filesystem::path& input : keepOff) {
+      if (sameFile(path, input)) return false;
+    }
+    return true;
+  };
   for (const PosedPart& posed : view.parts) {
     const PlacedPart& part = *posed.working;
-    // Parts with the same name share one file: the later one replaces the earlier.
-    const std::filesystem::path path = folder / (safeFileName(part.label.text) + ".dxf");
+    const std::string base = safeFileName(part.label.text);
+    ExportedDrawing drawing{folder / (base + ".dxf"), false};
+    for (int copy = 2; !free(drawing.path); ++copy) {
+      drawing = {folder / (base + " (" + std::to_string(copy) + ").dxf"), true};
+    }
+    taken.insert(drawing.path.filename().string());
+    const std::filesystem::path& path = drawing.path;
     TextWriter out;
     if (!out.open(path, TextWriter::Mode::kTruncate)) {
-      throw FatalError::warning("排样文件输出失败!", path.string());
+      throw FatalError::warning("排样文件输出失败!", out.problem());
     }
     writeDxfOpening(out);
     if (!writeDrawnPartEntities(out, posed)) writePartEntities(out, part);
     writeDxfClosing(out);
-    out.close();
+    if (!out.close()) throw FatalError::warning("排样文件输出失败!", out.problem());
+    written.push_back(drawing);
   }
+  return written;
 }
 
 }  // namespace platenest

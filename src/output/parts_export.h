@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "geometry/polygon.h"
 #include "support/text_writer.h"
@@ -17,7 +18,20 @@ class PlacedPart;
 std::string safeFileName(std::string_view name);
 void writePolygonLines(TextWriter& out, const Polygon& polygon);
 void writePartEntities(TextWriter& out, const PlacedPart& part);
-// Writes <name>.dxf for every part into `folder`.
-void exportPartsDxf(const Nester& nester, const std::filesystem::path& folder = ".");
+struct ExportedDrawing {
+  std::filesystem::path path;
+  bool renamed = false;  // the part's own name was taken: "NAME (2).dxf" and so on
+};
+
+// Writes <name>.dxf for every part into `folder`. A part whose name an earlier part took, or
+// whose file would be one of `keepOff` (the job's own files), gets "<name> (2).dxf", then
+// "(3)", and so on. Returns the drawings written, in the order of the parts.
+std::vector<ExportedDrawing> exportPartsDxf(const Nester& nester,
+                                            const std::filesystem::path& folder = ".",
+                                            const std::vector<std::filesystem::path>& keepOff = {});
+
+// Whether the two paths name the same file (through links too). A path that names no
+// file yet is compared by its absolute, normal form.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 }  // namespace platenest

@@ -54,4 +54,11 @@ void ReductionReport::record(const Nester& nester, const ReductionStep& step,
   if (!drawing.empty()) writeLayoutDxf(nester, drawing);
 }
 
+void ReductionReport::finish() {
+  if (!report_.close()) {
+    throw FatalError(FatalChannel::kStandardOutput, "", "文件DetailsReport.txt输出失败!",
+                     report_.problem());
+  }
+}
+
 }  // namespace platenest

@@ -22,6 +22,11 @@ class ReductionReport {
   void record(const Nester& nester, const ReductionStep& step,
               const std::function<void(const std::string&)>& onLine = {});
 
+  // Puts the whole report in place. Throws FatalError "文件DetailsReport.txt输出失败!" when
+  // it could not be written; the previous report then stays. A report dropped unfinished
+  // leaves the previous one.
+  void finish();
+
  private:
   TextWriter report_;
   std::filesystem::path folder_;

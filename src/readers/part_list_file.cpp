@@ -11,6 +11,7 @@
 #include "support/fatal_error.h"
 #include "support/gbk.h"
 #include "support/line_reader.h"
+#include "support/messages.h"
 #include "support/text_writer.h"
 
 namespace platenest {
@@ -30,6 +31,11 @@ class CheckReport {
     }
     writer_.copyTo(&written_);
   }
+  ~CheckReport() {
+    if (!writer_.close()) showWarning("排样错误报告文件输出失败! " + writer_.problem());
+  }
+  CheckReport(const CheckReport&) = delete;
+  CheckReport& operator=(const CheckReport&) = delete;
   TextWriter& writer() { return writer_; }
 
   // Starts the record of one entry's lines.

@@ -2,10 +2,13 @@
 #include "support/text_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <locale.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdarg>
+#include <cstring>
 #include <utility>
 
 #include "support/gbk.h"
@@ -60,61 +63,184 @@ std::string formatC(const char* format, ...) {
 
 std::string formatG(double value) { return formatC("%g", value); }
 
-TextWriter::~TextWriter() { close(); }
+std::string writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
+  TextWriter file;
+  if (!file.open(path, TextWriter::Mode::kTruncate)) return file.problem();
+  file.raw(bytes);
+  file.close();
+  return file.problem();
+}
 
-TextWriter::TextWriter(TextWriter&& other) noexcept
-    : file_(std::exchange(other.file_, nullptr)),
-      cutOnClose_(std::exchange(other.cutOnClose_, false)),
-      copy_(std::exchange(other.copy_, nullptr)) {}
+namespace {
+
+// The permissions a new file gets: what the process's umask leaves of rw-rw-rw-.
+mode_t newFileMode() {
+  static const mode_t mode = [] {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+  }();
+  return mode;
+}
+
+// Copies what `from` holds to the end of `to`; errno is set when it returns false.
+bool copyContent(int from, std::FILE* to) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t count = ::read(from, buffer, sizeof buffer);
+    if (count == 0) return true;
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (std::fwrite(buffer, 1, static_cast<std::size_t>(count), to) !=
+        static_cast<std::size_t>(count)) {
+      return false;
+    }
+  }
+}
+
+}  // namespace
+
+TextWriter::~TextWriter() {
+  if (!temporary_.empty()) {
+    discard();
+  } else {
+    close();
+  }
+}
+
+void TextWriter::moveFrom(TextWriter& other) noexcept {
+  file_ = std::exchange(other.file_, nullptr);
+  target_ = std::move(other.target_);
+  temporary_ = std::move(other.temporary_);
+  problem_ = std::move(other.problem_);
+  copy_ = std::exchange(other.copy_, nullptr);
+  other.target_.clear();
+  other.temporary_.clear();
+  other.problem_.clear();
+}
+
+TextWriter::TextWriter(TextWriter&& other) noexcept { moveFrom(other); }
 
 TextWriter& TextWriter::operator=(TextWriter&& other) noexcept {
   if (this != &other) {
-    close();
-    file_ = std::exchange(other.file_, nullptr);
-    cutOnClose_ = std::exchange(other.cutOnClose_, false);
-    copy_ = std::exchange(other.copy_, nullptr);
+    if (!temporary_.empty()) {
+      discard();
+    } else {
+      close();
+    }
+    moveFrom(other);
   }
   return *this;
 }
 
-bool TextWriter::open(const std::filesystem::path& path, Mode mode) {
-  close();
-  // Binary mode: the line-end translation is ours, so it is the same on every platform.
-  if (mode == Mode::kRewrite) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    file_ = ::fdopen(fd, "wb");
-    if (file_ == nullptr) {
-      ::close(fd);
-      return false;
-    }
-    cutOnClose_ = true;
-    return true;
-  }
-  file_ = std::fopen(path.c_str(), mode == Mode::kAppend ? "ab" : "wb");
-  return file_ != nullptr;
+void TextWriter::fail(const std::string& what, int error) {
+  if (!problem_.empty()) return;
+  problem_ = what + ": " + std::strerror(error);
 }
 
-void TextWriter::close() {
-  if (file_ == nullptr) return;
-  if (cutOnClose_) {
-    // Whatever the file held beyond what was written now goes.
-    std::fflush(file_);
-    const off_t end = ::ftello(file_);
-    if (end >= 0 && ::ftruncate(::fileno(file_), end) != 0) {
-      // Nothing sensible is left to do: the new text is written, old bytes may trail it.
-    }
-    cutOnClose_ = false;
+bool TextWriter::open(const std::filesystem::path& path, Mode mode) {
+  close();
+  problem_.clear();
+  target_ = path;
+  temporary_.clear();
+  // Binary mode: the line-end translation is ours, so it is the same on every platform.
+  if (mode == Mode::kAppend) {
+    file_ = std::fopen(path.c_str(), "ab");
+    if (file_ == nullptr) fail(path.string(), errno);
+    return file_ != nullptr;
   }
-  std::fclose(file_);
+
+  // A link is followed, so that the file it names is replaced and the link stays.
+  std::error_code ignored;
+  std::filesystem::path real = std::filesystem::weakly_canonical(path, ignored);
+  if (real.empty()) real = path;
+  struct stat old {};
+  const bool exists = ::stat(real.c_str(), &old) == 0;
+  if (exists && S_ISDIR(old.st_mode)) {
+    fail(path.string(), EISDIR);
+    return false;
+  }
+  if (exists && !S_ISREG(old.st_mode)) {
+    // A device or a pipe cannot be replaced: it is written directly.
+    file_ = std::fopen(path.c_str(), mode == Mode::kExtend ? "ab" : "wb");
+    if (file_ == nullptr) fail(path.string(), errno);
+    return file_ != nullptr;
+  }
+
+  std::filesystem::path folder = real.parent_path();
+  if (folder.empty()) folder = ".";
+  std::string pattern = (folder / ("." + real.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) {
+    fail(path.string(), errno);
+    return false;
+  }
+  temporary_ = pattern;
+  target_ = real;
+  ::fchmod(fd, exists ? (old.st_mode & 07777) : newFileMode());
+  file_ = ::fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    fail(path.string(), errno);
+    ::close(fd);
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+    return false;
+  }
+  if (mode == Mode::kExtend && exists) {
+    const int oldFd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool copied = oldFd >= 0 && copyContent(oldFd, file_);
+    const int error = errno;
+    if (oldFd >= 0) ::close(oldFd);
+    if (!copied) {
+      fail(path.string(), error);
+      discard();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TextWriter::close() {
+  if (file_ == nullptr) return problem_.empty();
+  if (std::fflush(file_) != 0 || std::ferror(file_) != 0) fail(target_.string(), errno);
+  if (std::fclose(file_) != 0) fail(target_.string(), errno);
   file_ = nullptr;
+  if (!temporary_.empty()) {
+    if (problem_.empty() && ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+      fail(target_.string(), errno);
+    }
+    if (!problem_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+  }
+  return problem_.empty();
+}
+
+void TextWriter::discard() {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  if (!temporary_.empty()) {
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+  }
 }
 
 void TextWriter::flush() {
-  if (file_ != nullptr) std::fflush(file_);
+  if (file_ != nullptr && std::fflush(file_) != 0) fail(target_.string(), errno);
 }
 
 TextWriter& TextWriter::text(std::string_view utf8) { return bytes(utf8ToGbk(utf8)); }
+
+TextWriter& TextWriter::raw(std::string_view bytes) {
+  if (file_ == nullptr || !problem_.empty() || bytes.empty()) return *this;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+    fail(target_.string(), errno);
+  }
+  return *this;
+}
 
 TextWriter& TextWriter::bytes(std::string_view raw) {
   if (copy_ != nullptr) copy_->append(raw);
@@ -123,9 +249,9 @@ TextWriter& TextWriter::bytes(std::string_view raw) {
   while (start < raw.size()) {
     const std::size_t newline = raw.find('\n', start);
     const std::size_t end = newline == std::string_view::npos ? raw.size() : newline;
-    std::fwrite(raw.data() + start, 1, end - start, file_);
+    this->raw(raw.substr(start, end - start));
     if (newline == std::string_view::npos) break;
-    std::fwrite("\r\n", 1, 2, file_);
+    this->raw("\r\n");
     start = newline + 1;
   }
   return *this;

@@ -14,15 +14,25 @@ std::string formatC(const char* format, ...) __attribute__((format(printf, 1, 2)
 // A real number as "%g" writes it: at most six significant digits.
 std::string formatG(double value);
 
+// Replaces the file at `path` with `bytes` exactly, whole or not at all. Returns the
+// problem (path and reason) when it could not be done, or an empty string.
+std::string writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
+
 // Writes like a C text-mode stream on the original platform: every '\n' becomes CR LF.
 // Text given with text() or << is UTF-8 and is converted to GBK; bytes() writes as is
 // (part names, which are kept as the bytes that were read).
+//
+// An output file is replaced whole or not at all: the text goes to a temporary file beside
+// it, and close() renames that over the old file only when every write, the flush and the
+// close succeeded. A writer dropped before close() leaves the old file as it was. A path
+// that names a device or a pipe (/dev/stdout) is written directly, every write checked.
 class TextWriter {
  public:
-  // kRewrite writes from the start over what the file held and cuts it at the end of what
-  // was written when closed: the same file as kTruncate, without first giving up the blocks
-  // the file had (emptying a file is a costly step on some file systems).
-  enum class Mode { kTruncate, kAppend, kRewrite };
+  enum class Mode {
+    kTruncate,  // the new text replaces the file
+    kExtend,    // the file's text followed by the new text replaces the file
+    kAppend,    // appended in place as it is written (logs: what was written stays)
+  };
 
   TextWriter() = default;
   ~TextWriter();
@@ -31,17 +41,27 @@ class TextWriter {
   TextWriter(TextWriter&& other) noexcept;
   TextWriter& operator=(TextWriter&& other) noexcept;
 
-  // False when the file cannot be opened.
+  // False when the file cannot be opened; problem() says why.
   bool open(const std::filesystem::path& path, Mode mode);
   bool isOpen() const { return file_ != nullptr; }
-  void close();
+  // Finishes the file. False when any write, the flush, the close or the rename failed;
+  // the old file then stays as it was and problem() says why.
+  bool close();
+  // Drops what was written to a file being replaced; the old file stays.
+  void discard();
   void flush();
+  // True once a write has failed (the text is then not all in the file).
+  bool failed() const { return !problem_.empty(); }
+  // The first failure: the file's path and the system's reason.
+  const std::string& problem() const { return problem_; }
 
-  TextWriter& text(std::string_view utf8);
+TextWriter& text(std::string_view utf8);
   TextWriter& bytes(std::string_view raw);
   TextWriter& number(double value);  // "%g"
   TextWriter& number(int value);     // plain decimal
   TextWriter& endLine() { return bytes("\n"); }
+  // Bytes exactly as given, '\n' untouched (formats with line ends of their own).
+  TextWriter& raw(std::string_view bytes);
 
   // From now on also appends what is written (GBK bytes, '\n' line ends) to `copy`, until
   // called with null: tells the operator why an entry failed in the words the file keeps.
@@ -54,8 +74,13 @@ class TextWriter {
   TextWriter& operator<<(int value) { return number(value); }
 
  private:
+  void fail(const std::string& what, int error);
+  void moveFrom(TextWriter& other) noexcept;
+
   std::FILE* file_ = nullptr;
-  bool cutOnClose_ = false;
+  std::filesystem::path target_;     // the file the text is for
+  std::filesystem::path temporary_;  // where it is written until close(); empty: in place
+  std::string problem_;
   std::string* copy_ = nullptr;
 };
 

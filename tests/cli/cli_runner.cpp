@@ -43,9 +43,16 @@ ScratchFolder::~ScratchFolder() {
 }
 
 CliRun ScratchFolder::run(const std::vector<std::string>& arguments) const {
+  return runWithFileLimit(arguments, 0);
+}
+
+CliRun ScratchFolder::runWithFileLimit(const std::vector<std::string>& arguments,
+                                       int blocks) const {
   const std::filesystem::path outPath = root_ / "stdout.txt";
   const std::filesystem::path errPath = root_ / "stderr.txt";
-  std::string command = "cd ";
+  std::string command;
+  if (blocks > 0) command = "ulimit -f " + std::to_string(blocks) + "; trap '' XFSZ; ";
+  command += "cd ";
   command.append(shellQuoted(work_.string())).append(" && HOME=");
   command.append(shellQuoted(work_.string())).append(" ").append(shellQuoted(PLATENEST_CLI_PATH));
   for (const std::string& argument : arguments) command.append(" ").append(shellQuoted(argument));

@@ -33,6 +33,9 @@ class ScratchFolder {
   // Runs platenest with these arguments in work(), with HOME pointing at work() so that the
   // default error log never lands in the real home folder.
   CliRun run(const std::vector<std::string>& arguments) const;
+  // As run(), with files the program writes limited to `blocks` of 512 bytes (a full disk
+  // as the program sees it: a write beyond the limit fails).
+  CliRun runWithFileLimit(const std::vector<std::string>& arguments, int blocks) const;
 
   // Files directly in work() (names only), sorted.
   std::vector<std::string> fileNames() const;

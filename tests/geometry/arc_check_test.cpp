@@ -36,6 +36,7 @@ std::string capture(const std::function<void(TextWriter&)>& write) {
     TextWriter report;
     EXPECT_TRUE(report.open(path, TextWriter::Mode::kTruncate));
     write(report);
+    EXPECT_TRUE(report.close());
   }
   std::ifstream file(path, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <iterator>
 #include <random>
@@ -400,6 +402,85 @@ void expectVertices(const Polygon& polygon, const std::vector<Point>& expected,
     EXPECT_NEAR(polygon.vertex(i).x, expected[static_cast<std::size_t>(i)].x, tolerance) << i;
     EXPECT_NEAR(polygon.vertex(i).y, expected[static_cast<std::size_t>(i)].y, tolerance) << i;
   }
+}
+
+// The chain as a plain scan makes it: each step the first remaining segment in list order
+// with an end strictly within the match distance, its start first. The tested chaining
+// finds the same through a grid, so every choice must agree, ties and near misses included.
+std::vector<Point> scannedChain(SegmentList segments) {
+  std::vector<Point> out;
+  if (segments.empty()) return out;
+  Point current = segments.front().end;
+  out.push_back(segments.front().start);
+  out.push_back(current);
+  segments.pop_front();
+  for (bool matched = true; matched;) {
+    matched = false;
+    for (auto it = segments.begin(); it != segments.end(); ++it) {
+      if (it->start.coincidesWithin(current, kChainMatchDistance)) {
+        current = it->end;
+      } else if (it->end.coincidesWithin(current, kChainMatchDistance)) {
+        current = it->start;
+      } else {
+        continue;
+      }
+      segments.erase(it);
+      out.push_back(current);
+      matched = true;
+      break;
+    }
+  }
+  return out;
+}
+
+TEST(ChainSegmentsTest, SameChainAsAScanOnCrowdedAndScatteredEnds) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 300; ++round) {
+    // Ends on a coarse lattice of half the match distance, jittered: many lie within the
+    // distance of several others, some exactly on cell borders, some just outside.
+    std::uniform_int_distribution<int> cell(-6, 6);
+    std::uniform_real_distribution<double> jitter(-0.02, 0.02);
+    const bool exact = round % 3 == 0;
+    const auto point = [&] {
+      return Point(cell(random) * 0.25 + (exact ? 0.0 : jitter(random)),
+                   cell(random) * 0.25 + (exact ? 0.0 : jitter(random)));
+    };
+    SegmentList segments;
+    const int count = 1 + round % 40;
+    for (int i = 0; i < count; ++i) segments.push_back(Segment(point(), point()));
+    const std::vector<Point> expected = scannedChain(segments);
+    SegmentList consumed = segments;
+    PointList out;
+    chainSegments(consumed, out);
+    const std::vector<Point> got(out.rbegin(), out.rend());
+    ASSERT_EQ(got.size(), expected.size()) << round;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].x, expected[i].x) << round << " " << i;
+      EXPECT_EQ(got[i].y, expected[i].y) << round << " " << i;
+    }
+    EXPECT_EQ(consumed.size() + got.size(), segments.size() + 1) << round;
+  }
+}
+
+TEST(ChainSegmentsTest, LongChainsOfShortChordsChainInLinearTime) {
+  // 200 000 chords of a circle, shuffled: a quadratic chaining takes minutes here.
+  const int n = 200000;
+  std::vector<Segment> chords;
+  const double radius = 20000.0;
+  for (int i = 0; i < n; ++i) {
+    const double a = 2 * M_PI * i / n;
+    const double b = 2 * M_PI * (i + 1) / n;
+    chords.emplace_back(Point(radius * std::cos(a), radius * std::sin(a)),
+                        Point(radius * std::cos(b), radius * std::sin(b)));
+  }
+  std::shuffle(chords.begin() + 1, chords.end(), std::mt19937(3));
+  SegmentList segments(chords.begin(), chords.end());
+  PointList out;
+  const auto start = std::chrono::steady_clock::now();
+  chainSegments(segments, out);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(out.size(), static_cast<std::size_t>(n) + 1);
+  EXPECT_TRUE(segments.empty());
 }
 
 TEST(ToPolygonTest, HalfDiscBecomesTheTriangleInChainOrder) {

@@ -24,6 +24,7 @@ std::vector<std::string> written(const ScratchFolder& scratch,
     TextWriter out;
     EXPECT_TRUE(out.open(path, TextWriter::Mode::kTruncate));
     write(out);
+    EXPECT_TRUE(out.close());
   }
   return crlfLines(readBytes(path));
 }

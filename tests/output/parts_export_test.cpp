@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -108,20 +109,33 @@ TEST(PartsExportTest, OneFilePerPartAtItsCurrentPose) {
   }
 }
 
-TEST(PartsExportTest, SameNameSharesOneFileAndTheLaterPartWins) {
+TEST(PartsExportTest, SameNameGetsNumberedFilesInPartOrder) {
   ScratchFolder scratch;
   auto nester = testing::makeNester(scratch, 6000, 4000);
   testing::addRegions(*nester, {testing::region(0, "TWIN", testing::rectangle(0, 0, 10, 10)),
                                 testing::region(1, "TWIN", testing::rectangle(0, 0, 77, 10)),
                                 testing::region(2, "empty text!", testing::rectangle(0, 0, 5, 5))});
-  exportPartsDxf(*nester, scratch.path());
+  // A file of the job's own in the folder is never taken.
+  testing::writeBytes(scratch / "empty text!.dxf", "input");
+  const auto written = exportPartsDxf(*nester, scratch.path(), {scratch / "empty text!.dxf"});
   EXPECT_EQ(filesIn(scratch.path()),
-            (std::set<std::string>{"TWIN.dxf", "empty text!.dxf", "PackError.txt"}));
-  const auto entities = readDxfEntities(scratch / "TWIN.dxf");
-  ASSERT_EQ(entities.size(), 6u);
-  std::set<double> xs;
-  for (int i = 0; i < 4; ++i) xs.insert(entities[i].number(" 10"));
-  EXPECT_EQ(xs, (std::set<double>{0, 77}));
+            (std::set<std::string>{"TWIN.dxf", "TWIN (2).dxf", "empty text!.dxf",
+                                   "empty text! (2).dxf", "PackError.txt"}));
+  EXPECT_EQ(testing::readBytes(scratch / "empty text!.dxf"), "input");
+  ASSERT_EQ(written.size(), 3u);
+  int renamed = 0;
+  for (const ExportedDrawing& drawing : written) renamed += drawing.renamed ? 1 : 0;
+  EXPECT_EQ(renamed, 2);
+  // Each file holds one part: the two widths are both there, one per file.
+  std::set<double> widths;
+  for (const char* name : {"TWIN.dxf", "TWIN (2).dxf"}) {
+    const auto entities = readDxfEntities(scratch / name);
+    ASSERT_EQ(entities.size(), 6u);
+    double maxX = 0;
+    for (int i = 0; i < 4; ++i) maxX = std::max(maxX, entities[i].number(" 10"));
+    widths.insert(maxX);
+  }
+  EXPECT_EQ(widths, (std::set<double>{10, 77}));
 }
 
 // A name becomes a file name: separators, runs of dots, control characters and an empty

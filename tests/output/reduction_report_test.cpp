@@ -111,6 +111,7 @@ void reduce(Nester& nester, const fs::path& reportPath,
       if (progress != nullptr) progress->push_back(line);
     });
   });
+  report.finish();
 }
 
 void selectAll(Nester& nester) {

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 namespace platenest {
 namespace {
@@ -55,6 +57,7 @@ TEST_F(TextWriterTest, LineEndsBecomeCrLfAndTextBecomesGbk) {
     writer.bytes("\xC4\xB8\n\n");  // a name as read: bytes pass unchanged
     writer.number(1234.5678).endLine();
     writer.text("a\nb");
+    EXPECT_TRUE(writer.close());
   }
   EXPECT_EQ(readBytes(file("report.txt")),
             "\xC4\xB8\xB0\xE5"
@@ -66,6 +69,7 @@ TEST_F(TextWriterTest, AppendKeepsWhatWasThereAndTruncateDoesNot) {
     TextWriter writer;
     ASSERT_TRUE(writer.open(file("log.txt"), TextWriter::Mode::kTruncate));
     writer << "one\n";
+    EXPECT_TRUE(writer.close());
   }
   {
     TextWriter writer;
@@ -77,38 +81,95 @@ TEST_F(TextWriterTest, AppendKeepsWhatWasThereAndTruncateDoesNot) {
     TextWriter writer;
     ASSERT_TRUE(writer.open(file("log.txt"), TextWriter::Mode::kTruncate));
     writer << "three\n";
+    EXPECT_TRUE(writer.close());
   }
   EXPECT_EQ(readBytes(file("log.txt")), "three\r\n");
 }
 
-TEST_F(TextWriterTest, RewriteLeavesExactlyWhatWasWritten) {
-  const auto rewrite = [&](const std::string& text) {
+TEST_F(TextWriterTest, ReplacedFileHoldsExactlyTheNewTextAndNoTemporaryStays) {
+  const auto replace = [&](const std::string& text) {
     TextWriter writer;
-    ASSERT_TRUE(writer.open(file("time.txt"), TextWriter::Mode::kRewrite));
+    ASSERT_TRUE(writer.open(file("time.txt"), TextWriter::Mode::kTruncate));
     writer << text;
+    EXPECT_TRUE(writer.close());
+    EXPECT_TRUE(writer.problem().empty());
   };
-  rewrite("a long first line\n");  // the file did not exist
+  replace("a long first line\n");  // the file did not exist
   EXPECT_EQ(readBytes(file("time.txt")), "a long first line\r\n");
-  rewrite("short\n");  // over a longer file: the old tail is cut off
+  replace("short\n");  // over a longer file: nothing of the old tail stays
   EXPECT_EQ(readBytes(file("time.txt")), "short\r\n");
-  rewrite("longer than before\n");
-  EXPECT_EQ(readBytes(file("time.txt")), "longer than before\r\n");
-  rewrite("");
+  replace("");
   EXPECT_EQ(readBytes(file("time.txt")), "");
   {
-    // A moved writer still cuts the file when it closes.
+    // A moved writer still puts the file in place when it closes.
     TextWriter first;
-    ASSERT_TRUE(first.open(file("time.txt"), TextWriter::Mode::kRewrite));
+    ASSERT_TRUE(first.open(file("time.txt"), TextWriter::Mode::kTruncate));
     first << "x\n";
     TextWriter second(std::move(first));
-    first.close();
+    EXPECT_TRUE(first.close());  // NOLINT(bugprone-use-after-move): defined empty state
     second << "y\n";
+    EXPECT_TRUE(second.close());
   }
   EXPECT_EQ(readBytes(file("time.txt")), "x\r\ny\r\n");
-  TextWriter writer;
-  EXPECT_FALSE(writer.open(directory_ / "missing" / "x.txt", TextWriter::Mode::kRewrite));
-  EXPECT_FALSE(writer.open(directory_, TextWriter::Mode::kRewrite));
-  EXPECT_FALSE(writer.isOpen());
+  {
+    // Extend: the old text, then the new, replaced whole.
+    TextWriter writer;
+    ASSERT_TRUE(writer.open(file("time.txt"), TextWriter::Mode::kExtend));
+    writer << "z\n";
+    EXPECT_TRUE(writer.close());
+  }
+  EXPECT_EQ(readBytes(file("time.txt")), "x\r\ny\r\nz\r\n");
+  EXPECT_EQ(writeWholeFile(file("raw.json"), "{\n}\n"), "");
+  EXPECT_EQ(readBytes(file("raw.json")), "{\n}\n");  // raw bytes keep their line ends
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(directory_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"raw.json", "time.txt"}));
+}
+
+TEST_F(TextWriterTest, UnfinishedOrFailedReplacementKeepsTheOldFile) {
+  ASSERT_EQ(writeWholeFile(file("layout.dxf"), "old drawing"), "");
+  {
+    // Dropped before close (an error part way through): the old file stays.
+    TextWriter writer;
+    ASSERT_TRUE(writer.open(file("layout.dxf"), TextWriter::Mode::kTruncate));
+    writer << "half a drawing";
+  }
+  EXPECT_EQ(readBytes(file("layout.dxf")), "old drawing");
+  {
+    TextWriter writer;
+    ASSERT_TRUE(writer.open(file("layout.dxf"), TextWriter::Mode::kTruncate));
+    writer << "new";
+    writer.discard();
+    EXPECT_FALSE(writer.isOpen());
+  }
+  EXPECT_EQ(readBytes(file("layout.dxf")), "old drawing");
+  // A link is followed: the file it names gets the text and the link stays a link.
+  std::filesystem::create_symlink(file("layout.dxf"), file("link.dxf"));
+  EXPECT_EQ(writeWholeFile(file("link.dxf"), "through the link"), "");
+  EXPECT_TRUE(std::filesystem::is_symlink(file("link.dxf")));
+  EXPECT_EQ(readBytes(file("layout.dxf")), "through the link");
+  // Folders and missing folders cannot be written; the problem names the path.
+  const std::string problem = writeWholeFile(directory_, "x");
+  EXPECT_NE(problem.find(directory_.string()), std::string::npos) << problem;
+  EXPECT_NE(writeWholeFile(directory_ / "missing" / "x.txt", "x"), "");
+}
+
+TEST_F(TextWriterTest, FullDeviceIsAFailureNamingTheFile) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  for (const TextWriter::Mode mode : {TextWriter::Mode::kTruncate, TextWriter::Mode::kAppend}) {
+    TextWriter writer;
+    ASSERT_TRUE(writer.open("/dev/full", mode));
+    writer << std::string(100000, 'x');
+    EXPECT_FALSE(writer.close());
+    EXPECT_TRUE(writer.failed());
+    EXPECT_NE(writer.problem().find("/dev/full"), std::string::npos) << writer.problem();
+  }
+  EXPECT_NE(writeWholeFile("/dev/full", "x"), "");
+  // The device is written, never replaced by a file.
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
 TEST_F(TextWriterTest, MovedWriterOwnsTheFileAndClosedWriterIgnoresWrites) {
@@ -121,7 +182,7 @@ TEST_F(TextWriterTest, MovedWriterOwnsTheFileAndClosedWriterIgnoresWrites) {
   TextWriter third;
   third = std::move(second);
   third << "too\n";
-  third.close();
+  EXPECT_TRUE(third.close());
   third << "after close\n";
   EXPECT_FALSE(third.isOpen());
   EXPECT_EQ(readBytes(file("moved.txt")), "kept\r\ntoo\r\n");
