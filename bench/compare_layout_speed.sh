@@ -33,13 +33,11 @@ print('| %s | %.4f | %.4f | %.1f |' % (sys.argv[1], b, a, b / a))" \
 
 echo "| job | layout s before | layout s after | ratio |"
 echo "|---|---|---|---|"
-esicup=(--turnover off --keep-orientation)
-compare "esicup/jakobs1 (RN 4)" "$jobs_dir/esicup/jakobs1.txt" --rn 4 "${esicup[@]}"
-compare "esicup/fu (RN 4)" "$jobs_dir/esicup/fu.txt" --rn 4 "${esicup[@]}"
-compare "esicup/shapes0 (RN 1)" "$jobs_dir/esicup/shapes0.txt" --rn 1 "${esicup[@]}"
-compare "esicup/mao (RN 4)" "$jobs_dir/esicup/mao.txt" --rn 4 "${esicup[@]}"
-compare "esicup/swim (RN 2)" "$jobs_dir/esicup/swim.txt" --rn 2 "${esicup[@]}"
-compare "esicup/shirts (RN 2)" "$jobs_dir/esicup/shirts.txt" --rn 2 "${esicup[@]}"
-compare "industrial-60" "$jobs_dir/industrial/industrial-60.txt"
-compare "industrial-150" "$jobs_dir/industrial/industrial-150.txt"
+# The jobs and their settings come from the table the tests and the benchmarks read.
+table="$(dirname "$0")/../tests/test_support/benchmark_jobs.txt"
+while read -r name file settings; do
+  case "$name" in ''|'#'*) continue ;; esac
+  # shellcheck disable=SC2086  # the settings are separate arguments
+  compare "$name" "$jobs_dir/$file" $settings
+done < "$table"
 compare "examples/job.txt"

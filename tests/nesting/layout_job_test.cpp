@@ -218,8 +218,10 @@ struct Layout {
   LayoutStatistics statistics;
 };
 
+enum class Mode { kLayoutAll, kMultipleSteps };
+
 Layout layOut(const Job& job, const TempFolder& folder, const std::string& run,
-              bool searchMemo = true) {
+              bool searchMemo = true, Mode mode = Mode::kLayoutAll) {
   RecordingMessageSink sink;  // load warnings about single parts are not the subject here
   ScopedMessageSink guard(&sink);
   WorkingDirectory here(folder.path());
@@ -235,9 +237,36 @@ Layout layOut(const Job& job, const TempFolder& folder, const std::string& run,
   }
   nester.timingFilePath = folder.path() / ("timing" + run + ".txt");
   nester.searchMemoEnabled = searchMemo;
-  nester.layoutAll(false);
+  if (mode == Mode::kLayoutAll) {
+    nester.layoutAll(false);
+  } else {
+    nester.selectAll();
+    nester.layoutMultipleSteps(false);
+  }
   layout.statistics = nester.computeLayoutStatistics();
   return layout;
+}
+
+// Every part on the plate lies inside it, the others are well clear of it, no two parts on
+// the plate overlap, and the figures count exactly the parts found on the plate.
+void checkFeasible(const Nester& nester, const LayoutStatistics& statistics) {
+  std::vector<const PlacedPart*> onPlate;
+  for (const PlacedPart& part : nester.parts) {
+    if (insidePlate(part, nester.plateLength(), nester.plateWidth())) {
+      onPlate.push_back(&part);
+    } else {
+      EXPECT_TRUE(wellClearOfPlate(part, nester.plateLength(), nester.plateWidth()))
+          << "part " << part.id << " sticks out of the plate";
+    }
+  }
+  for (std::size_t i = 0; i < onPlate.size(); ++i) {
+    for (std::size_t j = i + 1; j < onPlate.size(); ++j) {
+      const std::string reason = overlapReason(*onPlate[i], *onPlate[j]);
+      EXPECT_TRUE(reason.empty()) << "parts " << onPlate[i]->id << " and " << onPlate[j]->id
+                                  << " overlap: " << reason;
+    }
+  }
+  EXPECT_EQ(statistics.count, static_cast<int>(onPlate.size()));
 }
 
 // Failures name the job rather than print its bytes.
@@ -258,23 +287,7 @@ TEST_P(LayoutAllJobTest, LayoutIsFeasibleAndRepeatsBitForBit) {
   const Nester& nester = *first.nester;
   ASSERT_GT(nester.parts.count(), 0);
 
-  std::vector<const PlacedPart*> onPlate;
-  for (const PlacedPart& part : nester.parts) {
-    if (insidePlate(part, nester.plateLength(), nester.plateWidth())) {
-      onPlate.push_back(&part);
-    } else {
-      EXPECT_TRUE(wellClearOfPlate(part, nester.plateLength(), nester.plateWidth()))
-          << "part " << part.id << " sticks out of the plate";
-    }
-  }
-  for (std::size_t i = 0; i < onPlate.size(); ++i) {
-    for (std::size_t j = i + 1; j < onPlate.size(); ++j) {
-      const std::string reason = overlapReason(*onPlate[i], *onPlate[j]);
-      EXPECT_TRUE(reason.empty()) << "parts " << onPlate[i]->id << " and " << onPlate[j]->id
-                                  << " overlap: " << reason;
-    }
-  }
-  EXPECT_EQ(first.statistics.count, static_cast<int>(onPlate.size()));
+  checkFeasible(nester, first.statistics);
   EXPECT_GT(first.statistics.count, 0);
   std::printf("[ layout   ] %s: %d of %d parts placed, density %.4f, %.3f s, %llu fit tests\n",
               job.name, first.statistics.count, nester.parts.count(), first.statistics.density,
@@ -336,6 +349,41 @@ TEST_P(LayoutAllJobTest, PosesMatchTheRecordedLayout) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Jobs, LayoutAllJobTest, ::testing::ValuesIn(kJobs),
+                         [](const ::testing::TestParamInfo<Job>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// Layout Multiple Steps of every part of each job, checked the same way, twice the same, and
+// against the layout recorded for it.
+class MultipleStepsJobTest : public LayoutAllJobTest {};
+
+TEST_P(MultipleStepsJobTest, LayoutIsFeasibleRepeatsAndMatchesTheRecordedLayout) {
+  const std::map<std::string, std::uint64_t> recorded = {
+      {"jakobs1", 0x9da16fc4d407f441ULL},  {"fu", 0xe02fe3708933c5ecULL},
+      {"shapes0", 0x938381512da5f989ULL},  {"mao", 0x41498927b22da329ULL},
+      {"swim", 0x4523d02669c0fc37ULL},  {"shirts", 0x3c7a8d5e9c2a1895ULL},
+      {"industrial60", 0xef79a75e74b81ea7ULL},  {"industrial150", 0x8b51f875c68c8339ULL},
+      {"exampleJob", 0x9a787b3df814b7e1ULL},  {"examplePartList", 0xe4f6a30a81eb2e04ULL},
+      {"exampleDxfList", 0x23acc2ad81516d59ULL},
+  };
+  const Job& job = GetParam();
+  TempFolder folder;
+  const Layout first = layOut(job, folder, "1", true, Mode::kMultipleSteps);
+  ASSERT_GT(first.nester->parts.count(), 0);
+  checkFeasible(*first.nester, first.statistics);
+  EXPECT_GT(first.statistics.count, 0);
+  const Layout second = layOut(job, folder, "2", true, Mode::kMultipleSteps);
+  const std::uint64_t hash = poseHash(*first.nester);
+  EXPECT_EQ(poseHash(*second.nester), hash);
+  std::printf("[ multi    ] %s: %d of %d parts placed, density %.4f, pose hash 0x%016llx\n",
+              job.name, first.statistics.count, first.nester->parts.count(),
+              first.statistics.density, static_cast<unsigned long long>(hash));
+  const auto it = recorded.find(job.name);
+  ASSERT_NE(it, recorded.end()) << "no recorded layout for " << job.name;
+  EXPECT_EQ(hash, it->second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, MultipleStepsJobTest, ::testing::ValuesIn(kJobs),
                          [](const ::testing::TestParamInfo<Job>& info) {
                            return std::string(info.param.name);
                          });
