@@ -1,6 +1,7 @@
 // The part-list file: entries as read, the outline groups they encode, the check report,
 // the repair of arcs one step too short, and the regions and settings a file leaves.
 #include "readers/part_list_file.h"
+#include "test_support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -26,32 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Scratch {
- public:
-  Scratch() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    path_ = fs::temp_directory_path() / "platenest-part-list-tests" / name;
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-};
-
-std::string readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using Scratch = ::platenest::testing::ScratchFolder;
+using ::platenest::testing::readBytes;
 
 // The bytes a GBK, CR LF report holds for these UTF-8 lines.
 std::string reportBytes(const std::vector<std::string>& lines) {

@@ -443,7 +443,7 @@ TEST(ApplyPoseTest, ReproducesTheTrialCopy) {
   for (bool startTurned : {false, true}) {
     for (bool copyTurned : {false, true}) {
       for (int quarter = 0; quarter < 4; ++quarter) {
-        SCOPED_TRACE(testing::Message() << startTurned << copyTurned << quarter);
+        SCOPED_TRACE(::testing::Message() << startTurned << copyTurned << quarter);
         PlacedPart part = stair(123.25, 45.5);
         part.rotateAbout(Point(10, 20), 0.3);
         if (startTurned) part.mirrorAt(Point(0, 7));

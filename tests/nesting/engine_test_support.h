@@ -16,6 +16,7 @@
 
 #include "nesting/nester.h"
 #include "job/placed_part.h"
+#include "test_support/scratch_folder.h"
 
 namespace platenest::engine_test {
 
@@ -36,28 +37,7 @@ inline PlacedPart makeRectangle(double minX, double minY, double maxX, double ma
 }
 
 // A temporary folder of one test, removed with it.
-class TempFolder {
- public:
-  TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name =
-        std::string("platenest_engine_") + info->test_suite_name() + "_" + info->name();
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    path_ = std::filesystem::path(::testing::TempDir()) / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using TempFolder = ::platenest::testing::ScratchFolder;
 
 // A nester on a plate of the given size whose error log and timing file lie in a temporary
 // folder. Parts are added in list order.

@@ -18,6 +18,7 @@
 #include "support/messages.h"
 #include "support/text_writer.h"
 #include "test_support/benchmark_jobs.h"
+#include "test_support/scratch_folder.h"
 
 namespace platenest {
 namespace {
@@ -26,36 +27,19 @@ namespace fs = std::filesystem;
 
 // A fresh folder that is also the current directory while the test runs (the part-list
 // reader writes its check report there).
-class ScratchDirectory {
+class ScratchDirectory : public ::platenest::testing::ScratchFolder {
  public:
-  ScratchDirectory() : previous_(fs::current_path()) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    path_ = fs::temp_directory_path() / "platenest-reduction-tests" / name;
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-    fs::current_path(path_);
-  }
+  ScratchDirectory() : previous_(fs::current_path()) { fs::current_path(path()); }
   ~ScratchDirectory() {
     std::error_code ignored;
     fs::current_path(previous_, ignored);
-    fs::remove_all(path_, ignored);
   }
-  const fs::path& path() const { return path_; }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
 
  private:
   fs::path previous_;
-  fs::path path_;
 };
 
-std::string readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using ::platenest::testing::readBytes;
 
 struct Rectangle {
   const char* name;

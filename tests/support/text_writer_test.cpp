@@ -1,4 +1,5 @@
 #include "support/text_writer.h"
+#include "test_support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +13,7 @@
 namespace platenest {
 namespace {
 
-std::string readBytes(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
+using ::platenest::testing::readBytes;
 
 class TextWriterTest : public ::testing::Test {
  protected:
