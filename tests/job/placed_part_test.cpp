@@ -1,6 +1,7 @@
 // Placed parts: their derived figures, moves that come back exactly, the turn to the least
 // box, growth by the gap, the replay of a pose on the untouched twin, and scratch copies.
 #include "job/placed_part.h"
+#include "test_support/part_makers.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,9 @@
 namespace platenest {
 namespace {
 
-Polygon rectangle(double x, double y, double w, double h) {
-  return Polygon({{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}});
+// By its corners, as every part maker of the tests.
+Polygon rectangle(double minX, double minY, double maxX, double maxY) {
+  return Polygon(testing::rectangleOutline(minX, minY, maxX, maxY));
 }
 
 // A part from an outline and holes given in the order the part should hold them.
@@ -109,28 +111,28 @@ TEST(PlacedPartTest, RectangleFiguresAndWhatARotationRecomputes) {
 }
 
 TEST(PlacedPartTest, HolesReduceTheAreaAndMoveTheCentroid) {
-  const PlacedPart centred = partOf(rectangle(0, 0, 100, 100), {rectangle(40, 40, 20, 20)});
+  const PlacedPart centred = partOf(rectangle(0, 0, 100, 100), {rectangle(40, 40, 60, 60)});
   EXPECT_EQ(centred.area, 9600);
   EXPECT_DOUBLE_EQ(centred.centroid.x, 50);
   EXPECT_DOUBLE_EQ(centred.centroid.y, 50);
   EXPECT_EQ(centred.outer.area(), 10000);
 
   // (10000 * 50 - 400 * 20) / 9600 = 51.25 on both axes.
-  const PlacedPart offCentre = partOf(rectangle(0, 0, 100, 100), {rectangle(10, 10, 20, 20)});
+  const PlacedPart offCentre = partOf(rectangle(0, 0, 100, 100), {rectangle(10, 10, 30, 30)});
   EXPECT_DOUBLE_EQ(offCentre.centroid.x, 51.25);
   EXPECT_DOUBLE_EQ(offCentre.centroid.y, 51.25);
 
   // Two holes: each counts once.
   const PlacedPart twoHoles =
-      partOf(rectangle(0, 0, 100, 100), {rectangle(10, 10, 20, 20), rectangle(70, 10, 20, 20)});
+      partOf(rectangle(0, 0, 100, 100), {rectangle(10, 10, 30, 30), rectangle(70, 10, 90, 30)});
   EXPECT_EQ(twoHoles.area, 9200);
   EXPECT_DOUBLE_EQ(twoHoles.centroid.x, 50);
   EXPECT_DOUBLE_EQ(twoHoles.centroid.y, (10000 * 50 - 800 * 20) / 9200.0);
 }
 
 TEST(PlacedPartTest, CopiesReverseTheHolesAndMovesKeepThem) {
-  const Polygon h1 = rectangle(10, 10, 10, 10);
-  const Polygon h2 = rectangle(50, 50, 20, 20);
+  const Polygon h1 = rectangle(10, 10, 20, 20);
+  const Polygon h2 = rectangle(50, 50, 70, 70);
   PlacedPart part = partOf(rectangle(0, 0, 100, 100), {h1, h2});
   ASSERT_EQ(part.holes.count(), 2);
   ASSERT_EQ(part.holes[0].vertex(0).x, 10);
@@ -157,7 +159,7 @@ TEST(PlacedPartTest, CopiesReverseTheHolesAndMovesKeepThem) {
 std::vector<PlacedPart> sampleParts() {
   std::vector<PlacedPart> parts;
   parts.push_back(partOf(rectangle(0, 0, 100, 50)));
-  parts.push_back(partOf(rectangle(-30.5, 12.25, 80, 80), {rectangle(-10, 30, 20, 10)}));
+  parts.push_back(partOf(rectangle(-30.5, 12.25, 49.5, 92.25), {rectangle(-10, 30, 10, 40)}));
   PlacedPart turned = partOf(Polygon({{0, 0}, {60, 0}, {60, 20}, {20, 20}, {20, 40}, {0, 40}}));
   turned.rotateAbout(Point(7, 3), 0.7);
   parts.push_back(turned);
@@ -243,7 +245,7 @@ TEST(PlacedPartTest, RotatingAboutItsOwnPointsAndBack) {
 
 TEST(PlacedPartTest, TheRotationCentreIsTheVertexNearestTheCentroid) {
   // A hole corner nearer the centroid wins over the outline.
-  PlacedPart framed = partOf(rectangle(0, 0, 100, 100), {rectangle(35, 42, 20, 10)});
+  PlacedPart framed = partOf(rectangle(0, 0, 100, 100), {rectangle(35, 42, 55, 52)});
   const Point centre = framed.rotationCentre();
   EXPECT_EQ(centre.x, 55);
   EXPECT_EQ(centre.y, 52);
@@ -292,7 +294,7 @@ TEST_P(NormaliseOrientationTest, TurnsOnlyWhenTheBoxShrinksByMoreThanAFifth) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, NormaliseOrientationTest,
-    ::testing::Values(OrientationCase{"AxisAlignedRectangle", rectangle(5, 5, 300, 40), false},
+    ::testing::Values(OrientationCase{"AxisAlignedRectangle", rectangle(5, 5, 305, 45), false},
                       // Its box is 1.87 times its area; upright it is 1.
                       OrientationCase{"SquareAtThirtyDegrees", squareAt(30), true},
                       // Upright saves sin 20° / (1 + sin 20°) = 25.5 %.
@@ -305,7 +307,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PlacedPartTest, GrowingByTheGapMovesOutlineOutAndHolesIn) {
-  PlacedPart part = partOf(rectangle(0, 0, 100, 50), {rectangle(40, 15, 20, 20)});
+  PlacedPart part = partOf(rectangle(0, 0, 100, 50), {rectangle(40, 15, 60, 35)});
   const double rectangularity = part.rectangularity;
   const double aspectRatio = part.aspectRatio;
   part.offset(5);
@@ -321,7 +323,7 @@ TEST(PlacedPartTest, GrowingByTheGapMovesOutlineOutAndHolesIn) {
   EXPECT_EQ(part.rectangularity, rectangularity);
   EXPECT_EQ(part.aspectRatio, aspectRatio);
 
-  PlacedPart untouched = partOf(rectangle(0, 0, 100, 50), {rectangle(40, 15, 20, 20)});
+  PlacedPart untouched = partOf(rectangle(0, 0, 100, 50), {rectangle(40, 15, 60, 35)});
   const PlacedPart before = untouched;
   untouched.offset(0);
   expectSamePart(untouched, before);
@@ -332,7 +334,7 @@ TEST(PlacedPartTest, AHoleSmallerThanTheGapVanishesWithoutSpoilingTheCentroid) {
   // point. The large hole stays, in its place in the list.
   PlacedPart part =
       partOf(rectangle(0, 0, 200, 100),
-             {rectangle(10, 10, 4, 4), rectangle(100, 20, 60, 60), rectangle(30, 50, 10, 10)});
+             {rectangle(10, 10, 14, 14), rectangle(100, 20, 160, 80), rectangle(30, 50, 40, 60)});
   part.offset(5);
   ASSERT_EQ(part.holes.count(), 1);
   EXPECT_EQ(part.holes[0].area(), 50 * 50);

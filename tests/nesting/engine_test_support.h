@@ -16,25 +16,14 @@
 
 #include "nesting/nester.h"
 #include "job/placed_part.h"
+#include "test_support/part_makers.h"
 #include "test_support/scratch_folder.h"
 
 namespace platenest::engine_test {
 
-inline PlacedPart makePart(std::vector<Point> outer, std::vector<std::vector<Point>> holes = {}) {
-  PolygonList holeList;
-  for (auto it = holes.rbegin(); it != holes.rend(); ++it) holeList.insertFront(Polygon(*it));
-  PlacedPart part;
-  part.setGeometry(Polygon(std::move(outer)), holeList);
-  return part;
-}
-
-inline std::vector<Point> rectangleOutline(double minX, double minY, double maxX, double maxY) {
-  return {{minX, minY}, {maxX, minY}, {maxX, maxY}, {minX, maxY}};
-}
-
-inline PlacedPart makeRectangle(double minX, double minY, double maxX, double maxY) {
-  return makePart(rectangleOutline(minX, minY, maxX, maxY));
-}
+using ::platenest::testing::makePart;
+using ::platenest::testing::makeRectangle;
+using ::platenest::testing::rectangleOutline;
 
 // A temporary folder of one test, removed with it.
 using TempFolder = ::platenest::testing::ScratchFolder;

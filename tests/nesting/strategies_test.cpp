@@ -3,8 +3,6 @@
 // out in multiple steps.
 #include <gtest/gtest.h>
 
-#include "test_support/benchmark_jobs.h"
-
 #include <cctype>
 #include <filesystem>
 #include <memory>
@@ -12,19 +10,18 @@
 #include <vector>
 
 #include "engine_test_support.h"
+#include "loading/load.h"
 #include "nesting/nester.h"
 #include "nesting/search_internals.h"
-#include "loading/load.h"
 #include "support/messages.h"
+#include "test_support/benchmark_jobs.h"
 
 namespace platenest {
 namespace {
 
 using engine_test::makePart;
 
-PlacedPart rectangle(double x, double y, double w, double h) {
-  return makePart({{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}});
-}
+using engine_test::makeRectangle;
 
 // An L lying down, 1000 x 400: a full bar below, a 480 mm block on its left above.
 PlacedPart stair(double x, double y) {
@@ -126,10 +123,12 @@ TEST(StrategiesTest, ThreeSimilarPartsTakeThreeRoutes) {
   Job acceptingTwin(list, 1);
   for (int i = 0; i < 2; ++i) {
     ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(accepting.nester(), accepting.part(i), 0.25));
-    ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(acceptingTwin.nester(), acceptingTwin.part(i), 0.25));
+    ASSERT_TRUE(
+        SearchInternals::placeBySimilarOrGrid(acceptingTwin.nester(), acceptingTwin.part(i), 0.25));
   }
   ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(accepting.nester(), accepting.part(2), -1));
-  ASSERT_TRUE(SearchInternals::placeBesideSimilar(acceptingTwin.nester(), acceptingTwin.part(2), -1));
+  ASSERT_TRUE(
+      SearchInternals::placeBesideSimilar(acceptingTwin.nester(), acceptingTwin.part(2), -1));
   expectSamePlacement(accepting, acceptingTwin, 2);
   EXPECT_FALSE(sameOutline(accepting.part(2), job.part(2)));
 
@@ -142,8 +141,9 @@ TEST(StrategiesTest, ThreeSimilarPartsTakeThreeRoutes) {
 }
 
 TEST(StrategiesTest, RectanglesNeverPairButWaitingPartnersStillGetTheirRectangle) {
-  const std::vector<PlacedPart> list = {rectangle(0, 0, 1000, 400), rectangle(4000, 0, 1000, 400),
-                                        rectangle(4000, 500, 1000, 400)};
+  const std::vector<PlacedPart> list = {makeRectangle(0, 0, 1000, 400),
+                                        makeRectangle(4000, 0, 5000, 400),
+                                        makeRectangle(4000, 500, 5000, 900)};
   Job job(list);
   Nester& nester = job.nester();
 
@@ -162,12 +162,13 @@ TEST(StrategiesTest, RectanglesNeverPairButWaitingPartnersStillGetTheirRectangle
   EXPECT_TRUE(sameOutline(job.part(2), before));
   EXPECT_EQ(job.occupancy(), grid);
   ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(2), 0.25));
-  ASSERT_TRUE(SearchInternals::placeOnGrid(twin.nester(), twin.part(2), twin.nester().bPartTurnover));
+  ASSERT_TRUE(
+      SearchInternals::placeOnGrid(twin.nester(), twin.part(2), twin.nester().bPartTurnover));
   expectSamePlacement(job, twin, 2);
 }
 
 TEST(StrategiesTest, PartWithoutSimilarPartsIsLeftForTheGrid) {
-  const std::vector<PlacedPart> list = {stair(0, 0), rectangle(4000, 0, 300, 300),
+  const std::vector<PlacedPart> list = {stair(0, 0), makeRectangle(4000, 0, 4300, 300),
                                         stair(4000, 500)};
   Job job(list);
   Nester& nester = job.nester();
@@ -180,7 +181,8 @@ TEST(StrategiesTest, PartWithoutSimilarPartsIsLeftForTheGrid) {
   EXPECT_EQ(job.occupancy(), grid);
   ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(1), 0.25));
   Job twin(list);
-  ASSERT_TRUE(SearchInternals::placeOnGrid(twin.nester(), twin.part(1), twin.nester().bPartTurnover));
+  ASSERT_TRUE(
+      SearchInternals::placeOnGrid(twin.nester(), twin.part(1), twin.nester().bPartTurnover));
   expectSamePlacement(job, twin, 1);
 }
 
