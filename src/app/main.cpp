@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/job_file_type.h"
+#include "loading/input_type.h"
 #include "app/main_window.h"
 #include "app/message_box_sink.h"
 #include "support/messages.h"
@@ -29,7 +29,7 @@ int takeScreenshot(const QString& picturePath, const QStringList& jobs) {
   QApplication::processEvents();
   if (!jobs.isEmpty()) {
     const std::filesystem::path job = jobs.front().toStdString();
-    if (!window.openJob(job, platenest::jobFileType(job))) return 1;
+    if (!window.openJob(job, platenest::detectLoadType(job))) return 1;
     window.layoutAll();
   }
   QApplication::processEvents();
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   window.show();
   if (!jobs.isEmpty()) {
     const std::filesystem::path job = jobs.front().toStdString();
-    window.openJob(job, platenest::jobFileType(job));
+    window.openJob(job, platenest::detectLoadType(job));
   }
   return application.exec();
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "cli/input_type.h"
+#include "loading/input_type.h"
 #include "nesting/nester.h"
 #include "support/gbk.h"
 #include "support/text_writer.h"

@@ -15,7 +15,7 @@
 
 #include "cli/bundled_example.h"
 #include "cli/human_summary.h"
-#include "cli/input_type.h"
+#include "loading/input_type.h"
 #include "cli/json_summary.h"
 #include "cli/terminal_progress.h"
 #include "nesting/nester.h"

@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "app/job_file_type.h"
+#include "loading/input_type.h"
 #include "app/report_viewer.h"
 #include "shell_test_support.h"
 #include "support/gbk.h"
@@ -313,10 +313,10 @@ void MainWindowTest::reportOpensInTheViewerDecoded() {
 }
 
 void MainWindowTest::jobTypeFollowsTheFile() {
-  QCOMPARE(jobFileType(exampleJob("job.txt")), LoadType::kTextLibrary);
-  QCOMPARE(jobFileType(exampleJob("shop-sheet.preSrc")), LoadType::kPartList);
-  QCOMPARE(jobFileType(exampleJob("dxf-job.txt")), LoadType::kDxfList);
-  QCOMPARE(jobFileType("no-such-file.txt"), LoadType::kTextLibrary);
+  QCOMPARE(detectLoadType(exampleJob("job.txt")), LoadType::kTextLibrary);
+  QCOMPARE(detectLoadType(exampleJob("shop-sheet.preSrc")), LoadType::kPartList);
+  QCOMPARE(detectLoadType(exampleJob("dxf-job.txt")), LoadType::kDxfList);
+  QCOMPARE(detectLoadType("no-such-file.txt"), LoadType::kTextLibrary);
 }
 
 void MainWindowTest::statusBarShowsTheLayoutAndTheMouse() {

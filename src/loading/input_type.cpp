@@ -1,4 +1,4 @@
-#include "cli/input_type.h"
+#include "loading/input_type.h"
 
 #include <algorithm>
 #include <cctype>
