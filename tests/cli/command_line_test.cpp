@@ -222,23 +222,18 @@ TEST(CommandLineTest, CheckNamesRejectedPartsWithTheirReasonAndLogsThem) {
   EXPECT_EQ(summary["parts"][0]["name"], "good");
 }
 
-TEST(CommandLineTest, EmptyJobIsSaidSoAndLaysNothingOut) {
+TEST(CommandLineTest, EmptyJobFailsAndWritesNothing) {
   ScratchFolder scratch;
   writeFile(scratch / "job.txt", textLibraryHeader(1000, 500, 0) + "#end\r\n");
   const CliRun check = scratch.run({"check", "job.txt", "--error-log", "log.txt"});
-  ASSERT_EQ(check.status, 0) << check.err;
+  EXPECT_EQ(check.status, 1) << check.err;
   EXPECT_NE(check.out.find("The job holds no part."), std::string::npos) << check.out;
+  EXPECT_NE(check.err.find("no part could be loaded from"), std::string::npos) << check.err;
 
   const CliRun layout = scratch.run({"layout", "job.txt", "--error-log", "log.txt", "--json", "j"});
-  ASSERT_EQ(layout.status, 0) << layout.err;
-  EXPECT_NE(layout.out.find("Nothing to lay out."), std::string::npos) << layout.out;
-  EXPECT_EQ(layout.err, "") << "no grid warning for a job without parts";
-  const Json summary = Json::parse(readFile(scratch / "j"));
-  EXPECT_EQ(summary["count"], 0);
-  EXPECT_TRUE(summary["density"].is_null()) << "0/0 is not a number";
-  EXPECT_TRUE(summary["parts"].empty());
-  EXPECT_TRUE(std::filesystem::exists(scratch / "Report.txt"));
-  EXPECT_TRUE(std::filesystem::exists(scratch / "layout.dxf"));
+  EXPECT_EQ(layout.status, 1) << layout.err;
+  EXPECT_NE(layout.err.find("no part could be loaded from"), std::string::npos) << layout.err;
+  EXPECT_EQ(scratch.fileNames(), std::vector<std::string>{"job.txt"});
 }
 
 TEST(CommandLineTest, NamesReadAsGbkAreShownAndWrittenAsUtf8) {
