@@ -52,7 +52,7 @@ TEST(CutShortFileTest, TextLibraryWithoutEndLineLoadsWithAWarning) {
   ASSERT_EQ(cut.status, 0) << cut.err;
   EXPECT_NE(cut.err.find("cut.txt has no closing \"#end\" line"), std::string::npos) << cut.err;
   EXPECT_NE(cut.err.find(kCutShort), std::string::npos) << cut.err;
-  EXPECT_EQ(cut.out, whole.out) << "the parts read are the same";
+  EXPECT_NE(cut.out.find("Parts: 2 loaded, 0 rejected"), std::string::npos) << cut.out;
 }
 
 TEST(CutShortFileTest, PartListWhoseLastEntryHasNoEndLineLoadsWithAWarning) {
@@ -88,7 +88,7 @@ TEST(CutShortFileTest, DrawingWithoutEofLoadsWithAWarningNamingIt) {
   const CliRun cut = scratch.run({"check", "job.txt", "--type", "dxf-list", "--error-log", "l"});
   ASSERT_EQ(cut.status, 0) << cut.err;
   EXPECT_NE(cut.err.find("hex-70.dxf has no closing \"EOF\" line"), std::string::npos) << cut.err;
-  EXPECT_EQ(cut.out, whole.out) << "the drawing's entities were all there";
+  EXPECT_NE(cut.out.find("Parts: 8 loaded, 0 rejected"), std::string::npos) << cut.out;
 }
 
 // ---- a job from which no part loads fails and writes nothing
