@@ -9,6 +9,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   python3 python3-ezdxf
   qt6-base-dev fonts-noto-cjk
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -31,6 +31,9 @@ struct CliRequest {
   bool keepOrientation = false;
   std::optional<std::filesystem::path> jsonPath;
   bool quiet = false;
+  // --strict: a part left out of the job ends the command with kRejectedPartStatus, once
+  // the outputs are written, so that a script notices.
+  bool strict = false;
 
   // layout
   LayoutMode mode = LayoutMode::kAll;
@@ -41,6 +44,9 @@ struct CliRequest {
   // export-parts
   bool layoutBeforeExport = false;
 };
+
+// The exit status of a --strict command some of whose parts were rejected at load.
+inline constexpr int kRejectedPartStatus = 3;
 
 // A command line that cannot be carried out as given; the program ends with status 2.
 class UsageError : public std::runtime_error {

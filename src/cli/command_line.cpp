@@ -37,6 +37,7 @@ struct RawOptions {
   bool keepOrientation = false;
   std::string json;
   bool quiet = false;
+  bool strict = false;
   std::string mode = "all";
   std::string dxf;
   std::string report;
@@ -83,6 +84,9 @@ void addCommonOptions(CLI::App& command, RawOptions& raw) {
   command.add_option("--json", raw.json, "Write a machine-readable summary to PATH")
       ->type_name("PATH");
   command.add_flag("--quiet", raw.quiet, "No human summary on standard output");
+  command.add_flag("--strict", raw.strict,
+                   "End with status 3, after writing the outputs, when any part of the job "
+                   "was rejected at load");
 }
 
 std::filesystem::path absoluteFrom(const std::string& text) {
@@ -104,6 +108,7 @@ void fillRequest(const RawOptions& raw, CliRequest& request) {
   request.keepOrientation = raw.keepOrientation;
   if (!raw.json.empty()) request.jsonPath = absoluteFrom(raw.json);
   request.quiet = raw.quiet;
+  request.strict = raw.strict;
   request.mode = raw.mode == "multi" ? LayoutMode::kMulti : LayoutMode::kAll;
   // Outputs named on the command line are relative to the starting directory; the default
   // names stay relative so that they land in the -C folder.
@@ -178,7 +183,8 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, CliReques
   addCommonOptions(*check, raw);
 
   const std::string exitStatuses =
-      "Exit status: 0 done; 1 the job failed (the message says why); 2 bad command line.";
+      "Exit status: 0 done; 1 the job failed (the message says why); 2 bad command line; "
+      "3 with --strict, a part was rejected at load (the outputs are written).";
   for (CLI::App* command : {layout, reduce, exportParts, check}) command->footer(exitStatuses);
   app.footer(exitStatuses + "\nRun 'platenest COMMAND --help' for the options of a command.");
 

@@ -160,9 +160,9 @@ void applySettings(Nester& nester, const CliRequest& request) {
 }
 
 // A grid that cannot be held is refused before any layout starts, rather than leaving every
-// part unplaced. An empty job lays nothing out, so its construction PPD is not a problem.
+// part unplaced.
 void refuseUnbuildableGrid(const Nester& nester, const CliRequest& request, bool laysOut) {
-  if (!request.packingPointDistance && (!laysOut || nester.parts.empty())) return;
+  if (!request.packingPointDistance && !laysOut) return;
   if (const std::optional<std::string> problem = nester.packingGridProblem()) {
     throw UsageError("the packing-point grid for this plate cannot be built: " + *problem);
   }
@@ -195,6 +195,13 @@ int runCommand(const CliRequest& request) {
   refuseOverwritingInputs(request, jobLoadType(request), inputs);
   LoadedJob job = loadJob(request);
   Nester& nester = *job.nester;
+  // A job that yields no part is a wrong or broken file: its outputs would replace good
+  // ones with empty ones, so nothing is written.
+  if (nester.parts.empty()) {
+    if (!request.quiet) printLoadSummary(std::cout, nester, job.origin, job.report);
+    throw FatalError(FatalChannel::kStandardError, "",
+                     "no part could be loaded from " + job.origin.description);
+  }
   if (job.origin.loadType == LoadType::kPartList && !nester.hasJobSettings) {
     std::cout << "The part list has no CONFIGINFO block: the nester's construction values are "
                  "kept (plate 6000 x 4000, gap 0, turnover on).\n";
@@ -205,7 +212,6 @@ int runCommand(const CliRequest& request) {
                        (request.command == CliCommand::kExportParts && request.layoutBeforeExport);
   refuseUnbuildableGrid(nester, request, laysOut);
 
-  const bool nothingToLayOut = laysOut && nester.parts.empty();
   // Progress on standard error for long runs; Ctrl-C stops the layout between two
   // placements and what was placed is still written.
   TerminalProgress progress(std::cerr, !request.quiet);
@@ -215,7 +221,7 @@ int runCommand(const CliRequest& request) {
   std::vector<std::string> written;
   switch (request.command) {
     case CliCommand::kLayout:
-      if (!nothingToLayOut) seconds = layOut(nester, request.mode);
+      seconds = layOut(nester, request.mode);
       writePackingReport(nester, request.reportPath);
       written.push_back(shownPath(request.reportPath));
       writeLayoutDxf(nester, request.dxfPath);
@@ -226,7 +232,7 @@ int runCommand(const CliRequest& request) {
       }
       break;
     case CliCommand::kReduce:
-      if (!nothingToLayOut) {
+      {
         selectEveryPart(nester);
         const auto start = std::chrono::steady_clock::now();
         ReductionReport details("DetailsReport.txt");
@@ -242,7 +248,7 @@ int runCommand(const CliRequest& request) {
       }
       break;
     case CliCommand::kExportParts:
-      if (request.layoutBeforeExport && !nothingToLayOut) {
+      if (request.layoutBeforeExport) {
         seconds = layOut(nester, LayoutMode::kAll);
       }
     {
@@ -276,13 +282,18 @@ int runCommand(const CliRequest& request) {
   if (interrupted) {
     std::cerr << "platenest: interrupted; the outputs hold what was placed until then\n";
   }
-  const int status = interrupted ? kInterruptedStatus : 0;
+  int status = interrupted ? kInterruptedStatus : 0;
+  if (!interrupted && request.strict && !job.report.rejected.empty()) {
+    std::cerr << "platenest: " << job.report.rejected.size()
+              << (job.report.rejected.size() == 1 ? " part was" : " parts were")
+              << " rejected at load (--strict)\n";
+    status = kRejectedPartStatus;
+  }
 
   if (request.quiet) return status;
   printLoadSummary(std::cout, nester, job.origin, job.report);
-  if (nothingToLayOut) std::cout << "Nothing to lay out.\n";
-  if (laysOut && !nothingToLayOut) printLayoutSummary(std::cout, nester);
-  if (request.command == CliCommand::kReduce && !nothingToLayOut) {
+  if (laysOut) printLayoutSummary(std::cout, nester);
+  if (request.command == CliCommand::kReduce) {
     std::cout << "Final plate: " << formatG(nester.plateLength()) << " x "
               << formatG(nester.plateWidth()) << " mm\n";
   }

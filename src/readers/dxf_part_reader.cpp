@@ -213,6 +213,8 @@ void scanDxfEntities(LineReader& reader, DxfEntities& entities) {
   std::string line;
   while (reader.readLine(line, kDxfLineBuffer)) {
     const std::string_view name = withoutLineEnd(line);
+    if (name.find_first_not_of(" \t\r") == std::string_view::npos) continue;
+    entities.endOfFile = name == "EOF";
     if (name == "LINE") {
       addLine(readEntity(reader, kLineCodes), entities);
     } else if (name == "CIRCLE") {
@@ -264,6 +266,10 @@ bool readDxfPart(PlacedPart& part, const std::filesystem::path& path, PartDrawin
 bool readDxfPart(PlacedPart& part, LineReader& reader, PartDrawing& drawing) {
   DxfEntities entities;
   scanDxfEntities(reader, entities);
+  if (!entities.endOfFile) {
+    warnCutShort(reader.path().empty() ? std::string("the drawing") : reader.path().string(),
+                 "\"EOF\"");
+  }
   if (entities.unusable) return false;
   drawing.lines = entities.segments;
   drawing.arcs = entities.arcs;

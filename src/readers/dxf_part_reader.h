@@ -33,6 +33,9 @@ struct DxfEntities {
   TextLabel secondLabel;  // from the last "thick=" TEXT, else the default label
   // A CIRCLE or ARC carried a radius or an angle no drawing can mean.
   bool unusable = false;
+  // The last line read outside an entity (blank lines aside) is the closing "EOF": the
+  // drawing was not cut short.
+  bool endOfFile = false;
 };
 
 // Collects the entities from the lines of a drawing. The scanner reacts only to exact
@@ -45,7 +48,8 @@ void scanDxfEntities(LineReader& reader, DxfEntities& entities);
 bool buildPolygons(SegmentList& work, PolygonList& polygons);
 
 // Fills a default-constructed part from the drawing; true when the part is usable. False
-// without a message when the file cannot be opened (the caller names the file).
+// without a message when the file cannot be opened (the caller names the file). A drawing
+// without its closing "EOF" is read as it is, with a warning that it may be cut short.
 bool readDxfPart(PlacedPart& part, const std::filesystem::path& path);
 // The same from a reader already opened on the drawing's bytes.
 bool readDxfPart(PlacedPart& part, LineReader& reader);

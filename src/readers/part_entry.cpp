@@ -175,7 +175,10 @@ bool parsePartEntry(LineReader& file, PartEntry& entry) {
   std::string line;
   while (file.readLine(line, kLineBuffer)) {
     removeLineEnd(line);
-    if (contains(line, "_end_")) break;
+    if (contains(line, "_end_")) {
+      entry.ended = true;
+      break;
+    }
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos) continue;
     const std::string_view value = std::string_view(line).substr(equals + 1);
@@ -199,7 +202,10 @@ bool parsePartEntry(LineReader& file, PartEntry& entry) {
         if (parsePointLine(line, i, record)) entry.points.push_back(std::move(record));
       }
       if (static_cast<long long>(entry.points.size()) != expected) countsMatch = false;
-      if (blockEnded) break;
+      if (blockEnded) {
+        entry.ended = true;
+        break;
+      }
     }
   }
   return countsMatch && entry.points.size() >= 3;

@@ -40,6 +40,8 @@ struct PartEntry {
   bool partinfFlag = false;
   float partinfValue = 0.0f;
   std::vector<PointRecord> points;
+  // The block closed with its "_end_" line rather than with the end of the file.
+  bool ended = false;
 };
 
 // The contours an entry's records describe, in reverse reading order (each is inserted at

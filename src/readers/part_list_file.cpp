@@ -60,20 +60,27 @@ Job readPartListFile(const std::filesystem::path& path,
   bool haveConfig = false;
   std::vector<PartEntry> entries;
   std::string line;
+  // Whether the last PARTINFO block closed with "_end_"; a file cut short leaves it open.
+  bool lastEntryEnded = true;
   while (file.readLine(line, kLineBuffer)) {
     if (line.find("CONFIGINFO") != std::string::npos) {
       readConfigSection(file, config);
       haveConfig = true;
     }
+    if (line.find("PARTINFO") != std::string::npos && file.atEnd()) lastEntryEnded = false;
     if (line.find("PARTINFO") != std::string::npos && !file.atEnd()) {
       PartEntry entry;
-      if (parsePartEntry(file, entry)) {
+      const bool usable = parsePartEntry(file, entry);
+      lastEntryEnded = entry.ended;
+      if (usable) {
         entries.push_back(std::move(entry));
       } else {
         job.rejected.push_back(RejectedPart{-1, entry.NameID, kCountMismatch});
       }
     }
   }
+
+  if (!lastEntryEnded) warnCutShort(path.string(), "\"_end_\"");
 
   // Without a settings block the nester keeps its construction plate, gap and turnover.
   if (haveConfig) {

@@ -12,6 +12,7 @@
 
 #include "readers/report_lines.h"
 #include "support/line_reader.h"
+#include "support/messages.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
 #include "support/number_parse.h"
@@ -211,7 +212,8 @@ Job readTextLibrary(const std::filesystem::path& path, TextWriter& errorLog) {
   }
 
   std::int32_t counter = 0;
-  // A library without "#end" ends with the file.
+  // A library without "#end" ends with the file, which may then have been cut short.
+  bool ended = false;
   while (file.readLine(line, kReadBuffer)) {
     if (startsWith(line, "NAME")) {
       // A name line longer than one read: its rest is part of the name, not a contour.
@@ -231,8 +233,12 @@ Job readTextLibrary(const std::filesystem::path& path, TextWriter& errorLog) {
           break;
       }
     }
-    if (startsWith(line, "#end")) break;
+    if (startsWith(line, "#end")) {
+      ended = true;
+      break;
+    }
   }
+  if (!ended) warnCutShort(path.string(), "\"#end\"");
   errorLog.flush();
   return job;
 }

@@ -1,6 +1,9 @@
 #include "support/messages.h"
 
 #include <cstdio>
+#include <string>
+
+#include "support/gbk.h"
 
 namespace platenest {
 namespace {
@@ -36,6 +39,11 @@ MessageSink& messageSink() { return currentSink != nullptr ? *currentSink : term
 
 void showMessage(std::string_view caption, std::string_view text) {
   messageSink().show(caption, text);
+}
+
+void warnCutShort(std::string_view path, std::string_view marker) {
+  showWarning(displayName(path) + " has no closing " + std::string(marker) +
+              " line: the file may be cut short, and parts or holes may be missing");
 }
 
 ScopedMessageSink::ScopedMessageSink(MessageSink* sink) : previous_(currentSink) {

@@ -49,6 +49,10 @@ MessageSink& messageSink();
 void showMessage(std::string_view caption, std::string_view text);
 inline void showWarning(std::string_view text) { showMessage(kWarningCaption, text); }
 
+// Warns that the job file at `path` lacks its closing `marker` and so may be cut short,
+// for a truncated copy loads without error but with fewer parts or holes.
+void warnCutShort(std::string_view path, std::string_view marker);
+
 // Installs a sink for the lifetime of the guard and restores the previous one.
 class ScopedMessageSink {
  public:
