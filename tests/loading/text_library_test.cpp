@@ -219,7 +219,15 @@ TEST_P(BrokenBlockTest, IsLeftOutAndReportedWhileTheOthersAreRead) {
   ASSERT_EQ(log.size(), 3u);  // the dated header, the reason, the part
   EXPECT_EQ(log[1], "\t" + c.reason);
   EXPECT_EQ(log[2], "以上错误发生于零件:" + c.rejectedName);
-  EXPECT_TRUE(sink_.messages().empty());
+  // A library that ends without its "#end" line may have been cut short: the operator is
+  // told so; a complete one reads in silence.
+  if (c.rest.find("#end") == std::string::npos) {
+    ASSERT_EQ(sink_.messages().size(), 1u);
+    EXPECT_NE(sink_.messages()[0].text.find("has no closing \"#end\" line"), std::string::npos)
+        << sink_.messages()[0].text;
+  } else {
+    EXPECT_TRUE(sink_.messages().empty());
+  }
 }
 
 const char* const kCutShort = "零件轮廓的行数不足, 零件数据不完整!";
