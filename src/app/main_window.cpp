@@ -181,10 +181,13 @@ void MainWindow::buildMenu() {
   QAction* undoItem = edit->addAction("Undo");
   undoItem->setObjectName("actionUndo");
   undoItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  // Also while the Packing Kit has the focus.
+  undoItem->setShortcutContext(Qt::ApplicationShortcut);
   connect(undoItem, &QAction::triggered, this, [this] { undo(); });
   QAction* redoItem = edit->addAction("Redo");
   redoItem->setObjectName("actionRedo");
   redoItem->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+  redoItem->setShortcutContext(Qt::ApplicationShortcut);
   connect(redoItem, &QAction::triggered, this, [this] { redo(); });
   // From here on the commands set the marks from the state they change.
   black->setChecked(backgroundMenuId_ == kBlackBackgroundId);
@@ -427,6 +430,11 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   if (busy_) return;
   const bool shift = event->modifiers() & Qt::ShiftModifier;
   const bool rotating = interaction_.mode() == InteractionMode::kRotate;
+  if (event->modifiers() & Qt::ControlModifier) {
+    // Ctrl+Z reaching here (no shortcut took it) is undo, never the zoom-window key.
+    if (event->key() == Qt::Key_Z) shift ? redo() : undo();
+    return;
+  }
   switch (event->key()) {
     case Qt::Key_Left: contact(ContactDirection::kLeft); break;
     case Qt::Key_Right: contact(ContactDirection::kRight); break;
