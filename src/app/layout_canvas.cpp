@@ -28,15 +28,24 @@ void LayoutCanvas::resizeEvent(QResizeEvent* event) {
   window_->clientResized(event->size().width(), event->size().height());
 }
 
+void LayoutCanvas::mousePressEvent(QMouseEvent* event) {
+  // The right button does nothing here.
+  if (event->button() == Qt::LeftButton) {
+    const QPoint at = event->position().toPoint();
+    window_->mousePressed(at.x(), at.y(), event->modifiers() & Qt::ShiftModifier);
+  }
+  event->accept();
+}
+
 void LayoutCanvas::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
-  window_->showMousePosition(at.x(), at.y());
+  window_->mouseMoved(at.x(), at.y(), event->modifiers() & Qt::ShiftModifier);
 }
 
 void LayoutCanvas::wheelEvent(QWheelEvent* event) {
   const QPoint at = event->position().toPoint();
   const int delta = event->angleDelta().y();
-  if (delta != 0) window_->zoomWheel(at.x(), at.y(), delta > 0);
+  if (delta != 0) window_->wheelTurned(at.x(), at.y(), delta);
   event->accept();
 }
 

@@ -1,5 +1,5 @@
 // The client area of the main window: shows the off-screen picture of the layout in one
-// copy, reports its size and the mouse position to the window.
+// copy, hands its size, the mouse and the wheel to the window.
 #pragma once
 
 #include <QWidget>
@@ -15,6 +15,7 @@ class LayoutCanvas : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
 

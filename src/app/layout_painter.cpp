@@ -197,4 +197,39 @@ QImage paintLayout(int width, int height, const ViewTransform& view, const Neste
   return image;
 }
 
+namespace {
+
+void drawBox(QPainter& painter, Pixel a, Pixel b) {
+  const QPoint corners[] = {QPoint(a.x, a.y), QPoint(b.x, a.y), QPoint(b.x, b.y),
+                            QPoint(a.x, b.y)};
+  painter.drawPolygon(corners, 4);
+}
+
+}  // namespace
+
+void paintGestureMarks(QImage& image, const GestureMarks& marks) {
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setBrush(Qt::NoBrush);
+  // The gaps of a dashed box leave the layout beneath visible.
+  painter.setBackgroundMode(Qt::TransparentMode);
+  if (marks.rotationCentre) {
+    const Pixel c = *marks.rotationCentre;
+    painter.setPen(QPen(kRotationCentreColour, 1, Qt::SolidLine));
+    painter.drawLine(c.x - 5, c.y - 5, c.x + 5, c.y + 5);
+    painter.drawLine(c.x - 5, c.y + 5, c.x + 5, c.y - 5);
+  }
+  if (marks.selectionBox) {
+    const auto [first, second] = *marks.selectionBox;
+    // Right to left is a crossing box: dashed, so the operator sees which rule applies.
+    const Qt::PenStyle style = second.x < first.x ? Qt::DashLine : Qt::SolidLine;
+    painter.setPen(QPen(kSelectionBoxColour, 1, style));
+    drawBox(painter, first, second);
+  }
+  if (marks.zoomBox) {
+    painter.setPen(QPen(kZoomBoxColour, 1, Qt::SolidLine));
+    drawBox(painter, marks.zoomBox->first, marks.zoomBox->second);
+  }
+}
+
 }  // namespace platenest

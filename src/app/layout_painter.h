@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QImage>
 
+#include "app/interaction.h"
 #include "app/view_transform.h"
 
 namespace platenest {
@@ -19,6 +20,9 @@ inline const QColor kPartColour(0, 255, 0);
 inline const QColor kTurnedOverColour(255, 255, 0);
 inline const QColor kSelectedColour(255, 0, 0);
 inline const QColor kPackingPointColour(0, 0, 255);
+inline const QColor kRotationCentreColour(255, 0, 0);
+inline const QColor kSelectionBoxColour(255, 0, 255);
+inline const QColor kZoomBoxColour(255, 255, 255);
 
 struct ViewOptions {
   int backgroundIndex = 0;  // 0 black, 1 white
@@ -29,5 +33,8 @@ struct ViewOptions {
 // A picture of width x height pixels; without a nester only the background.
 QImage paintLayout(int width, int height, const ViewTransform& view, const Nester* nester,
                    const ViewOptions& options);
+
+// Draws the rotation centre's cross and the rubber bands over the picture, one pixel wide.
+void paintGestureMarks(QImage& image, const GestureMarks& marks);
 
 }  // namespace platenest

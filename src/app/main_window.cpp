@@ -7,8 +7,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QStatusBar>
+#include <chrono>
 #include <cmath>
 
 #include "app/layout_canvas.h"
@@ -19,6 +21,7 @@
 #include "output/layout_dxf.h"
 #include "output/packing_report.h"
 #include "output/parts_export.h"
+#include "output/reduction_report.h"
 #include "support/fatal_error.h"
 #include "support/text_writer.h"
 
@@ -39,6 +42,48 @@ class BusyCursor {
   BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+// Shows a long command's progress, keeps the window answering (painting, the Cancel button)
+// between the engine's steps and passes Cancel on to the engine.
+class WindowProgress : public Progress {
+ public:
+  WindowProgress(QWidget* owner, const QString& title)
+      : dialog_(title, "Cancel", 0, 0, owner) {
+    dialog_.setObjectName("progressDialog");
+    dialog_.setWindowTitle(title);
+    dialog_.setWindowModality(Qt::ApplicationModal);
+    dialog_.setMinimumDuration(500);
+    dialog_.setAutoReset(false);
+    dialog_.setAutoClose(false);
+    QObject::connect(&dialog_, &QProgressDialog::canceled, [this] { cancel(); });
+  }
+  void begin(std::string_view what, std::int64_t total) override {
+    what_ = QString::fromUtf8(what.data(), static_cast<qsizetype>(what.size()));
+    total_ = total;
+    dialog_.setMaximum(static_cast<int>(std::min<std::int64_t>(total, 1 << 30)));
+    dialog_.setValue(0);
+    answer(true);
+  }
+  void advance(std::int64_t done) override {
+    if (total_ > 0) dialog_.setValue(static_cast<int>(std::min(done, total_)));
+    dialog_.setLabelText(QString("%1 of %2 %3").arg(done).arg(total_).arg(what_));
+    answer(false);
+  }
+
+ private:
+  // Lets the window paint and the operator press Cancel, a few times a second at most.
+  void answer(bool now) {
+    const auto time = std::chrono::steady_clock::now();
+    if (!now && time - lastAnswer_ < std::chrono::milliseconds(50)) return;
+    lastAnswer_ = time;
+    QCoreApplication::processEvents();
+  }
+
+  QProgressDialog dialog_;
+  QString what_;
+  std::int64_t total_ = 0;
+  std::chrono::steady_clock::time_point lastAnswer_{};
+};
+
 QString percent(double fraction) {
   return std::isfinite(fraction) ? QString::fromStdString(formatC("%.2f %%", fraction * 100.0))
                                  : QString("-");
@@ -46,12 +91,31 @@ QString percent(double fraction) {
 
 }  // namespace
 
+// What the gestures need from the window.
+class MainWindow::Host : public InteractionHost {
+ public:
+  explicit Host(MainWindow& window) : window_(window) {}
+  Nester* nester() override { return window_.busy_ ? nullptr : window_.nester_.get(); }
+  ViewTransform& view() override { return window_.view_; }
+  void repaint() override { window_.repaint(); }
+  void edit(const std::function<void(Nester&)>& change, bool continuesGesture) override {
+    window_.onEdit(change, continuesGesture);
+  }
+  void moveBlocked() override {
+    window_.statusBar()->showMessage("Blocked: the selected parts cannot move that way", 4000);
+  }
+
+ private:
+  MainWindow& window_;
+};
+
 QString mainWindowTitle() {
   return QString("排样程序(调小母板尺寸) - platenest %1, built %2")
       .arg(PLATENEST_VERSION, __DATE__);
 }
 
-MainWindow::MainWindow(FileChooser* chooser) : chooser_(chooser) {
+MainWindow::MainWindow(FileChooser* chooser)
+    : chooser_(chooser), host_(std::make_unique<Host>(*this)), interaction_(*host_) {
   if (chooser_ == nullptr) {
     ownChooser_ = std::make_unique<DialogFileChooser>();
     chooser_ = ownChooser_.get();
@@ -66,8 +130,12 @@ MainWindow::MainWindow(FileChooser* chooser) : chooser_(chooser) {
   positionLabel_->setObjectName("positionLabel");
   jobLabel_ = new QLabel(this);
   jobLabel_->setObjectName("jobLabel");
+  modeLabel_ = new QLabel(this);
+  modeLabel_->setObjectName("modeLabel");
   statusBar()->addWidget(jobLabel_, 1);
+  statusBar()->addPermanentWidget(modeLabel_);
   statusBar()->addPermanentWidget(positionLabel_);
+  showMode();
   resize(QSettings().value(kWindowSizeKey, QSize(1024, 720)).toSize());
   canvas_->setFocus();
 }
@@ -107,6 +175,20 @@ void MainWindow::buildMenu() {
   QAction* offsets =
       addCommand(view, "OffsetedPartVisible", 40018, &MainWindow::toggleOffsetOutlines);
   for (QAction* item : {black, white, points, offsets}) item->setCheckable(true);
+
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  edit->setObjectName("menuEdit");
+  QAction* undoItem = edit->addAction("Undo");
+  undoItem->setObjectName("actionUndo");
+  undoItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  // Also while the Packing Kit has the focus.
+  undoItem->setShortcutContext(Qt::ApplicationShortcut);
+  connect(undoItem, &QAction::triggered, this, [this] { undo(); });
+  QAction* redoItem = edit->addAction("Redo");
+  redoItem->setObjectName("actionRedo");
+  redoItem->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+  redoItem->setShortcutContext(Qt::ApplicationShortcut);
+  connect(redoItem, &QAction::triggered, this, [this] { redo(); });
   // From here on the commands set the marks from the state they change.
   black->setChecked(backgroundMenuId_ == kBlackBackgroundId);
   white->setChecked(backgroundMenuId_ == kWhiteBackgroundId);
@@ -125,6 +207,7 @@ void MainWindow::openDxfList() { loadSequence(kTextOpenDialog, LoadType::kDxfLis
 void MainWindow::openPartList() { loadSequence(kPartListOpenDialog, LoadType::kPartList); }
 
 void MainWindow::loadSequence(const FileDialogSpec& dialog, LoadType type) {
+  if (busy_) return;
   closeToolDialogs();
   const std::optional<QString> chosen = chooser_->openFile(this, dialog, lastOpenPath_);
   if (!chosen) return;
@@ -140,6 +223,7 @@ bool MainWindow::openJob(const std::filesystem::path& path, LoadType type) {
     // The new job is built beside the old one, which stays on screen if the load fails.
     std::unique_ptr<Nester> loaded = openLibrary(path, type, errorLogPath_, {}, report);
     nester_ = std::move(loaded);
+    history_.clear();
   } catch (const FatalError& error) {
     showFatalError(error);
     return false;
@@ -161,7 +245,7 @@ bool MainWindow::openJob(const std::filesystem::path& path, LoadType type) {
 
 template <typename Command>
 void MainWindow::onJob(Command command) {
-  if (!nester_) return;
+  if (!nester_ || busy_) return;
   try {
     BusyCursor busy;
     command(*nester_);
@@ -172,12 +256,155 @@ void MainWindow::onJob(Command command) {
   showJobStatus();
 }
 
+void MainWindow::onEdit(const std::function<void(Nester&)>& change, bool continuesGesture) {
+  onJob([&](Nester& nester) { history_.record(nester, change, continuesGesture); });
+}
+
+void MainWindow::runLong(const QString& title, const std::function<void(Nester&)>& command) {
+  if (!nester_ || busy_) return;
+  WindowProgress progress(this, title);
+  Nester& nester = *nester_;
+  {
+    // Until the command ends, the keys, the mouse, the buttons and the loads leave the job
+    // alone: the window only paints and answers Cancel.
+    struct Running {
+      MainWindow& window;
+      Nester& nester;
+      ~Running() {
+        nester.progress = nullptr;
+        window.busy_ = false;
+      }
+    } running{*this, nester};
+    nester.progress = &progress;
+    busy_ = true;
+    try {
+      BusyCursor busy;
+      history_.record(nester, command, false);
+    } catch (const FatalError& error) {
+      nester.progress = nullptr;
+      busy_ = false;
+      showFatalError(error);
+    }
+  }
+  repaint();
+  showJobStatus();
+}
+
 void MainWindow::layoutAll() {
-  onJob([](Nester& nester) { nester.layoutAll(false); });
+  runLong("Layout All", [](Nester& nester) { nester.layoutAll(false); });
+}
+
+void MainWindow::reducePlateSize() {
+  runLong("Layout_PltDim_Reduced", [](Nester& nester) {
+    ReductionReport details("DetailsReport.txt");
+    nester.reducePlateSize([&](const ReductionStep& step) { details.record(nester, step); });
+    details.finish();
+  });
+}
+
+void MainWindow::contact(ContactDirection direction) {
+  bool blocked = false;
+  onEdit([&](Nester& nester) {
+    const std::vector<Point> before = selectedRefPoints(nester);
+    nester.contactSelected(direction);
+    blocked = !before.empty() && samePlaces(selectedRefPoints(nester), before);
+  });
+  if (blocked) {
+    statusBar()->showMessage("Blocked: the selected parts are already in contact that way", 4000);
+  }
+}
+
+void MainWindow::undo() {
+  if (!nester_ || busy_) return;
+  if (!history_.undo(*nester_)) {
+    statusBar()->showMessage("Nothing to undo", 3000);
+    return;
+  }
+  repaint();
+  showJobStatus();
+}
+
+void MainWindow::redo() {
+  if (!nester_ || busy_) return;
+  if (!history_.redo(*nester_)) {
+    statusBar()->showMessage("Nothing to redo", 3000);
+    return;
+  }
+  repaint();
+  showJobStatus();
+}
+
+void MainWindow::setMode(InteractionMode mode, bool resetClicks) {
+  interaction_.setMode(mode, resetClicks);
+  showMode();
+  repaint();
+}
+
+void MainWindow::showMode() {
+  modeLabel_->setText(QString("Mode: %1").arg(modeName(interaction_.mode())));
+}
+
+void MainWindow::focusLayout() {
+  activateWindow();
+  canvas_->setFocus();
+}
+
+void MainWindow::packingKitCommand(int id) {
+  if (busy_) return;
+  // The keys of the layout window keep working after a button.
+  focusLayout();
+  switch (id) {
+    case 1006: setMode(InteractionMode::kPan, true); break;
+    case 1007: setMode(InteractionMode::kZoomWindow, false); break;
+    case 1008:
+      view_.fitAll();
+      repaint();
+      interaction_.resetClicks();
+      break;
+    case 1009: setMode(InteractionMode::kSelect, false); break;
+    case 1021:
+      setMode(InteractionMode::kSelect, false);
+      onEdit([](Nester& nester) { nester.selectAll(); });
+      break;
+    case 1023:
+      setMode(InteractionMode::kSelect, false);
+      onEdit([](Nester& nester) { nester.clearSelection(); });
+      break;
+    case 1012: setMode(InteractionMode::kMove, true); break;
+    case 1013: setMode(InteractionMode::kRotate, true); break;
+    case 1014: setMode(InteractionMode::kTestedMove, true); break;
+    case 1015: contact(ContactDirection::kLeft); break;
+    case 1016: contact(ContactDirection::kRight); break;
+    case 1017: contact(ContactDirection::kUp); break;
+    case 1019: contact(ContactDirection::kDown); break;
+    case 1020:
+      runLong("Layout", [this](Nester& nester) { nester.layoutSelected(announceLayoutTime_); });
+      break;
+    case 1022:
+      runLong("Layout All", [](Nester& nester) {
+        nester.layoutAll(true);
+        writePackingReport(nester, kReportFile);
+      });
+      break;
+    case 1026:
+      runLong("Layout Next", [](Nester& nester) {
+        nester.stageNextPart();
+        nester.layoutSelected(false);
+      });
+      break;
+    case 1027:
+      runLong("Layout Multiple Steps",
+              [this](Nester& nester) { nester.layoutMultipleSteps(announceLayoutTime_); });
+      break;
+    case 1029: reducePlateSize(); break;
+    case 1024: showPackingReport(); break;
+    case 1025: saveLayoutDxf(); break;
+    default: break;
+  }
 }
 
 void MainWindow::saveLayoutDxf() {
-  if (!nester_) return;
+  if (!nester_ || busy_) return;
   const std::optional<QString> chosen = chooser_->saveFile(this, kLayoutSaveDialog, lastSavePath_);
   if (!chosen) return;
   lastSavePath_ = *chosen;
@@ -200,46 +427,59 @@ void MainWindow::showPackingReport() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (busy_) return;
   const bool shift = event->modifiers() & Qt::ShiftModifier;
+  const bool rotating = interaction_.mode() == InteractionMode::kRotate;
+  if (event->modifiers() & Qt::ControlModifier) {
+    // Ctrl+Z reaching here (no shortcut took it) is undo, never the zoom-window key.
+    if (event->key() == Qt::Key_Z) shift ? redo() : undo();
+    return;
+  }
   switch (event->key()) {
-    case Qt::Key_Left:
-      onJob([](Nester& nester) { nester.contactSelected(ContactDirection::kLeft); });
-      break;
-    case Qt::Key_Right:
-      onJob([](Nester& nester) { nester.contactSelected(ContactDirection::kRight); });
-      break;
-    case Qt::Key_Up:
-      onJob([](Nester& nester) { nester.contactSelected(ContactDirection::kUp); });
-      break;
-    case Qt::Key_Down:
-      onJob([](Nester& nester) { nester.contactSelected(ContactDirection::kDown); });
-      break;
+    case Qt::Key_Left: contact(ContactDirection::kLeft); break;
+    case Qt::Key_Right: contact(ContactDirection::kRight); break;
+    case Qt::Key_Up: contact(ContactDirection::kUp); break;
+    case Qt::Key_Down: contact(ContactDirection::kDown); break;
     case Qt::Key_Escape:
-      onJob([](Nester& nester) { nester.clearSelection(); });
+      onEdit([](Nester& nester) { nester.clearSelection(); });
+      interaction_.resetClicks();
+      repaint();
       break;
     case Qt::Key_A:
-      if (shift) onJob([](Nester& nester) { nester.selectAll(); });
+      if (shift) {
+        onEdit([](Nester& nester) { nester.selectAll(); });
+      } else if (rotating) {
+        interaction_.rotateStep(true);
+      }
       break;
-    case Qt::Key_B:
-      onJob([this](Nester& nester) {
-        const bool announce = announceLayoutTime_;
-        // The next layout announces again, whatever happens to this one.
-        announceLayoutTime_ = true;
-        nester.layoutSelected(announce);
-      });
+    case Qt::Key_C:
+      if (rotating) interaction_.rotateStep(false);
       break;
+    case Qt::Key_B: {
+      if (!nester_) break;
+      const bool announce = announceLayoutTime_;
+      // The next layout announces again, whatever happens to this one.
+      announceLayoutTime_ = true;
+      runLong("Layout", [announce](Nester& nester) { nester.layoutSelected(announce); });
+      break;
+    }
     case Qt::Key_E:
       showPackingReport();
       break;
     case Qt::Key_N:
-      onJob([this](Nester& nester) {
-        nester.stageNextPart();
-        // The staged part is laid out by the next B without a time announcement.
-        announceLayoutTime_ = false;
-      });
+      if (!nester_) break;
+      onEdit([](Nester& nester) { nester.stageNextPart(); });
+      // The staged part is laid out by the next B without a time announcement.
+      announceLayoutTime_ = false;
       break;
+    case Qt::Key_M: setMode(InteractionMode::kMove, true); break;
+    case Qt::Key_O: setMode(InteractionMode::kTestedMove, true); break;
+    case Qt::Key_P: setMode(InteractionMode::kPan, true); break;
+    case Qt::Key_R: setMode(InteractionMode::kRotate, true); break;
+    case Qt::Key_S: setMode(InteractionMode::kSelect, false); break;
+    case Qt::Key_Z: setMode(InteractionMode::kZoomWindow, false); break;
     case Qt::Key_T:
-      onJob([](Nester& nester) { nester.mirrorFirstSelected(); });
+      onEdit([](Nester& nester) { nester.mirrorFirstSelected(); });
       break;
     case Qt::Key_X:
       if (nester_) {
@@ -261,9 +501,12 @@ void MainWindow::closeToolDialogs() {
 
 void MainWindow::openPackingKit() {
   delete packingKit_.data();
-  auto* dialog = new PackingKitDialog(this, [this] {
-    if (packingKit_) packingKit_->deleteLater();
-  });
+  auto* dialog = new PackingKitDialog(
+      this, [this](int id) { packingKitCommand(id); },
+      [this] {
+        if (packingKit_) packingKit_->deleteLater();
+        focusLayout();
+      });
   packingKit_ = dialog;
   dialog->move(frameGeometry().topLeft());
   dialog->show();
@@ -272,7 +515,7 @@ void MainWindow::openPackingKit() {
 void MainWindow::openRnPpd() {
   delete rnPpd_.data();
   auto* dialog = new RnPpdDialog(
-      this, [this] { return nester_.get(); },
+      this, [this] { return busy_ ? nullptr : nester_.get(); },
       [this] {
         repaint();
         showJobStatus();
@@ -312,7 +555,9 @@ void MainWindow::toggleOffsetOutlines() {
 // ---- painting and status
 
 QImage MainWindow::renderClient() const {
-  return paintLayout(clientWidth_, clientHeight_, view_, nester_.get(), options_);
+  QImage picture = paintLayout(clientWidth_, clientHeight_, view_, nester_.get(), options_);
+  if (nester_) paintGestureMarks(picture, interaction_.marks());
+  return picture;
 }
 
 void MainWindow::clientResized(int width, int height) {
@@ -324,10 +569,18 @@ void MainWindow::clientResized(int width, int height) {
 
 void MainWindow::repaint() { canvas_->update(); }
 
-void MainWindow::zoomWheel(int px, int py, bool forward) {
-  constexpr double kWheelStep = 1.1;
-  view_.zoomAt(px, py, forward ? view_.scale() * kWheelStep : view_.scale() / kWheelStep);
-  repaint();
+void MainWindow::mousePressed(int px, int py, bool shift) {
+  interaction_.leftButtonDown(Pixel{px, py}, shift);
+  showMode();
+}
+
+void MainWindow::mouseMoved(int px, int py, bool shift) {
+  showMousePosition(px, py);
+  interaction_.mouseMove(Pixel{px, py}, shift);
+}
+
+void MainWindow::wheelTurned(int px, int py, int delta) {
+  interaction_.wheel(Pixel{px, py}, delta);
 }
 
 void MainWindow::showMousePosition(int px, int py) {
@@ -350,6 +603,12 @@ void MainWindow::showJobStatus() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    // The job is in the middle of a command: stop it first, close afterwards.
+    if (nester_ && nester_->progress != nullptr) nester_->progress->cancel();
+    event->ignore();
+    return;
+  }
   if (remembersSize_) QSettings().setValue(kWindowSizeKey, size());
   closeToolDialogs();
   if (reportViewer_ != nullptr) reportViewer_->close();

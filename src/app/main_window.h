@@ -8,10 +8,13 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/file_chooser.h"
+#include "app/interaction.h"
 #include "app/layout_painter.h"
+#include "app/undo_history.h"
 #include "app/view_transform.h"
 #include "loading/load.h"
 #include "nesting/nester.h"
@@ -37,23 +40,33 @@ class MainWindow : public QMainWindow {
   // to its plate, the Packing Kit opened. A load that fails keeps the previous job. True when
   // the job was loaded.
   bool openJob(const std::filesystem::path& path, LoadType type);
-  // Lays out every part not on the plate (no announcement), as the Packing Kit's
-  // "Layout All" will.
+  // Lays out every part not on the plate (no announcement), for pictures of a layout.
   void layoutAll();
+  // A Packing Kit button's command, by the button's id.
+  void packingKitCommand(int id);
+  // Takes back or brings again the last change of poses or selection.
+  void undo();
+  void redo();
 
   // What the next paint shows: the layout drawn at the client size.
   QImage renderClient() const;
   // The client area was resized: refit the view to the whole plate.
   void clientResized(int width, int height);
   void showMousePosition(int px, int py);
-  // One notch of the wheel at a pixel: the view grows or shrinks by a tenth about it.
-  void zoomWheel(int px, int py, bool forward);
+  // The mouse on the layout, in client pixels.
+  void mousePressed(int px, int py, bool shift);
+  void mouseMoved(int px, int py, bool shift);
+  void wheelTurned(int px, int py, int delta);
 
   Nester* nester() { return nester_.get(); }
   const ViewTransform& view() const { return view_; }
   LayoutCanvas* canvas() { return canvas_; }
   const ViewOptions& viewOptions() const { return options_; }
   ReportViewer* reportViewer() { return reportViewer_; }
+  const Interaction& interaction() const { return interaction_; }
+  const UndoHistory& history() const { return history_; }
+  // True while a long command runs: nothing else may touch the job until it ends.
+  bool busy() const { return busy_; }
   QDialog* packingKitDialog() { return packingKit_; }
   QDialog* rnPpdDialog() { return rnPpd_; }
   // Where new nesters keep their error log (default: "PackError.txt" in the home folder).
@@ -83,12 +96,22 @@ class MainWindow : public QMainWindow {
   void togglePackingPoints();
   void toggleOffsetOutlines();
   void showPackingReport();
+  void reducePlateSize();
+  void contact(ContactDirection direction);
+  void setMode(InteractionMode mode, bool resetClicks);
+  void focusLayout();
   // Runs a command on the job under the busy cursor; a fatal error is shown and the window
   // goes on. Does nothing without a job.
   template <typename Command>
   void onJob(Command command);
+  // As onJob, and the change can be undone.
+  void onEdit(const std::function<void(Nester&)>& change, bool continuesGesture = false);
+  // As onEdit for the layout commands and the reduction run: a progress window with Cancel,
+  // the picture kept up to date, every other command held off until the command ends.
+  void runLong(const QString& title, const std::function<void(Nester&)>& command);
   void repaint();
   void showJobStatus();
+  void showMode();
   QAction* action(int id) const;
 
   FileChooser* chooser_;
@@ -108,6 +131,12 @@ class MainWindow : public QMainWindow {
   LayoutCanvas* canvas_;
   QLabel* positionLabel_;
   QLabel* jobLabel_;
+  QLabel* modeLabel_;
+  class Host;
+  std::unique_ptr<Host> host_;
+  Interaction interaction_;
+  UndoHistory history_;
+  bool busy_ = false;
   QPointer<QDialog> packingKit_;
   QPointer<QDialog> rnPpd_;
   ReportViewer* reportViewer_ = nullptr;

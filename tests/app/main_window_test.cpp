@@ -83,7 +83,13 @@ void MainWindowTest::menuHasTheDefinedItemsMarksAndTitle() {
         {"OffsetedPartVisible", 40018, false}}},
   };
   const QList<QAction*> menus = f.window.menuBar()->actions();
-  QCOMPARE(menus.size(), static_cast<qsizetype>(expected.size()));
+  // The defined menus, then Edit with undo and redo.
+  QCOMPARE(menus.size(), static_cast<qsizetype>(expected.size() + 1));
+  QCOMPARE(menus.back()->text(), QString("&Edit"));
+  QCOMPARE(menus.back()->menu()->actions().size(), 2);
+  QCOMPARE(menus.back()->menu()->actions()[0]->objectName(), QString("actionUndo"));
+  QCOMPARE(menus.back()->menu()->actions()[1]->shortcut(),
+           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
   for (std::size_t m = 0; m < expected.size(); ++m) {
     QCOMPARE(menus[m]->text(), expected[m].first);
     const QList<QAction*> items = menus[m]->menu()->actions();

@@ -181,7 +181,7 @@ void PaintingTest::arcsStayRoundWhenZoomedIn() {
   // Zoom in on the top of the disc until a millimetre is about ten pixels: a chord cut for
   // the nesting would stray from the circle by several pixels here.
   const Pixel top = window->view().worldToPixel(Point(centre.x, centre.y + radius));
-  while (window->view().scale() < 10) window->zoomWheel(top.x, top.y, true);
+  while (window->view().scale() < 10) window->wheelTurned(top.x, top.y, 120);
   const QImage picture = window->renderClient();
   int checked = 0;
   for (double degrees = 80; degrees <= 100; degrees += 0.01) {
