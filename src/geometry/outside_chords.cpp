@@ -30,6 +30,31 @@ int pieceCount(double sweep, double radius, double chordError) {
   return std::max(1, static_cast<int>(std::min(count, 1e6)));
 }
 
+// A tangent corner of a quarter arc lands on the corner of its straight neighbours, give or
+// take a rounding error: the outline then has vertices a hair off a straight line, and the
+// growth by the gap meets nearly parallel edges far away and drops them all. Such vertices
+// are taken out (a straight line moves by less than a micrometre).
+void dropStraightCorners(std::vector<Point>& vertices) {
+  constexpr double kStraight = 1e-9;  // mm off the line through the neighbours
+  bool dropped = true;
+  while (dropped && vertices.size() > 3) {
+    dropped = false;
+    for (std::size_t i = 0; i < vertices.size() && vertices.size() > 3; ++i) {
+      const Point& a = vertices[(i + vertices.size() - 1) % vertices.size()];
+      const Point& v = vertices[i];
+      const Point& b = vertices[(i + 1) % vertices.size()];
+      const double length = a.distance(b);
+      if (!(length > 0)) continue;
+      const double offLine = std::fabs((b.x - a.x) * (v.y - a.y) - (b.y - a.y) * (v.x - a.x)) / length;
+      const double along = (v.x - a.x) * (b.x - a.x) + (v.y - a.y) * (b.y - a.y);
+      if (offLine < kStraight && along > 0 && along < length * length) {
+        vertices.erase(vertices.begin() + static_cast<std::ptrdiff_t>(i));
+        dropped = true;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<Point> arcPolyline(const Arc& arc, double chordError, bool outside) {
@@ -111,6 +136,7 @@ Polygon outsidePolygon(const Contour& contour, double chordError, bool isHole) {
     if (radius < 0) std::reverse(points.begin(), points.end());
     vertices.insert(vertices.end(), points.begin() + 1, points.end() - 1);
   }
+  dropStraightCorners(vertices);
   Polygon polygon;
   if (!vertices.empty()) polygon.setVertices(std::move(vertices));
   return polygon;

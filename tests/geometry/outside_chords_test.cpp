@@ -1,6 +1,7 @@
 // Polylines along arcs that keep the material whole: tangent pieces outside arcs whose centre
 // lies on the material side, chords inside the others.
 #include "geometry/outside_chords.h"
+#include "geometry/offset.h"
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,24 @@ TEST(OutsidePolygonTest, AConcaveFilletKeepsItsChords) {
       EXPECT_NEAR(distanceToCentre(p, centre), 15, 1e-9);
     }
   }
+}
+
+// A plate with small rounded corners: each corner's tangent point lands on the corner of its
+// straight neighbours, a rounding error off their line. Grown by the gap, the outline must
+// stay a plate (it once lost every edge and the part sat on the plate with no outline).
+TEST(OutsidePolygonTest, SmallRoundedCornersSurviveTheGrowthByTheGap) {
+  const double r = 2.1167765688901521;
+  const double w = 260.10598772671074, h = 60.087386041413993;
+  const Contour plate({Point(r, 0), Point(w - r, 0), Point(w, r), Point(w, h - r), Point(w - r, h),
+                       Point(r, h), Point(0, h - r), Point(0, r)},
+                      {0, r, 0, r, 0, r, 0, r});
+  Polygon outline = outsidePolygon(plate, 1.0, false);
+  ASSERT_GE(outline.vertexCount(), 4);
+  offsetPolygon(outline, 4.6577043179422475);
+  ASSERT_GE(outline.vertexCount(), 4);
+  EXPECT_GT(outline.area(), (w + 9) * (h + 9));
+  EXPECT_NEAR(outline.box().minX, -4.6577043179422475, 1e-6);
+  EXPECT_NEAR(outline.box().maxX, w + 4.6577043179422475, 1e-6);
 }
 
 }  // namespace

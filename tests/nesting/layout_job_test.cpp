@@ -335,8 +335,8 @@ TEST_P(LayoutAllJobTest, PosesMatchTheRecordedLayout) {
       {"jakobs1", 0x9ab7fd65903645dcULL},        {"fu", 0x8457131bba50cec5ULL},
       {"shapes0", 0x851c74b41f3f02aeULL},        {"mao", 0x57e67c2e9d5e8d8fULL},
       {"swim", 0x8f8b14e66bed006bULL},           {"shirts", 0x766045a86994d84cULL},
-      {"industrial60", 0x7c96ac54cd654a1bULL},   {"industrial150", 0x12ccfd5791c9c8ceULL},
-      {"exampleJob", 0x0536b53e262403a3ULL},     {"examplePartList", 0xfafa24a15d03227dULL},
+      {"industrial60", 0x52ef676b4954495fULL},   {"industrial150", 0x67155c8d75792e47ULL},
+      {"exampleJob", 0x50fcfaa7c1dc1e62ULL},     {"examplePartList", 0x2c098754a855a60cULL},
       {"exampleDxfList", 0x23acc2ad81516d59ULL},
   };
   const Job& job = GetParam();
@@ -362,8 +362,8 @@ TEST_P(MultipleStepsJobTest, LayoutIsFeasibleRepeatsAndMatchesTheRecordedLayout)
       {"jakobs1", 0x9da16fc4d407f441ULL},  {"fu", 0xe02fe3708933c5ecULL},
       {"shapes0", 0x938381512da5f989ULL},  {"mao", 0x41498927b22da329ULL},
       {"swim", 0x4523d02669c0fc37ULL},  {"shirts", 0x3c7a8d5e9c2a1895ULL},
-      {"industrial60", 0xef79a75e74b81ea7ULL},  {"industrial150", 0x8b51f875c68c8339ULL},
-      {"exampleJob", 0x9a787b3df814b7e1ULL},  {"examplePartList", 0xe4f6a30a81eb2e04ULL},
+      {"industrial60", 0x39a62878f1777502ULL},  {"industrial150", 0x8d0c842e783ff64fULL},
+      {"exampleJob", 0x5c6192f99e20a235ULL},  {"examplePartList", 0x8bdf03bacd99bc6dULL},
       {"exampleDxfList", 0x23acc2ad81516d59ULL},
   };
   const Job& job = GetParam();
