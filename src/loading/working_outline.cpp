@@ -96,15 +96,10 @@ bool workingPartOf(const PartDrawing& drawing, double chordError, PlacedPart& ou
   }
   PolygonList polygons;
   if (!buildPolygons(work, polygons)) return false;
-  auto outerIt = polygons.begin();
-  for (auto it = polygons.begin(); it != polygons.end(); ++it) {
-    if (it->area() > outerIt->area()) outerIt = it;
-  }
+  Polygon outer;
   PolygonList holes;
-  for (auto it = polygons.begin(); it != polygons.end(); ++it) {
-    if (it != outerIt) holes.insertFront(*it);
-  }
-  out.setGeometry(*outerIt, holes);
+  splitOuterAndHoles(polygons, outer, holes);
+  out.setGeometry(outer, holes);
   out.id = drawing.id;
   return true;
 }

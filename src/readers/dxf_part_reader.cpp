@@ -246,6 +246,17 @@ bool buildPolygons(SegmentList& work, PolygonList& polygons) {
   return !polygons.empty();
 }
 
+void splitOuterAndHoles(const PolygonList& polygons, Polygon& outer, PolygonList& holes) {
+  auto outerIt = polygons.begin();
+  for (auto it = polygons.begin(); it != polygons.end(); ++it) {
+    if (it->area() > outerIt->area()) outerIt = it;
+  }
+  for (auto it = polygons.begin(); it != polygons.end(); ++it) {
+    if (it != outerIt) holes.insertFront(*it);
+  }
+  outer = *outerIt;
+}
+
 bool readDxfPart(PlacedPart& part, const std::filesystem::path& path) {
   LineReader reader;
   if (!reader.open(path)) return false;
@@ -284,18 +295,10 @@ bool readDxfPart(PlacedPart& part, LineReader& reader, PartDrawing& drawing) {
   PolygonList polygons;
   if (!buildPolygons(work, polygons)) return false;
 
-  // The largest polygon is the outline; among equals the first in list order.
-  auto outerIt = polygons.begin();
-  for (auto it = polygons.begin(); it != polygons.end(); ++it) {
-    if (it->area() > outerIt->area()) outerIt = it;
-  }
   PolygonList holes;
-  for (auto it = polygons.begin(); it != polygons.end(); ++it) {
-    if (it != outerIt) holes.insertFront(*it);
-  }
+  splitOuterAndHoles(polygons, part.outer, holes);
 
   // Derived figures as setGeometry makes them, with the holes in the order inserted here.
-  part.outer = *outerIt;
   part.holes = std::move(holes);
   part.area = part.computeArea();
   // "Holes" as large as the outline (two equal outlines side by side in one drawing) leave

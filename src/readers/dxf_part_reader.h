@@ -46,6 +46,9 @@ void scanDxfEntities(LineReader& reader, DxfEntities& entities);
 // `polygons`. False, after the chain message, when a chain has fewer than 3 points, does not
 // close within 0.5 mm or encloses no area; false without a message when no polygon comes out.
 bool buildPolygons(SegmentList& work, PolygonList& polygons);
+// The largest polygon (the first among equals) is the outline; the others, inserted at the
+// front in list order, are its holes.
+void splitOuterAndHoles(const PolygonList& polygons, Polygon& outer, PolygonList& holes);
 
 // Fills a default-constructed part from the drawing; true when the part is usable. False
 // without a message when the file cannot be opened (the caller names the file). A drawing
