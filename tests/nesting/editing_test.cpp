@@ -18,6 +18,7 @@ using engine_test::makeRectangle;
 using engine_test::rectangleOutline;
 using engine_test::samePose;
 using engine_test::Scene;
+using engine_test::openExampleJob;
 using engine_test::TempFolder;
 
 std::vector<bool> selection(Nester& nester) {
@@ -180,13 +181,10 @@ TEST(SnapshotTest, RestoredJobLaysOutAsAFreshLoad) {
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
   TempFolder folder;
-  const auto job = std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / "job.txt";
-  auto fresh = openLibrary(job, LoadType::kTextLibrary, folder.path() / "fresh.txt");
-  fresh->timingFilePath = folder.path() / "timing1.txt";
+  auto fresh = openExampleJob(folder, "fresh");
   fresh->layoutAll(false);
 
-  auto nester = openLibrary(job, LoadType::kTextLibrary, folder.path() / "undo.txt");
-  nester->timingFilePath = folder.path() / "timing2.txt";
+  auto nester = openExampleJob(folder, "undo");
   const NesterSnapshot loaded = nester->snapshot();
   nester->layoutMultipleSteps(false);
   nester->selectAll();
@@ -240,13 +238,10 @@ TEST(ProgressTest, StoppedLayoutLeavesPartsPlacedOrParkedAndCanGoOn) {
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
   TempFolder folder;
-  const auto job = std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / "job.txt";
-  auto whole = openLibrary(job, LoadType::kTextLibrary, folder.path() / "whole.txt");
-  whole->timingFilePath = folder.path() / "timing1.txt";
+  auto whole = openExampleJob(folder, "whole");
   whole->layoutAll(false);
 
-  auto nester = openLibrary(job, LoadType::kTextLibrary, folder.path() / "stopped.txt");
-  nester->timingFilePath = folder.path() / "timing2.txt";
+  auto nester = openExampleJob(folder, "stopped");
   std::vector<PlacedPart> parked;
   for (const PlacedPart& part : nester->parts) {
     const PlacedPart once = part;
@@ -280,8 +275,7 @@ TEST(ProgressTest, StoppedLayoutLeavesPartsPlacedOrParkedAndCanGoOn) {
   }
 
   // Multiple steps stop the same way, between two placements.
-  auto multi = openLibrary(job, LoadType::kTextLibrary, folder.path() / "multi.txt");
-  multi->timingFilePath = folder.path() / "timing3.txt";
+  auto multi = openExampleJob(folder, "multi");
   multi->selectAll();
   StoppingProgress early(3);
   multi->progress = &early;

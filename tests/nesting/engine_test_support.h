@@ -16,6 +16,7 @@
 
 #include "nesting/nester.h"
 #include "job/placed_part.h"
+#include "loading/load.h"
 #include "test_support/part_makers.h"
 #include "test_support/scratch_folder.h"
 
@@ -27,6 +28,15 @@ using ::platenest::testing::rectangleOutline;
 
 // A temporary folder of one test, removed with it.
 using TempFolder = ::platenest::testing::ScratchFolder;
+
+// The bundled example job, loaded afresh; its error log and timing file named after `run`.
+inline std::unique_ptr<Nester> openExampleJob(const TempFolder& folder, const std::string& run) {
+  auto nester =
+      openLibrary(std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / "job.txt",
+                  LoadType::kTextLibrary, folder.path() / ("log-" + run + ".txt"));
+  nester->timingFilePath = folder.path() / ("timing-" + run + ".txt");
+  return nester;
+}
 
 // A nester on a plate of the given size whose error log and timing file lie in a temporary
 // folder. Parts are added in list order.

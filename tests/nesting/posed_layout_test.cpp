@@ -15,6 +15,7 @@
 namespace platenest {
 namespace {
 
+using engine_test::openExampleJob;
 using engine_test::TempFolder;
 using engine_test::windingInside;
 
@@ -33,9 +34,7 @@ TEST(PosedLayoutTest, TrueOutlinesStandHalfTheGapInsideTheWorkingOnesAtEveryPose
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
   TempFolder folder;
-  const auto job = std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / "job.txt";
-  auto nester = openLibrary(job, LoadType::kTextLibrary, folder.path() / "log.txt");
-  nester->timingFilePath = folder.path() / "timing.txt";
+  auto nester = openExampleJob(folder, "posed");
   nester->rotationNumber = 12;
   nester->layoutAll(false);
   nester->parts.begin()->selected = true;
