@@ -3,11 +3,10 @@
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "support/gbk.h"
+#include "support/whole_file.h"
 
 namespace platenest {
 
@@ -25,8 +24,8 @@ ReportViewer::ReportViewer(QWidget* owner) : QWidget(owner, Qt::Window) {
 }
 
 bool ReportViewer::showFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  const std::string bytes = file ? std::string(std::istreambuf_iterator<char>(file), {}) : "";
+  std::string bytes;
+  const bool read = readWholeFile(path, bytes);
   const std::string utf8 = gbkToUtf8(bytes);
   // The report's lines end in CR LF; the viewer wants plain line ends.
   QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -35,7 +34,7 @@ bool ReportViewer::showFile(const std::filesystem::path& path) {
   setWindowTitle(QString::fromStdString(path.filename().string()));
   show();
   raise();
-  return static_cast<bool>(file);
+  return read;
 }
 
 QString ReportViewer::text() const { return view_->toPlainText(); }

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "readers/dxf_list_file.h"
+#include "support/whole_file.h"
 
 namespace platenest {
 namespace {
@@ -25,9 +24,8 @@ bool hasExtension(const std::filesystem::path& path, std::string_view wanted) {
 LoadType detectLoadType(const std::filesystem::path& path) {
   if (hasExtension(path, ".preSrc")) return LoadType::kPartList;
 
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return LoadType::kTextLibrary;
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  if (!readWholeFile(path, bytes)) return LoadType::kTextLibrary;
 
   std::size_t start = 0;
   while (start < bytes.size()) {

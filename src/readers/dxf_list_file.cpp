@@ -87,6 +87,9 @@ std::vector<std::string> dxfFileNames(const std::filesystem::path& folder) {
 
 std::optional<std::filesystem::path> resolveDxfFolder(std::string_view folderLine,
                                                       const std::filesystem::path& listPath) {
+  // A path ends at its first zero byte, as the file system sees it: the rest would be lost
+  // from every path built on the folder, and a drawing's path would name the folder itself.
+  folderLine = folderLine.substr(0, folderLine.find('\0'));
   if (folderLine.empty()) return std::nullopt;
   // The list file is GBK text while folder names on disk are usually UTF-8: try the bytes
   // as written first, then their decoding.

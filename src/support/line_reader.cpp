@@ -2,9 +2,9 @@
 #include "support/line_reader.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <utility>
+
+#include "support/whole_file.h"
 
 namespace platenest {
 namespace {
@@ -23,10 +23,8 @@ std::string toTextMode(std::string bytes) {
 }  // namespace
 
 bool LineReader::open(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return false;
+  std::string bytes;
+  if (!readWholeFile(path, bytes)) return false;
   data_ = toTextMode(std::move(bytes));
   position_ = 0;
   path_ = path;

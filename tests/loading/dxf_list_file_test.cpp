@@ -120,6 +120,20 @@ TEST(DxfListFileTest, AFileThatCannotBeReadIsNamedAndSkipped) {
   EXPECT_EQ(run.rejected[0].reason, "零件\"" + path + "\"读取失败!");
 }
 
+// Zero bytes after the folder's name end it; the drawings in it are still read, each once.
+TEST(DxfListFileTest, AFolderLineEndsAtAZeroByte) {
+  PartsScratch scratch;
+  std::filesystem::create_directories(scratch / "parts");
+  scratch.write("parts/a.dxf", partDrawing("A"));
+  const ListRun run = readList(
+      scratch, writeList(scratch, (scratch / "parts").string() + std::string(20, '\0')));
+  EXPECT_EQ(namesOf(run.nester->parts), (std::vector<std::string>{"A"}));
+  EXPECT_TRUE(run.rejected.empty());
+  EXPECT_TRUE(run.messages.empty());
+  const ListRun nothing = readList(scratch, writeList(scratch, std::string(5, '\0') + "parts"));
+  EXPECT_EQ(nothing.nester->parts.count(), 0);
+}
+
 // Files go in byte order of their names; each is inserted at the front, so the list holds
 // them in reverse, and ids count the files read from 0.
 TEST(DxfListFileTest, FilesInNameOrderGiveTheListReversed) {

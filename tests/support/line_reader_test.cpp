@@ -6,6 +6,10 @@
 #include <fstream>
 #include <string>
 
+#include <sys/stat.h>
+
+#include "support/whole_file.h"
+
 namespace platenest {
 namespace {
 
@@ -105,6 +109,25 @@ TEST(LineReaderTest, ReadsFilesAndReportsMissingOnes) {
   std::filesystem::remove(path);
   LineReader missing;
   EXPECT_FALSE(missing.open(path));
+}
+
+// A drawing list may name a folder, a pipe or a device: each is refused at once, where
+// reading it would throw out of the stream library, block forever or never end.
+TEST(LineReaderTest, RefusesWhatIsNotAnOrdinaryFile) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / "platenest_line_reader_folder";
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path pipe = folder / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  LineReader reader;
+  reader.openBytes("kept");
+  EXPECT_FALSE(reader.open(folder));
+  EXPECT_FALSE(reader.open(pipe));
+  EXPECT_FALSE(reader.open("/dev/zero"));
+  std::string bytes = "stale";
+  EXPECT_FALSE(readWholeFile(folder, bytes));
+  EXPECT_TRUE(bytes.empty());
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
