@@ -1,6 +1,7 @@
 // What the operator asked the command line to do, after the options have been checked.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -14,6 +15,15 @@ enum class CliCommand { kLayout, kReduce, kExportParts, kCheck };
 enum class LayoutMode {
   kAll,    // Layout All
   kMulti,  // every part selected, then Layout Multiple Steps
+  kOptimise,  // Layout All, then the optimising search within a budget
+};
+
+// The budget and settings of the optimising layout.
+struct OptimiseRequest {
+  double seconds = 30.0;
+  std::optional<std::int64_t> iterations;  // trial layouts instead of time
+  std::uint64_t seed = 1;
+  int threads = 0;  // 0: the machine's cores
 };
 
 struct CliRequest {
@@ -37,6 +47,7 @@ struct CliRequest {
 
   // layout
   LayoutMode mode = LayoutMode::kAll;
+  OptimiseRequest optimise;
   std::filesystem::path dxfPath = "layout.dxf";
   std::filesystem::path reportPath = "Report.txt";
   std::optional<std::filesystem::path> svgPath;

@@ -39,6 +39,10 @@ struct RawOptions {
   bool quiet = false;
   bool strict = false;
   std::string mode = "all";
+  std::string seconds;
+  std::string iterations;
+  std::string seed;
+  std::string threads;
   std::string dxf;
   std::string report;
   std::string svg;
@@ -109,7 +113,13 @@ void fillRequest(const RawOptions& raw, CliRequest& request) {
   if (!raw.json.empty()) request.jsonPath = absoluteFrom(raw.json);
   request.quiet = raw.quiet;
   request.strict = raw.strict;
-  request.mode = raw.mode == "multi" ? LayoutMode::kMulti : LayoutMode::kAll;
+  request.mode = raw.mode == "multi"      ? LayoutMode::kMulti
+                 : raw.mode == "optimise" ? LayoutMode::kOptimise
+                                          : LayoutMode::kAll;
+  if (!raw.seconds.empty()) request.optimise.seconds = *parseWhole<double>(raw.seconds);
+  if (!raw.iterations.empty()) request.optimise.iterations = parseWhole<std::int64_t>(raw.iterations);
+  if (!raw.seed.empty()) request.optimise.seed = *parseWhole<std::uint64_t>(raw.seed);
+  if (!raw.threads.empty()) request.optimise.threads = *parseWhole<int>(raw.threads);
   // Outputs named on the command line are relative to the starting directory; the default
   // names stay relative so that they land in the -C folder.
   if (!raw.dxf.empty()) request.dxfPath = absoluteFrom(raw.dxf);
@@ -134,6 +144,32 @@ std::optional<std::string> packingPointDistanceProblem(const std::string& text) 
   return "the packing point distance must be a positive number of millimetres, not '" + text + "'";
 }
 
+std::optional<std::string> secondsProblem(const std::string& text) {
+  const std::optional<double> value = parseWhole<double>(text);
+  if (value && std::isfinite(*value) && *value > 0.0 && *value <= kLongestOptimiseSeconds) {
+    return std::nullopt;
+  }
+  return "the time budget must be a positive number of seconds up to one week, not '" + text + "'";
+}
+
+std::optional<std::string> iterationsProblem(const std::string& text) {
+  const std::optional<std::int64_t> value = parseWhole<std::int64_t>(text);
+  if (value && *value >= 1) return std::nullopt;
+  return "the number of trial layouts must be a whole number of at least 1, not '" + text + "'";
+}
+
+std::optional<std::string> seedProblem(const std::string& text) {
+  if (parseWhole<std::uint64_t>(text)) return std::nullopt;
+  return "the seed must be a whole number from 0 to 18446744073709551615, not '" + text + "'";
+}
+
+std::optional<std::string> threadsProblem(const std::string& text) {
+  const std::optional<int> value = parseWhole<int>(text);
+  if (value && *value >= 1 && *value <= kMostOptimiseThreads) return std::nullopt;
+  return "the number of threads must be a whole number from 1 to " +
+         std::to_string(kMostOptimiseThreads) + ", not '" + text + "'";
+}
+
 std::optional<int> parseCommandLine(int argc, const char* const* argv, CliRequest& request) {
   CLI::App app(
       "Nests flat parts with arcs and holes on a rectangular plate, using as short a "
@@ -154,8 +190,30 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, CliReques
   layout
       ->add_option("--mode", raw.mode,
                    "all: Layout All (default); multi: every part selected, then Layout "
-                   "Multiple Steps")
-      ->check(CLI::IsMember({"all", "multi"}));
+                   "Multiple Steps; optimise: Layout All, then a search for a shorter layout "
+                   "within a budget of time or trials")
+      ->check(CLI::IsMember({"all", "multi", "optimise"}));
+  std::vector<CLI::Option*> optimiseOptions;
+  optimiseOptions.push_back(
+      layout->add_option("--seconds", raw.seconds, "optimise: the time budget (default 30)")
+          ->type_name("S")
+          ->check(checkedBy(&secondsProblem)));
+  optimiseOptions.push_back(
+      layout
+          ->add_option("--iterations", raw.iterations,
+                       "optimise: a fixed number of trial layouts instead of a time budget; "
+                       "with the same seed the result is the same on every run")
+          ->type_name("N")
+          ->check(checkedBy(&iterationsProblem)));
+  optimiseOptions.push_back(layout->add_option("--seed", raw.seed, "optimise: the seed (default 1)")
+                                ->type_name("N")
+                                ->check(checkedBy(&seedProblem)));
+  optimiseOptions.push_back(
+      layout
+          ->add_option("--threads", raw.threads,
+                       "optimise: threads that share the trials (default: the machine's cores)")
+          ->type_name("T")
+          ->check(checkedBy(&threadsProblem)));
   layout->add_option("--dxf", raw.dxf, "The layout drawing (default: layout.dxf)")
       ->type_name("PATH");
   layout->add_option("--report", raw.report, "The packing report (default: Report.txt)")
@@ -202,6 +260,15 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, CliReques
   for (const CLI::Option* job : jobOptions) {
     if (job->count() > 0 && raw.job.empty()) {
       std::cerr << "platenest: the job path is empty\n\n" << app.help();
+      return 2;
+    }
+  }
+
+  // A budget without the search it is for is a mistake worth saying, not ignoring.
+  for (const CLI::Option* option : optimiseOptions) {
+    if (option->count() > 0 && raw.mode != "optimise") {
+      std::cerr << "platenest: " << option->get_name() << " needs --mode optimise\n\n"
+                << layout->help();
       return 2;
     }
   }

@@ -16,10 +16,17 @@ namespace platenest {
 std::optional<int> parseCommandLine(int argc, const char* const* argv, CliRequest& request);
 
 inline constexpr int kLargestRotationNumber = 3600;
+inline constexpr double kLongestOptimiseSeconds = 7 * 24 * 3600;
+inline constexpr int kMostOptimiseThreads = 256;
 
 // A rotation number or packing point distance as the options accept them (whole number from
 // 1 to 3600; positive finite number of millimetres), or an explanation of what is wrong.
 std::optional<std::string> rotationNumberProblem(const std::string& text);
 std::optional<std::string> packingPointDistanceProblem(const std::string& text);
+// The optimising layout's budget, seed and threads, checked the same way.
+std::optional<std::string> secondsProblem(const std::string& text);
+std::optional<std::string> iterationsProblem(const std::string& text);
+std::optional<std::string> seedProblem(const std::string& text);
+std::optional<std::string> threadsProblem(const std::string& text);
 
 }  // namespace platenest

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "cli/json_summary.h"
 #include "cli/terminal_progress.h"
 #include "nesting/nester.h"
+#include "nesting/optimiser.h"
 #include "output/layout_dxf.h"
 #include "output/layout_svg.h"
 #include "output/packing_report.h"
@@ -182,6 +184,28 @@ double layOut(Nester& nester, LayoutMode mode) {
   return nester.lastLayoutSeconds;
 }
 
+// Layout All, then the search; one line on standard error for the start and each gain.
+OptimiseResult optimise(Nester& nester, const CliRequest& request, TerminalProgress& progress) {
+  OptimiseOptions options;
+  options.seconds = request.optimise.seconds;
+  options.iterations = request.optimise.iterations;
+  options.seed = request.optimise.seed;
+  options.threads = request.optimise.threads > 0
+                        ? request.optimise.threads
+                        : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  auto say = [&](double seconds, const LayoutStatistics& statistics, const char* note) {
+    if (request.quiet) return;
+    progress.clear();
+    std::cerr << formatC("%8.2f s  packing length %g mm  density %.2f %%%s", seconds,
+                         statistics.packingLength, statistics.density * 100, note)
+              << std::endl;
+  };
+  say(0.0, nester.computeLayoutStatistics(), "  (Layout All)");
+  return optimiseLayout(nester, options, [&](const OptimiseImprovement& step) {
+    say(step.seconds, step.statistics, "");
+  });
+}
+
 std::string shownPath(const std::filesystem::path& path) {
   return std::filesystem::absolute(path).lexically_normal().string();
 }
@@ -218,10 +242,20 @@ int runCommand(const CliRequest& request) {
   InterruptToCancel interrupt(progress);
   nester.progress = &progress;
   double seconds = 0.0;
+  std::optional<OptimiseResult> optimised;
   std::vector<std::string> written;
   switch (request.command) {
     case CliCommand::kLayout:
-      seconds = layOut(nester, request.mode);
+      if (request.mode == LayoutMode::kOptimise) {
+        seconds = layOut(nester, LayoutMode::kAll);
+        // Stopped during Layout All, there is nothing to improve on.
+        if (!progress.cancelled()) {
+          optimised = optimise(nester, request, progress);
+          seconds += optimised->seconds;
+        }
+      } else {
+        seconds = layOut(nester, request.mode);
+      }
       writePackingReport(nester, request.reportPath);
       written.push_back(shownPath(request.reportPath));
       writeLayoutDxf(nester, request.dxfPath);
@@ -267,7 +301,7 @@ int runCommand(const CliRequest& request) {
       break;
   }
   if (request.jsonPath) {
-    writeJsonSummary(nester, seconds, *request.jsonPath);
+    writeJsonSummary(nester, seconds, *request.jsonPath, optimised ? &*optimised : nullptr);
     written.push_back(shownPath(*request.jsonPath));
   }
   // The job is right even when its error log is not: the failure is only a warning.
@@ -280,7 +314,10 @@ int runCommand(const CliRequest& request) {
   nester.progress = nullptr;
   const bool interrupted = progress.cancelled();
   if (interrupted) {
-    std::cerr << "platenest: interrupted; the outputs hold what was placed until then\n";
+    std::cerr << (optimised ? "platenest: interrupted; the outputs hold the best layout found "
+                              "until then\n"
+                            : "platenest: interrupted; the outputs hold what was placed until "
+                              "then\n");
   }
   int status = interrupted ? kInterruptedStatus : 0;
   if (!interrupted && request.strict && !job.report.rejected.empty()) {
@@ -293,6 +330,14 @@ int runCommand(const CliRequest& request) {
   if (request.quiet) return status;
   printLoadSummary(std::cout, nester, job.origin, job.report);
   if (laysOut) printLayoutSummary(std::cout, nester);
+  if (optimised) {
+    std::cout << "Layout All: packing length " << formatG(optimised->start.packingLength)
+              << " mm; the search made " << optimised->iterations << " trial layouts in "
+              << formatC("%.1f", optimised->seconds) << " s and shortened it by "
+              << formatC("%.2f", 100 * (1 - optimised->best.packingLength /
+                                                optimised->start.packingLength))
+              << " %\n";
+  }
   if (request.command == CliCommand::kReduce) {
     std::cout << "Final plate: " << formatG(nester.plateLength()) << " x "
               << formatG(nester.plateWidth()) << " mm\n";

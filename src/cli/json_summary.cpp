@@ -56,13 +56,13 @@ Json partJson(const PosedPart& posed) {
 
 }  // namespace
 
-std::string jsonSummary(const Nester& nester, double seconds) {
+std::string jsonSummary(const Nester& nester, double seconds, const OptimiseResult* optimised) {
   const LayoutStatistics statistics = nester.computeLayoutStatistics();
   Json parts = Json::array();
   for (const PosedPart& part : poseLayout(nester, PoseDetail::kOutlines).parts) {
     parts.push_back(partJson(part));
   }
-  const Json summary{
+  Json summary{
       {"plate", Json{{"length", number(nester.plateLength())}, {"width", number(nester.plateWidth())}}},
       {"partGap", number(nester.partGap)},
       {"rotationNumber", nester.rotationNumber},
@@ -75,12 +75,21 @@ std::string jsonSummary(const Nester& nester, double seconds) {
       {"seconds", number(seconds)},
       {"parts", std::move(parts)},
   };
+  if (optimised != nullptr) {
+    summary["mode"] = "optimise";
+    summary["iterations"] = optimised->iterations;
+    summary["improvements"] = optimised->improvements;
+    summary["layoutAll"] = Json{{"packingLength", number(optimised->start.packingLength)},
+                                {"density", number(optimised->start.density)},
+                                {"count", optimised->start.count}};
+  }
   // Names are valid UTF-8 after displayName; replacing is only a guard against a bad byte.
   return summary.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path) {
-  const std::string text = jsonSummary(nester, seconds);
+void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path,
+                      const OptimiseResult* optimised) {
+  const std::string text = jsonSummary(nester, seconds, optimised);
   const std::string problem = writeWholeFile(path, text);
   if (!problem.empty()) {
     throw FatalError(FatalChannel::kStandardError, "", "cannot write the JSON summary to " + problem);

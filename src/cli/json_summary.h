@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "nesting/optimiser.h"
+
 namespace platenest {
 
 class Nester;
@@ -12,9 +14,13 @@ class Nester;
 // The summary as JSON text. `seconds` is the time of the command that laid the job out
 // (0 when nothing was laid out). Numbers are written to full precision; a value that is not
 // finite (the density of an empty plate) is written as null.
-std::string jsonSummary(const Nester& nester, double seconds);
+// After the optimising layout, `optimised` adds "mode", "iterations", "improvements" and the
+// figures of the Layout All it started from ("layoutAll"), so a script can see the gain.
+std::string jsonSummary(const Nester& nester, double seconds,
+                        const OptimiseResult* optimised = nullptr);
 
 // Writes jsonSummary to `path`. Throws FatalError when the file cannot be written.
-void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path);
+void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path,
+                      const OptimiseResult* optimised = nullptr);
 
 }  // namespace platenest

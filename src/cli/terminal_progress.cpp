@@ -5,6 +5,8 @@
 #include <ostream>
 #include <sstream>
 
+#include "support/text_writer.h"
+
 namespace platenest {
 namespace {
 
@@ -36,7 +38,10 @@ void TerminalProgress::begin(std::string_view what, std::int64_t total) {
     what_ = "trial";
     return;
   }
-  if (what_ == "trial" || what_ == "trial parts") {
+  // The optimising search begins after its Layout All: its budget replaces the parts.
+  if (what.starts_with("optimise")) {
+    what_ = std::string(what);
+  } else if (what_ == "trial" || what_ == "trial parts") {
     ++trials_;
     what_ = "trial parts";
   } else {
@@ -62,8 +67,15 @@ void TerminalProgress::draw() {
   line << '[';
   for (std::int64_t i = 0; i < kBarWidth; ++i) line << (i < filled ? '#' : ' ');
   line << "] ";
-  if (what_ == "trial parts") line << "trial " << trials_ << ": ";
-  line << done_ << " of " << total_ << " parts placed";
+  if (what_ == "optimise trials") {
+    line << done_ << " of " << total_ << " trial layouts";
+  } else if (what_ == "optimise tenths") {
+    line << formatC("%.1f of %.1f s", static_cast<double>(done_) / 10,
+                    static_cast<double>(total_) / 10);
+  } else {
+    if (what_ == "trial parts") line << "trial " << trials_ << ": ";
+    line << done_ << " of " << total_ << " parts placed";
+  }
   const std::string text = line.str();
   out_ << '\r' << text;
   // Blanks over what is left of a longer line drawn before.

@@ -1,0 +1,333 @@
+// The optimising layout: ruin and recreate on a strip that shrinks. See optimiser.h.
+//
+// A trial starts from the layout kept so far, cuts the strip to a target length (a step
+// shorter than the kept layout, or the same length for a sideways move), takes off the plate
+// the parts beyond it and a handful more (the parts nearest a random part, the last parts of
+// the strip, or parts at random), and puts them back largest first with the grid placement,
+// which takes for each the free place furthest left. The trial is kept when every part found a
+// place: shorter beats longer, and at equal length the layout whose material lies further left
+// wins, which opens room at the end of the strip for the next shrink.
+#include "nesting/optimiser.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "nesting/search_internals.h"
+
+namespace platenest {
+namespace {
+
+// Trials per round: fixed, so that the layouts kept do not depend on the number of threads.
+constexpr std::int64_t kRoundSize = 8;
+// The first shrink is this share of the packing length; failed rounds halve it down to the
+// smallest share, and a shrink that works grows it again up to the largest.
+constexpr double kFirstStep = 0.01;
+constexpr double kSmallestStep = 0.0005;
+constexpr double kLargestStep = 0.03;
+// Rounds without a shorter layout before the step is halved.
+constexpr int kRoundsBeforeHalving = 3;
+// Two lengths closer than this (mm) are the same length.
+constexpr double kSameLength = 1e-9;
+
+// splitmix64: every trial draws from a stream of its own, named by the seed and its number.
+std::uint64_t mix(std::uint64_t x) {
+  x += 0x9E3779B97F4A7C15ULL;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+  return x ^ (x >> 31);
+}
+
+class Random {
+ public:
+  explicit Random(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t next() { return state_ = mix(state_); }
+  // In [0, n), n > 0.
+  std::size_t below(std::size_t n) { return static_cast<std::size_t>(next() % n); }
+  // In [0, 1).
+  double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+
+ private:
+  std::uint64_t state_;
+};
+
+double distanceSquared(const Point& a, const Point& b) {
+  return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
+}
+
+// Off the plate whatever its length: right of its end and below its lower edge.
+void park(PlacedPart& part, double plateLength) {
+  part.translate(plateLength + 10.0 - part.box.minX, -10.0 - part.box.maxY);
+}
+
+// Lower when the parts' material lies further left.
+double spread(const Nester& nester) {
+  double sum = 0.0;
+  for (const PlacedPart& part : nester.parts) {
+    if (nester.isOnPlate(part)) sum += part.area * part.box.maxX;
+  }
+  return sum;
+}
+
+// One trial's outcome: whether every part found its place, and the layout if it did.
+struct Trial {
+  bool kept = false;
+  double length = 0.0;  // the packing length of the working (grown) outlines
+  double spread = 0.0;
+  LayoutStatistics statistics;  // true outlines; taken only for a shorter layout
+  NesterSnapshot layout;
+};
+
+// What a round's trials start from.
+struct Start {
+  const NesterSnapshot* layout = nullptr;
+  double length = 0.0;
+  double step = 0.0;  // mm
+};
+
+// A nester of its own for each thread, holding a copy of the job.
+class Worker {
+ public:
+  Worker(const Nester& job, const NesterSnapshot& layout, const std::vector<bool>& movable)
+      : nester_("/dev/null"), movable_(movable) {
+    nester_.parts = job.parts;
+    nester_.loadedParts = job.loadedParts;
+    nester_.partGap = job.partGap;
+    nester_.rotationNumber = job.rotationNumber;
+    nester_.bPartTurnover = job.bPartTurnover;
+    nester_.setPlate(job.plate());
+    nester_.setPackingPointDistance(job.packingPointDistance());
+    nester_.restore(layout);
+  }
+
+  Nester& nester() { return nester_; }
+
+  Trial run(const Start& start, std::uint64_t seed, std::int64_t number) {
+    Random random(mix(seed ^ mix(static_cast<std::uint64_t>(number))));
+    Nester& n = nester_;
+    n.restore(*start.layout);
+    const double fullLength = n.plateLength();
+    const double width = n.plateWidth();
+
+    // Half the trials shrink the strip, the others look for a better layout of its length.
+    const bool shrink = number % 2 == 0;
+    const double target = shrink ? start.length - start.step * (0.5 + random.unit()) : start.length;
+
+    std::vector<PlacedPart*> onPlate;
+    std::size_t index = 0;
+    for (PlacedPart& part : n.parts) {
+      if (movable_[index++]) onPlate.push_back(&part);
+    }
+    std::vector<PlacedPart*> taken;
+    std::vector<PlacedPart*> stay;
+    for (PlacedPart* part : onPlate) {
+      (part->box.maxX > target ? taken : stay).push_back(part);
+    }
+    if (!stay.empty()) {
+      const std::size_t most = std::max<std::size_t>(2, onPlate.size() / 5);
+      const std::size_t count = std::min(stay.size(), 1 + random.below(most));
+      switch (random.below(3)) {
+        case 0: {  // the parts nearest a part picked at random
+          const Point centre = stay[random.below(stay.size())]->centroid;
+          std::stable_sort(stay.begin(), stay.end(), [&](const PlacedPart* a, const PlacedPart* b) {
+            return distanceSquared(a->centroid, centre) < distanceSquared(b->centroid, centre);
+          });
+          break;
+        }
+        case 1:  // the last parts of the strip
+          std::stable_sort(stay.begin(), stay.end(), [](const PlacedPart* a, const PlacedPart* b) {
+            return a->box.maxX > b->box.maxX;
+          });
+          break;
+        default:
+          for (std::size_t i = stay.size(); i > 1; --i) std::swap(stay[i - 1], stay[random.below(i)]);
+          break;
+      }
+      taken.insert(taken.end(), stay.begin(), stay.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+
+    for (PlacedPart* part : taken) park(*part, fullLength);
+    Trial trial;
+    if (!(target > 0)) return trial;
+    n.setPlateSize(target, width);
+    if (!n.renewPackingGrid()) return trial;
+
+    // Largest first, with now and then two neighbours in the order swapped.
+    std::stable_sort(taken.begin(), taken.end(),
+                     [](const PlacedPart* a, const PlacedPart* b) { return a->area > b->area; });
+    for (std::size_t i = 0; i + 1 < taken.size(); ++i) {
+      if (random.unit() < 0.2) std::swap(taken[i], taken[i + 1]);
+    }
+    SearchMemo& memo = SearchInternals::memo(n);
+    memo.begin();
+    bool placed = true;
+    for (PlacedPart* part : taken) {
+      if (n.bPartTurnover) {
+        SearchInternals::placeAtPackingPointsTurnover(n, *part);
+      } else {
+        SearchInternals::placeAtPackingPoints(n, *part);
+      }
+      if (!n.isOnPlate(*part)) {
+        placed = false;
+        break;
+      }
+    }
+    memo.end();
+    if (!placed) return trial;
+
+    trial.kept = true;
+    trial.length = SearchInternals::packingLength(n);
+    trial.spread = spread(n);
+    // Measured back on the whole plate, as the layout will be written.
+    n.setPlateSize(fullLength, width);
+    if (trial.length < start.length - kSameLength) trial.statistics = n.computeLayoutStatistics();
+    trial.layout = n.snapshot();
+    trial.layout.packingPointsDirty = true;
+    return trial;
+  }
+
+ private:
+  Nester nester_;
+  const std::vector<bool>& movable_;
+};
+
+bool better(const Trial& trial, double length, double spreadNow) {
+  if (!trial.kept) return false;
+  if (trial.length < length - kSameLength) return true;
+  return trial.length <= length + kSameLength && trial.spread < spreadNow - kSameLength;
+}
+
+}  // namespace
+
+OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
+                              const std::function<void(const OptimiseImprovement&)>& onImprovement) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point started = Clock::now();
+  auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - started).count(); };
+
+  OptimiseResult result;
+  result.start = nester.computeLayoutStatistics();
+  result.best = result.start;
+
+  // Parts off the plate at the start stay out of the search, parked where no trial meets them.
+  const NesterSnapshot original = nester.snapshot();
+  std::vector<bool> movable;
+  bool anyOnPlate = false;
+  for (const PlacedPart& part : nester.parts) {
+    movable.push_back(nester.isOnPlate(part));
+    anyOnPlate = anyOnPlate || movable.back();
+  }
+  if (!anyOnPlate) return result;
+
+  const int threads = std::max(1, options.threads);
+  std::vector<std::unique_ptr<Worker>> workers;
+  for (int t = 0; t < threads; ++t) workers.push_back(std::make_unique<Worker>(nester, original, movable));
+  {
+    Nester& first = workers.front()->nester();
+    std::size_t index = 0;
+    for (PlacedPart& part : first.parts) {
+      if (!movable[index++]) park(part, first.plateLength());
+    }
+  }
+  NesterSnapshot kept = workers.front()->nester().snapshot();
+  kept.packingPointsDirty = true;
+  double keptLength = SearchInternals::packingLength(workers.front()->nester());
+  double keptSpread = spread(workers.front()->nester());
+  NesterSnapshot best = kept;
+  double step = keptLength * kFirstStep;
+  int roundsWithoutShrink = 0;
+
+  Progress* progress = nester.progress;
+  const std::int64_t budget = options.iterations.value_or(0);
+  if (progress != nullptr) {
+    if (options.iterations) {
+      progress->begin("optimise trials", budget);
+    } else {
+      progress->begin("optimise tenths", static_cast<std::int64_t>(std::ceil(options.seconds * 10)));
+    }
+  }
+  auto finished = [&] {
+    if (progress != nullptr && progress->cancelled()) {
+      result.cancelled = true;
+      return true;
+    }
+    if (options.iterations) return result.iterations >= budget;
+    return elapsed() >= options.seconds;
+  };
+
+  std::vector<Trial> trials(static_cast<std::size_t>(kRoundSize));
+  while (!finished()) {
+    const std::int64_t size =
+        options.iterations ? std::min(kRoundSize, budget - result.iterations) : kRoundSize;
+    const Start start{&kept, keptLength, step};
+    std::atomic<std::int64_t> next{0};
+    auto work = [&](Worker& worker) {
+      for (std::int64_t i = next++; i < size; i = next++) {
+        trials[static_cast<std::size_t>(i)] = worker.run(start, options.seed, result.iterations + i);
+      }
+    };
+    {
+      std::vector<std::jthread> pool;
+      for (int t = 1; t < threads; ++t) pool.emplace_back(work, std::ref(*workers[static_cast<std::size_t>(t)]));
+      work(*workers.front());
+    }
+
+    // The best trial of the round, the first of equals.
+    const Trial* chosen = nullptr;
+    for (std::int64_t i = 0; i < size; ++i) {
+      const Trial& trial = trials[static_cast<std::size_t>(i)];
+      if (chosen == nullptr ? better(trial, keptLength, keptSpread)
+                            : better(trial, chosen->length, chosen->spread)) {
+        chosen = &trial;
+      }
+    }
+    result.iterations += size;
+    bool shorter = false;
+    if (chosen != nullptr) {
+      shorter = chosen->length < keptLength - kSameLength;
+      kept = chosen->layout;
+      keptLength = chosen->length;
+      keptSpread = chosen->spread;
+      if (shorter && chosen->statistics.count == result.start.count &&
+          chosen->statistics.packingLength < result.best.packingLength) {
+        best = kept;
+        result.best = chosen->statistics;
+        ++result.improvements;
+        if (onImprovement) onImprovement({elapsed(), result.iterations, result.best});
+      }
+    }
+    if (shorter) {
+      roundsWithoutShrink = 0;
+      step = std::min(step * 1.5, keptLength * kLargestStep);
+    } else if (++roundsWithoutShrink >= kRoundsBeforeHalving) {
+      roundsWithoutShrink = 0;
+      step = std::max(step * 0.5, keptLength * kSmallestStep);
+    }
+    if (progress != nullptr) {
+      progress->advance(options.iterations ? result.iterations
+                                           : static_cast<std::int64_t>(elapsed() * 10));
+    }
+  }
+
+  // The best layout on the nester's own plate; the parts left out go back where they were.
+  best.plate = original.plate;
+  best.packingPointDistance = original.packingPointDistance;
+  best.packingPoints = original.packingPoints;
+  best.packingRows = original.packingRows;
+  best.packingColumns = original.packingColumns;
+  best.packingPointsDirty = true;
+  for (std::size_t i = 0; i < movable.size(); ++i) {
+    if (!movable[i]) best.parts[i] = original.parts[i];
+  }
+  nester.restore(best);
+  result.best = nester.computeLayoutStatistics();
+  result.seconds = elapsed();
+  return result;
+}
+
+}  // namespace platenest
