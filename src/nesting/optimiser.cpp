@@ -32,6 +32,17 @@ constexpr double kSmallestStep = 0.0005;
 constexpr double kLargestStep = 0.03;
 // Rounds without a shorter layout before the step is halved.
 constexpr int kRoundsBeforeHalving = 3;
+// Trials use the job's grid or one up to this many times finer (three times finer was no
+// better in ten seconds: each trial costs more).
+constexpr std::size_t kFinestGrid = 2;
+// A trial takes off the plate, besides the parts beyond its strip, from one part up to this
+// share of the parts (at least two).
+constexpr double kLargestRuin = 0.5;
+// and never more than this many: putting back each part costs a grid search, and on large jobs
+// many small trials gain more than a few large ones.
+constexpr std::size_t kMostRuined = 25;
+// The chance that two neighbours in the largest-first order of putting parts back swap.
+constexpr double kOrderSwap = 0.2;
 // Two lengths closer than this (mm) are the same length.
 constexpr double kSameLength = 1e-9;
 
@@ -103,6 +114,7 @@ class Worker {
     nester_.setPlate(job.plate());
     nester_.setPackingPointDistance(job.packingPointDistance());
     nester_.restore(layout);
+    gridDistance_ = job.packingPointDistance();
   }
 
   Nester& nester() { return nester_; }
@@ -129,8 +141,9 @@ class Worker {
       (part->box.maxX > target ? taken : stay).push_back(part);
     }
     if (!stay.empty()) {
-      const std::size_t most = std::max<std::size_t>(2, onPlate.size() / 5);
-      const std::size_t count = std::min(stay.size(), 1 + random.below(most));
+      const std::size_t most = std::max<std::size_t>(
+          2, static_cast<std::size_t>(static_cast<double>(onPlate.size()) * kLargestRuin));
+      const std::size_t count = std::min(stay.size(), 1 + random.below(std::min(most, kMostRuined)));
       switch (random.below(3)) {
         case 0: {  // the parts nearest a part picked at random
           const Point centre = stay[random.below(stay.size())]->centroid;
@@ -154,6 +167,8 @@ class Worker {
     for (PlacedPart* part : taken) park(*part, fullLength);
     Trial trial;
     if (!(target > 0)) return trial;
+    // Finer grids find the tighter places the job's own grid steps over, at more cost.
+    n.setPackingPointDistance(gridDistance_ / static_cast<double>(1 + random.below(kFinestGrid)));
     n.setPlateSize(target, width);
     if (!n.renewPackingGrid()) return trial;
 
@@ -161,7 +176,7 @@ class Worker {
     std::stable_sort(taken.begin(), taken.end(),
                      [](const PlacedPart* a, const PlacedPart* b) { return a->area > b->area; });
     for (std::size_t i = 0; i + 1 < taken.size(); ++i) {
-      if (random.unit() < 0.2) std::swap(taken[i], taken[i + 1]);
+      if (random.unit() < kOrderSwap) std::swap(taken[i], taken[i + 1]);
     }
     SearchMemo& memo = SearchInternals::memo(n);
     memo.begin();
@@ -194,6 +209,7 @@ class Worker {
  private:
   Nester nester_;
   const std::vector<bool>& movable_;
+  double gridDistance_ = 0.0;  // the job's PPD
 };
 
 bool better(const Trial& trial, double length, double spreadNow) {
