@@ -20,6 +20,7 @@ inline constexpr int kLargestRotationNumber = 3600;
 // A rotation number or packing point distance as the options accept them (whole number from
 // 1 to 3600; positive finite number of millimetres), or an explanation of what is wrong.
 std::optional<std::string> rotationNumberProblem(const std::string& text);
+std::optional<std::string> joinToleranceProblem(const std::string& text);
 std::optional<std::string> packingPointDistanceProblem(const std::string& text);
 
 }  // namespace platenest

@@ -143,6 +143,7 @@ LoadedJob loadJob(const CliRequest& request) {
   }
   LoadOptions options;
   options.keepOrientation = request.keepOrientation;
+  options.dxf = request.dxf;
   job.nester =
       openLibrary(path, job.origin.loadType, request.errorLogPath.value_or(defaultErrorLogPath()),
                   options, job.report);
@@ -267,7 +268,7 @@ int runCommand(const CliRequest& request) {
       break;
   }
   if (request.jsonPath) {
-    writeJsonSummary(nester, seconds, *request.jsonPath);
+    writeJsonSummary(nester, seconds, *request.jsonPath, job.report.rejected);
     written.push_back(shownPath(*request.jsonPath));
   }
   // The job is right even when its error log is not: the failure is only a warning.

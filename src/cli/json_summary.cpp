@@ -56,13 +56,14 @@ Json partJson(const PosedPart& posed) {
 
 }  // namespace
 
-std::string jsonSummary(const Nester& nester, double seconds) {
+std::string jsonSummary(const Nester& nester, double seconds,
+                        const std::vector<RejectedPart>& rejected) {
   const LayoutStatistics statistics = nester.computeLayoutStatistics();
   Json parts = Json::array();
   for (const PosedPart& part : poseLayout(nester, PoseDetail::kOutlines).parts) {
     parts.push_back(partJson(part));
   }
-  const Json summary{
+  Json summary{
       {"plate", Json{{"length", number(nester.plateLength())}, {"width", number(nester.plateWidth())}}},
       {"partGap", number(nester.partGap)},
       {"rotationNumber", nester.rotationNumber},
@@ -75,12 +76,22 @@ std::string jsonSummary(const Nester& nester, double seconds) {
       {"seconds", number(seconds)},
       {"parts", std::move(parts)},
   };
+  if (!rejected.empty()) {
+    Json list = Json::array();
+    for (const RejectedPart& part : rejected) {
+      Json entry{{"name", displayName(part.name)}, {"reason", part.reason}};
+      if (!part.detail.empty()) entry["detail"] = part.detail;
+      list.push_back(std::move(entry));
+    }
+    summary["rejected"] = std::move(list);
+  }
   // Names are valid UTF-8 after displayName; replacing is only a guard against a bad byte.
   return summary.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path) {
-  const std::string text = jsonSummary(nester, seconds);
+void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path,
+                      const std::vector<RejectedPart>& rejected) {
+  const std::string text = jsonSummary(nester, seconds, rejected);
   const std::string problem = writeWholeFile(path, text);
   if (!problem.empty()) {
     throw FatalError(FatalChannel::kStandardError, "", "cannot write the JSON summary to " + problem);

@@ -4,6 +4,9 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "job/job.h"
 
 namespace platenest {
 
@@ -12,9 +15,12 @@ class Nester;
 // The summary as JSON text. `seconds` is the time of the command that laid the job out
 // (0 when nothing was laid out). Numbers are written to full precision; a value that is not
 // finite (the density of an empty plate) is written as null.
-std::string jsonSummary(const Nester& nester, double seconds);
+// The parts rejected at load are listed under "rejected" (name, reason, detail) when any are.
+std::string jsonSummary(const Nester& nester, double seconds,
+                        const std::vector<RejectedPart>& rejected = {});
 
 // Writes jsonSummary to `path`. Throws FatalError when the file cannot be written.
-void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path);
+void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path,
+                      const std::vector<RejectedPart>& rejected = {});
 
 }  // namespace platenest
