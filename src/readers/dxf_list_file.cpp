@@ -192,7 +192,15 @@ void readDrawing(const std::filesystem::path& partPath, const std::string& name,
     return;
   }
   if (!endsWithEof(*bytes)) warnCutShort(partPath.string(), "\"EOF\"");
-  for (const std::string& gap : joined.closedGaps) showWarning(displayName(name) + ": " + gap);
+  // Each closed gap is named, up to a screenful; a drawing of many gaps says how many more.
+  constexpr std::size_t kGapsNamed = 10;
+  for (std::size_t g = 0; g < joined.closedGaps.size() && g < kGapsNamed; ++g) {
+    showWarning(displayName(name) + ": " + joined.closedGaps[g]);
+  }
+  if (joined.closedGaps.size() > kGapsNamed) {
+    showWarning(displayName(name) + ": " + std::to_string(joined.closedGaps.size() - kGapsNamed) +
+                " more gaps closed");
+  }
   std::size_t number = 0;
   for (const DxfLoopPart& loops : joined.parts) {
     ++number;

@@ -142,7 +142,9 @@ class Joiner {
   DxfLoopParts run() {
     DxfLoopParts result;
     clean();
-    if (!join(result) || !cut(result) || !checkCrossings(result)) return result;
+    if (!join(result) || !cut(result) || !checkCrossings(result) || !checkAreas(result)) {
+      return result;
+    }
     sortLoops();
     makeParts(result);
     return result;
@@ -353,7 +355,7 @@ class Joiner {
       polygonOf(loop, chordTolerance_, 1, loop.coarse);
       if (loop.coarse.size() < 3) loop.coarse = loop.fine;
       loop.area = std::fabs(signedArea(loop.fine));
-      if (loop.fine.size() < 3 || !(loop.area > 0)) {
+      if (loop.fine.size() < 3) {
         const Point& p = loop.fine.empty() ? Point() : loop.fine.front();
         result.refusal = "a loop near " + place(p) + " encloses no area (a line drawn back on itself)";
         return false;
@@ -365,6 +367,16 @@ class Joiner {
         loop.box.minY = std::min(loop.box.minY, p.y);
         loop.box.maxY = std::max(loop.box.maxY, p.y);
       }
+    }
+    return true;
+  }
+
+  bool checkAreas(DxfLoopParts& result) const {
+    for (const Loop& loop : loops_) {
+      if (loop.area > 0) continue;
+      result.refusal = "a loop near " + place(loop.fine.front()) +
+                       " encloses no area (a line drawn back on itself)";
+      return false;
     }
     return true;
   }
@@ -417,9 +429,11 @@ class Joiner {
           } else {
             const Loop& small = loops_[e1.loop].area < loops_[e2.loop].area ? loops_[e1.loop] : loops_[e2.loop];
             const Loop& large = &small == &loops_[e1.loop] ? loops_[e2.loop] : loops_[e1.loop];
-            result.refusal = inside(large.fine, small.fine.front())
+            const Point middle((small.box.minX + small.box.maxX) / 2,
+                               (small.box.minY + small.box.maxY) / 2);
+            result.refusal = inside(large.fine, middle)
                                  ? "a hole crosses its outline near " + place(where)
-                                 : "two outlines cross near " + place(where);
+                                 : "a hole or another outline crosses the outline near " + place(where);
           }
           return false;
         }
