@@ -39,6 +39,8 @@ struct CliRequest {
   std::optional<double> packingPointDistance;  // mm
   std::optional<bool> turnover;
   bool keepOrientation = false;
+  // --dxf-join-tolerance, --dxf-layers: how the drawings of a DXF list are read.
+  DxfReadOptions dxf;
   std::optional<std::filesystem::path> jsonPath;
   bool quiet = false;
   // --strict: a part left out of the job ends the command with kRejectedPartStatus, once

@@ -35,6 +35,8 @@ struct RawOptions {
   std::string packingPointDistance;
   std::string turnover;
   bool keepOrientation = false;
+  std::string dxfJoinTolerance;
+  std::string dxfLayers;
   std::string json;
   bool quiet = false;
   bool strict = false;
@@ -85,6 +87,16 @@ void addCommonOptions(CLI::App& command, RawOptions& raw) {
   command.add_flag("--keep-orientation", raw.keepOrientation,
                    "Keep the parts' given orientations instead of turning each to its "
                    "least-box orientation at load");
+  command
+      .add_option("--dxf-join-tolerance", raw.dxfJoinTolerance,
+                  "DXF drawings: join line ends this close in mm (default 0.1)")
+      ->type_name("MM")
+      ->check(checkedBy(&joinToleranceProblem));
+  command
+      .add_option("--dxf-layers", raw.dxfLayers,
+                  "DXF drawings: cut only these layers (comma-separated; default: every layer "
+                  "but those named for dimensions, centre lines, text, marking and frames)")
+      ->type_name("NAME,...");
   command.add_option("--json", raw.json, "Write a machine-readable summary to PATH")
       ->type_name("PATH");
   command.add_flag("--quiet", raw.quiet, "No human summary on standard output");
@@ -110,6 +122,16 @@ void fillRequest(const RawOptions& raw, CliRequest& request) {
   }
   if (!raw.turnover.empty()) request.turnover = raw.turnover == "on";
   request.keepOrientation = raw.keepOrientation;
+  if (!raw.dxfJoinTolerance.empty()) {
+    request.dxf.joinTolerance = parseWhole<double>(raw.dxfJoinTolerance).value_or(0.1);
+  }
+  std::string layers = raw.dxfLayers;
+  while (!layers.empty()) {
+    const std::size_t comma = layers.find(',');
+    const std::string layer = layers.substr(0, comma);
+    if (!layer.empty()) request.dxf.cutLayers.push_back(layer);
+    layers = comma == std::string::npos ? std::string() : layers.substr(comma + 1);
+  }
   if (!raw.json.empty()) request.jsonPath = absoluteFrom(raw.json);
   request.quiet = raw.quiet;
   request.strict = raw.strict;
@@ -129,6 +151,15 @@ void fillRequest(const RawOptions& raw, CliRequest& request) {
 }
 
 }  // namespace
+
+std::optional<std::string> joinToleranceProblem(const std::string& text) {
+  const std::optional<double> value = parseWhole<double>(text);
+  // Ends further apart than 10 mm are no drawing slip but a missing edge.
+  if (!value || !(*value >= 0.0 && *value <= 10.0)) {
+    return "--dxf-join-tolerance: " + text + " is not a number of mm from 0 to 10";
+  }
+  return std::nullopt;
+}
 
 std::optional<std::string> rotationNumberProblem(const std::string& text) {
   const std::optional<int> value = parseWhole<int>(text);

@@ -22,6 +22,7 @@ inline constexpr int kMostOptimiseThreads = 256;
 // A rotation number or packing point distance as the options accept them (whole number from
 // 1 to 3600; positive finite number of millimetres), or an explanation of what is wrong.
 std::optional<std::string> rotationNumberProblem(const std::string& text);
+std::optional<std::string> joinToleranceProblem(const std::string& text);
 std::optional<std::string> packingPointDistanceProblem(const std::string& text);
 // The optimising layout's budget, seed and threads, checked the same way.
 std::optional<std::string> secondsProblem(const std::string& text);

@@ -49,8 +49,9 @@ void printLoadSummary(std::ostream& out, const Nester& nester, const JobOrigin& 
   out << "Parts: " << nester.parts.count() << " loaded, " << report.rejected.size()
       << " rejected\n";
   for (const RejectedPart& rejected : report.rejected) {
-    out << "  rejected " << displayName(rejected.name) << ": " << oneLineReason(rejected.reason)
-        << "\n";
+    out << "  rejected " << displayName(rejected.name) << ": " << oneLineReason(rejected.reason);
+    if (!rejected.detail.empty()) out << " " << rejected.detail;
+    out << "\n";
   }
   if (nester.parts.empty()) out << "The job holds no part.\n";
   out << "RN " << nester.rotationNumber << ", PPD " << formatG(nester.packingPointDistance())

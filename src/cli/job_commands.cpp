@@ -145,6 +145,7 @@ LoadedJob loadJob(const CliRequest& request) {
   }
   LoadOptions options;
   options.keepOrientation = request.keepOrientation;
+  options.dxf = request.dxf;
   job.nester =
       openLibrary(path, job.origin.loadType, request.errorLogPath.value_or(defaultErrorLogPath()),
                   options, job.report);
@@ -301,7 +302,8 @@ int runCommand(const CliRequest& request) {
       break;
   }
   if (request.jsonPath) {
-    writeJsonSummary(nester, seconds, *request.jsonPath, optimised ? &*optimised : nullptr);
+    writeJsonSummary(nester, seconds, *request.jsonPath, job.report.rejected,
+                     optimised ? &*optimised : nullptr);
     written.push_back(shownPath(*request.jsonPath));
   }
   // The job is right even when its error log is not: the failure is only a warning.

@@ -56,7 +56,8 @@ Json partJson(const PosedPart& posed) {
 
 }  // namespace
 
-std::string jsonSummary(const Nester& nester, double seconds, const OptimiseResult* optimised) {
+std::string jsonSummary(const Nester& nester, double seconds,
+                        const std::vector<RejectedPart>& rejected, const OptimiseResult* optimised) {
   const LayoutStatistics statistics = nester.computeLayoutStatistics();
   Json parts = Json::array();
   for (const PosedPart& part : poseLayout(nester, PoseDetail::kOutlines).parts) {
@@ -83,13 +84,23 @@ std::string jsonSummary(const Nester& nester, double seconds, const OptimiseResu
                                 {"density", number(optimised->start.density)},
                                 {"count", optimised->start.count}};
   }
+  if (!rejected.empty()) {
+    Json list = Json::array();
+    for (const RejectedPart& part : rejected) {
+      Json entry{{"name", displayName(part.name)}, {"reason", part.reason}};
+      if (!part.detail.empty()) entry["detail"] = part.detail;
+      list.push_back(std::move(entry));
+    }
+    summary["rejected"] = std::move(list);
+  }
   // Names are valid UTF-8 after displayName; replacing is only a guard against a bad byte.
   return summary.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 void writeJsonSummary(const Nester& nester, double seconds, const std::filesystem::path& path,
+                      const std::vector<RejectedPart>& rejected,
                       const OptimiseResult* optimised) {
-  const std::string text = jsonSummary(nester, seconds, optimised);
+  const std::string text = jsonSummary(nester, seconds, rejected, optimised);
   const std::string problem = writeWholeFile(path, text);
   if (!problem.empty()) {
     throw FatalError(FatalChannel::kStandardError, "", "cannot write the JSON summary to " + problem);

@@ -52,6 +52,9 @@ struct RejectedPart {
   std::int32_t id = -1;  // the reader's sequence number; -1 when the reader dropped the block
   std::string name;      // bytes as read (GBK or UTF-8), as written to the error log
   std::string reason;    // UTF-8, the error log's lines for it without the part-name line
+  // UTF-8: what the reader found, in words the operator can act on (the place, the gap);
+  // empty when the reason says it all.
+  std::string detail = {};
 };
 
 struct Job {

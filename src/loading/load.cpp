@@ -51,12 +51,13 @@ void rejectDegenerate(Nester& nester, const PlacedPart& part, LoadReport& report
   report.rejected.push_back(RejectedPart{part.id, part.label.text, kDegenerate});
 }
 
-Job runReader(Nester& nester, const std::filesystem::path& path, LoadType loadType) {
+Job runReader(Nester& nester, const std::filesystem::path& path, LoadType loadType,
+              const LoadOptions& options) {
   switch (loadType) {
     case LoadType::kTextLibrary:
       return readTextLibrary(path, nester.errorLog);
     case LoadType::kDxfList:
-      return readDxfListFile(path);
+      return readDxfListFile(path, options.dxf);
     case LoadType::kPartList:
       return readPartListFile(path, "PackError.txt");
   }
@@ -195,9 +196,18 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
 void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
           const LoadOptions& options, LoadReport& report) {
   report = LoadReport{};
-  Job job = runReader(nester, path, loadType);
+  Job job = runReader(nester, path, loadType, options);
   checkJobValues(path, job);
   report.rejected = std::move(job.rejected);
+  // A drawing the reader refused goes to the error log with what was found, like a part
+  // whose arcs fail their checks.
+  for (const RejectedPart& rejected : report.rejected) {
+    if (rejected.detail.empty()) continue;
+    nester.errorLog << "\t" << rejected.detail;
+    nester.errorLog.endLine();
+    nester.errorLog << kPartNameLine;
+    nester.errorLog.bytes(rejected.name).endLine();
+  }
   applyJob(nester, std::move(job));
 
   // Validate: a region whose arcs cannot be built is reported in the error log and dropped.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "job/job.h"
+#include "readers/dxf_drawing.h"
 #include "nesting/nester.h"
 
 namespace platenest {
@@ -24,6 +25,8 @@ struct LoadOptions {
   // Skip the turn to the least-box orientation (for jobs whose parts may only take the
   // orientations they were given).
   bool keepOrientation = false;
+  // How the drawings of a DXF list are read.
+  DxfReadOptions dxf;
 };
 
 // What a load made of its input.

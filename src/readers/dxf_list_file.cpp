@@ -4,11 +4,15 @@
 #include "readers/dxf_list_file.h"
 
 #include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "readers/dxf_loops.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
 #include "support/line_reader.h"
@@ -83,6 +87,140 @@ std::vector<std::string> dxfFileNames(const std::filesystem::path& folder) {
   return names;
 }
 
+
+// The whole file, or nothing when it cannot be opened.
+std::optional<std::string> fileBytes(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return bytes.str();
+}
+
+bool endsWithEof(std::string_view bytes) {
+  while (!bytes.empty() && std::isspace(static_cast<unsigned char>(bytes.back()))) {
+    bytes.remove_suffix(1);
+  }
+  return bytes.ends_with("EOF");
+}
+
+// The plain reader's part stands when the loops found by joining agree with it: one outline
+// with the same holes, or an outline the plain reader closed across a gap it allows.
+bool plainPartAgrees(const PlacedPart& part, const DxfLoopParts& joined) {
+  if (joined.refusal.starts_with("outline not closed")) return true;
+  return joined.refusal.empty() && joined.parts.size() == 1 &&
+         joined.parts.front().holes.count() == part.holes.count();
+}
+
+void finishPart(PlacedPart& part, const Polygon& outer, PolygonList holes) {
+  part.outer = outer;
+  part.holes = std::move(holes);
+  part.area = part.computeArea();
+  part.computeCentroid();
+  part.box = part.outer.box();
+  part.computeRectangularity();
+  part.computeAspectRatio();
+  part.refPoint = part.outer.vertex(0);
+  part.rotation = 0.0;
+}
+
+void addPart(PlacedPart part, PartDrawing drawing, std::int32_t& counter, Job& job) {
+  part.id = counter++;
+  drawing.id = part.id;
+  job.parts.push_back(std::move(part));
+  job.drawings.push_back(std::move(drawing));
+}
+
+// Reads one drawing into the job, or lists it as rejected. Drawings of loose lines, arcs
+// and circles that the plain reader reads into one outline with its holes keep exactly that
+// part and its messages; every other drawing is joined into loops and may give several parts.
+void readDrawing(const std::filesystem::path& partPath, const std::string& name,
+                 const DxfReadOptions& options, std::int32_t& counter, Job& job) {
+  std::string fileMessage = "零件\"";
+  fileMessage += displayName(partPath.string());
+  fileMessage += "\"读取失败!";
+  const std::string stem = cutDxfText(partPath.stem().string());
+  const auto reject = [&](const std::vector<std::string>& messages, const std::string& detail) {
+    for (const std::string& message : messages) showWarning(message);
+    showWarning(fileMessage);
+    if (messages.empty() && !detail.empty()) showWarning(displayName(name) + ": " + detail);
+    job.rejected.push_back(RejectedPart{-1, name, fileMessage, detail});
+  };
+  const std::optional<std::string> bytes = fileBytes(partPath);
+  if (!bytes) {
+    reject({}, "the file cannot be opened");
+    return;
+  }
+  const DxfGeometry geometry = readDxfGeometry(*bytes, options);
+  std::vector<std::string> plainMessages;
+  PlacedPart plainPart;
+  PartDrawing plainDrawing;
+  bool plainRead = false;
+  if (geometry.refusal.empty() && geometry.plain) {
+    RecordingMessageSink sink;
+    {
+      ScopedMessageSink guard(&sink);
+      plainRead = readDxfPart(plainPart, partPath, plainDrawing);
+    }
+    plainMessages = sink.texts();
+    // The plain scanner missed entities (group codes without their blanks): not its kind.
+    if (plainDrawing.lines.size() != geometry.lines.size() ||
+        plainDrawing.arcs.size() != geometry.arcs.size() ||
+        plainDrawing.circles.size() != geometry.circles.size()) {
+      plainRead = false;
+      plainMessages.clear();
+    }
+  }
+  if (!geometry.refusal.empty()) {
+    reject({}, geometry.refusal);
+    return;
+  }
+  PlacedPart model;
+  const DxfLoopParts joined =
+      joinDxfLoops(geometry, options.joinTolerance, model.chordTolerance);
+  if (plainRead && plainPartAgrees(plainPart, joined)) {
+    for (const std::string& message : plainMessages) showWarning(message);
+    if (!geometry.named) plainPart.label.text = stem;
+    addPart(std::move(plainPart), std::move(plainDrawing), counter, job);
+    return;
+  }
+  if (!joined.refusal.empty()) {
+    reject(plainMessages, joined.refusal);
+    return;
+  }
+  if (!endsWithEof(*bytes)) warnCutShort(partPath.string(), "\"EOF\"");
+  // Each closed gap is named, up to a screenful; a drawing of many gaps says how many more.
+  constexpr std::size_t kGapsNamed = 10;
+  for (std::size_t g = 0; g < joined.closedGaps.size() && g < kGapsNamed; ++g) {
+    showWarning(displayName(name) + ": " + joined.closedGaps[g]);
+  }
+  if (joined.closedGaps.size() > kGapsNamed) {
+    showWarning(displayName(name) + ": " + std::to_string(joined.closedGaps.size() - kGapsNamed) +
+                " more gaps closed");
+  }
+  std::size_t number = 0;
+  for (const DxfLoopPart& loops : joined.parts) {
+    ++number;
+    PlacedPart part;
+    finishPart(part, loops.outer, loops.holes);
+    part.label = geometry.label;
+    part.secondLabel = geometry.secondLabel;
+    if (!geometry.named) part.label.text = stem;
+    if (joined.parts.size() > 1) {
+      part.label.text += '#';
+      part.label.text += std::to_string(number);
+    }
+    if (!(part.area > 0.0)) {
+      reject({}, "part " + part.label.text + " encloses no area");
+      continue;
+    }
+    addPart(std::move(part), loops.drawing, counter, job);
+  }
+}
+
 }  // namespace
 
 std::optional<std::filesystem::path> resolveDxfFolder(std::string_view folderLine,
@@ -119,7 +257,7 @@ std::optional<std::filesystem::path> dxfListFolder(const std::filesystem::path& 
   return resolveDxfFolder(readWholeLine(reader), listPath);
 }
 
-Job readDxfListFile(const std::filesystem::path& path) {
+Job readDxfListFile(const std::filesystem::path& path, const DxfReadOptions& options) {
   LineReader reader;
   if (!reader.open(path)) {
     throw FatalError::warning("排样信息文件读取失败!", displayName(path.string()));
@@ -137,19 +275,7 @@ Job readDxfListFile(const std::filesystem::path& path) {
 
   std::int32_t counter = 0;
   for (const std::string& name : dxfFileNames(*folder)) {
-    const std::filesystem::path partPath = *folder / name;
-    PlacedPart part;
-    PartDrawing drawing;
-    if (readDxfPart(part, partPath, drawing)) {
-      part.id = counter++;
-      drawing.id = part.id;
-      job.parts.push_back(std::move(part));
-      job.drawings.push_back(std::move(drawing));
-    } else {
-      const std::string message = "零件\"" + displayName(partPath.string()) + "\"读取失败!";
-      showWarning(message);
-      job.rejected.push_back(RejectedPart{-1, name, message});
-    }
+    readDrawing(*folder / name, name, options, counter, job);
   }
   return job;
 }

@@ -7,15 +7,19 @@
 #include <string_view>
 
 #include "job/job.h"
+#include "readers/dxf_drawing.h"
 #include "readers/dxf_part_reader.h"
 
 namespace platenest {
 
 // The plate size and gap, then every "*.dxf" file of the folder (extension in any letter
 // case), in byte order of the names; each part read gets the next id from 0 and joins
-// job.parts. A file that cannot be read is named in a warning and listed in job.rejected.
+// job.parts. A drawing may hold several parts side by side, named after the drawing with
+// "#1", "#2", ... in the order of their outlines from left to right. A part is named by a
+// "name:" TEXT of the drawing, else after its file without the extension. A file that cannot
+// be read is named in a warning and listed in job.rejected with the reason.
 // Throws FatalError when the list file cannot be opened or the plate size is zero.
-Job readDxfListFile(const std::filesystem::path& path);
+Job readDxfListFile(const std::filesystem::path& path, const DxfReadOptions& options = {});
 
 // The folder a list file names on its fourth line, "/" or "\" as separators: taken as
 // written (absolute, or relative to the current directory) when that folder exists, else

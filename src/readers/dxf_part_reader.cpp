@@ -56,9 +56,9 @@ std::optional<double> finiteValue(std::string_view line) {
   return value;
 }
 
-// Cuts a text value to kDxfTextLimit bytes without splitting a character in two: names are
-// UTF-8 or GBK bytes, and half a character would spoil the name in every report.
-std::string cutText(std::string_view text) {
+}  // namespace
+
+std::string cutDxfText(std::string_view text) {
   if (text.size() <= kDxfTextLimit) return std::string(text);
   std::size_t cut = kDxfTextLimit;
   if (isValidUtf8(text)) {
@@ -76,6 +76,8 @@ std::string cutText(std::string_view text) {
   }
   return std::string(text.substr(0, cut));
 }
+
+namespace {
 
 unsigned codeOf(std::string_view line) {
   if (line == "  1") return kCodeText;
@@ -105,7 +107,7 @@ EntityValues readEntity(LineReader& reader, unsigned codes) {
     const std::string_view text = withoutLineEnd(value);
     switch (code) {
       case kCodeText:
-        values.text = cutText(text);
+        values.text = cutDxfText(text);
         break;
       case kCodeX:
         values.x = finiteValue(text);

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 #include "geometry/lists.h"
 #include "geometry/part_drawing.h"
@@ -23,6 +25,10 @@ inline constexpr double kDxfMaxAngle = 1e6;
 // Radii (mm) beyond this are refused: no plate part is 100 km across, and the chords of such
 // an arc alone would exhaust memory.
 inline constexpr double kDxfMaxRadius = 1e8;
+
+// Cuts a TEXT value to kDxfTextLimit bytes without splitting a character in two: names are
+// UTF-8 or GBK bytes, and half a character would spoil the name in every report.
+std::string cutDxfText(std::string_view text);
 
 // The loose entities of one drawing, each list filled at the front as the file is read.
 struct DxfEntities {
