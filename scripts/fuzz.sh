@@ -9,7 +9,7 @@ root=$PWD
 seconds=${1:-30}
 # A fixed seed makes a test run's fuzzing repeatable: a slower machine runs a prefix of the
 # same inputs. FUZZ_SEED=0 lets libFuzzer pick a new seed each run, for exploring.
-seed=${FUZZ_SEED:-1}
+fuzz_seed=${FUZZ_SEED:-1}
 
 scripts/setup.sh >/dev/null
 
@@ -35,7 +35,7 @@ for name in text_library part_list dxf_list dxf_part; do
   done
   echo "fuzz: $name for ${seconds} s"
   log=build/fuzz/$name.log
-  if ! build/fuzz/fuzz/fuzz_$name "$corpus" -max_total_time="$seconds" -seed="$seed" -max_len=65536 \
+  if ! build/fuzz/fuzz/fuzz_$name "$corpus" -max_total_time="$seconds" -seed="$fuzz_seed" -max_len=65536 \
       -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
       -artifact_prefix="$root"/build/fuzz/findings/"$name"- >"$log" 2>&1; then
     tail -n 60 "$log"

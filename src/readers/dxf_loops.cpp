@@ -178,7 +178,10 @@ class Joiner {
       carrierFrames.emplace(id, std::make_pair(angle, offset));
       originals_[id].push_back(s);
     }
-    for (auto& [id, spans] : carriers) {
+    for (auto& carrier : carriers) {
+      // Named copies: lambdas below cannot capture structured bindings under every compiler.
+      const auto id = carrier.first;
+      auto& spans = carrier.second;
       std::vector<Segment>& lines = originals_[id];
       if (spans.size() == 1) {
         addLine(lines.front());
@@ -190,7 +193,8 @@ class Joiner {
       for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
       std::sort(order.begin(), order.end(),
                 [&](std::size_t x, std::size_t y) { return spans[x] < spans[y]; });
-      const auto [angle, offset] = carrierFrames[id];
+      const double angle = carrierFrames[id].first;
+      const double offset = carrierFrames[id].second;
       const double ux = std::cos(angle), uy = std::sin(angle);
       const auto at = [&](double t) { return Point(ux * t - uy * offset, uy * t + ux * offset); };
       std::size_t first = 0;
