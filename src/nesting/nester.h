@@ -286,6 +286,10 @@ class Nester {
   bool placeBesideNeighbours(PlacedPart& part);
   void applyPose(PlacedPart& part, const Pose& pose);
 
+  // The grid placement minimises each candidate's centroid x; the optimising search may ask
+  // for the right edge of its box instead (the strip's length is what it shortens).
+  bool placeByRightEdge_ = false;
+
   Plate plate_;
   BoundingBox plateRect_;
   double packingPointDistance_ = 0.5;

@@ -3,10 +3,12 @@
 // A trial starts from the layout kept so far, cuts the strip to a target length (a step
 // shorter than the kept layout, or the same length for a sideways move), takes off the plate
 // the parts beyond it and a handful more (the parts nearest a random part, the last parts of
-// the strip, or parts at random), and puts them back largest first with the grid placement,
-// which takes for each the free place furthest left. The trial is kept when every part found a
-// place: shorter beats longer, and at equal length the layout whose material lies further left
-// wins, which opens room at the end of the strip for the next shrink.
+// the strip, or parts at random), and puts them back largest first with the grid placement on
+// the job's grid or a finer one, each part where its centroid, or the right edge of its box,
+// lies furthest left. The trial is kept when every part found a place: shorter beats longer,
+// and at equal length the layout whose material lies further left wins, which opens room at
+// the end of the strip for the next shrink. When nothing better has come for long, the search
+// restarts from a fresh layout of all the parts in a shuffled order.
 #include "nesting/optimiser.h"
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -32,9 +35,14 @@ constexpr double kSmallestStep = 0.0005;
 constexpr double kLargestStep = 0.03;
 // Rounds without a shorter layout before the step is halved.
 constexpr int kRoundsBeforeHalving = 3;
-// Trials use the job's grid or one up to this many times finer (three times finer was no
-// better in ten seconds: each trial costs more).
-constexpr std::size_t kFinestGrid = 2;
+// Trials use the job's grid or one two or four times finer: finer grids find the tighter places
+// the job's grid steps over, at more cost per trial.
+constexpr double kGridDivisions[] = {1, 2, 4};
+// Rounds without a better layout before the search restarts, how much longer the restart's
+// strip is, and how often neighbours in its order swap.
+constexpr int kRoundsBeforeRestart = 150;
+constexpr double kRestartGrowth = 0.1;
+constexpr double kRestartOrderSwap = 0.5;
 // A trial takes off the plate, besides the parts beyond its strip, from one part up to this
 // share of the parts (at least two).
 constexpr double kLargestRuin = 0.5;
@@ -99,6 +107,7 @@ struct Start {
   const NesterSnapshot* layout = nullptr;
   double length = 0.0;
   double step = 0.0;  // mm
+  bool restart = false;
 };
 
 // A nester of its own for each thread, holding a copy of the job.
@@ -126,9 +135,12 @@ class Worker {
     const double fullLength = n.plateLength();
     const double width = n.plateWidth();
 
-    // Half the trials shrink the strip, the others look for a better layout of its length.
+    // Half the trials shrink the strip, the others look for a better layout of its length; a
+    // restart lays every part out afresh on a longer strip. Never beyond the plate itself.
     const bool shrink = number % 2 == 0;
-    const double target = shrink ? start.length - start.step * (0.5 + random.unit()) : start.length;
+    double target = shrink ? start.length - start.step * (0.5 + random.unit()) : start.length;
+    if (start.restart) target = start.length * (1 + kRestartGrowth * (0.5 + random.unit()));
+    target = std::min(target, fullLength);
 
     std::vector<PlacedPart*> onPlate;
     std::size_t index = 0;
@@ -143,7 +155,8 @@ class Worker {
     if (!stay.empty()) {
       const std::size_t most = std::max<std::size_t>(
           2, static_cast<std::size_t>(static_cast<double>(onPlate.size()) * kLargestRuin));
-      const std::size_t count = std::min(stay.size(), 1 + random.below(std::min(most, kMostRuined)));
+      const std::size_t count = start.restart ? stay.size()
+                                : std::min(stay.size(), 1 + random.below(std::min(most, kMostRuined)));
       switch (random.below(3)) {
         case 0: {  // the parts nearest a part picked at random
           const Point centre = stay[random.below(stay.size())]->centroid;
@@ -167,17 +180,21 @@ class Worker {
     for (PlacedPart* part : taken) park(*part, fullLength);
     Trial trial;
     if (!(target > 0)) return trial;
-    // Finer grids find the tighter places the job's own grid steps over, at more cost.
-    n.setPackingPointDistance(gridDistance_ / static_cast<double>(1 + random.below(kFinestGrid)));
+    n.setPackingPointDistance(gridDistance_ / kGridDivisions[random.below(std::size(kGridDivisions))]);
     n.setPlateSize(target, width);
     if (!n.renewPackingGrid()) return trial;
 
-    // Largest first, with now and then two neighbours in the order swapped.
+    // Largest first, with now and then two neighbours in the order swapped (a restart shuffles
+    // more).
     std::stable_sort(taken.begin(), taken.end(),
                      [](const PlacedPart* a, const PlacedPart* b) { return a->area > b->area; });
+    const double swap = start.restart ? kRestartOrderSwap : kOrderSwap;
     for (std::size_t i = 0; i + 1 < taken.size(); ++i) {
-      if (random.unit() < kOrderSwap) std::swap(taken[i], taken[i + 1]);
+      if (random.unit() < swap) std::swap(taken[i], taken[i + 1]);
     }
+    // Half the trials put each part where its centroid lies furthest left, as Layout All
+    // does, the others where its box ends furthest left.
+    SearchInternals::placeByRightEdge(n) = random.unit() < 0.5;
     SearchMemo& memo = SearchInternals::memo(n);
     memo.begin();
     bool placed = true;
@@ -193,6 +210,7 @@ class Worker {
       }
     }
     memo.end();
+    SearchInternals::placeByRightEdge(n) = false;
     if (!placed) return trial;
 
     trial.kept = true;
@@ -276,11 +294,15 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
     return elapsed() >= options.seconds;
   };
 
+  int roundsSinceBest = 0;
   std::vector<Trial> trials(static_cast<std::size_t>(kRoundSize));
   while (!finished()) {
     const std::int64_t size =
         options.iterations ? std::min(kRoundSize, budget - result.iterations) : kRoundSize;
-    const Start start{&kept, keptLength, step};
+    // A search that has found nothing better for long restarts from a fresh layout of the
+    // parts in another order; the best layout stays on record.
+    const bool restart = roundsSinceBest >= kRoundsBeforeRestart;
+    const Start start{&kept, keptLength, step, restart};
     std::atomic<std::int64_t> next{0};
     auto work = [&](Worker& worker) {
       for (std::int64_t i = next++; i < size; i = next++) {
@@ -297,6 +319,12 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
     const Trial* chosen = nullptr;
     for (std::int64_t i = 0; i < size; ++i) {
       const Trial& trial = trials[static_cast<std::size_t>(i)];
+      if (restart) {
+        if (trial.kept && (chosen == nullptr || better(trial, chosen->length, chosen->spread))) {
+          chosen = &trial;
+        }
+        continue;
+      }
       if (chosen == nullptr ? better(trial, keptLength, keptSpread)
                             : better(trial, chosen->length, chosen->spread)) {
         chosen = &trial;
@@ -314,8 +342,14 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
         best = kept;
         result.best = chosen->statistics;
         ++result.improvements;
+        roundsSinceBest = -1;
         if (onImprovement) onImprovement({elapsed(), result.iterations, result.best});
       }
+    }
+    ++roundsSinceBest;
+    if (restart) {
+      roundsSinceBest = 0;
+      step = keptLength * kFirstStep;
     }
     if (shorter) {
       roundsWithoutShrink = 0;

@@ -319,12 +319,19 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   if (nester.rotationNumber <= 0) return false;
   const Point c = part.centroid;
   const Point d = part.rotationCentre();
-  const double reach = d.distance(c);
+  double reach = d.distance(c);
   std::vector<TrialVariant> variants;
   if (turnover) {
     buildTurnedVariants(part, d, c, nester.rotationNumber, variants);
   } else {
     buildRotationVariants(part, d, c, nester.rotationNumber, variants);
+  }
+  if (SearchInternals::placeByRightEdge(nester)) {
+    // The value becomes the right edge of the box; the scan's stop rule needs its reach.
+    for (TrialVariant& variant : variants) {
+      variant.centroid.x = variant.part.outer.box().maxX;
+      reach = std::max(reach, std::abs(variant.centroid.x - d.x));
+    }
   }
   const int stride = SearchInternals::scanStride(nester, part);
   SearchMemo::Entry* memo = memoFor(
