@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "loading/load.h"
+#include "nesting/optimiser.h"
 #include "support/messages.h"
 
 namespace platenest {
@@ -74,6 +75,32 @@ void layoutAllBenchmark(benchmark::State& state, const Job& job, bool multiStep)
       benchmark::Counter(seconds, benchmark::Counter::kAvgIterations);
 }
 
+// The optimising layout with a fixed number of trials and seed: the same layout every run,
+// so the density it reports is comparable from build to build, and the time is its cost.
+void optimiseBenchmark(benchmark::State& state, const Job& job) {
+  if (!fs::exists(job.path)) {
+    state.SkipWithError(("missing job " + job.path).c_str());
+    return;
+  }
+  OptimiseResult result;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto nester = loadJob(job);
+    nester->layoutAll(false);
+    state.ResumeTiming();
+    OptimiseOptions options;
+    options.iterations = state.range(0);
+    options.seed = 1;
+    options.threads = 2;
+    result = optimiseLayout(*nester, options);
+  }
+  state.counters["placed"] = result.best.count;
+  state.counters["layout_all_density_%"] = result.start.density * 100.0;
+  state.counters["density_%"] = result.best.density * 100.0;
+  state.counters["trials/s"] =
+      result.seconds > 0.0 ? static_cast<double>(result.iterations) / result.seconds : 0.0;
+}
+
 std::vector<Job> jobs() {
   const std::string shared = PLATENEST_BENCHMARK_DIR;
   const std::string source = PLATENEST_SOURCE_DIR;
@@ -99,6 +126,12 @@ const bool kRegistered = [] {
         ->UseRealTime();
     benchmark::RegisterBenchmark((std::string("LayoutMultipleSteps/") + job.name).c_str(),
                                  [job](benchmark::State& s) { layoutAllBenchmark(s, job, true); })
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark((std::string("Optimise/") + job.name).c_str(),
+                                 [job](benchmark::State& s) { optimiseBenchmark(s, job); })
+        ->Arg(2000)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1)
         ->UseRealTime();
