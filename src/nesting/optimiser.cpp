@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <cmath>
 #include <functional>
 #include <iterator>
@@ -38,6 +39,8 @@ constexpr int kRoundsBeforeHalving = 3;
 // Trials use the job's grid or one two or four times finer: finer grids find the tighter places
 // the job's grid steps over, at more cost per trial.
 constexpr double kGridDivisions[] = {1, 2, 4};
+// Finer grids larger than this (and than the job's own) are not worth a trial's time.
+constexpr double kMostFinerGridPoints = 1'000'000;
 // Rounds without a better layout before the search restarts, how much longer the restart's
 // strip is, and how often neighbours in its order swap.
 constexpr int kRoundsBeforeRestart = 150;
@@ -84,6 +87,12 @@ void park(PlacedPart& part, double plateLength) {
   part.translate(plateLength + 10.0 - part.box.minX, -10.0 - part.box.maxY);
 }
 
+// Points of the grid for the nester's plate and PPD, as a number that cannot overflow.
+double gridPoints(const Nester& nester) {
+  const double ppd = nester.packingPointDistance();
+  return std::ceil(nester.plateLength() / ppd + 1) * std::ceil(nester.plateWidth() / ppd + 1);
+}
+
 // Lower when the parts' material lies further left.
 double spread(const Nester& nester) {
   double sum = 0.0;
@@ -124,6 +133,7 @@ class Worker {
     nester_.setPackingPointDistance(job.packingPointDistance());
     nester_.restore(layout);
     gridDistance_ = job.packingPointDistance();
+    jobGridPoints_ = gridPoints(nester_);
   }
 
   Nester& nester() { return nester_; }
@@ -180,9 +190,14 @@ class Worker {
     for (PlacedPart* part : taken) park(*part, fullLength);
     Trial trial;
     if (!(target > 0)) return trial;
-    n.setPackingPointDistance(gridDistance_ / kGridDivisions[random.below(std::size(kGridDivisions))]);
     n.setPlateSize(target, width);
-    if (!n.renewPackingGrid()) return trial;
+    n.setPackingPointDistance(gridDistance_ / kGridDivisions[random.below(std::size(kGridDivisions))]);
+    // A finer grid too large to be worth its time falls back to the job's own; a grid that
+    // cannot be built at all ends the trial quietly (the operator was told at Layout All).
+    if (gridPoints(n) > std::max(jobGridPoints_, kMostFinerGridPoints)) {
+      n.setPackingPointDistance(gridDistance_);
+    }
+    if (n.packingGridProblem() || !n.renewPackingGrid()) return trial;
 
     // Largest first, with now and then two neighbours in the order swapped (a restart shuffles
     // more).
@@ -228,6 +243,7 @@ class Worker {
   Nester nester_;
   const std::vector<bool>& movable_;
   double gridDistance_ = 0.0;  // the job's PPD
+  double jobGridPoints_ = 0.0;  // on the whole plate
 };
 
 bool better(const Trial& trial, double length, double spreadNow) {
@@ -304,15 +320,26 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
     const bool restart = roundsSinceBest >= kRoundsBeforeRestart;
     const Start start{&kept, keptLength, step, restart};
     std::atomic<std::int64_t> next{0};
-    auto work = [&](Worker& worker) {
-      for (std::int64_t i = next++; i < size; i = next++) {
-        trials[static_cast<std::size_t>(i)] = worker.run(start, options.seed, result.iterations + i);
+    // A failure in a helper thread is handed to this one, which reports it as the engine would.
+    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(threads));
+    auto work = [&](std::size_t t) {
+      try {
+        for (std::int64_t i = next++; i < size; i = next++) {
+          trials[static_cast<std::size_t>(i)] =
+              workers[t]->run(start, options.seed, result.iterations + i);
+        }
+      } catch (...) {
+        failures[t] = std::current_exception();
+        next = size;
       }
     };
     {
       std::vector<std::jthread> pool;
-      for (int t = 1; t < threads; ++t) pool.emplace_back(work, std::ref(*workers[static_cast<std::size_t>(t)]));
-      work(*workers.front());
+      for (std::size_t t = 1; t < workers.size(); ++t) pool.emplace_back(work, t);
+      work(0);
+    }
+    for (const std::exception_ptr& failure : failures) {
+      if (failure) std::rethrow_exception(failure);
     }
 
     // The best trial of the round, the first of equals.
