@@ -565,6 +565,10 @@ class Flattener {
       polylinePoints(points);
       return;
     }
+    if (n > kDxfMostSplinePoints) {
+      refuse("a spline has " + std::to_string(n) + " control points, more than the " +
+             std::to_string(kDxfMostSplinePoints) + " one spline may have");
+    }
     if (degree < 1 || degree > kMostSplineDegree || knots.size() != n + static_cast<std::size_t>(degree) + 1) {
       refuse("a spline has " + std::to_string(n) + " control points, degree " +
              std::to_string(degree) + " and " + std::to_string(knots.size()) +

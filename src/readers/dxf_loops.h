@@ -20,7 +20,7 @@ namespace platenest {
 inline constexpr std::size_t kDxfMostCheckChords = 1000000;
 // Closed loops one drawing may hold: sorting loops into outlines and holes compares them in
 // pairs.
-inline constexpr std::size_t kDxfMostLoops = 20000;
+inline constexpr std::size_t kDxfMostLoops = 10000;
 
 // One part of a drawing: its outline and holes cut into chords for nesting, and the lines,
 // arcs and circles that make them (with a line across every gap closed).

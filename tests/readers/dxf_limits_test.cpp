@@ -66,8 +66,9 @@ TEST(DxfLimitsTest, CirclesAreCheckedMoreCoarselyWhenManyAndRefusedWhenTooMany) 
   ASSERT_EQ(rings.parts.size(), 1000u);
   for (const DxfLoopPart& part : rings.parts) EXPECT_EQ(part.holes.count(), 1);
 
-  // 20 000 circles of radius 1e6 need a thousand million chords: refused with the reason.
-  const DxfLoopParts huge = joined(testing::concentricCirclesDrawing(20000, 1e6, 10));
+  // 9 000 circles of radius 1e6 need twenty million chords even at the chord tolerance:
+  // refused with the reason.
+  const DxfLoopParts huge = joined(testing::concentricCirclesDrawing(9000, 1e6, 10));
   EXPECT_TRUE(huge.parts.empty());
   EXPECT_NE(huge.refusal.find("more than 1000000 chords"), std::string::npos) << huge.refusal;
 
@@ -82,20 +83,24 @@ TEST(DxfLimitsTest, CirclesAreCheckedMoreCoarselyWhenManyAndRefusedWhenTooMany) 
   }
   const DxfLoopParts many = joined(testing::dxfEntities(squares));
   EXPECT_TRUE(many.parts.empty());
-  EXPECT_NE(many.refusal.find("30000 closed loops, more than the 20000"), std::string::npos)
+  EXPECT_NE(many.refusal.find("30000 closed loops, more than the 10000"), std::string::npos)
       << many.refusal;
 }
 
 TEST(DxfLimitsTest, LongSplinesAndExtremeEllipsesAreReadOrRefused) {
-  // A closed cubic spline of 20 000 control points on a circle of radius 5000 follows it
+  // A closed cubic spline of 20 000 control points (the most one may have) on a circle of radius 5000 follows it
   // within a hair; so does one whose knots are a million apart.
   for (const double knotStep : {1.0, 1e6}) {
-    const DxfLoopParts spline = joined(testing::splineDrawing(20000, 5000, knotStep));
+    const DxfLoopParts spline = joined(testing::splineDrawing(19997, 5000, knotStep));
     ASSERT_EQ(spline.refusal, "") << knotStep;
     ASSERT_EQ(spline.parts.size(), 1u);
     const double area = kPi * 5000 * 5000;
     EXPECT_NEAR(std::fabs(spline.parts[0].outer.area()), area, area * 1e-3) << knotStep;
   }
+  const DxfGeometry longest = readDxfGeometry(testing::splineDrawing(100000, 5000), {});
+  EXPECT_NE(longest.refusal.find("100003 control points, more than the 20000"),
+            std::string::npos)
+      << longest.refusal;
 
   const DxfLoopParts round = joined(testing::ellipseDrawing(1e6, 1.0));
   ASSERT_EQ(round.refusal, "");
