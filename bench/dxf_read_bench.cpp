@@ -93,6 +93,9 @@ BENCHMARK_CAPTURE(BM_ReadWorstDrawing, spline_20000_points, "spline_20000_points
 BENCHMARK_CAPTURE(BM_ReadWorstDrawing, spline_20000_points_wide_knots, "spline_20000_points_wide_knots",
                   testing::splineDrawing(19997, 5000, 1e6), true)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadWorstDrawing, fan_of_9000_triangles, "fan_of_9000_triangles",
+                  testing::fanDrawing(9000), false)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReadWorstDrawing, needle_ellipse_1e7_ratio_1e9, "needle_ellipse", testing::ellipseDrawing(1e7, 1e-9),
                   true)
     ->Unit(benchmark::kMillisecond);

@@ -28,7 +28,9 @@
 namespace platenest {
 namespace {
 
-const double kDegree = kPi / 180;
+// Radians in a degree. A function, not a constant of this file: a constant made from kPi at
+// start-up may be made before kPi itself (clang orders them so), and would be 0.
+double degree() { return kPi / 180; }
 // Splines of a higher degree than this are refused; CAD programs write degree 3 at most.
 constexpr int kMostSplineDegree = 11;
 
@@ -220,7 +222,7 @@ struct Affine {
 Affine translation(double x, double y) { return Affine{1, 0, 0, 1, x, y}; }
 Affine scaling(double sx, double sy) { return Affine{sx, 0, 0, sy, 0, 0}; }
 Affine rotation(double degrees) {
-  const double r = degrees * kDegree;
+  const double r = degrees * degree();
   return Affine{std::cos(r), -std::sin(r), std::sin(r), std::cos(r), 0, 0};
 }
 
@@ -379,8 +381,8 @@ class Flattener {
     if (sweep <= 0) sweep += 360.0;
     radius = std::fabs(radius);
     if (!m.keepsCircles()) {
-      curve(m, [&](double t) { return onCircle(centre, radius, t); }, start * kDegree,
-            (start + sweep) * kDegree, radius);
+      curve(m, [&](double t) { return onCircle(centre, radius, t); }, start * degree(),
+            (start + sweep) * degree(), radius);
       return;
     }
     const Point c = m.apply(centre);
@@ -389,8 +391,8 @@ class Flattener {
     checkRadius(r, c);
     // A mirror runs the arc the other way: it starts at the image of its end.
     const double from = m.det() > 0 ? start : start + sweep;
-    const Point p = m.apply(onCircle(centre, radius, from * kDegree));
-    const double first = std::atan2(p.y - c.y, p.x - c.x) / kDegree;
+    const Point p = m.apply(onCircle(centre, radius, from * degree()));
+    const double first = std::atan2(p.y - c.y, p.x - c.x) / degree();
     count();
     Arc a;
     a.set(c, r, first, first + sweep);
@@ -460,8 +462,8 @@ class Flattener {
     const double offset = h;
     const Point centre(mid.x - uy * offset * side, mid.y + ux * offset * side);
     const Point from = bulge > 0 ? p : q;
-    const double start = std::atan2(from.y - centre.y, from.x - centre.x) / kDegree;
-    arc(m, centre, radius, start, start + std::fabs(angle) / kDegree);
+    const double start = std::atan2(from.y - centre.y, from.x - centre.x) / degree();
+    arc(m, centre, radius, start, start + std::fabs(angle) / degree());
   }
 
   void vertexChain(const Affine& m, std::vector<Point> points, std::vector<double> bulges,

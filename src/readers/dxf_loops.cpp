@@ -32,6 +32,8 @@ constexpr double kSamePoint = 1e-6;  // mm
 // The chords the crossing and containment checks use, at most this far from the arc (mm).
 constexpr double kCheckChordError = 0.01;
 constexpr int kMostChordsPerCircle = 4096;
+// Ends at one point (within kSamePoint) beyond this refuse the drawing.
+constexpr int kMostEndsAtOnePoint = 16;
 
 std::string place(const Point& p) {
   std::string text(1, '(');
@@ -270,7 +272,27 @@ class Joiner {
     return best;
   }
 
+  // Outline corners hold two ends, a few more where pieces were drawn twice. Many ends at
+  // one point (a fan of outlines sharing a corner) would make every walk through it look at
+  // all of them, and cannot be cut as drawn.
+  bool endsMeetSparingly(DxfLoopParts& result) const {
+    std::unordered_map<std::uint64_t, int> meeting;
+    meeting.reserve(pieces_.size() * 2);
+    for (std::size_t e = 0; e < pieces_.size() * 2; ++e) {
+      const Point p = endPoint(e);
+      const std::uint64_t key = cellKey(cellOf(p.x, kSamePoint), cellOf(p.y, kSamePoint));
+      if (++meeting[key] > kMostEndsAtOnePoint) {
+        result.refusal = "more than " + std::to_string(kMostEndsAtOnePoint) +
+                         " line and arc ends meet at " + place(p) +
+                         ": outlines that share a corner cannot be cut as drawn";
+        return false;
+      }
+    }
+    return true;
+  }
+
   bool join(DxfLoopParts& result) {
+    if (!endsMeetSparingly(result)) return false;
     cell_ = std::max(tolerance_, 1e-3);
     for (std::size_t e = 0; e < pieces_.size() * 2; ++e) {
       const Point p = endPoint(e);

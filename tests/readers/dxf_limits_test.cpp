@@ -87,6 +87,23 @@ TEST(DxfLimitsTest, CirclesAreCheckedMoreCoarselyWhenManyAndRefusedWhenTooMany) 
       << many.refusal;
 }
 
+TEST(DxfLimitsTest, AFanOfOutlinesMeetingAtOnePointIsRefusedBeyondAFew) {
+  // Eight triangles put sixteen ends at the centre, as many as may meet there: read.
+  const DxfLoopParts few = joined(testing::fanDrawing(8));
+  EXPECT_EQ(few.refusal, "");
+  EXPECT_FALSE(few.parts.empty());
+  // Nine put eighteen there: refused.
+  const DxfLoopParts nine = joined(testing::fanDrawing(9));
+  EXPECT_NE(nine.refusal.find("more than 16 line and arc ends meet at (0, 0)"), std::string::npos)
+      << nine.refusal;
+
+  // Nine thousand would make every walk through the centre look at them all.
+  const DxfLoopParts fan = joined(testing::fanDrawing(9000));
+  EXPECT_TRUE(fan.parts.empty());
+  EXPECT_NE(fan.refusal.find("more than 16 line and arc ends meet at (0, 0)"), std::string::npos)
+      << fan.refusal;
+}
+
 TEST(DxfLimitsTest, LongSplinesAndExtremeEllipsesAreReadOrRefused) {
   // A closed cubic spline of 20 000 control points (the most one may have) on a circle of radius 5000 follows it
   // within a hair; so does one whose knots are a million apart.

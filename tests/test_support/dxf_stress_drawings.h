@@ -105,6 +105,22 @@ inline std::string concentricCirclesDrawing(std::size_t count, double radius, do
   return dxfEntities(entities);
 }
 
+// `count` thin triangles around the origin, every one with a corner there: a fan of
+// outlines that all meet at one point.
+inline std::string fanDrawing(std::size_t count) {
+  std::string entities;
+  for (std::size_t i = 0; i < count; ++i) {
+    const double a = 2 * 3.14159265358979323846 * static_cast<double>(i) / count;
+    const double b = a + 3.14159265358979323846 / count;
+    const double ax = 1000 * std::cos(a), ay = 1000 * std::sin(a);
+    const double bx = 1000 * std::cos(b), by = 1000 * std::sin(b);
+    dxfLine(entities, 0, 0, ax, ay);
+    dxfLine(entities, ax, ay, bx, by);
+    dxfLine(entities, bx, by, 0, 0);
+  }
+  return dxfEntities(entities);
+}
+
 // Block B0 is a 10 x 10 square of lines; block Bk inserts B(k-1) `copies` times side by
 // side (or all in one place when not `spread`); model space inserts the deepest block once:
 // copies^levels squares if expanded.
