@@ -24,9 +24,10 @@ seeds_text_library=(examples/job.txt fuzz/seeds/text_library)
 seeds_part_list=(examples/shop-sheet.preSrc)
 seeds_dxf_list=(fuzz/seeds/dxf_list)
 seeds_dxf_part=(examples/dxf-parts)
+seeds_dxf_drawing=(examples/dxf-parts fuzz/seeds/dxf_drawing)
 
 mkdir -p build/fuzz/findings
-for name in text_library part_list dxf_list dxf_part; do
+for name in text_library part_list dxf_list dxf_part dxf_drawing; do
   corpus=$root/build/fuzz/corpus/$name
   mkdir -p "$corpus"
   seeds="seeds_${name}[@]"

@@ -9,6 +9,8 @@
 #include "readers/dxf_drawing.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -26,7 +28,11 @@
 namespace platenest {
 namespace {
 
-const double kDegree = kPi / 180;
+// Radians in a degree. A function, not a constant of this file: a constant made from kPi at
+// start-up may be made before kPi itself (clang orders them so), and would be 0.
+double degree() { return kPi / 180; }
+// Splines of a higher degree than this are refused; CAD programs write degree 3 at most.
+constexpr int kMostSplineDegree = 11;
 
 struct Pair {
   int code = 0;
@@ -164,6 +170,13 @@ double numberOr(const Entity& e, int code, double fallback) {
   return optionalNumber(e, code).value_or(fallback);
 }
 
+// A flag or count group as an integer; values beyond the int range are clamped, since
+// converting them as they stand is undefined.
+int integerOr(const Entity& e, int code, int fallback) {
+  const double value = numberOr(e, code, fallback);
+  return static_cast<int>(std::clamp(std::trunc(value), -2147483648.0, 2147483647.0));
+}
+
 double required(const Entity& e, int code) {
   const std::optional<double> value = optionalNumber(e, code);
   if (!value) {
@@ -209,7 +222,7 @@ struct Affine {
 Affine translation(double x, double y) { return Affine{1, 0, 0, 1, x, y}; }
 Affine scaling(double sx, double sy) { return Affine{sx, 0, 0, sy, 0, 0}; }
 Affine rotation(double degrees) {
-  const double r = degrees * kDegree;
+  const double r = degrees * degree();
   return Affine{std::cos(r), -std::sin(r), std::sin(r), std::cos(r), 0, 0};
 }
 
@@ -243,6 +256,10 @@ class Flattener {
 
  private:
   void entity(const Entity& e, const Affine& m, std::string_view insertLayer, int depth) {
+    if (depth > 0 && ++insertedEntities_ > kDxfMostInsertedEntities) {
+      refuse("the drawing's blocks insert more than " + std::to_string(kDxfMostInsertedEntities) +
+             " entities (blocks inserted within blocks many times over)");
+    }
     if (numberOr(e, 67, 0) != 0) {  // paper space
       if (depth == 0) out_.plain = false;
       return;
@@ -364,8 +381,8 @@ class Flattener {
     if (sweep <= 0) sweep += 360.0;
     radius = std::fabs(radius);
     if (!m.keepsCircles()) {
-      curve(m, [&](double t) { return onCircle(centre, radius, t); }, start * kDegree,
-            (start + sweep) * kDegree, radius);
+      curve(m, [&](double t) { return onCircle(centre, radius, t); }, start * degree(),
+            (start + sweep) * degree(), radius);
       return;
     }
     const Point c = m.apply(centre);
@@ -374,8 +391,8 @@ class Flattener {
     checkRadius(r, c);
     // A mirror runs the arc the other way: it starts at the image of its end.
     const double from = m.det() > 0 ? start : start + sweep;
-    const Point p = m.apply(onCircle(centre, radius, from * kDegree));
-    const double first = std::atan2(p.y - c.y, p.x - c.x) / kDegree;
+    const Point p = m.apply(onCircle(centre, radius, from * degree()));
+    const double first = std::atan2(p.y - c.y, p.x - c.x) / degree();
     count();
     Arc a;
     a.set(c, r, first, first + sweep);
@@ -388,10 +405,14 @@ class Flattener {
 
   // A curve of the entity's plane fitted with lines within kDxfCurveFitTolerance after `m`:
   // each piece is halved until its middle lies that close to its chord.
+  // `pieces` is how many equal steps of the parameter the halving starts from; by default one
+  // per eighth of a turn, for curves whose parameter is an angle.
   void curve(const Affine& m, const std::function<Point(double)>& at, double t0, double t1,
-             double size) {
+             double size, int pieces = 0) {
     const double tolerance = kDxfCurveFitTolerance / std::max(m.largestScale(), 1e-12);
-    const int pieces = std::clamp(static_cast<int>(std::ceil((t1 - t0) / (kPi / 8))), 1, 64);
+    if (pieces <= 0) {
+      pieces = static_cast<int>(std::clamp(std::ceil((t1 - t0) / (kPi / 8)), 1.0, 64.0));
+    }
     std::vector<Point> points{m.apply(at(t0))};
     std::function<void(double, double, const Point&, const Point&, int)> split =
         [&](double a, double b, const Point& pa, const Point& pb, int depth) {
@@ -441,8 +462,8 @@ class Flattener {
     const double offset = h;
     const Point centre(mid.x - uy * offset * side, mid.y + ux * offset * side);
     const Point from = bulge > 0 ? p : q;
-    const double start = std::atan2(from.y - centre.y, from.x - centre.x) / kDegree;
-    arc(m, centre, radius, start, start + std::fabs(angle) / kDegree);
+    const double start = std::atan2(from.y - centre.y, from.x - centre.x) / degree();
+    arc(m, centre, radius, start, start + std::fabs(angle) / degree());
   }
 
   void vertexChain(const Affine& m, std::vector<Point> points, std::vector<double> bulges,
@@ -477,12 +498,12 @@ class Flattener {
         bulges.back() = number(p.value, e, 42);
       }
     }
-    const bool closed = (static_cast<int>(numberOr(e, 70, 0)) & 1) != 0;
+    const bool closed = (integerOr(e, 70, 0) & 1) != 0;
     vertexChain(m, std::move(points), std::move(bulges), closed);
   }
 
   void polyline(const Entity& e, const Affine& m) {
-    const int flags = static_cast<int>(numberOr(e, 70, 0));
+    const int flags = integerOr(e, 70, 0);
     if (flags & (16 | 64)) {  // meshes and polyface meshes are no outlines
       ++out_.skippedLayerEntities;
       return;
@@ -492,7 +513,7 @@ class Flattener {
     std::vector<Point> points;
     std::vector<double> bulges;
     for (const Entity& v : e.vertices) {
-      const int vertexFlags = static_cast<int>(numberOr(v, 70, 0));
+      const int vertexFlags = integerOr(v, 70, 0);
       if (vertexFlags & 16) continue;  // a spline frame's control point, not on the curve
       points.emplace_back(required(v, 10), required(v, 20));
       bulges.push_back(numberOr(v, 42, 0));
@@ -528,7 +549,7 @@ class Flattener {
   }
 
   void spline(const Entity& e, const Affine& m) {
-    const int degree = static_cast<int>(numberOr(e, 71, 3));
+    const int degree = integerOr(e, 71, 3);
     const std::vector<double> knots = numbers(e, 40);
     const std::vector<double> xs = numbers(e, 10), ys = numbers(e, 20);
     std::vector<double> weights = numbers(e, 41);
@@ -540,13 +561,17 @@ class Flattener {
       for (std::size_t i = 0; i < std::min(fx.size(), fy.size()); ++i) {
         points.push_back(m.apply(Point(fx[i], fy[i])));
       }
-      if ((static_cast<int>(numberOr(e, 70, 0)) & 1) && points.size() > 2) {
+      if ((integerOr(e, 70, 0) & 1) && points.size() > 2) {
         points.push_back(points.front());
       }
       polylinePoints(points);
       return;
     }
-    if (degree < 1 || degree > 11 || knots.size() != n + static_cast<std::size_t>(degree) + 1) {
+    if (n > kDxfMostSplinePoints) {
+      refuse("a spline has " + std::to_string(n) + " control points, more than the " +
+             std::to_string(kDxfMostSplinePoints) + " one spline may have");
+    }
+    if (degree < 1 || degree > kMostSplineDegree || knots.size() != n + static_cast<std::size_t>(degree) + 1) {
       refuse("a spline has " + std::to_string(n) + " control points, degree " +
              std::to_string(degree) + " and " + std::to_string(knots.size()) +
              " knots, which do not make a curve");
@@ -563,9 +588,11 @@ class Flattener {
     const std::size_t p = static_cast<std::size_t>(degree);
     // de Boor's algorithm on homogeneous points, in the knot span that holds t.
     const auto at = [&](double t) {
-      std::size_t k = p;
-      while (k + 1 < n && knots[k + 1] <= t) ++k;
-      std::vector<double> dx(p + 1), dy(p + 1), dw(p + 1);
+      // The knot span that holds t, by halving: a spline may have many thousand spans.
+      const auto span = std::upper_bound(knots.begin() + static_cast<std::ptrdiff_t>(p) + 1,
+                                         knots.begin() + static_cast<std::ptrdiff_t>(n), t);
+      const std::size_t k = static_cast<std::size_t>(span - knots.begin()) - 1;
+      std::array<double, kMostSplineDegree + 1> dx{}, dy{}, dw{};
       for (std::size_t j = 0; j <= p; ++j) {
         const std::size_t i = k - p + j;
         dw[j] = weights[i];
@@ -586,8 +613,9 @@ class Flattener {
     };
     double size = 0;
     for (const Point& q : control) size = std::max(size, q.distance(control.front()));
+    // A span's parameter is no angle: each starts from as many pieces as its degree needs.
     for (std::size_t k = p; k < n; ++k) {
-      if (knots[k + 1] > knots[k]) curve(m, at, knots[k], knots[k + 1], size);
+      if (knots[k + 1] > knots[k]) curve(m, at, knots[k], knots[k + 1], size, degree + 1);
     }
   }
 
@@ -601,8 +629,8 @@ class Flattener {
         std::fabs(sy) > kDxfLargestCoordinate) {
       refuse("the insert of block \"" + name + "\" has the scale " + formatG(sx) + " x " + formatG(sy));
     }
-    const int columns = std::max(1, static_cast<int>(numberOr(e, 70, 1)));
-    const int rows = std::max(1, static_cast<int>(numberOr(e, 71, 1)));
+    const int columns = std::max(1, integerOr(e, 70, 1));
+    const int rows = std::max(1, integerOr(e, 71, 1));
     if (static_cast<double>(columns) * rows > 1e4) refuse("the insert of block \"" + name + "\" repeats it " + std::to_string(columns) + " x " + std::to_string(rows) + " times");
     const double columnSpacing = numberOr(e, 44, 0), rowSpacing = numberOr(e, 45, 0);
     const Point at(required(e, 10), required(e, 20));
@@ -653,6 +681,7 @@ class Flattener {
   const std::map<std::string, Block, std::less<>>& blocks_;
   const DxfReadOptions& options_;
   DxfGeometry& out_;
+  std::size_t insertedEntities_ = 0;
 };
 
 }  // namespace

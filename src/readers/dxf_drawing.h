@@ -40,6 +40,12 @@ inline constexpr double kDxfCurveFitTolerance = 0.01;
 inline constexpr std::size_t kDxfMostPieces = 400000;
 // Inserts nested deeper than this are taken for a block that inserts itself.
 inline constexpr int kDxfDeepestInsert = 16;
+// Control points one spline may have; each span of the curve is fitted on its own.
+inline constexpr std::size_t kDxfMostSplinePoints = 20000;
+// Entities visited through block inserts (each copy counted) beyond this refuse the drawing:
+// blocks inserting blocks ten times over would otherwise multiply a small file into 10^8
+// entities, most of which may make no line at all.
+inline constexpr std::size_t kDxfMostInsertedEntities = 400000;
 
 // The cut geometry of one drawing, in model space, in millimetres.
 struct DxfGeometry {

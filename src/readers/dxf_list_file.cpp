@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -107,6 +108,31 @@ bool endsWithEof(std::string_view bytes) {
   return bytes.ends_with("EOF");
 }
 
+// The plain reader chains its chords loop by loop, each loop looking through every chord left:
+// its work grows with loops times chords. Beyond these it is not asked, and the joiner alone
+// reads the drawing, so that no drawing takes more than a moment.
+constexpr std::size_t kPlainReaderMostEntities = 1000;
+constexpr double kPlainReaderMostChords = 20000;
+
+// About how many chords the plain reader cuts the drawing into with `chordTolerance` (mm).
+double plainChords(const DxfGeometry& geometry, double chordTolerance) {
+  const auto chords = [&](double radius, double sweepDegrees) {
+    if (!(radius > chordTolerance)) return 8.0;
+    const double step = 2 * std::acos(1 - chordTolerance / radius) * 180 / kPi;
+    return std::ceil(sweepDegrees / step) + 1;
+  };
+  double total = static_cast<double>(geometry.lines.size());
+  for (const Circle& c : geometry.circles) total += chords(c.radius, 360);
+  for (const Arc& a : geometry.arcs) total += chords(a.radius, a.sweep());
+  return total;
+}
+
+bool plainReaderIsBounded(const DxfGeometry& geometry, double chordTolerance) {
+  return geometry.lines.size() + geometry.arcs.size() + geometry.circles.size() <=
+             kPlainReaderMostEntities &&
+         plainChords(geometry, chordTolerance) <= kPlainReaderMostChords;
+}
+
 // The plain reader's part stands when the loops found by joining agree with it: one outline
 // with the same holes, or an outline the plain reader closed across a gap it allows.
 bool plainPartAgrees(const PlacedPart& part, const DxfLoopParts& joined) {
@@ -159,7 +185,9 @@ void readDrawing(const std::filesystem::path& partPath, const std::string& name,
   PlacedPart plainPart;
   PartDrawing plainDrawing;
   bool plainRead = false;
-  if (geometry.refusal.empty() && geometry.plain) {
+  const double chordTolerance = PlacedPart().chordTolerance;
+  if (geometry.refusal.empty() && geometry.plain &&
+      plainReaderIsBounded(geometry, chordTolerance)) {
     RecordingMessageSink sink;
     {
       ScopedMessageSink guard(&sink);
@@ -178,9 +206,7 @@ void readDrawing(const std::filesystem::path& partPath, const std::string& name,
     reject({}, geometry.refusal);
     return;
   }
-  PlacedPart model;
-  const DxfLoopParts joined =
-      joinDxfLoops(geometry, options.joinTolerance, model.chordTolerance);
+  const DxfLoopParts joined = joinDxfLoops(geometry, options.joinTolerance, chordTolerance);
   if (plainRead && plainPartAgrees(plainPart, joined)) {
     for (const std::string& message : plainMessages) showWarning(message);
     if (!geometry.named) plainPart.label.text = stem;

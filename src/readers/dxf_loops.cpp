@@ -32,6 +32,8 @@ constexpr double kSamePoint = 1e-6;  // mm
 // The chords the crossing and containment checks use, at most this far from the arc (mm).
 constexpr double kCheckChordError = 0.01;
 constexpr int kMostChordsPerCircle = 4096;
+// Ends at one point (within kSamePoint) beyond this refuse the drawing.
+constexpr int kMostEndsAtOnePoint = 16;
 
 std::string place(const Point& p) {
   std::string text(1, '(');
@@ -79,12 +81,17 @@ std::uint64_t cellKey(std::int64_t x, std::int64_t y) {
 
 // Chords of an arc no further than `error` from it, from `start` to `end` degrees (end >
 // start), as points from the start up to but without the end.
+int chordCount(double r, double sweep, double error, int least) {
+  const double step = error < r ? 2 * std::acos(1 - error / r) / kPi * 180 : 120.0;
+  const double n = std::ceil(sweep / std::min(step, 120.0));
+  return static_cast<int>(std::clamp(n, static_cast<double>(least),
+                                     static_cast<double>(kMostChordsPerCircle)));
+}
+
 void arcPoints(const Point& c, double r, double start, double end, double error, int least,
                std::vector<Point>& out) {
-  const double step = error < r ? 2 * std::acos(1 - error / r) / kPi * 180 : 120.0;
   const double sweep = end - start;
-  int n = std::max(least, static_cast<int>(std::ceil(sweep / std::min(step, 120.0))));
-  n = std::min(n, kMostChordsPerCircle);
+  const int n = chordCount(r, sweep, error, least);
   for (int i = 0; i < n; ++i) {
     const double a = (start + sweep * i / n) / 180 * kPi;
     out.emplace_back(c.x + r * std::cos(a), c.y + r * std::sin(a));
@@ -265,7 +272,27 @@ class Joiner {
     return best;
   }
 
+  // Outline corners hold two ends, a few more where pieces were drawn twice. Many ends at
+  // one point (a fan of outlines sharing a corner) would make every walk through it look at
+  // all of them, and cannot be cut as drawn.
+  bool endsMeetSparingly(DxfLoopParts& result) const {
+    std::unordered_map<std::uint64_t, int> meeting;
+    meeting.reserve(pieces_.size() * 2);
+    for (std::size_t e = 0; e < pieces_.size() * 2; ++e) {
+      const Point p = endPoint(e);
+      const std::uint64_t key = cellKey(cellOf(p.x, kSamePoint), cellOf(p.y, kSamePoint));
+      if (++meeting[key] > kMostEndsAtOnePoint) {
+        result.refusal = "more than " + std::to_string(kMostEndsAtOnePoint) +
+                         " line and arc ends meet at " + place(p) +
+                         ": outlines that share a corner cannot be cut as drawn";
+        return false;
+      }
+    }
+    return true;
+  }
+
   bool join(DxfLoopParts& result) {
+    if (!endsMeetSparingly(result)) return false;
     cell_ = std::max(tolerance_, 1e-3);
     for (std::size_t e = 0; e < pieces_.size() * 2; ++e) {
       const Point p = endPoint(e);
@@ -353,9 +380,52 @@ class Joiner {
     }
   }
 
+  // The chords a loop is cut into with `error`.
+  std::size_t chordsOf(const Loop& loop, double error) const {
+    if (loop.circle >= 0) {
+      const Circle& c = circles_[static_cast<std::size_t>(loop.circle)];
+      return static_cast<std::size_t>(chordCount(c.radius, 360, error, 8));
+    }
+    std::size_t n = 0;
+    for (const OrientedPiece& o : loop.pieces) {
+      const Piece& p = pieces_[o.index];
+      n += p.isArc ? static_cast<std::size_t>(chordCount(p.arc.radius, p.arc.sweep(), error, 1))
+                   : 1;
+    }
+    return n;
+  }
+
+  // The finest chord error within kDxfMostCheckChords: each coarsening by four halves the
+  // chords of every arc.
+  std::optional<double> checkChordError() const {
+    for (double error = kCheckChordError; error <= chordTolerance_ * 4; error *= 4) {
+      std::size_t total = 0;
+      for (const Loop& loop : loops_) {
+        total += chordsOf(loop, std::min(error, chordTolerance_));
+        if (total > kDxfMostCheckChords) break;
+      }
+      if (total <= kDxfMostCheckChords) return std::min(error, chordTolerance_);
+    }
+    return std::nullopt;
+  }
+
   bool cut(DxfLoopParts& result) {
+    if (loops_.size() > kDxfMostLoops) {
+      result.refusal = "the drawing holds " + std::to_string(loops_.size()) +
+                       " closed loops, more than the " + std::to_string(kDxfMostLoops) +
+                       " one drawing may hold";
+      return false;
+    }
+    const std::optional<double> checkError = checkChordError();
+    if (!checkError) {
+      result.refusal = "the drawing's lines, arcs and circles make more than " +
+                       std::to_string(kDxfMostCheckChords) +
+                       " chords even when cut as coarsely as for nesting: its units or scale "
+                       "are likely wrong";
+      return false;
+    }
     for (Loop& loop : loops_) {
-      polygonOf(loop, kCheckChordError, 1, loop.fine);
+      polygonOf(loop, *checkError, 1, loop.fine);
       polygonOf(loop, chordTolerance_, 1, loop.coarse);
       if (loop.coarse.size() < 3) loop.coarse = loop.fine;
       loop.area = std::fabs(signedArea(loop.fine));

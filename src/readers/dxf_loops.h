@@ -15,6 +15,13 @@
 
 namespace platenest {
 
+// Chords the crossing and containment checks may cut a drawing's loops into; past it the
+// checks cut more coarsely, up to the chord tolerance, and beyond that the drawing is refused.
+inline constexpr std::size_t kDxfMostCheckChords = 1000000;
+// Closed loops one drawing may hold: sorting loops into outlines and holes compares them in
+// pairs.
+inline constexpr std::size_t kDxfMostLoops = 10000;
+
 // One part of a drawing: its outline and holes cut into chords for nesting, and the lines,
 // arcs and circles that make them (with a line across every gap closed).
 struct DxfLoopPart {

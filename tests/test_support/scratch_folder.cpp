@@ -4,7 +4,10 @@
 
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <system_error>
+
+#include <unistd.h>
 
 namespace platenest::testing {
 
@@ -16,6 +19,9 @@ ScratchFolder::ScratchFolder(std::string_view area) {
   for (char& c : name) {
     if (c == '/') c = '_';
   }
+  // The process id keeps apart runs of the same test at once (two builds' test runs, two
+  // engineers on one machine): each would otherwise empty the other's folder mid-test.
+  name += "." + std::to_string(::getpid());
   path_ = std::filesystem::temp_directory_path() / std::string(area) / name;
   std::filesystem::remove_all(path_);
   std::filesystem::create_directories(path_);

@@ -1,4 +1,4 @@
-// A fresh, empty folder for one test, named after it and removed with it.
+// A fresh, empty folder for one test, named after it and its process, and removed with it.
 #pragma once
 
 #include <filesystem>
