@@ -46,6 +46,8 @@ constexpr double kMostFinerGridPoints = 1'000'000;
 constexpr int kRoundsBeforeRestart = 150;
 constexpr double kRestartGrowth = 0.1;
 constexpr double kRestartOrderSwap = 0.5;
+// A layout shorter by less than this share of its length does not count as progress.
+constexpr double kProgress = 1e-4;
 // A trial takes off the plate, besides the parts beyond its strip, from one part up to this
 // share of the parts (at least two).
 constexpr double kLargestRuin = 0.5;
@@ -310,14 +312,14 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
     return elapsed() >= options.seconds;
   };
 
-  int roundsSinceBest = 0;
+  int roundsSinceShorter = 0;
   std::vector<Trial> trials(static_cast<std::size_t>(kRoundSize));
   while (!finished()) {
     const std::int64_t size =
         options.iterations ? std::min(kRoundSize, budget - result.iterations) : kRoundSize;
-    // A search that has found nothing better for long restarts from a fresh layout of the
-    // parts in another order; the best layout stays on record.
-    const bool restart = roundsSinceBest >= kRoundsBeforeRestart;
+    // A search whose layout has not become shorter for long restarts from a fresh layout of
+    // the parts in another order; the best layout stays on record.
+    const bool restart = roundsSinceShorter >= kRoundsBeforeRestart;
     const Start start{&kept, keptLength, step, restart};
     std::atomic<std::int64_t> next{0};
     // A failure in a helper thread is handed to this one, which reports it as the engine would.
@@ -359,6 +361,7 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
     }
     result.iterations += size;
     bool shorter = false;
+    const double lengthBefore = keptLength;
     if (chosen != nullptr) {
       shorter = chosen->length < keptLength - kSameLength;
       kept = chosen->layout;
@@ -369,13 +372,17 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
         best = kept;
         result.best = chosen->statistics;
         ++result.improvements;
-        roundsSinceBest = -1;
         if (onImprovement) onImprovement({elapsed(), result.iterations, result.best});
       }
     }
-    ++roundsSinceBest;
+    // Gains of a few micrometres are the grid's noise, not progress worth waiting for.
+    if (chosen != nullptr && chosen->length < lengthBefore * (1 - kProgress)) {
+      roundsSinceShorter = 0;
+    } else {
+      ++roundsSinceShorter;
+    }
     if (restart) {
-      roundsSinceBest = 0;
+      roundsSinceShorter = 0;
       step = keptLength * kFirstStep;
     }
     if (shorter) {
