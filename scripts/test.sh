@@ -37,5 +37,5 @@ cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan --output-on-failure -j "$jobs" -E 'JobTest'
 
-# The readers' fuzz targets, 30 s each, from the bundled jobs and the seeds.
-scripts/fuzz.sh 30
+# The readers' fuzz targets, 20 s each, from the bundled jobs and the seeds.
+scripts/fuzz.sh 20

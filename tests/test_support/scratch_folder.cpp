@@ -21,7 +21,8 @@ ScratchFolder::ScratchFolder(std::string_view area) {
   }
   // The process id keeps apart runs of the same test at once (two builds' test runs, two
   // engineers on one machine): each would otherwise empty the other's folder mid-test.
-  name += "." + std::to_string(::getpid());
+  name += '.';
+  name += std::to_string(::getpid());
   path_ = std::filesystem::temp_directory_path() / std::string(area) / name;
   std::filesystem::remove_all(path_);
   std::filesystem::create_directories(path_);
