@@ -114,8 +114,8 @@ std::unique_ptr<Nester> openSmallJob(const TempFolder& folder, const std::string
     out << "PlateLength: 1200\nPlateWidth: 300\nPartToPartGap:4\n";
     // A straight-edged outline: the vertex count plus one and the first vertex, then each
     // further vertex after a zero radius, then the closing zero.
-    auto part = [&out](const std::string& name, const std::vector<Point>& outline) {
-      out << "NAME:" << name << '\n' << outline.size() + 1 << ' ' << outline[0].x << ' '
+    auto part = [&out](const char* kind, int number, const std::vector<Point>& outline) {
+      out << "NAME:" << kind << number << '\n' << outline.size() + 1 << ' ' << outline[0].x << ' '
           << outline[0].y << '\n';
       for (std::size_t k = 1; k < outline.size(); ++k) {
         out << "0 " << outline[k].x << ' ' << outline[k].y << '\n';
@@ -124,12 +124,12 @@ std::unique_ptr<Nester> openSmallJob(const TempFolder& folder, const std::string
     };
     for (int i = 0; i < 5; ++i) {
       const double w = 60 + 15 * i;
-      part("PLATE" + std::to_string(i), {{0, 0}, {w, 0}, {w, 70}, {0, 70}});
+      part("PLATE", i, {{0, 0}, {w, 0}, {w, 70}, {0, 70}});
     }
     for (int i = 0; i < 4; ++i) {
-      part("L" + std::to_string(i), {{0, 0}, {120, 0}, {120, 30}, {30, 30}, {30, 90}, {0, 90}});
+      part("L", i, {{0, 0}, {120, 0}, {120, 30}, {30, 30}, {30, 90}, {0, 90}});
     }
-    for (int i = 0; i < 3; ++i) part("TRI" + std::to_string(i), {{0, 0}, {110, 0}, {0, 80}});
+    for (int i = 0; i < 3; ++i) part("TRI", i, {{0, 0}, {110, 0}, {0, 80}});
     out << "#end\n";
   }
   RecordingMessageSink sink;
