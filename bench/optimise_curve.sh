@@ -36,8 +36,10 @@ for line in "${jobs[@]}"; do
   "$platenest" layout "$shared/$file" "$@" --mode optimise --seconds "$seconds" -C "$out/$name" \
     --json "$out/$name.json" > /dev/null 2> "$out/$name.err"
   # "   12.34 s  packing length 702.5 mm  density 71.20 %": one line at the start and per gain.
-  sed -n 's/^ *\([0-9.]*\) s  packing length \([0-9.e+]*\) mm  density \([0-9.]*\) %.*/\1,\2,\3/p' \
-    "$out/$name.err" | sed "s/^/$name,/" >> bench/optimise_curve.csv
+  # The progress bar shares those lines, ended by carriage returns.
+  tr '\r' '\n' < "$out/$name.err" |
+    sed -n 's/^ *\([0-9.]*\) s  packing length \([0-9.e+]*\) mm  density \([0-9.]*\) %.*/\1,\2,\3/p' |
+    sed "s/^/$name,/" >> bench/optimise_curve.csv
   echo "$name,$seconds,$(/usr/bin/python3 -c "import json,sys; d=json.load(open(sys.argv[1])); print('%.6g,%.2f' % (d['packingLength'], d['density']*100))" "$out/$name.json")" \
     >> bench/optimise_curve.csv
 done

@@ -50,11 +50,7 @@ TEST(DxfCorpusTest, EveryPartReadsTrueAndEveryRefusalNamesItsReason) {
 
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
-  const auto started = std::chrono::steady_clock::now();
   const Job job = readDxfListFile(list);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  EXPECT_LT(seconds, 1.0 * static_cast<double>(truth.size()));
 
   std::map<std::string, std::vector<const PlacedPart*>> read;
   for (const PlacedPart& part : job.parts) read[drawingOf(part.label.text)].push_back(&part);
