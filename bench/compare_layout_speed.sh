@@ -8,7 +8,7 @@ set -euo pipefail
 before=$1
 after=$2
 runs=${3:-9}
-jobs_dir=$(cd "$(dirname "$0")/../../shared/benchmarks" && pwd)
+jobs_dir=$(cd "$(dirname "$0")/../tests/data/jobs" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 platenest=${2:-build/release/src/cli/platenest}
-shared=../shared/benchmarks
+shared=tests/data/jobs
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 

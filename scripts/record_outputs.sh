@@ -8,7 +8,7 @@ set -euo pipefail
 binary=$(realpath "$1")
 out=$2
 repo=$(cd "$(dirname "$0")/.." && pwd)
-jobs_dir=$(cd "$repo/../shared/benchmarks" && pwd)
+jobs_dir=$(cd "$repo/tests/data/jobs" && pwd)
 rm -rf "$out"
 mkdir -p "$out"
 out=$(realpath "$out")
@@ -33,7 +33,11 @@ run() {
   # Clock readings and the error log's dated headers differ from run to run.
   sed -i -E '/[0-9.]+ ?s(econds)?\b/d; /排样计算时间/d' "$dir/stdout.txt"
   LC_ALL=C sed -i -E '/^[0-9]{4}\xc4\xea/d' "$dir/PackError.txt" 2>/dev/null || true
-  sed -i "s|$out|OUT|g" "$dir/stdout.txt"
+  # The progress bar is redrawn as the clock goes: keep the lines it is drawn between.
+  perl -i -pe 's/\r/\n/g' "$dir/stderr.txt"
+  sed -i -E '/^\[[# ]{30}\]/d; s/^ +//; /^$/d' "$dir/stderr.txt"
+  # Paths name the output, job and source folders, so that two work trees compare equal.
+  sed -i "s|$out|OUT|g; s|$jobs_dir|JOBS|g; s|$repo|REPO|g" "$dir/stdout.txt" "$dir/stderr.txt"
   rm -f "$dir/排样计算时间.txt"
   [[ -f "$dir/summary.json" ]] && strip_seconds "$dir/summary.json"
   return 0

@@ -90,7 +90,7 @@ std::string withGap(const std::string& library, const std::string& gapLine) {
 }
 
 TEST(CheckTest, ShopJobLoadsSortedGrownByHalfTheGapAndParked) {
-  PLATENEST_SKIP_WITHOUT_BENCHMARKS();
+  PLATENEST_REQUIRE_BENCHMARKS();
   const std::string library = readFile(kIndustrial60);
   ASSERT_FALSE(library.empty()) << kIndustrial60;
   const LibraryParts expected = readLibraryParts(library);

@@ -138,7 +138,7 @@ std::string roundPartsJob(double gap) {
 
 struct JobRun {
   const char* name;
-  const char* file;  // below ../shared/benchmarks, or "example:" and a name in examples/
+  const char* file;  // below tests/data/jobs, or "example:" and a name in examples/
   std::vector<std::string> options;
   bool strict;  // the job keeps a gap between parts
 };
@@ -168,6 +168,9 @@ struct JobCase {
   std::string mode;
 };
 
+// Failures and test listings name the case rather than print its bytes.
+void PrintTo(const JobCase& c, std::ostream* out) { *out << c.job.name << " " << c.mode; }
+
 std::vector<JobCase> jobCases() {
   std::vector<JobCase> cases;
   for (const JobRun& job : kJobs) {
@@ -187,7 +190,7 @@ TEST_P(ClosedContoursJobTest, LayoutDrawingHoldsClosedContours) {
     path = fs::path(PLATENEST_SOURCE_DIR) / "examples" / file.substr(8);
   } else {
     path = fs::path(PLATENEST_BENCHMARK_DIR) / file;
-    if (!fs::exists(path)) GTEST_SKIP() << "no shared benchmark folder " << PLATENEST_BENCHMARK_DIR;
+    ASSERT_TRUE(fs::exists(path)) << "no benchmark job " << path;
   }
   ScratchFolder scratch;
   std::vector<std::string> arguments = {"layout", path.string(), "--mode", c.mode, "--quiet"};

@@ -27,6 +27,9 @@ struct RefusedCase {
   const char* stderrMentions;
 };
 
+// Failures and test listings name the case rather than print its bytes.
+void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
+
 class RefusedCommandLineTest : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(RefusedCommandLineTest, EndsWithStatusTwoAndWritesNothing) {
@@ -152,6 +155,9 @@ struct UnwritableCase {
   const char* stderrStart;  // how standard error begins
 };
 
+// Failures and test listings name the case rather than print its bytes.
+void PrintTo(const UnwritableCase& c, std::ostream* out) { *out << c.name; }
+
 class UnwritableOutputTest : public ::testing::TestWithParam<UnwritableCase> {};
 
 TEST_P(UnwritableOutputTest, EndsWithStatusOneAndTheDefinedMessage) {
@@ -275,6 +281,9 @@ struct InputTypeCase {
   std::vector<std::string> extraArguments;
   const char* typeShown;
 };
+
+// Failures and test listings name the case rather than print its bytes.
+void PrintTo(const InputTypeCase& c, std::ostream* out) { *out << c.name; }
 
 class InputTypeTest : public ::testing::TestWithParam<InputTypeCase> {};
 

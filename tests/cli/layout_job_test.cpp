@@ -181,6 +181,9 @@ struct LayoutCase {
   std::vector<std::string> options;
 };
 
+// Failures and test listings name the case rather than print its bytes.
+void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.name; }
+
 class LayoutJobTest : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(LayoutJobTest, BundledExampleGivesAFeasibleRepeatableLayoutAndItsOutputs) {

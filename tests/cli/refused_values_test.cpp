@@ -18,6 +18,9 @@ struct RefusedValue {
   const char* named;  // what the message must show
 };
 
+// Failures and test listings name the case rather than print its bytes.
+void PrintTo(const RefusedValue& c, std::ostream* out) { *out << c.name; }
+
 std::string header(const char* length, const char* width, const char* gap) {
   return std::string("PlateLength: ") + length + "\r\nPlateWidth: " + width +
          "\r\nPartToPartGap:" + gap + "\r\n";

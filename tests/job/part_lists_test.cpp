@@ -42,6 +42,9 @@ struct SortCase {
   std::vector<std::int32_t> sorted;  // ids after sorting
 };
 
+// Failures and test listings name the case rather than print its bytes.
+void PrintTo(const SortCase& c, std::ostream* out) { *out << c.name; }
+
 class SortByAreaTest : public ::testing::TestWithParam<SortCase> {};
 
 TEST_P(SortByAreaTest, LargestFirstAndEqualAreasKeepTheirOrder) {
@@ -136,6 +139,9 @@ struct PlateCase {
   double width;
   bool valid;
 };
+
+// Failures and test listings name the case rather than print its bytes.
+void PrintTo(const PlateCase& c, std::ostream* out) { *out << c.name; }
 
 class PlateSizeTest : public ::testing::TestWithParam<PlateCase> {};
 

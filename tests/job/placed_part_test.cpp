@@ -261,6 +261,9 @@ struct OrientationCase {
   bool turns;
 };
 
+// Failures and test listings name the case rather than print its bytes.
+void PrintTo(const OrientationCase& c, std::ostream* out) { *out << c.name; }
+
 Polygon squareAt(double degrees) {
   const double a = degrees / 180 * kPi;
   const double c = 100 * std::cos(a);

@@ -302,7 +302,7 @@ std::set<std::string> partsWithUnreachableArcs(const std::filesystem::path& path
 
 // A generated shop job: 60 plates, flanges, rings and brackets with arcs and holes, gap 5.
 TEST(IndustrialLoadJobTest, SixtyPartsLoadSortedGrownAndParked) {
-  PLATENEST_SKIP_WITHOUT_BENCHMARKS();
+  PLATENEST_REQUIRE_BENCHMARKS();
   PartsScratch scratch;
   RecordingMessageSink sink;
   ScopedMessageSink scope(&sink);

@@ -18,10 +18,7 @@ namespace platenest {
 namespace {
 
 using engine_test::makePart;
-
-PlacedPart rectangle(double x, double y, double w, double h) {
-  return makePart({{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}});
-}
+using engine_test::makeRectangle;
 
 // An L lying down: a full-width bar at the bottom and a block on its left half; rectangularity
 // 3/4 for the default top block. `topBlock` is the width of the upper block.
@@ -122,16 +119,16 @@ TEST(SimilarityTest, OneSideWithinOnePercentAndCloseRectangularity) {
     PlacedPart b;
     bool similar;
   } cases[] = {
-      {"longer sides 0.5% apart", rectangle(0, 0, 1000, 400), rectangle(0, 0, 1005, 300), true},
-      {"2% and 2.5% apart", rectangle(0, 0, 1000, 400), rectangle(0, 0, 1020, 410), false},
-      {"sides compared longer to longer", rectangle(0, 0, 400, 1000), rectangle(0, 0, 1005, 300),
+      {"longer sides 0.5% apart", makeRectangle(0, 0, 1000, 400), makeRectangle(0, 0, 1005, 300), true},
+      {"2% and 2.5% apart", makeRectangle(0, 0, 1000, 400), makeRectangle(0, 0, 1020, 410), false},
+      {"sides compared longer to longer", makeRectangle(0, 0, 400, 1000), makeRectangle(0, 0, 1005, 300),
        true},
-      {"shorter sides 0.75% apart", rectangle(0, 0, 1000, 400), rectangle(0, 0, 700, 403), true},
-      {"rectangularities 0.25 apart", rectangle(0, 0, 1000, 400), stair(0, 0, 1005, 300), false},
+      {"shorter sides 0.75% apart", makeRectangle(0, 0, 1000, 400), makeRectangle(0, 0, 700, 403), true},
+      {"rectangularities 0.25 apart", makeRectangle(0, 0, 1000, 400), stair(0, 0, 1005, 300), false},
       {"same L shape, other size", stair(0, 0, 1000, 400), stair(0, 0, 1005, 300), true},
       // Relative to a: 10 mm is 1% of 1000 (not less) but less than 1% of 1010.
-      {"exactly 1% of a", rectangle(0, 0, 1000, 400), rectangle(0, 0, 1010, 100), false},
-      {"under 1% of a", rectangle(0, 0, 1010, 100), rectangle(0, 0, 1000, 400), true},
+      {"exactly 1% of a", makeRectangle(0, 0, 1000, 400), makeRectangle(0, 0, 1010, 100), false},
+      {"under 1% of a", makeRectangle(0, 0, 1010, 100), makeRectangle(0, 0, 1000, 400), true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(SearchInternals::isSimilar(nester, c.a, c.b), c.similar) << c.what;
@@ -141,13 +138,13 @@ TEST(SimilarityTest, OneSideWithinOnePercentAndCloseRectangularity) {
 TEST(SimilarityTest, UnionBoxAndPackingLength) {
   Scene scene(1000, 500);
   Nester& nester = scene.nester();
-  EXPECT_EQ(SearchInternals::unionBoxArea(nester, rectangle(0, 0, 10, 10), rectangle(20, 5, 10, 20)), 30.0 * 25.0);
-  EXPECT_EQ(SearchInternals::unionBoxArea(nester, rectangle(0, 0, 10, 10), rectangle(2, 2, 3, 3)), 100.0);
+  EXPECT_EQ(SearchInternals::unionBoxArea(nester, makeRectangle(0, 0, 10, 10), makeRectangle(20, 5, 30, 25)), 30.0 * 25.0);
+  EXPECT_EQ(SearchInternals::unionBoxArea(nester, makeRectangle(0, 0, 10, 10), makeRectangle(2, 2, 5, 5)), 100.0);
 
-  scene.setParts({rectangle(1200, 0, 100, 100)});
+  scene.setParts({makeRectangle(1200, 0, 1300, 100)});
   EXPECT_EQ(SearchInternals::packingLength(nester), 0.0);  // nothing on the plate
   scene.setParts(
-      {rectangle(1200, 0, 100, 100), rectangle(300, 0, 250, 100), rectangle(0, 200, 100, 100)});
+      {makeRectangle(1200, 0, 1300, 100), makeRectangle(300, 0, 550, 100), makeRectangle(0, 200, 100, 300)});
   EXPECT_EQ(SearchInternals::packingLength(nester), 550.0);  // the part off the plate does not count
 }
 
@@ -208,7 +205,7 @@ TEST(PairingTest, PoorPairingsAndRectanglesAreRefused) {
   }
   {
     // A rectangle is never paired, whatever the threshold.
-    auto members = scene.setParts({rectangle(0, 0, 1000, 400), rectangle(2000, 0, 1000, 400)});
+    auto members = scene.setParts({makeRectangle(0, 0, 1000, 400), makeRectangle(2000, 0, 3000, 400)});
     ASSERT_TRUE(SearchInternals::isSimilar(nester, *members[0], *members[1]));
     EXPECT_FALSE(SearchInternals::tryPairWith(nester, -1e30, *members[0], *members[1], pose, score, centroid));
   }
@@ -249,7 +246,7 @@ TEST(PairingTest, SmallPartsMayNotStickOutFarRightOfTheLayout) {
     Nester& nester = scene.nester();
     std::vector<PlacedPart> list = {stair(0, 0, 1000 * s, 400 * s, 600 * s),
                                     cap(3000, 0, 1000 * s, 400 * s, 500 * s, 190 * s)};
-    if (c.longerLayout) list.push_back(rectangle(1650, 500, 50, 50));
+    if (c.longerLayout) list.push_back(makeRectangle(1650, 500, 1700, 550));
     auto members = scene.setParts(list);
     Pose pose;
     double score = 0;
@@ -336,7 +333,7 @@ TEST(PairingTest, EqualScoresGoByCentroidThenListOrder) {
 TEST(PairingTest, NoSimilarNeighbourLeavesThePartAndTheGridAlone) {
   Scene scene(3000, 2000);
   Nester& nester = scene.nester();
-  auto members = scene.setParts({rectangle(0, 0, 300, 300), stair(4000, 0)});
+  auto members = scene.setParts({makeRectangle(0, 0, 300, 300), stair(4000, 0)});
   const PlacedPart before = *members[1];
   const std::vector<bool> grid = scene.occupancy();
   EXPECT_FALSE(SearchInternals::placeBesideSimilar(nester, *members[1], 0.25));
@@ -352,8 +349,8 @@ TEST(NeighbourPlacementTest, EmptyPlateBehavesLikeTheGrid) {
     besideScene.nester().bPartTurnover = turnover;
     gridScene.nester().bPartTurnover = turnover;
     const PlacedPart part = cap(4000, 100, 1200, 900, 700);
-    auto beside = besideScene.setParts({part, rectangle(3500, 0, 100, 100)});
-    auto grid = gridScene.setParts({part, rectangle(3500, 0, 100, 100)});
+    auto beside = besideScene.setParts({part, makeRectangle(3500, 0, 3600, 100)});
+    auto grid = gridScene.setParts({part, makeRectangle(3500, 0, 3600, 100)});
     ASSERT_TRUE(SearchInternals::placeBesideNeighbours(besideScene.nester(), *beside[0]));
     ASSERT_TRUE(SearchInternals::placeOnGrid(gridScene.nester(), *grid[0], turnover));
     expectSameOutline(*beside[0], *grid[0]);
@@ -366,7 +363,7 @@ TEST(NeighbourPlacementTest, CrowdedPlateRefusesEvenWhereTheGridHasRoom) {
   Nester& nester = scene.nester();
   // A block in the middle of the left edge: right of it, above it and below it the square
   // would leave the plate, but right of it lower down there is room.
-  auto members = scene.setParts({rectangle(0, 300, 500, 400), rectangle(4000, 0, 800, 800)});
+  auto members = scene.setParts({makeRectangle(0, 300, 500, 700), makeRectangle(4000, 0, 4800, 800)});
   PlacedPart& square = *members[1];
   const PlacedPart before = square;
   const std::vector<bool> grid = scene.occupancy();
@@ -396,10 +393,10 @@ TEST(NeighbourPlacementTest, CentroidsWithinATenthOfAMillimetreGoByHeight) {
       SCOPED_TRACE(std::string(c.what) + (lowerFirst ? ", lower listed first" : ""));
       Scene scene(3000, 3000);
       Nester& nester = scene.nester();
-      const PlacedPart lower = rectangle(c.lowerX, 1000, 500, 500);
-      const PlacedPart upper = rectangle(c.upperX, 2000, 500, 500);
+      const PlacedPart lower = makeRectangle(c.lowerX, 1000, c.lowerX + 500, 1500);
+      const PlacedPart upper = makeRectangle(c.upperX, 2000, c.upperX + 500, 2500);
       auto members = scene.setParts(
-          {lowerFirst ? lower : upper, lowerFirst ? upper : lower, rectangle(4000, 0, 300, 300)});
+          {lowerFirst ? lower : upper, lowerFirst ? upper : lower, makeRectangle(4000, 0, 4300, 300)});
       PlacedPart& part = *members[2];
       ASSERT_TRUE(SearchInternals::placeBesideNeighbours(nester, part));
       // Best beside each block: under it, flush with its left side.
@@ -432,7 +429,7 @@ TEST(NeighbourPlacementTest, FitAgainstKeepsTheFlushPositionFurthestLeftThenLowe
   expectFeasible(nester);
 
   // Where no flush position fits, nothing is found.
-  auto crowded = scene.setParts({rectangle(0, 0, 3000, 2900), cap(4000, 0, 1000, 400, 500)});
+  auto crowded = scene.setParts({makeRectangle(0, 0, 3000, 2900), cap(4000, 0, 1000, 400, 500)});
   EXPECT_FALSE(SearchInternals::fitAgainst(nester, *crowded[0], *crowded[1], pose, centroid));
 }
 

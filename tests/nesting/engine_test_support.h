@@ -17,6 +17,8 @@
 #include "nesting/nester.h"
 #include "job/placed_part.h"
 #include "loading/load.h"
+#include "support/messages.h"
+#include "test_support/benchmark_jobs.h"
 #include "test_support/part_makers.h"
 #include "test_support/scratch_folder.h"
 
@@ -35,6 +37,22 @@ inline std::unique_ptr<Nester> openExampleJob(const TempFolder& folder, const st
       openLibrary(std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / "job.txt",
                   LoadType::kTextLibrary, folder.path() / ("log-" + run + ".txt"));
   nester->timingFilePath = folder.path() / ("timing-" + run + ".txt");
+  return nester;
+}
+
+// A benchmark job loaded with its recorded settings and laid out by Layout All.
+inline std::unique_ptr<Nester> layOutBenchmark(const ::platenest::testing::BenchmarkJob& job,
+                                               const TempFolder& folder) {
+  RecordingMessageSink sink;
+  ScopedMessageSink guard(&sink);
+  LoadOptions options;
+  options.keepOrientation = job.keepOrientation;
+  auto nester =
+      openLibrary(job.path(), LoadType::kTextLibrary, folder.path() / "PackError.txt", options);
+  if (job.rotationNumber) nester->rotationNumber = *job.rotationNumber;
+  if (job.turnover) nester->bPartTurnover = *job.turnover;
+  nester->timingFilePath = folder.path() / "timing.txt";
+  nester->layoutAll(false);
   return nester;
 }
 

@@ -272,11 +272,11 @@ void checkFeasible(const Nester& nester, const LayoutStatistics& statistics) {
 // Failures name the job rather than print its bytes.
 void PrintTo(const Job& job, std::ostream* out) { *out << job.name << " (" << job.file << ")"; }
 
-// Jobs of the shared benchmark folder are skipped, naming it, where it is absent.
+// Jobs of the benchmark folder fail, naming it, where it is absent.
 class LayoutAllJobTest : public ::testing::TestWithParam<Job> {
  protected:
   void SetUp() override {
-    if (GetParam().folder == Folder::kBenchmarks) PLATENEST_SKIP_WITHOUT_BENCHMARKS();
+    if (GetParam().folder == Folder::kBenchmarks) PLATENEST_REQUIRE_BENCHMARKS();
   }
 };
 

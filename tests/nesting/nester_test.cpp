@@ -12,6 +12,7 @@
 #include <string>
 
 #include "support/fatal_error.h"
+#include "test_support/part_makers.h"
 #include "support/gbk.h"
 #include "support/messages.h"
 
@@ -42,8 +43,7 @@ class NesterTest : public ::testing::Test {
 };
 
 PlacedPart rectanglePart(double w, double h, std::int32_t id) {
-  PlacedPart part;
-  part.setGeometry(Polygon({{0, 0}, {w, 0}, {w, h}, {0, h}}), PolygonList());
+  PlacedPart part = testing::makeRectangle(0, 0, w, h);
   part.id = id;
   return part;
 }

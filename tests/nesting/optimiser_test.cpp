@@ -21,25 +21,12 @@
 namespace platenest {
 namespace {
 
+using engine_test::layOutBenchmark;
 using engine_test::openExampleJob;
 using engine_test::samePose;
 using engine_test::TempFolder;
 
 constexpr double kAllowance = 0.05;  // mm the cut shapes may come short of the gap
-
-// A benchmark job loaded with its recorded settings and laid out by Layout All.
-std::unique_ptr<Nester> layOutBenchmark(const testing::BenchmarkJob& job, const TempFolder& folder) {
-  RecordingMessageSink sink;
-  ScopedMessageSink guard(&sink);
-  LoadOptions options;
-  options.keepOrientation = job.keepOrientation;
-  auto nester = openLibrary(job.path(), LoadType::kTextLibrary, folder.path() / "PackError.txt", options);
-  if (job.rotationNumber) nester->rotationNumber = *job.rotationNumber;
-  if (job.turnover) nester->bPartTurnover = *job.turnover;
-  nester->timingFilePath = folder.path() / "timing.txt";
-  nester->layoutAll(false);
-  return nester;
-}
 
 // The layout as cut keeps the gap and the plate, places exactly `placed` parts, and is no
 // longer than `longest`.
@@ -62,7 +49,7 @@ void expectSoundLayout(const Nester& nester, int placed, double longest) {
 class OptimiseJobTest : public ::testing::TestWithParam<testing::BenchmarkJob> {
  protected:
   void SetUp() override {
-    if (const auto missing = testing::missingBenchmarks()) GTEST_SKIP() << *missing;
+    PLATENEST_REQUIRE_BENCHMARKS();
   }
 };
 

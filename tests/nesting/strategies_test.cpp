@@ -228,7 +228,7 @@ struct JobCase {
 void PrintTo(const JobCase& c, std::ostream* out) { *out << c.file << " RN " << c.rotationNumber; }
 class MultiStepJobTest : public ::testing::TestWithParam<JobCase> {
  protected:
-  void SetUp() override { PLATENEST_SKIP_WITHOUT_BENCHMARKS(); }
+  void SetUp() override { PLATENEST_REQUIRE_BENCHMARKS(); }
 };
 
 std::vector<PlacedPart> layOut(const JobCase& c, const std::filesystem::path& folder) {

@@ -181,6 +181,9 @@ struct SharedJob {
   LoadType type;
 };
 
+// Failures and test listings name the case rather than print its bytes.
+void PrintTo(const SharedJob& c, std::ostream* out) { *out << c.name << " (" << c.path.filename().string() << ")"; }
+
 class TrueGapSharedJobTest : public ::testing::TestWithParam<SharedJob> {};
 
 TEST_P(TrueGapSharedJobTest, PlacedPartsKeepTheGapAsCut) {

@@ -35,6 +35,9 @@ struct EntityCase {
   std::vector<std::string> lines;
 };
 
+// Failures and test listings name the case rather than print its bytes.
+void PrintTo(const EntityCase& c, std::ostream* out) { *out << c.name; }
+
 class EntityFormTest : public ::testing::TestWithParam<EntityCase> {};
 
 TEST_P(EntityFormTest, WritesEveryLineInOrder) {

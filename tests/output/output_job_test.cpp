@@ -31,7 +31,7 @@ class OutputJobTest : public ::testing::Test {
   void SetUp() override {
     const auto job =
         std::filesystem::path(PLATENEST_BENCHMARK_DIR) / "industrial" / "industrial-60.txt";
-    PLATENEST_SKIP_WITHOUT_BENCHMARKS();
+    PLATENEST_REQUIRE_BENCHMARKS();
     nester_ = openLibrary(job, LoadType::kTextLibrary, scratch_ / "PackError.txt");
     nester_->timingFilePath = scratch_ / "timing.txt";
     nester_->layoutAll(false);

@@ -378,7 +378,7 @@ std::unique_ptr<Nester> loadJakobs1(const ScratchDirectory& scratch) {
 // again from where the lost trial left them fit only 24. The operator is handed the accepted
 // trial of 1200 x 1100 instead, and the restored line and drawing say so.
 TEST(ReductionJobTest, RestoreHandsBackTheAcceptedTrialWhenTheRelayoutHoldsFewer) {
-  PLATENEST_SKIP_WITHOUT_BENCHMARKS();
+  PLATENEST_REQUIRE_BENCHMARKS();
   ScratchDirectory scratch;
   std::unique_ptr<Nester> nester = loadJakobs1(scratch);
   reduce(*nester, scratch / "DetailsReport.txt");
@@ -412,7 +412,7 @@ class StopInTrial : public Progress {
 // A run stopped in the middle of a trial leaves the last accepted trial on the plate and on
 // its plate size, and reports no trial it did not finish.
 TEST(ReductionJobTest, StoppedRunLeavesTheLastAcceptedTrial) {
-  PLATENEST_SKIP_WITHOUT_BENCHMARKS();
+  PLATENEST_REQUIRE_BENCHMARKS();
   ScratchDirectory scratch;
   std::unique_ptr<Nester> nester = loadJakobs1(scratch);
   StopInTrial progress(4);  // 1300 x 2000, 1900 and 1800 done; stopped in 1300 x 1700

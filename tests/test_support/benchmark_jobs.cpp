@@ -75,7 +75,7 @@ void PrintTo(const BenchmarkJob& job, std::ostream* out) {
 std::optional<std::string> missingBenchmarks() {
   std::error_code error;
   if (std::filesystem::is_directory(benchmarkFolder(), error)) return std::nullopt;
-  return "the shared benchmark folder " + benchmarkFolder().lexically_normal().string() +
+  return "the benchmark job folder " + benchmarkFolder().lexically_normal().string() +
          " is missing";
 }
 

@@ -1,5 +1,5 @@
-// The shared benchmark jobs (../shared/benchmarks) and the settings their layouts were
-// recorded with, read from benchmark_jobs.txt, which the scripts read too.
+// The benchmark jobs (tests/data/jobs, copies kept in the project) and the settings their
+// layouts were recorded with, read from benchmark_jobs.txt, which the scripts read too.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -38,13 +38,16 @@ struct BenchmarkJobName {
   }
 };
 
-// Why a test of the shared jobs cannot run here, or nothing when it can.
+// Why a test of the benchmark jobs cannot run here (the folder is gone), or nothing when it can.
 std::optional<std::string> missingBenchmarks();
 
 }  // namespace platenest::testing
 
-// Skips the test, naming the missing folder, when ../shared/benchmarks is absent.
-#define PLATENEST_SKIP_WITHOUT_BENCHMARKS()                                              \
-  do {                                                                                   \
-    if (const auto missing = ::platenest::testing::missingBenchmarks()) GTEST_SKIP() << *missing; \
+// Fails the test, naming the folder, when the jobs are missing: they are part of the project,
+// so a run without them would cover less than it claims.
+#define PLATENEST_REQUIRE_BENCHMARKS()                                                  \
+  do {                                                                                  \
+    if (const auto missing = ::platenest::testing::missingBenchmarks()) GTEST_FAIL() << *missing; \
   } while (false)
+// The former name, for tests written before the jobs moved into the project.
+#define PLATENEST_SKIP_WITHOUT_BENCHMARKS() PLATENEST_REQUIRE_BENCHMARKS()
