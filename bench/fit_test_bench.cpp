@@ -5,11 +5,14 @@
 
 #include <cmath>
 #include <filesystem>
+#include <limits>
+#include <utility>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "geometry/polygon_bands.h"
+#include "nesting/layout.h"
 #include "nesting/overlap.h"
 #include "nesting/search_internals.h"
 #include "nesting/trial_variants.h"
@@ -72,6 +75,38 @@ void BM_FitsCrowdedPlate(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FitsCrowdedPlate);
+
+// The layout's collision query on the same plate: every part of it moved a few millimetres
+// from where Layout All put it, or given a quarter turn (most such poses meet a neighbour or
+// two), each asked for all its hazards among the others.
+void BM_CollisionQueryCrowdedPlate(benchmark::State& state) {
+  auto nester = crowdedPlate();
+  const Layout layout(nester->plate(), nester->parts);
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> nudge(-5.0, 5.0);
+  std::uniform_int_distribution<std::size_t> pick(0, layout.partCount() - 1);
+  std::vector<std::pair<std::size_t, PlacedPart>> candidates;
+  std::size_t hazards = 0;
+  for (int i = 0; i < 256; ++i) {
+    const std::size_t n = pick(random);
+    PlacedPart c = layout.part(n);
+    Pose pose = poseOf(c);
+    pose.refPoint = Point(pose.refPoint.x + nudge(random), pose.refPoint.y + nudge(random));
+    if (i % 4 == 0) pose.rotation += kPi / 2;
+    applyPose(c, pose);
+    hazards += layout.collisions(c, std::numeric_limits<double>::infinity(), n).hazards.size();
+    candidates.emplace_back(n, std::move(c));
+  }
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const auto& [n, c] = candidates[i++ & 255];
+    benchmark::DoNotOptimize(layout.collisions(c, std::numeric_limits<double>::infinity(), n));
+  }
+  state.counters["hazardsPerQuery"] = static_cast<double>(hazards) / 256;
+  state.counters["queries"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                 benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CollisionQueryCrowdedPlate);
 
 // The search's own fit test of the same probe at the same places: the probe is never moved,
 // the parts on the plate are band-filed and the map of deep material is consulted first.

@@ -56,10 +56,6 @@ void assignQuarterTurn(PlacedPart& trial, const PlacedPart& source, int quarterT
   trial.rotateAbout(pivot, quarterTurns * kPi / 2);
 }
 
-Pose poseOf(const PlacedPart& trial) {
-  return Pose{trial.mirrored, trial.refPoint, trial.rotation};
-}
-
 }  // namespace
 
 bool Nester::isSimilar(const PlacedPart& a, const PlacedPart& b) const {
@@ -218,7 +214,7 @@ bool Nester::fitAgainst(const PlacedPart& neighbour, const PlacedPart& part, Pos
 }
 
 bool Nester::placeBesideNeighbours(PlacedPart& part) {
-  if (plateIsEmpty()) return placeOnGrid(part, bPartTurnover);
+  if (plateIsEmpty()) return gridSearch(*this, part, jobGridSearch(*this));
   bool found = false;
   Pose bestPose;
   Point best;
@@ -244,13 +240,4 @@ bool Nester::placeBesideNeighbours(PlacedPart& part) {
 // Replays a trial copy's pose on the part. The copy was turned over and rotated about its
 // own reference point and then moved, so turning over at the reference point, moving the
 // reference point onto the copy's and rotating about it by the difference gives the copy.
-void Nester::applyPose(PlacedPart& part, const Pose& pose) {
-  if (pose.mirrored != part.mirrored) {
-    const Point pivot = part.refPoint;
-    part.mirrorAt(pivot);
-  }
-  part.translate(pose.refPoint.x - part.refPoint.x, pose.refPoint.y - part.refPoint.y);
-  part.rotateAbout(pose.refPoint, pose.rotation - part.rotation);
-}
-
 }  // namespace platenest

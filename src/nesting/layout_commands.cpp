@@ -97,11 +97,7 @@ class PlacementProgress {
 };
 
 void placeByGrid(Nester& nester, PlacedPart& part) {
-  if (nester.bPartTurnover) {
-    SearchInternals::placeAtPackingPointsTurnover(nester, part);
-  } else {
-    SearchInternals::placeAtPackingPoints(nester, part);
-  }
+  gridSearch(nester, part, jobGridSearch(nester));
 }
 
 }  // namespace
@@ -206,7 +202,7 @@ void Nester::layoutMultipleSteps(bool announce) {
       if (part.outer.area() > kSmallArea || part.aspectRatio > kCompactAspectRatio) {
         offer(part, [&](PlacedPart& p) { placeBySimilarOrGrid(p, kPairingThreshold); });
       } else {
-        offer(part, [&](PlacedPart& p) { placeOnGrid(p, bPartTurnover); });
+        offer(part, [&](PlacedPart& p) { gridSearch(*this, p, jobGridSearch(*this)); });
       }
     }
   }

@@ -4,13 +4,18 @@
 //
 // Its public face is the job (parts, plate, settings) and the operator's commands; the
 // search's own steps and caches are private, reached by the engine's other files and the
-// tests through search_internals.h. Operations are implemented in one file per concept:
+// tests through search_internals.h. Two pieces stand apart from it: layout.h, the layout as
+// an object of its own (plate, poses, the fit test and the collision query, save, restore,
+// clone), and grid_search.h, the grid placement of one part with its options. Operations
+// are implemented in one file per concept:
 //   nester.cpp            construction, the plate and its rectangle, offsetting of all parts
 //   overlap.cpp           fit tests (the plain ones and the search's own) and conflict marking
 //   packing_points.cpp    the grid, its occupancy and scan stride; default_ppd.cpp its PPD
-//   placement.cpp         grid placement of one part (trial_variants: its orientations)
+//   placement.cpp         gridSearch, the grid placement of one part (trial_variants: its
+//                         orientations)
 //   strategies.cpp        similarity dispatch for the multi-step layout
 //   beside_placed.cpp     pairing with similar parts and placement against neighbours
+//   layout.cpp            the Layout: poses, the fit test and the collision query
 //   layout_commands.cpp   Layout, Layout All, Layout Next, Layout Multiple Steps, timing file
 //   layout_statistics.cpp layout statistics and parking of selected parts
 //   reduction.cpp         the plate-size reduction run
@@ -34,6 +39,8 @@
 #include "geometry/part_drawing.h"
 #include "geometry/point.h"
 #include "nesting/fit_test_scratch.h"
+#include "nesting/grid_search.h"
+#include "nesting/layout.h"
 #include "nesting/material_cells.h"
 #include "nesting/packing_grid.h"
 #include "nesting/part_bands.h"
@@ -55,13 +62,6 @@ struct LayoutStatistics {
   double density = 0.0;  // NaN when nothing is on the plate (0/0)
   double overallDensity = 0.0;
   std::int32_t count = 0;
-};
-
-// The pose a trial copy had when it was accepted.
-struct Pose {
-  bool mirrored = false;
-  Point refPoint;
-  double rotation = 0.0;  // radians
 };
 
 // One step of the plate-size reduction run, handed to the run's caller while the nester
@@ -284,11 +284,7 @@ class Nester {
   bool placeBesideSimilar(PlacedPart& part, double threshold);
   bool fitAgainst(const PlacedPart& neighbour, const PlacedPart& part, Pose& pose, Point& centroid);
   bool placeBesideNeighbours(PlacedPart& part);
-  void applyPose(PlacedPart& part, const Pose& pose);
-
-  // The grid placement minimises each candidate's centroid x; the optimising search may ask
-  // for the right edge of its box instead (the strip's length is what it shortens).
-  bool placeByRightEdge_ = false;
+  void applyPose(PlacedPart& part, const Pose& pose) { ::platenest::applyPose(part, pose); }
 
   Plate plate_;
   BoundingBox plateRect_;

@@ -211,23 +211,19 @@ class Worker {
     }
     // Half the trials put each part where its centroid lies furthest left, as Layout All
     // does, the others where its box ends furthest left.
-    SearchInternals::placeByRightEdge(n) = random.unit() < 0.5;
+    GridSearchOptions search = jobGridSearch(n);
+    if (random.unit() < 0.5) search.objective = GridSearchOptions::Objective::kBoxRightEdge;
     SearchMemo& memo = SearchInternals::memo(n);
     memo.begin();
     bool placed = true;
     for (PlacedPart* part : taken) {
-      if (n.bPartTurnover) {
-        SearchInternals::placeAtPackingPointsTurnover(n, *part);
-      } else {
-        SearchInternals::placeAtPackingPoints(n, *part);
-      }
+      gridSearch(n, *part, search);
       if (!n.isOnPlate(*part)) {
         placed = false;
         break;
       }
     }
     memo.end();
-    SearchInternals::placeByRightEdge(n) = false;
     if (!placed) return trial;
 
     trial.kept = true;

@@ -1,7 +1,8 @@
 // Grid placement of one part: every free packing point is a candidate position, the part is
 // tried there in each of its trial orientations, and the fitting candidate whose centroid
-// lies furthest left wins (ties: the first met in scan order, column, row, orientation).
-// The winner is pushed left and down into contact and occupies the grid points it covers.
+// lies furthest left wins (ties: the first met in scan order, column, row, orientation), or,
+// as the options of gridSearch may ask, the one whose box ends furthest left. The winner is
+// pushed left and down into contact and occupies the grid points it covers.
 //
 // The scan runs in two phases. The first looks for any fit; the second goes on from the
 // column of that fit and only tests orientations that could beat the incumbent, and stops
@@ -315,7 +316,8 @@ bool searchGrid(Nester& nester, const std::vector<TrialVariant>& variants, const
   return scanGrid(nester, variants, anchor, reach, stride, memo, blockers, result);
 }
 
-bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
+bool placeWithVariants(Nester& nester, PlacedPart& part, const GridSearchOptions& options) {
+  const bool turnover = options.tryTurnedOver;
   if (nester.rotationNumber <= 0) return false;
   const Point c = part.centroid;
   const Point d = part.rotationCentre();
@@ -326,7 +328,7 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
   } else {
     buildRotationVariants(part, d, c, nester.rotationNumber, variants);
   }
-  if (SearchInternals::placeByRightEdge(nester)) {
+  if (options.objective == GridSearchOptions::Objective::kBoxRightEdge) {
     // The value becomes the right edge of the box; the scan's stop rule needs its reach.
     for (TrialVariant& variant : variants) {
       variant.centroid.x = variant.part.outer.box().maxX;
@@ -354,16 +356,30 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, bool turnover) {
 
 }  // namespace
 
+GridSearchOptions jobGridSearch(const Nester& nester) {
+  GridSearchOptions options;
+  options.tryTurnedOver = nester.bPartTurnover;
+  return options;
+}
+
+bool gridSearch(Nester& nester, PlacedPart& part, const GridSearchOptions& options) {
+  return placeWithVariants(nester, part, options);
+}
+
 bool Nester::placeAtPackingPoints(PlacedPart& part) {
-  return placeWithVariants(*this, part, false);
+  return gridSearch(*this, part, GridSearchOptions{});
 }
 
 bool Nester::placeAtPackingPointsTurnover(PlacedPart& part) {
-  return placeWithVariants(*this, part, true);
+  GridSearchOptions options;
+  options.tryTurnedOver = true;
+  return gridSearch(*this, part, options);
 }
 
 bool Nester::placeOnGrid(PlacedPart& part, bool turnover) {
-  return turnover ? placeAtPackingPointsTurnover(part) : placeAtPackingPoints(part);
+  GridSearchOptions options;
+  options.tryTurnedOver = turnover;
+  return gridSearch(*this, part, options);
 }
 
 // The part is tried as its bounding rectangle, lower-left corner on the grid point, in the

@@ -17,8 +17,6 @@ class SearchInternals {
   static MaterialCells& materialCells(Nester& n) { return n.materialCells; }
   static FitTestScratch& fitTestScratch(Nester& n) { return n.fitTestScratch; }
 
-  static bool& placeByRightEdge(Nester& n) { return n.placeByRightEdge_; }
-
   // ---- the grid
   static bool rebuildPackingPoints(Nester& n) { return n.rebuildPackingPoints(); }
   static void markCoveredPackingPoints(Nester& n, const PlacedPart& part) {

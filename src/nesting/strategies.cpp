@@ -38,7 +38,7 @@ bool Nester::placeBySimilar(PlacedPart& part, double threshold) {
 
 bool Nester::placeBySimilarOrGrid(PlacedPart& part, double threshold) {
   if (placeBySimilar(part, threshold)) return true;
-  return placeOnGrid(part, bPartTurnover);
+  return gridSearch(*this, part, jobGridSearch(*this));
 }
 
 }  // namespace platenest
