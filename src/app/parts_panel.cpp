@@ -1,7 +1,9 @@
 #include "app/parts_panel.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -45,8 +47,24 @@ PartsPanel::PartsPanel(QWidget* owner,
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->setVisible(false);
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
-  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  table_->horizontalHeader()->setStretchLastSection(true);
+  // Column widths from the font, not from the rows: the panel keeps its width whatever the
+  // job, so that the layout beside it is not refitted when a part's state changes.
+  const QFontMetrics metrics(table_->font());
+  const QFontMetrics headerMetrics(table_->horizontalHeader()->font());
+  const auto room = [&](const QString& widestText, const QString& header) {
+    return std::max(metrics.horizontalAdvance(widestText), headerMetrics.horizontalAdvance(header)) +
+           metrics.averageCharWidth() * 2;
+  };
+  const int widths[kColumnCount] = {room("MMMMMMMMMMMM", "Name"), room("99999999", "Area mm²"),
+                                    room("not placed", "On plate"), room("yes", "Turned over")};
+  int total = 0;
+  for (int column = 0; column < kColumnCount; ++column) {
+    table_->setColumnWidth(column, widths[column]);
+    total += widths[column];
+  }
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  table_->setMinimumWidth(total + table_->verticalScrollBar()->sizeHint().width() +
+                          2 * table_->frameWidth() + 2);
   // The layout keeps the keys: a row click selects, the letters still act on the parts.
   table_->setFocusPolicy(Qt::NoFocus);
   totals_ = new QLabel(body);

@@ -4,6 +4,7 @@
 #include <QTest>
 #include <cmath>
 
+#include <QApplication>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -206,6 +207,13 @@ void PaintingTest::partsInTheWayAreHatchedCountedAndConfirmed() {
   PartsPanel* panel = window->partsPanel();
   for (int row = 0; row < panel->table()->rowCount(); ++row) {
     QCOMPARE(panel->table()->item(row, PartsPanel::kOnPlate)->text(), QString("in the way"));
+  }
+
+  if (!qgetenv("PLATENEST_SCREENSHOTS").isEmpty()) {
+    QApplication::processEvents();
+    window->grab().save(QString("%1/overlap-warning.png")
+                            .arg(QString::fromUtf8(qgetenv("PLATENEST_SCREENSHOTS"))),
+                        "PNG");
   }
 
   // The drawing for the cutter is written only when the operator says so.
