@@ -55,7 +55,7 @@ PartsPanel::PartsPanel(QWidget* owner,
     return std::max(metrics.horizontalAdvance(widestText), headerMetrics.horizontalAdvance(header)) +
            metrics.averageCharWidth() * 2;
   };
-  const int widths[kColumnCount] = {room("MMMMMMMMMMMM", "Name"), room("99999999", "Area mm²"),
+  const int widths[kColumnCount] = {room("MMMMMMMMM", "Name"), room("99999999", "Area mm²"),
                                     room("not placed", "On plate"), room("yes", "Turned over")};
   int total = 0;
   for (int column = 0; column < kColumnCount; ++column) {

@@ -119,6 +119,10 @@ void PaintingTest::partsShowInTheirColours() {
   QVERIFY(posed(layout, "DISC").mirrored);
   picture = window->renderClient();
   QCOMPARE(at(picture, topMiddle(posed(layout, "DISC"))), kTurnedOverColour);
+  // Yellow on black as ever; on white, where yellow would vanish, olive.
+  menuAction(*window, 40006)->trigger();
+  QCOMPARE(at(window->renderClient(), topMiddle(posed(layout, "DISC"))), kTurnedOverOnWhiteColour);
+  menuAction(*window, 40005)->trigger();
   QCOMPARE(at(picture, slabTop), kPartColour);
   QCOMPARE(picture.pixelColor(edge.x, edge.y - 1) == kSelectedColour ||
                picture.pixelColor(edge.x, edge.y + 1) == kSelectedColour,
