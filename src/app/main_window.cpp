@@ -11,13 +11,12 @@
 #include <QProgressDialog>
 #include <QScreen>
 #include <QSettings>
-#include <QStatusBar>
 #include <QSizePolicy>
-#include <QDockWidget>
+#include <QStatusBar>
 #include <algorithm>
 #include <chrono>
-#include <optional>
 #include <cmath>
+#include <optional>
 
 #include "app/layout_canvas.h"
 #include "app/message_box_sink.h"
@@ -25,14 +24,14 @@
 #include "app/parts_panel.h"
 #include "app/report_viewer.h"
 #include "app/rn_ppd_dialog.h"
+#include "loading/input_type.h"
+#include "nesting/overlap_report.h"
 #include "output/layout_dxf.h"
 #include "output/packing_report.h"
 #include "output/parts_export.h"
 #include "output/reduction_report.h"
-#include "loading/input_type.h"
-#include "nesting/overlap_report.h"
-#include "support/gbk.h"
 #include "support/fatal_error.h"
+#include "support/gbk.h"
 #include "support/text_writer.h"
 
 namespace platenest {

@@ -6,9 +6,9 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <QString>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <string>
 
 namespace platenest {

@@ -30,8 +30,7 @@ double trueArea(const Nester& nester, const PlacedPart& part) {
 
 }  // namespace
 
-PartsPanel::PartsPanel(QWidget* owner,
-                       std::function<void(const std::vector<std::int32_t>&)> choose)
+PartsPanel::PartsPanel(QWidget* owner, std::function<void(const std::vector<std::int32_t>&)> choose)
     : QDockWidget("Parts", owner), choose_(std::move(choose)) {
   setObjectName("partsPanel");
   setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable |
@@ -52,7 +51,8 @@ PartsPanel::PartsPanel(QWidget* owner,
   const QFontMetrics metrics(table_->font());
   const QFontMetrics headerMetrics(table_->horizontalHeader()->font());
   const auto room = [&](const QString& widestText, const QString& header) {
-    return std::max(metrics.horizontalAdvance(widestText), headerMetrics.horizontalAdvance(header)) +
+    return std::max(metrics.horizontalAdvance(widestText),
+                    headerMetrics.horizontalAdvance(header)) +
            metrics.averageCharWidth() * 2;
   };
   const int widths[kColumnCount] = {room("MMMMMMMMM", "Name"), room("99999999", "Area mm²"),
@@ -101,7 +101,9 @@ void PartsPanel::showParts(const Nester* nester, const std::vector<std::int32_t>
     const QString cells[kColumnCount] = {
         QString::fromStdString(displayName(part.label.text)),
         areaText(trueArea(*nester, part)),
-        bad ? QString("in the way") : onPlate ? QString("yes") : QString("not placed"),
+        bad       ? QString("in the way")
+        : onPlate ? QString("yes")
+                  : QString("not placed"),
         part.mirrored ? QString("yes") : QString(),
     };
     for (int column = 0; column < kColumnCount; ++column) {
@@ -117,9 +119,9 @@ void PartsPanel::showParts(const Nester* nester, const std::vector<std::int32_t>
     table_->item(row, kName)->setData(Qt::UserRole, part.id);
     QItemSelectionModel* selection = table_->selectionModel();
     const QModelIndex index = table_->model()->index(row, kName);
-    selection->select(index, (part.selected ? QItemSelectionModel::Select
-                                            : QItemSelectionModel::Deselect) |
-                                 QItemSelectionModel::Rows);
+    selection->select(
+        index, (part.selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                   QItemSelectionModel::Rows);
     ++row;
   }
   const LayoutStatistics figures = nester->computeLayoutStatistics();

@@ -1,6 +1,7 @@
 // The main window driven as an operator would: the menu as defined, loading through the
 // open dialogs (cancelled, failing, from the command line), writing the drawings, the keys
 // that act on parts, the report viewer, the status bar and the remembered size.
+#include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -531,6 +532,20 @@ void MainWindowTest::statusBarShowsTheLayoutAndTheMouse() {
   const double pixelInMm = 1 / f.window.view().scale();
   QVERIFY(std::fabs(words[1].toDouble() - 1000) <= pixelInMm);
   QVERIFY(std::fabs(words[3].toDouble() - 500) <= pixelInMm);
+
+  // Made as small as it goes, the figures are cut short rather than run into the mode and
+  // the pointer.
+  f.window.setRemembersSize(false);
+  f.window.show();
+  f.window.resize(200, 150);
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  QApplication::processEvents();
+  QLabel* mode = named<QLabel>(f.window, "modeLabel");
+  QLabel* position = named<QLabel>(f.window, "positionLabel");
+  QVERIFY(job->isVisible() && mode->isVisible());
+  QVERIFY(job->geometry().right() < mode->geometry().left());
+  QVERIFY(mode->geometry().right() < position->geometry().left() || position->text().isEmpty());
+  QVERIFY(mode->width() >= mode->sizeHint().width());
 }
 
 void MainWindowTest::windowRemembersItsSize() {

@@ -17,8 +17,8 @@
 #include <QTimer>
 #include <clocale>
 #include <cstdlib>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <vector>
 
@@ -68,7 +68,8 @@ int differences(const QImage& a, const QImage& b) {
 int countColour(const QImage& image, QRgb colour) {
   int count = 0;
   for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) count += (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
+    for (int x = 0; x < image.width(); ++x)
+      count += (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
   }
   return count;
 }
@@ -87,8 +88,8 @@ std::vector<PoseState> stateOf(MainWindow& window) {
   std::vector<PoseState> state;
   Nester& nester = *window.nester();
   for (const PlacedPart& part : nester.parts) {
-    state.push_back({part.refPoint.x, part.refPoint.y, part.rotation, part.mirrored,
-                     part.selected, nester.isOnPlate(part)});
+    state.push_back({part.refPoint.x, part.refPoint.y, part.rotation, part.mirrored, part.selected,
+                     nester.isOnPlate(part)});
   }
   return state;
 }
@@ -135,7 +136,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (QGuiApplication::platformName() != "xcb") {
-    std::cerr << "needs the xcb platform on an X server, got " << qPrintable(QGuiApplication::platformName()) << "\n";
+    std::cerr << "needs the xcb platform on an X server, got "
+              << qPrintable(QGuiApplication::platformName()) << "\n";
     return 2;
   }
   const std::filesystem::path job = std::filesystem::absolute(argv[1]);
@@ -179,8 +181,8 @@ int main(int argc, char** argv) {
   check(parts > 0 && count(loaded, &PoseState::onPlate) == 0, "the parts wait beside the plate");
   settledCanvas(window, "01-loaded");
 
-  waitForKey("shift+a", [&] { return count(stateOf(window), &PoseState::selected) == parts; },
-             "Shift+A");
+  waitForKey(
+      "shift+a", [&] { return count(stateOf(window), &PoseState::selected) == parts; }, "Shift+A");
   const std::vector<PoseState> allSelected = stateOf(window);
   check(allSelected == withSelection(loaded, true), "Shift+A selects every part, none moves");
   const QImage selectedPicture = settledCanvas(window, "02-all-selected");
@@ -212,13 +214,13 @@ int main(int argc, char** argv) {
     check(press("Return"), "B: xdotool key Return on the timing box");
   });
   lookout.start(50);
-  waitForKey("b",
-             [&] {
-               return boxSeen && QApplication::activeModalWidget() == nullptr &&
-                      !window.busy() &&
-                      count(stateOf(window), &PoseState::onPlate) == parts;
-             },
-             "B");
+  waitForKey(
+      "b",
+      [&] {
+        return boxSeen && QApplication::activeModalWidget() == nullptr && !window.busy() &&
+               count(stateOf(window), &PoseState::onPlate) == parts;
+      },
+      "B");
   check(boxSeen, "B: the timing box \"注意!\" was shown and answered by Return");
   check(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 10000),
         "B: the main window has the keyboard back");
@@ -226,18 +228,22 @@ int main(int argc, char** argv) {
   check(count(laidOut, &PoseState::onPlate) == parts, "B: every part is on the plate");
   const QImage laidOutPicture = settledCanvas(window, "04-laid-out");
 
-  waitForKey("Escape", [&] { return count(stateOf(window), &PoseState::selected) == 0; }, "Esc");
+  waitForKey(
+      "Escape", [&] { return count(stateOf(window), &PoseState::selected) == 0; }, "Esc");
   check(stateOf(window) == withSelection(laidOut, false), "Esc clears the selection only");
   const QImage clearedPicture = settledCanvas(window, "05-cleared");
   check(countColour(clearedPicture, qRgb(255, 0, 0)) == 0, "Esc: no red part left on screen");
 
-  waitForKey("ctrl+z", [&] { return stateOf(window) == laidOut; }, "Ctrl+Z");
+  waitForKey(
+      "ctrl+z", [&] { return stateOf(window) == laidOut; }, "Ctrl+Z");
   check(differences(settledCanvas(window, "06-undo-clear"), laidOutPicture) == 0,
         "Ctrl+Z: the screen shows the selected layout again");
-  waitForKey("ctrl+z", [&] { return stateOf(window) == allSelected; }, "Ctrl+Z again");
+  waitForKey(
+      "ctrl+z", [&] { return stateOf(window) == allSelected; }, "Ctrl+Z again");
   check(differences(settledCanvas(window, "07-undo-layout"), selectedPicture) == 0,
         "Ctrl+Z again: the layout is taken back, the screen as before B");
-  waitForKey("ctrl+shift+z", [&] { return stateOf(window) == laidOut; }, "Ctrl+Shift+Z");
+  waitForKey(
+      "ctrl+shift+z", [&] { return stateOf(window) == laidOut; }, "Ctrl+Shift+Z");
   check(differences(settledCanvas(window, "08-redo-layout"), laidOutPicture) == 0,
         "Ctrl+Shift+Z: the layout is back on screen");
 
