@@ -8,7 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   python3 python3-ezdxf python3-shapely
-  qt6-base-dev fonts-noto-cjk
+  qt6-base-dev qt6-qpa-plugins fonts-noto-cjk
+  xvfb xdotool
   clang libclang-rt-14-dev
 )
 

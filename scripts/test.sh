@@ -31,6 +31,27 @@ if size != (1200, 800):
 print(f"screenshot: {sys.argv[1]} is a 1200 x 800 PNG")
 PY
 
+# The window on a real X server (Xvfb, no window manager) driven by real key presses: the
+# layout's timing box in front and answered by Return, then Esc, undo and redo. Pictures of
+# each step land in build/release/real-display. Bounded: the server gets 20 s to start, the
+# test 180 s to end.
+display_dir=build/release/real-display
+rm -rf "$display_dir" && mkdir -p "$display_dir"
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$display_dir/display" \
+  >"$display_dir/xvfb.log" 2>&1 &
+xvfb_pid=$!
+trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+for _ in $(seq 200); do
+  [ -s "$display_dir/display" ] && break
+  sleep 0.1
+done
+[ -s "$display_dir/display" ] || { echo "real display: Xvfb did not start"; cat "$display_dir/xvfb.log"; exit 1; }
+DISPLAY=":$(cat "$display_dir/display")" QT_QPA_PLATFORM=xcb timeout 180 \
+  build/release/tests/platenest_real_display_test examples/job.txt "$display_dir"
+kill "$xvfb_pid" 2>/dev/null || true
+wait "$xvfb_pid" 2>/dev/null || true
+trap - EXIT
+
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLATENEST_SANITIZE=ON \
   -DPLATENEST_BUILD_BENCH=OFF -DPLATENEST_VALIDATE=ON
 cmake --build build/asan -j "$jobs"

@@ -19,6 +19,8 @@ struct FileDialogSpec {
 extern const FileDialogSpec kTextOpenDialog;
 // The part-list file with its settings block ("OpenLibIn&Marlin").
 extern const FileDialogSpec kPartListOpenDialog;
+// Any job, its kind told from the file as the command line does (File → Open…).
+extern const FileDialogSpec kJobOpenDialog;
 // The layout drawing ("LayoutIn&Dxf").
 extern const FileDialogSpec kLayoutSaveDialog;
 
@@ -31,6 +33,8 @@ class FileChooser {
                                           const QString& preset) = 0;
   virtual std::optional<QString> saveFile(QWidget* owner, const FileDialogSpec& spec,
                                           const QString& preset) = 0;
+  // True when the operator goes on (Yes), false when not (No, the default).
+  virtual bool confirm(QWidget* owner, const QString& title, const QString& question) = 0;
 };
 
 // The platform's file dialogs.
@@ -40,6 +44,7 @@ class DialogFileChooser : public FileChooser {
                                   const QString& preset) override;
   std::optional<QString> saveFile(QWidget* owner, const FileDialogSpec& spec,
                                   const QString& preset) override;
+  bool confirm(QWidget* owner, const QString& title, const QString& question) override;
 };
 
 }  // namespace platenest

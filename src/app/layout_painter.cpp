@@ -1,6 +1,7 @@
 #include "app/layout_painter.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QPen>
 #include <QPolygon>
 #include <algorithm>
@@ -59,6 +60,22 @@ class OutlinePainter {
     QPolygon pixels;
     for (const Point& p : outline.vertices()) pixels << pixel(p);
     painter_.drawPolygon(pixels);
+  }
+
+  // The net area of the part (holes left open) as a path in pixels.
+  QPainterPath area(const PlacedPart& part) const {
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    const auto add = [&](const Polygon& outline) {
+      if (outline.empty()) return;
+      QPolygon pixels;
+      for (const Point& p : outline.vertices()) pixels << pixel(p);
+      path.addPolygon(QPolygonF(pixels));
+      path.closeSubpath();
+    };
+    add(part.outer);
+    for (const Polygon& hole : part.holes) add(hole);
+    return path;
   }
 
   void part(const PlacedPart& part) {
@@ -127,14 +144,22 @@ QPen solidPen(const QColor& colour, int width) {
 }
 
 // Selected parts stand out in red and thicker; parts turned over in yellow.
-QPen partPen(const PosedPart& part) {
+QPen partPen(const PosedPart& part, const ViewOptions& options) {
   if (part.selected) return solidPen(kSelectedColour, 2);
-  return solidPen(part.mirrored ? kTurnedOverColour : kPartColour, 1);
+  if (!part.mirrored) return solidPen(kPartColour, 1);
+  return solidPen(options.backgroundIndex == 1 ? kTurnedOverOnWhiteColour : kTurnedOverColour, 1);
 }
 
 void paintPart(OutlinePainter& outlines, QPainter& painter, const PosedPart& part,
-               bool showOffsetOutlines) {
-  painter.setPen(partPen(part));
+               const ViewOptions& options) {
+  const bool inTheWay = std::find(options.partsInTheWay.begin(), options.partsInTheWay.end(),
+                                  part.id) != options.partsInTheWay.end();
+  if (inTheWay) {
+    // Hatched under its outline, so that the outline keeps its own colour.
+    painter.fillPath(outlines.area(part.cut), QBrush(kInTheWayColour, Qt::BDiagPattern));
+  }
+  const bool showOffsetOutlines = options.showOffsetOutlines;
+  painter.setPen(partPen(part, options));
   if (part.region) {
     outlines.region(*part.region);
   } else if (part.drawing) {
@@ -165,13 +190,13 @@ void paintNester(QPainter& painter, const ViewTransform& view, const Nester& nes
   for (const PlacedPart& loaded : nester.loadedParts) {
     for (std::size_t i = 0; i < layout.parts.size(); ++i) {
       if (layout.parts[i].id != loaded.id) continue;
-      if (!drawn[i]) paintPart(outlines, painter, layout.parts[i], options.showOffsetOutlines);
+      if (!drawn[i]) paintPart(outlines, painter, layout.parts[i], options);
       drawn[i] = true;
       break;
     }
   }
   for (std::size_t i = 0; i < layout.parts.size(); ++i) {
-    if (!drawn[i]) paintPart(outlines, painter, layout.parts[i], options.showOffsetOutlines);
+    if (!drawn[i]) paintPart(outlines, painter, layout.parts[i], options);
   }
 
   if (options.showPackingPoints && !layout.freePackingPoints.empty()) {

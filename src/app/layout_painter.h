@@ -5,6 +5,8 @@
 
 #include <QColor>
 #include <QImage>
+#include <cstdint>
+#include <vector>
 
 #include "app/interaction.h"
 #include "app/view_transform.h"
@@ -18,6 +20,11 @@ inline const QColor kWhiteBackground(255, 255, 255);
 inline const QColor kPlateColour(0, 0, 255);
 inline const QColor kPartColour(0, 255, 0);
 inline const QColor kTurnedOverColour(255, 255, 0);
+// Yellow vanishes on white: parts turned over are drawn olive there.
+inline const QColor kTurnedOverOnWhiteColour(160, 160, 0);
+// The hatching of parts in the way (overlapping or across the plate's edge): neither the
+// red of the selection nor the yellow of turned-over parts.
+inline const QColor kInTheWayColour(255, 128, 0);
 inline const QColor kSelectedColour(255, 0, 0);
 inline const QColor kPackingPointColour(0, 0, 255);
 inline const QColor kRotationCentreColour(255, 0, 0);
@@ -28,6 +35,8 @@ struct ViewOptions {
   int backgroundIndex = 0;  // 0 black, 1 white
   bool showPackingPoints = true;
   bool showOffsetOutlines = false;
+  // Parts hatched as in the way (ids), worked out after every change of poses.
+  std::vector<std::int32_t> partsInTheWay;
 };
 
 // A picture of width x height pixels; without a nester only the background.

@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
   platenest::MessageBoxSink boxes;
   platenest::ScopedMessageSink sink(&boxes);
   platenest::MainWindow window;
+  boxes.setOwner(&window);
   window.show();
   if (!jobs.isEmpty()) {
     const std::filesystem::path job = jobs.front().toStdString();

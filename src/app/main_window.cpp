@@ -4,25 +4,34 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QSettings>
+#include <QSizePolicy>
 #include <QStatusBar>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 
 #include "app/layout_canvas.h"
 #include "app/message_box_sink.h"
 #include "app/packing_kit_dialog.h"
+#include "app/parts_panel.h"
 #include "app/report_viewer.h"
 #include "app/rn_ppd_dialog.h"
+#include "loading/input_type.h"
+#include "nesting/overlap_report.h"
 #include "output/layout_dxf.h"
 #include "output/packing_report.h"
 #include "output/parts_export.h"
 #include "output/reduction_report.h"
 #include "support/fatal_error.h"
+#include "support/gbk.h"
 #include "support/text_writer.h"
 
 namespace platenest {
@@ -84,6 +93,19 @@ class WindowProgress : public Progress {
   std::chrono::steady_clock::time_point lastAnswer_{};
 };
 
+// Where a tool window goes so that it covers neither the menu nor the plate: right of the
+// main window if it fits on the screen, else left of it, else at the screen's right edge.
+QPoint besideWindow(const QRect& main, const QSize& tool, const QRect& screen) {
+  constexpr int kSpace = 4;
+  if (main.right() + kSpace + tool.width() <= screen.right()) {
+    return QPoint(main.right() + kSpace, main.top());
+  }
+  if (main.left() - kSpace - tool.width() >= screen.left()) {
+    return QPoint(main.left() - kSpace - tool.width(), main.top());
+  }
+  return QPoint(std::max(screen.left(), screen.right() - tool.width()), main.top());
+}
+
 QString percent(double fraction) {
   return std::isfinite(fraction) ? QString::fromStdString(formatC("%.2f %%", fraction * 100.0))
                                  : QString("-");
@@ -132,9 +154,16 @@ MainWindow::MainWindow(FileChooser* chooser)
   jobLabel_->setObjectName("jobLabel");
   modeLabel_ = new QLabel(this);
   modeLabel_->setObjectName("modeLabel");
+  // A small window clips the figures rather than letting them run into the mode and pointer.
+  jobLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  jobLabel_->setMinimumWidth(0);
   statusBar()->addWidget(jobLabel_, 1);
   statusBar()->addPermanentWidget(modeLabel_);
   statusBar()->addPermanentWidget(positionLabel_);
+  partsPanel_ = new PartsPanel(this, [this](const std::vector<std::int32_t>& ids) {
+    choosePartsFromPanel(ids);
+  });
+  addDockWidget(Qt::RightDockWidgetArea, partsPanel_);
   showMode();
   resize(QSettings().value(kWindowSizeKey, QSize(1024, 720)).toSize());
   canvas_->setFocus();
@@ -153,6 +182,12 @@ QAction* MainWindow::addCommand(QMenu* menu, const QString& text, int id,
 void MainWindow::buildMenu() {
   QMenu* file = menuBar()->addMenu("&File");
   file->setObjectName("menuFile");
+  // The program's own commands come first; the defined ones follow in their order.
+  QAction* openAny = file->addAction("&Open…");
+  openAny->setObjectName("actionOpen");
+  openAny->setShortcut(QKeySequence::Open);
+  connect(openAny, &QAction::triggered, this, [this] { openAnyJob(); });
+  file->addSeparator();
   addCommand(file, "OpenLibIn&Txt", 40001, &MainWindow::openTextLibrary);
   addCommand(file, "OpenLibIn&Dxf", 40002, &MainWindow::openDxfList);
   addCommand(file, "OpenLibIn&Marlin", 40020, &MainWindow::openPartList);
@@ -215,29 +250,113 @@ void MainWindow::loadSequence(const FileDialogSpec& dialog, LoadType type) {
   openJob(std::filesystem::path(chosen->toStdString()), type);
 }
 
-bool MainWindow::openJob(const std::filesystem::path& path, LoadType type) {
+void MainWindow::openAnyJob() {
+  if (busy_) return;
   closeToolDialogs();
+  const std::optional<QString> chosen = chooser_->openFile(this, kJobOpenDialog, lastOpenPath_);
+  if (!chosen) return;
+  lastOpenPath_ = *chosen;
+  const std::filesystem::path path(chosen->toStdString());
+  openJob(path, detectLoadType(path));
+}
+
+namespace {
+
+// One line per rejected part: its name, the reason and, when the reader knew more, where.
+std::string rejectedLines(const std::vector<RejectedPart>& rejected) {
+  std::string lines;
+  for (const RejectedPart& part : rejected) {
+    lines.append("\n");
+    lines.append(part.name.empty() ? std::string("(unnamed)") : displayName(part.name));
+    lines.append(": ");
+    lines.append(part.reason);
+    if (part.detail.empty()) continue;
+    lines.append(" (");
+    lines.append(part.detail);
+    lines.append(")");
+  }
+  return lines;
+}
+
+// The messages the load flow showed, each once, in order, that the lines above do not say.
+std::string heldLines(const std::vector<RecordingMessageSink::Message>& held,
+                      const std::string& already) {
+  std::string lines;
+  std::vector<std::string> seen;
+  for (const RecordingMessageSink::Message& message : held) {
+    if (std::find(seen.begin(), seen.end(), message.text) != seen.end()) continue;
+    seen.push_back(message.text);
+    if (already.find(message.text) != std::string::npos) continue;
+    lines += "\n" + message.text;
+  }
+  return lines;
+}
+
+}  // namespace
+
+bool MainWindow::openJob(const std::filesystem::path& path, LoadType type) {
+  if (busy_) return false;
+  closeToolDialogs();
+  const std::string file = displayName(path.string());
   LoadReport report;
-  try {
-    BusyCursor busy;
-    // The new job is built beside the old one, which stays on screen if the load fails.
-    std::unique_ptr<Nester> loaded = openLibrary(path, type, errorLogPath_, {}, report);
-    nester_ = std::move(loaded);
-    history_.clear();
-  } catch (const FatalError& error) {
-    showFatalError(error);
+  std::unique_ptr<Nester> loaded;
+  std::vector<RecordingMessageSink::Message> held;
+  std::optional<FatalError> failure;
+  {
+    // Everything the load flow says is gathered into one message, not a box per part.
+    HeldMessages messages;
+    try {
+      BusyCursor busy;
+      // The new job is built beside the old one, which stays on screen if the load fails.
+      loaded = openLibrary(path, type, errorLogPath_, {}, report);
+    } catch (const FatalError& error) {
+      failure = error;
+    }
+    held = messages.take();
+  }
+  if (failure || loaded == nullptr || loaded->parts.count() == 0) {
+    std::string text;
+    if (failure) {
+      // The reader's own words first, as defined; then which file, unless they say it.
+      text = failure->text();
+      if (!failure->detail().empty()) text += "\n" + failure->detail();
+      if (text.find(file) == std::string::npos) text += "\nFile: " + file;
+    } else {
+      text = file + ": no part could be loaded from this " + std::string(loadTypeName(type)) + ".";
+    }
+    const std::string rejected = rejectedLines(report.rejected);
+    text += rejected + heldLines(held, text);
+    text += nester_ ? "\nThe job shown before stays as it was." : "";
+    showMessage(failure && !failure->caption().empty() ? failure->caption() : kWarningCaption,
+                text);
+    statusBar()->showMessage(QString::fromStdString(file + " not loaded"), 5000);
     return false;
   }
+  nester_ = std::move(loaded);
+  history_.clear();
   worldBox_ = nester_->plateRect();
   view_ = ViewTransform();
   view_.fit(clientWidth_, clientHeight_, worldBox_);
   repaint();
   showJobStatus();
+  if (!report.rejected.empty() || !held.empty()) {
+    std::string text;
+    if (!report.rejected.empty()) {
+      text = file + ": " + std::to_string(report.rejected.size()) +
+             (report.rejected.size() == 1 ? " part was" : " parts were") +
+             " left out (see the error log)" + rejectedLines(report.rejected);
+    } else {
+      text = file + ":";
+    }
+    text += heldLines(held, text);
+    showMessage(kWarningCaption, text);
+  }
   if (!report.rejected.empty()) {
     jobLabel_->setText(jobLabel_->text() +
                        QString("; %1 rejected (see the error log)").arg(report.rejected.size()));
   }
   openPackingKit();
+  focusLayout();
   return true;
 }
 
@@ -262,32 +381,39 @@ void MainWindow::onEdit(const std::function<void(Nester&)>& change, bool continu
 
 void MainWindow::runLong(const QString& title, const std::function<void(Nester&)>& command) {
   if (!nester_ || busy_) return;
-  WindowProgress progress(this, title);
-  Nester& nester = *nester_;
+  std::optional<FatalError> failure;
   {
-    // Until the command ends, the keys, the mouse, the buttons and the loads leave the job
-    // alone: the window only paints and answers Cancel.
-    struct Running {
-      MainWindow& window;
-      Nester& nester;
-      ~Running() {
-        nester.progress = nullptr;
-        window.busy_ = false;
+    // What the command announces (the layout time) waits until its progress window is gone:
+    // a box behind a modal progress window could be neither seen nor answered.
+    HeldMessages messages;
+    {
+      WindowProgress progress(this, title);
+      Nester& nester = *nester_;
+      // Until the command ends, the keys, the mouse, the buttons and the loads leave the job
+      // alone: the window only paints and answers Cancel.
+      struct Running {
+        MainWindow& window;
+        Nester& nester;
+        ~Running() {
+          nester.progress = nullptr;
+          window.busy_ = false;
+        }
+      } running{*this, nester};
+      nester.progress = &progress;
+      busy_ = true;
+      try {
+        BusyCursor busy;
+        history_.record(nester, command, false);
+      } catch (const FatalError& error) {
+        failure = error;
       }
-    } running{*this, nester};
-    nester.progress = &progress;
-    busy_ = true;
-    try {
-      BusyCursor busy;
-      history_.record(nester, command, false);
-    } catch (const FatalError& error) {
-      nester.progress = nullptr;
-      busy_ = false;
-      showFatalError(error);
     }
+    repaint();
+    showJobStatus();
+    messages.release();
   }
-  repaint();
-  showJobStatus();
+  if (failure) showFatalError(*failure);
+  focusLayout();
 }
 
 void MainWindow::layoutAll() {
@@ -295,11 +421,37 @@ void MainWindow::layoutAll() {
 }
 
 void MainWindow::reducePlateSize() {
-  runLong("Layout_PltDim_Reduced", [](Nester& nester) {
+  if (!nester_ || busy_) return;
+  bool anySelected = false;
+  bool anyOnPlate = false;
+  for (const PlacedPart& part : nester_->parts) {
+    anySelected = anySelected || part.selected;
+    anyOnPlate = anyOnPlate || nester_->isOnPlate(part);
+  }
+  // With nothing selected and nothing on the plate every trial would count no part and the
+  // plate would shrink to its smallest size: take every part, as `platenest reduce` does.
+  const bool takesEveryPart = !anySelected && !anyOnPlate;
+  bool finished = false;
+  runLong("Layout_PltDim_Reduced", [&](Nester& nester) {
+    if (takesEveryPart) nester.selectAll();
     ReductionReport details("DetailsReport.txt");
     nester.reducePlateSize([&](const ReductionStep& step) { details.record(nester, step); });
     details.finish();
+    finished = true;
   });
+  if (!finished) return;
+  const QString size = QString::fromStdString(
+      formatC("%g x %g", nester_->plateLength(), nester_->plateWidth()));
+  QString how;
+  if (takesEveryPart) {
+    how = "no part was selected or placed, so every part was laid out; ";
+  } else if (!anySelected) {
+    how = "no part was selected: the parts on the plate stayed where they were; ";
+  }
+  statusBar()->showMessage(
+      QString("Plate reduced to %1 mm (%2wrote DetailsReport.txt and a drawing per size)")
+          .arg(size, how),
+      15000);
 }
 
 void MainWindow::contact(ContactDirection direction) {
@@ -381,9 +533,10 @@ void MainWindow::packingKitCommand(int id) {
       runLong("Layout", [this](Nester& nester) { nester.layoutSelected(announceLayoutTime_); });
       break;
     case 1022:
-      runLong("Layout All", [](Nester& nester) {
+      runLong("Layout All", [this](Nester& nester) {
         nester.layoutAll(true);
         writePackingReport(nester, kReportFile);
+        showWritten(kReportFile);
       });
       break;
     case 1026:
@@ -408,11 +561,32 @@ void MainWindow::saveLayoutDxf() {
   const std::optional<QString> chosen = chooser_->saveFile(this, kLayoutSaveDialog, lastSavePath_);
   if (!chosen) return;
   lastSavePath_ = *chosen;
-  onJob([&](Nester& nester) { writeLayoutDxf(nester, chosen->toStdString()); });
+  showJobStatus();
+  if (!options_.partsInTheWay.empty()) {
+    const QString question =
+        QString("%1 of the parts overlap another part or cross the plate's edge (hatched in "
+                "the layout). Write the drawing for the cutter anyway?")
+            .arg(options_.partsInTheWay.size());
+    if (!chooser_->confirm(this, "Parts in the way", question)) {
+      statusBar()->showMessage("Layout drawing not written: parts are in the way", 8000);
+      return;
+    }
+  }
+  bool written = false;
+  onJob([&](Nester& nester) {
+    writeLayoutDxf(nester, chosen->toStdString());
+    written = true;
+  });
+  if (written) showWritten(*chosen);
 }
 
 void MainWindow::exportParts() {
-  onJob([](Nester& nester) { exportPartsDxf(nester, "."); });
+  bool written = false;
+  onJob([&](Nester& nester) {
+    exportPartsDxf(nester, ".");
+    written = true;
+  });
+  if (written) showWritten(QString("the part drawings to %1").arg(QDir::currentPath()));
 }
 
 void MainWindow::showPackingReport() {
@@ -422,6 +596,7 @@ void MainWindow::showPackingReport() {
     written = true;
   });
   if (!written) return;
+  showWritten(kReportFile);
   if (reportViewer_ == nullptr) reportViewer_ = new ReportViewer(this);
   reportViewer_->showFile(kReportFile);
 }
@@ -508,7 +683,8 @@ void MainWindow::openPackingKit() {
         focusLayout();
       });
   packingKit_ = dialog;
-  dialog->move(frameGeometry().topLeft());
+  dialog->move(besideWindow(frameGeometry(), dialog->frameGeometry().size(),
+                            screen()->availableGeometry()));
   dialog->show();
 }
 
@@ -593,13 +769,53 @@ void MainWindow::showMousePosition(int px, int py) {
 }
 
 void MainWindow::showJobStatus() {
-  if (!nester_) return;
+  if (!nester_) {
+    options_.partsInTheWay.clear();
+    partsPanel_->showParts(nullptr, {});
+    return;
+  }
+  // Every change of poses ends here: the parts in the way are worked out afresh.
+  int overlapping = 0;
+  int acrossEdge = 0;
+  options_.partsInTheWay.clear();
+  for (const PartInTheWay& part : platenest::partsInTheWay(*nester_)) {
+    options_.partsInTheWay.push_back(part.id);
+    ++(part.acrossPlateEdge ? acrossEdge : overlapping);
+  }
   const LayoutStatistics statistics = nester_->computeLayoutStatistics();
-  jobLabel_->setText(QString("%1 of %2 parts on the plate; packing length %3 mm; density %4")
-                         .arg(statistics.count)
-                         .arg(nester_->parts.count())
-                         .arg(QString::fromStdString(formatC("%g", statistics.packingLength)))
-                         .arg(percent(statistics.density)));
+  QString text = QString("%1 of %2 parts on the plate; packing length %3 mm; density %4")
+                     .arg(statistics.count)
+                     .arg(nester_->parts.count())
+                     .arg(QString::fromStdString(formatC("%g", statistics.packingLength)))
+                     .arg(percent(statistics.density));
+  QStringList warnings;
+  if (overlapping > 0) {
+    warnings << (overlapping == 1 ? QString("1 part overlaps")
+                                  : QString("%1 parts overlap").arg(overlapping));
+  }
+  if (acrossEdge > 0) {
+    warnings << (acrossEdge == 1 ? QString("1 part crosses the plate's edge")
+                                 : QString("%1 parts cross the plate's edge").arg(acrossEdge));
+  }
+  if (!warnings.isEmpty()) text = warnings.join(", ") + " — " + text;
+  jobLabel_->setText(text);
+  jobLabel_->setToolTip(text);
+  jobLabel_->setStyleSheet(warnings.isEmpty() ? QString() : QString("color: #c05000;"));
+  partsPanel_->showParts(nester_.get(), options_.partsInTheWay);
+  repaint();
+}
+
+void MainWindow::showWritten(const QString& what) {
+  statusBar()->showMessage("Wrote " + what, 8000);
+}
+
+void MainWindow::choosePartsFromPanel(const std::vector<std::int32_t>& ids) {
+  if (!nester_ || busy_) return;
+  onEdit([&ids](Nester& nester) {
+    for (PlacedPart& part : nester.parts) {
+      part.selected = std::find(ids.begin(), ids.end(), part.id) != ids.end();
+    }
+  });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

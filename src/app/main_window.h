@@ -25,6 +25,7 @@ class QLabel;
 namespace platenest {
 
 class LayoutCanvas;
+class PartsPanel;
 class ReportViewer;
 
 // "排样程序(调小母板尺寸)", the program's name and version, and the build date.
@@ -37,8 +38,9 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   // The load sequence after the dialog: a new nester with the file loaded, the view fitted
-  // to its plate, the Packing Kit opened. A load that fails keeps the previous job. True when
-  // the job was loaded.
+  // to its plate, the Packing Kit opened. A load that fails or yields no part keeps the
+  // previous job, its layout and its undo steps, and one message names the file and says
+  // why; the parts a load rejected are listed in one message. True when the job was loaded.
   bool openJob(const std::filesystem::path& path, LoadType type);
   // Lays out every part not on the plate (no announcement), for pictures of a layout.
   void layoutAll();
@@ -68,6 +70,9 @@ class MainWindow : public QMainWindow {
   // True while a long command runs: nothing else may touch the job until it ends.
   bool busy() const { return busy_; }
   QDialog* packingKitDialog() { return packingKit_; }
+  PartsPanel* partsPanel() { return partsPanel_; }
+  // The parts that overlap another part or cross the plate's edge, as last worked out.
+  const std::vector<std::int32_t>& partsInTheWay() const { return options_.partsInTheWay; }
   QDialog* rnPpdDialog() { return rnPpd_; }
   // Where new nesters keep their error log (default: "PackError.txt" in the home folder).
   void setErrorLogPath(std::filesystem::path path) { errorLogPath_ = std::move(path); }
@@ -84,6 +89,7 @@ class MainWindow : public QMainWindow {
   void openTextLibrary();
   void openDxfList();
   void openPartList();
+  void openAnyJob();
   void loadSequence(const FileDialogSpec& dialog, LoadType type);
   void saveLayoutDxf();
   void exportParts();
@@ -111,6 +117,10 @@ class MainWindow : public QMainWindow {
   void runLong(const QString& title, const std::function<void(Nester&)>& command);
   void repaint();
   void showJobStatus();
+  // "Wrote …" in the status bar.
+  void showWritten(const QString& what);
+  // The rows chosen in the parts panel become the selection.
+  void choosePartsFromPanel(const std::vector<std::int32_t>& ids);
   void showMode();
   QAction* action(int id) const;
 
@@ -140,6 +150,7 @@ class MainWindow : public QMainWindow {
   QPointer<QDialog> packingKit_;
   QPointer<QDialog> rnPpd_;
   ReportViewer* reportViewer_ = nullptr;
+  PartsPanel* partsPanel_ = nullptr;
 };
 
 }  // namespace platenest

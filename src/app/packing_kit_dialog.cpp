@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPushButton>
+#include <algorithm>
 #include <cmath>
 
 namespace platenest {
@@ -51,7 +52,28 @@ QSize baseUnitsOf(const QFont& font) {
   return QSize((letters / 26 + 1) / 2, metrics.height());
 }
 
+// The widest line of a button's label and the height of its lines in a font.
+QSize labelSize(const QString& text, const QFont& font) {
+  const QFontMetrics metrics(font);
+  const QStringList lines = text.split('\n');
+  int widest = 0;
+  for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+  return QSize(widest, static_cast<int>(lines.size()) * metrics.lineSpacing());
+}
+
 }  // namespace
+
+QSize PackingKitDialog::labelRoom(const QPushButton& button) {
+  // The frame and the margin the style keeps around a label.
+  constexpr int kPadding = 6;
+  return QSize(button.width() - kPadding, button.height() - 2);
+}
+
+bool PackingKitDialog::labelFits(const QPushButton& button) {
+  const QSize need = labelSize(button.text(), button.font());
+  const QSize room = labelRoom(button);
+  return need.width() <= room.width() && need.height() <= room.height();
+}
 
 PackingKitDialog::PackingKitDialog(QWidget* owner, std::function<void(int)> command,
                                    std::function<void()> closing)
@@ -73,6 +95,13 @@ PackingKitDialog::PackingKitDialog(QWidget* owner, std::function<void(int)> comm
     const QPoint topLeft = toPixels(spec.x, spec.y);
     const QPoint bottomRight = toPixels(spec.x + spec.width, spec.y + spec.height);
     button->setGeometry(QRect(topLeft, bottomRight - QPoint(1, 1)));
+    // The buttons are sized for a narrower dialog font than the ones here: a label that
+    // would be clipped ("Right Contac") gets a smaller font, down to 5 points.
+    QFont fitted = button->font();
+    while (!labelFits(*button) && fitted.pointSizeF() > 5.0) {
+      fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
+      button->setFont(fitted);
+    }
     const int id = spec.id;
     if (id == 1) {
       button->setDefault(true);

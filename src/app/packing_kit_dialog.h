@@ -7,6 +7,8 @@
 #include <QSize>
 #include <functional>
 
+class QPushButton;
+
 namespace platenest {
 
 class PackingKitDialog : public QDialog {
@@ -19,6 +21,10 @@ class PackingKitDialog : public QDialog {
   // Pixels of one horizontal and one vertical dialog unit, times 4 and 8: the font's average
   // character width and its height.
   QSize dialogBaseUnits() const { return baseUnits_; }
+
+  // Whether every line of the button's label fits inside it in the button's font.
+  static bool labelFits(const QPushButton& button);
+  static QSize labelRoom(const QPushButton& button);
 
  private:
   void accept() override;

@@ -1,14 +1,20 @@
 // The main window driven as an operator would: the menu as defined, loading through the
 // open dialogs (cancelled, failing, from the command line), writing the drawings, the keys
 // that act on parts, the report viewer, the status bar and the remembered size.
+#include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QStatusBar>
+#include <QTableWidget>
 #include <QTest>
 
 #include "loading/input_type.h"
+#include "app/parts_panel.h"
 #include "app/report_viewer.h"
+#include "loading/load.h"
 #include "shell_test_support.h"
+#include "support/fatal_error.h"
 #include "support/gbk.h"
 #include "support/messages.h"
 
@@ -29,6 +35,10 @@ class MainWindowTest : public QObject {
   void loadCommandsAskTheirDialogsAndShareThePath();
   void cancelledOpenKeepsTheJobAndClosesTheToolDialogs();
   void failedLoadKeepsThePreviousJob();
+  void loadsThatYieldNoPartKeepTheJobAndSayWhy();
+  void openDetectsTheKindOfJob();
+  void partsPanelListsTheJobAndSelects();
+  void reductionWithNothingPlacedRunsAsTheCommandLine();
   void layoutDrawingAndPartExportAreWritten();
   void failedWriteIsShownAndTheJobStays();
   void stagedPartIsLaidOutSilentlyThenTheTimeIsAnnounced();
@@ -92,7 +102,14 @@ void MainWindowTest::menuHasTheDefinedItemsMarksAndTitle() {
            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
   for (std::size_t m = 0; m < expected.size(); ++m) {
     QCOMPARE(menus[m]->text(), expected[m].first);
-    const QList<QAction*> items = menus[m]->menu()->actions();
+    QList<QAction*> items = menus[m]->menu()->actions();
+    if (m == 0) {
+      // The program's own Open… (Ctrl+O) and a separator come before the defined items.
+      QCOMPARE(items[0]->objectName(), QString("actionOpen"));
+      QCOMPARE(items[0]->shortcut(), QKeySequence(QKeySequence::Open));
+      QVERIFY(items[1]->isSeparator());
+      items = items.mid(2);
+    }
     QCOMPARE(items.size(), static_cast<qsizetype>(expected[m].second.size()));
     for (qsizetype i = 0; i < items.size(); ++i) {
       const Item& want = expected[m].second[static_cast<std::size_t>(i)];
@@ -227,6 +244,178 @@ void MainWindowTest::failedLoadKeepsThePreviousJob() {
   QCOMPARE(f.window.renderClient(), before);
 }
 
+namespace {
+
+// What the reader itself says of a file: the rejected parts of a load into a nester of its own.
+std::vector<RejectedPart> rejectedByReader(const Scratch& scratch, const std::filesystem::path& path,
+                                           LoadType type) {
+  LoadReport report;
+  try {
+    openLibrary(path, type, scratch.path("reader.log"), {}, report);
+  } catch (const FatalError&) {
+  }
+  return report.rejected;
+}
+
+}  // namespace
+
+void MainWindowTest::loadsThatYieldNoPartKeepTheJobAndSayWhy() {
+  Fixture f;
+  f.window.clientResized(640, 480);
+  f.load(exampleJob("job.txt"));
+  f.window.layoutAll();
+  pressKey(f.window, Qt::Key_A, Qt::ShiftModifier);
+  const Nester* job = f.window.nester();
+  const QImage before = f.window.renderClient();
+  const std::size_t steps = f.window.history().undoCount();
+  QVERIFY(steps >= 2);
+
+  std::ofstream(f.scratch.path("garbage.preSrc"), std::ios::binary) << "\x01\x02 not a job \xff\r\n";
+  std::ofstream(f.scratch.path("empty.txt"), std::ios::binary);
+  std::filesystem::create_directory(f.scratch.path("broken-parts"));
+  for (const char* name : {"first.dxf", "second.dxf", "third.dxf"}) {
+    std::ofstream(f.scratch.path("broken-parts") / name, std::ios::binary)
+        << "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n8\r\n0\r\n10\r\n0\r\n20\r\n0\r\n11\r\n"
+           "5\r\n21\r\n0\r\n0\r\nENDSEC\r\n0\r\nEOF\r\n";
+  }
+  std::ofstream(f.scratch.path("broken-list.txt"), std::ios::binary)
+      << "PlateLength: 1000\r\nPlateWidth: 500\r\nPartToPartGap:5\r\n"
+      << f.scratch.path("broken-parts").string() << "\r\n";
+  std::ofstream(f.scratch.path("missing-folder.txt"), std::ios::binary)
+      << "PlateLength: 1000\r\nPlateWidth: 500\r\nPartToPartGap:5\r\n"
+      << f.scratch.path("no-such-folder").string() << "\r\n";
+  struct Case {
+    std::filesystem::path file;
+    int command;
+    LoadType type;
+  };
+  const std::vector<Case> cases = {
+      {exampleJob("job.txt"), 40020, LoadType::kPartList},  // a text library as a part list
+      {exampleJob("job.txt"), 40002, LoadType::kDxfList},   // and as a DXF list
+      {f.scratch.path("garbage.preSrc"), 40020, LoadType::kPartList},
+      {f.scratch.path("empty.txt"), 40001, LoadType::kTextLibrary},
+      {f.scratch.path("broken-list.txt"), 40002, LoadType::kDxfList},
+      {f.scratch.path("missing-folder.txt"), 40002, LoadType::kDxfList},
+  };
+  for (const Case& c : cases) {
+    const std::string what = c.file.filename().string() + " through " + std::to_string(c.command);
+    f.messages.clear();
+    f.load(c.file, c.command);
+    QVERIFY2(f.window.nester() == job, what.c_str());
+    QVERIFY2(f.window.renderClient() == before, what.c_str());
+    QVERIFY2(f.window.history().undoCount() == steps, what.c_str());
+    // One message, naming the file and carrying every reason the reader gave.
+    QVERIFY2(f.messages.messages().size() == 1,
+             (what + ": " + std::to_string(f.messages.messages().size()) + " messages").c_str());
+    const std::string text = f.messages.messages()[0].text;  // the reader's load adds more
+    QVERIFY2(text.find(c.file.filename().string()) != std::string::npos, text.c_str());
+    for (const RejectedPart& rejected : rejectedByReader(f.scratch, c.file, c.type)) {
+      QVERIFY2(text.find(rejected.reason) != std::string::npos, text.c_str());
+      QVERIFY2(text.find(rejected.detail) != std::string::npos, text.c_str());
+    }
+  }
+  // Each broken drawing is named in the one message.
+  f.messages.clear();
+  f.load(f.scratch.path("broken-list.txt"), 40002);
+  QCOMPARE(f.messages.messages().size(), std::size_t{1});
+  for (const char* name : {"first", "second", "third"}) {
+    QVERIFY2(f.messages.messages()[0].text.find(name) != std::string::npos,
+             f.messages.messages()[0].text.c_str());
+  }
+  // The job still answers: undo goes back through the steps made before the failed loads.
+  f.window.undo();
+  QVERIFY(f.window.nester()->parts.begin()->selected == false);
+}
+
+void MainWindowTest::openDetectsTheKindOfJob() {
+  Fixture f;
+  std::size_t opened = 0;
+  for (const char* name : {"job.txt", "shop-sheet.preSrc", "dxf-job.txt"}) {
+    f.chooser.answers.push_back(QString::fromStdString(exampleJob(name).string()));
+    named<QAction>(f.window, "actionOpen")->trigger();
+    QCOMPARE(f.chooser.calls.size(), ++opened);
+    QCOMPARE(f.chooser.calls.back().spec.title, QString("Open Job"));
+    QVERIFY2(f.window.nester() != nullptr && f.window.nester()->parts.count() > 0, name);
+    // The same parts as the command's own load of that kind.
+    LoadReport report;
+    const std::unique_ptr<Nester> direct = openLibrary(
+        exampleJob(name), detectLoadType(exampleJob(name)), f.scratch.path("direct.log"), {},
+        report);
+    QCOMPARE(f.window.nester()->parts.count(), direct->parts.count());
+    QCOMPARE(f.window.nester()->plateLength(), direct->plateLength());
+  }
+  QVERIFY(f.messages.messages().empty());
+}
+
+void MainWindowTest::partsPanelListsTheJobAndSelects() {
+  Fixture f;
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  f.load(exampleJob("job.txt"));
+  Nester& nester = *f.window.nester();
+  PartsPanel* panel = f.window.partsPanel();
+  QTableWidget* table = panel->table();
+  QCOMPARE(table->rowCount(), nester.parts.count());
+  int row = 0;
+  for (const PlacedPart& part : nester.parts) {
+    QCOMPARE(panel->idOfRow(row), part.id);
+    QCOMPARE(table->item(row, PartsPanel::kName)->text().toStdString(),
+             displayName(part.label.text));
+    const auto loaded = std::find_if(nester.loadedParts.begin(), nester.loadedParts.end(),
+                                     [&](const PlacedPart& p) { return p.id == part.id; });
+    QVERIFY(loaded != nester.loadedParts.end());
+    QCOMPARE(table->item(row, PartsPanel::kArea)->text().toDouble(), std::round(loaded->area));
+    QCOMPARE(table->item(row, PartsPanel::kOnPlate)->text(), QString("not placed"));
+    ++row;
+  }
+  QVERIFY(panel->totals()->text().startsWith("0 of 27 placed"));
+  f.window.layoutAll();
+  for (row = 0; row < table->rowCount(); ++row) {
+    QCOMPARE(table->item(row, PartsPanel::kOnPlate)->text(), QString("yes"));
+  }
+  QVERIFY(panel->totals()->text().startsWith("27 of 27 placed; packing length"));
+
+  // A click on a row selects its part alone, as an undoable step.
+  const int third = 2;
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                    table->visualItemRect(table->item(third, PartsPanel::kName)).center());
+  for (const PlacedPart& part : nester.parts) QCOMPARE(part.selected, part.id == panel->idOfRow(third));
+  // And the other way: what the keys select is what the rows show.
+  pressKey(f.window, Qt::Key_T);
+  QCOMPARE(table->item(third, PartsPanel::kTurnedOver)->text(), QString("yes"));
+  pressKey(f.window, Qt::Key_A, Qt::ShiftModifier);
+  QCOMPARE(table->selectionModel()->selectedRows().size(), static_cast<qsizetype>(27));
+  pressKey(f.window, Qt::Key_Escape);
+  QCOMPARE(table->selectionModel()->selectedRows().size(), static_cast<qsizetype>(0));
+  f.window.undo();
+  f.window.undo();
+  f.window.undo();  // the turn-over
+  QCOMPARE(table->item(third, PartsPanel::kTurnedOver)->text(), QString());
+  QCOMPARE(table->selectionModel()->selectedRows().size(), static_cast<qsizetype>(1));
+}
+
+void MainWindowTest::reductionWithNothingPlacedRunsAsTheCommandLine() {
+  Fixture f;
+  f.load(exampleJob("job.txt"));
+  f.window.packingKitCommand(1029);
+  // The command line's run: every part selected, then the reduction, on a job of its own.
+  LoadReport report;
+  const std::unique_ptr<Nester> cli = openLibrary(
+      exampleJob("job.txt"), LoadType::kTextLibrary, f.scratch.path("cli.log"), {}, report);
+  for (PlacedPart& part : cli->parts) part.selected = true;
+  cli->reducePlateSize();
+  Nester& nester = *f.window.nester();
+  QCOMPARE(nester.plateLength(), cli->plateLength());
+  QCOMPARE(nester.plateWidth(), cli->plateWidth());
+  QCOMPARE(nester.computeLayoutStatistics().count, cli->computeLayoutStatistics().count);
+  QVERIFY(nester.computeLayoutStatistics().count > 0);
+  QVERIFY(f.window.statusBar()->currentMessage().contains("every part was laid out"));
+  // One undo step takes the whole run back, plate and all.
+  f.window.undo();
+  QCOMPARE(nester.plateLength(), 3000.0);
+  QCOMPARE(nester.computeLayoutStatistics().count, 0);
+}
+
 void MainWindowTest::layoutDrawingAndPartExportAreWritten() {
   Fixture f;
   f.load(exampleJob("job.txt"));
@@ -343,6 +532,20 @@ void MainWindowTest::statusBarShowsTheLayoutAndTheMouse() {
   const double pixelInMm = 1 / f.window.view().scale();
   QVERIFY(std::fabs(words[1].toDouble() - 1000) <= pixelInMm);
   QVERIFY(std::fabs(words[3].toDouble() - 500) <= pixelInMm);
+
+  // Made as small as it goes, the figures are cut short rather than run into the mode and
+  // the pointer.
+  f.window.setRemembersSize(false);
+  f.window.show();
+  f.window.resize(200, 150);
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  QApplication::processEvents();
+  QLabel* mode = named<QLabel>(f.window, "modeLabel");
+  QLabel* position = named<QLabel>(f.window, "positionLabel");
+  QVERIFY(job->isVisible() && mode->isVisible());
+  QVERIFY(job->geometry().right() < mode->geometry().left());
+  QVERIFY(mode->geometry().right() < position->geometry().left() || position->text().isEmpty());
+  QVERIFY(mode->width() >= mode->sizeHint().width());
 }
 
 void MainWindowTest::windowRemembersItsSize() {

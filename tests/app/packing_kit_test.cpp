@@ -6,10 +6,12 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QScreen>
 #include <QTest>
 #include <iterator>
 
 #include "app/report_viewer.h"
+#include "app/packing_kit_dialog.h"
 #include "shell_test_support.h"
 #include "support/messages.h"
 
@@ -102,6 +104,21 @@ void PackingKitTest::kitHasItsButtonsInDialogUnitsAndClosesItself() {
   const double unit = kit->width() / 156.0;
   QVERIFY(std::abs(f.button(1023)->x() - 104 * unit) < 2.0);
   QVERIFY(std::abs(f.button(1009)->x() - 7 * unit) < 2.0);
+  // No label is clipped: every line, measured in the button's own font, fits its button.
+  for (QPushButton* button : kit->findChildren<QPushButton*>()) {
+    const QFontMetrics metrics(button->font());
+    const QSize room = PackingKitDialog::labelRoom(*button);
+    const QStringList lines = button->text().split('\n');
+    for (const QString& line : lines) {
+      QVERIFY2(metrics.horizontalAdvance(line) <= room.width(), qPrintable(line));
+    }
+    QVERIFY2(lines.size() * metrics.lineSpacing() <= room.height(), qPrintable(button->text()));
+    QVERIFY(button->font().pointSizeF() >= 5.0);
+  }
+  // Beside the main window, not over its menu and plate.
+  QVERIFY(!kit->frameGeometry().intersects(f.window.frameGeometry()) ||
+          f.window.frameGeometry().width() + kit->frameGeometry().width() >
+              f.window.screen()->availableGeometry().width());
 
   QTest::mouseClick(f.button(2), Qt::LeftButton);
   settleDeletions();

@@ -4,8 +4,15 @@
 #include <QTest>
 #include <cmath>
 
+#include <QApplication>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTableWidget>
+
+#include "app/parts_panel.h"
 #include "nesting/posed_layout.h"
 #include "shell_test_support.h"
+#include "support/gbk.h"
 #include "support/messages.h"
 
 using namespace platenest;
@@ -18,6 +25,7 @@ class PaintingTest : public QObject {
   void initTestCase();
   void plateCornersLandWhereTheFitPutsThem();
   void partsShowInTheirColours();
+  void partsInTheWayAreHatchedCountedAndConfirmed();
   void workingOutlinesAndPackingPointsFollowTheViewMenu();
   void arcsStayRoundWhenZoomedIn();
   void wheelZoomKeepsThePointUnderThePointer();
@@ -111,6 +119,10 @@ void PaintingTest::partsShowInTheirColours() {
   QVERIFY(posed(layout, "DISC").mirrored);
   picture = window->renderClient();
   QCOMPARE(at(picture, topMiddle(posed(layout, "DISC"))), kTurnedOverColour);
+  // Yellow on black as ever; on white, where yellow would vanish, olive.
+  menuAction(*window, 40006)->trigger();
+  QCOMPARE(at(window->renderClient(), topMiddle(posed(layout, "DISC"))), kTurnedOverOnWhiteColour);
+  menuAction(*window, 40005)->trigger();
   QCOMPARE(at(picture, slabTop), kPartColour);
   QCOMPARE(picture.pixelColor(edge.x, edge.y - 1) == kSelectedColour ||
                picture.pixelColor(edge.x, edge.y + 1) == kSelectedColour,
@@ -121,6 +133,130 @@ void PaintingTest::partsShowInTheirColours() {
   pressKey(*window, Qt::Key_T);
   pressKey(*window, Qt::Key_Escape);
   QVERIFY(!poseLayout(nester).parts.front().mirrored);
+}
+
+namespace {
+
+// Pixels of the hatching of parts in the way inside the part's own bounding box on screen.
+int hatchedPixels(const QImage& picture, const PosedPart& part) {
+  const Pixel low = window->view().worldToPixel(Point(part.cut.box.minX, part.cut.box.minY));
+  const Pixel high = window->view().worldToPixel(Point(part.cut.box.maxX, part.cut.box.maxY));
+  int count = 0;
+  for (int y = std::max(0, high.y); y <= std::min(picture.height() - 1, low.y); ++y) {
+    for (int x = std::max(0, low.x); x <= std::min(picture.width() - 1, high.x); ++x) {
+      count += picture.pixelColor(x, y) == kInTheWayColour ? 1 : 0;
+    }
+  }
+  return count;
+}
+
+QString jobStatus() { return named<QLabel>(*window, "jobLabel")->text(); }
+
+// Chooses the part's row in the parts panel, as a click on it does.
+void chooseRow(const char* name) {
+  PartsPanel* panel = window->partsPanel();
+  for (int row = 0; row < panel->table()->rowCount(); ++row) {
+    if (panel->table()->item(row, PartsPanel::kName)->text() == name) {
+      panel->table()->selectRow(row);
+      return;
+    }
+  }
+  qFatal("no row %s", name);
+}
+
+}  // namespace
+
+void PaintingTest::partsInTheWayAreHatchedCountedAndConfirmed() {
+  Nester& nester = *window->nester();
+  QCOMPARE(nester.computeLayoutStatistics().count, 2);
+  QVERIFY(window->partsInTheWay().empty());
+  QVERIFY(!jobStatus().contains("overlap"));
+  const QImage clean = window->renderClient();
+  QCOMPARE(hatchedPixels(clean, posed(poseLayout(nester), "SLAB")), 0);
+
+  // The slab alone, from its row in the parts panel.
+  pressKey(*window, Qt::Key_Escape);
+  chooseRow("SLAB");
+  for (const PlacedPart& part : nester.parts) {
+    QCOMPARE(part.selected, displayName(part.label.text) == "SLAB");
+  }
+  // Moved untested so that its centre sits on the disc's right edge, then turned 15 degrees
+  // about that centre: it overlaps the disc and stays inside the plate.
+  const PosedLayout before = poseLayout(nester);
+  const BoundingBox slabBox = posed(before, "SLAB").cut.box;
+  const BoundingBox discBox = posed(before, "DISC").cut.box;
+  const Pixel from = window->view().worldToPixel(
+      Point((slabBox.minX + slabBox.maxX) / 2, (slabBox.minY + slabBox.maxY) / 2));
+  const Pixel to = window->view().worldToPixel(
+      Point(discBox.maxX, (discBox.minY + discBox.maxY) / 2));
+  pressKey(*window, Qt::Key_M);
+  window->mousePressed(from.x, from.y, false);
+  window->mouseMoved(to.x, to.y, false);
+  window->mousePressed(to.x, to.y, false);
+  pressKey(*window, Qt::Key_R);
+  window->mousePressed(to.x, to.y, false);
+  pressKey(*window, Qt::Key_A);
+  const PosedLayout turned = poseLayout(nester);
+  QVERIFY(std::fabs(posed(turned, "SLAB").rotation) > 0.2);
+  QCOMPARE(window->partsInTheWay().size(), std::size_t{2});
+  QVERIFY2(jobStatus().startsWith("2 parts overlap"), qPrintable(jobStatus()));
+  pressKey(*window, Qt::Key_Escape);  // not red: the hatching shows whatever the outline
+  QImage picture = window->renderClient();
+  QVERIFY(hatchedPixels(picture, posed(turned, "SLAB")) > 50);
+  QVERIFY(hatchedPixels(picture, posed(turned, "DISC")) > 50);
+  // The hatching never takes the colours of the selection or of turned-over parts.
+  QVERIFY(kInTheWayColour != kSelectedColour && kInTheWayColour != kTurnedOverColour &&
+          kInTheWayColour != kTurnedOverOnWhiteColour);
+  // The panel marks them too.
+  PartsPanel* panel = window->partsPanel();
+  for (int row = 0; row < panel->table()->rowCount(); ++row) {
+    QCOMPARE(panel->table()->item(row, PartsPanel::kOnPlate)->text(), QString("in the way"));
+  }
+
+  if (!qgetenv("PLATENEST_SCREENSHOTS").isEmpty()) {
+    QApplication::processEvents();
+    window->grab().save(QString("%1/overlap-warning.png")
+                            .arg(QString::fromUtf8(qgetenv("PLATENEST_SCREENSHOTS"))),
+                        "PNG");
+  }
+
+  // The drawing for the cutter is written only when the operator says so.
+  const std::filesystem::path drawing = scratch->path("overlapping.dxf");
+  chooser->answers.push_back(QString::fromStdString(drawing.string()));
+  menuAction(*window, 40004)->trigger();
+  QCOMPARE(chooser->questions.size(), std::size_t{1});
+  QVERIFY(chooser->questions.back().startsWith("2 of the parts overlap"));
+  QVERIFY(!std::filesystem::exists(drawing));
+  chooser->answers.push_back(QString::fromStdString(drawing.string()));
+  chooser->confirmations.push_back(true);
+  menuAction(*window, 40004)->trigger();
+  QVERIFY(std::filesystem::exists(drawing));
+  QVERIFY(window->statusBar()->currentMessage().startsWith("Wrote "));
+
+  // Undone step by step, the warning goes with the overlap.
+  window->undo();  // the selection cleared
+  window->undo();  // the turn
+  window->undo();  // the move
+  QVERIFY(window->partsInTheWay().empty());
+  QVERIFY(!jobStatus().contains("overlap"));
+  pressKey(*window, Qt::Key_Escape);
+  picture = window->renderClient();
+  QCOMPARE(hatchedPixels(picture, posed(poseLayout(nester), "SLAB")), 0);
+
+  // Half over the plate's right edge: counted as crossing it, hatched as well.
+  pressKey(*window, Qt::Key_Escape);
+  chooseRow("SLAB");
+  const Pixel edge = window->view().worldToPixel(Point(6000, (slabBox.minY + slabBox.maxY) / 2));
+  pressKey(*window, Qt::Key_M);
+  window->mousePressed(from.x, from.y, false);
+  window->mouseMoved(edge.x, edge.y, false);
+  window->mousePressed(edge.x, edge.y, false);
+  QVERIFY2(jobStatus().startsWith("1 part crosses the plate's edge"), qPrintable(jobStatus()));
+  QVERIFY(hatchedPixels(window->renderClient(), posed(poseLayout(nester), "SLAB")) > 50);
+  window->undo();
+  pressKey(*window, Qt::Key_Escape);
+  QVERIFY(window->partsInTheWay().empty());
+  pressKey(*window, Qt::Key_S);
 }
 
 void PaintingTest::workingOutlinesAndPackingPointsFollowTheViewMenu() {

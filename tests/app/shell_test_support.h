@@ -41,8 +41,18 @@ class ScriptedFileChooser : public FileChooser {
     return answer(true, spec, preset);
   }
 
+  bool confirm(QWidget*, const QString&, const QString& question) override {
+    questions.push_back(question);
+    if (confirmations.empty()) return false;
+    const bool yes = confirmations.front();
+    confirmations.pop_front();
+    return yes;
+  }
+
   std::deque<std::optional<QString>> answers;
   std::vector<ChooserCall> calls;
+  std::deque<bool> confirmations;  // nothing queued: the operator says No
+  std::vector<QString> questions;
 
  private:
   std::optional<QString> answer(bool save, const FileDialogSpec& spec, const QString& preset) {
