@@ -22,7 +22,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "geometry/segment.h"
+#include "geometry/segment_crossing.h"
 #include "support/text_writer.h"
 
 namespace platenest {
