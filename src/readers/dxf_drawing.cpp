@@ -21,7 +21,7 @@
 #include <utility>
 
 #include "geometry/point.h"
-#include "readers/dxf_part_reader.h"
+#include "support/gbk.h"
 #include "support/number_parse.h"
 #include "support/text_writer.h"
 
@@ -199,7 +199,12 @@ std::vector<double> numbers(const Entity& e, int code) {
 struct Affine {
   double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
 
-  Point apply(const Point& p) const { return Point(a * p.x + b * p.y + e, c * p.x + d * p.y + f); }
+  // The identity gives the point as written, bit for bit (a -0 stays -0).
+  Point apply(const Point& p) const {
+    if (isIdentity()) return p;
+    return Point(a * p.x + b * p.y + e, c * p.x + d * p.y + f);
+  }
+  bool isIdentity() const { return a == 1 && b == 0 && c == 0 && d == 1 && e == 0 && f == 0; }
   double det() const { return a * d - b * c; }
   // This transform after `inner`.
   Affine after(const Affine& inner) const {
@@ -283,15 +288,37 @@ class Flattener {
     }
     if (depth > 0 || !(type == "LINE" || type == "ARC" || type == "CIRCLE")) out_.plain = false;
     if (type == "LINE") {
-      line(m.apply(Point(required(e, 10), required(e, 20))),
-           m.apply(Point(required(e, 11), required(e, 21))));
+      const Point p(required(e, 10), required(e, 20));
+      const Point q(required(e, 11), required(e, 21));
+      if (p.distance(q) <= kDxfEmptyLength) {
+        ++out_.emptyEntities;
+        return;
+      }
+      line(m.apply(p), m.apply(q));
     } else if (type == "CIRCLE") {
       const Affine w = m.after(extrusion(e));
-      circle(w, Point(required(e, 10), required(e, 20)), required(e, 40));
+      const Point centre(required(e, 10), required(e, 20));
+      const double radius = required(e, 40);
+      if (std::fabs(radius) <= kDxfEmptyLength) {
+        check(centre);
+        ++out_.emptyEntities;
+        return;
+      }
+      circle(w, centre, radius);
     } else if (type == "ARC") {
       const Affine w = m.after(extrusion(e));
-      arc(w, Point(required(e, 10), required(e, 20)), required(e, 40), required(e, 50),
-          required(e, 51));
+      const Point centre(required(e, 10), required(e, 20));
+      const double radius = required(e, 40);
+      const double start = required(e, 50), end = required(e, 51);
+      double sweep = std::fmod(end - start, 360.0);
+      if (sweep <= 0) sweep += 360.0;
+      if (std::fabs(radius) <= kDxfEmptyLength ||
+          (std::isfinite(sweep) && std::fabs(radius) * sweep * degree() <= kDxfEmptyLength)) {
+        check(centre);
+        ++out_.emptyEntities;
+        return;
+      }
+      arc(w, centre, radius, start, end, true);
     } else if (type == "LWPOLYLINE") {
       lwpolyline(e, m.after(extrusion(e)));
     } else if (type == "POLYLINE") {
@@ -369,8 +396,11 @@ class Flattener {
     out_.circles.push_back(circle);
   }
 
-  // An arc counterclockwise from `start` to `end` degrees in the entity's own plane.
-  void arc(const Affine& m, const Point& centre, double radius, double start, double end) {
+  // An arc counterclockwise from `start` to `end` degrees in the entity's own plane. An ARC
+  // entity (`asWritten`) that needs no transform keeps its angles as written, so that its
+  // chords are those of the arc the file gives, bit for bit.
+  void arc(const Affine& m, const Point& centre, double radius, double start, double end,
+           bool asWritten = false) {
     check(centre);
     checkRadius(std::fabs(radius), centre);
     if (!(std::fabs(start) <= kDxfMaxAngle && std::fabs(end) <= kDxfMaxAngle)) {
@@ -389,6 +419,16 @@ class Flattener {
     const double r = radius * std::sqrt(std::fabs(m.det()));
     check(c);
     checkRadius(r, c);
+    if (asWritten && m.isIdentity()) {
+      Arc a;
+      a.set(c, r, start, end);
+      // An arc of no sweep, or of more than a turn, is read as a DXF program reads it.
+      if (a.sweep() > 0 && a.sweep() <= 360) {
+        count();
+        out_.arcs.push_back(a);
+        return;
+      }
+    }
     // A mirror runs the arc the other way: it starts at the image of its end.
     const double from = m.det() > 0 ? start : start + sweep;
     const Point p = m.apply(onCircle(centre, radius, from * degree()));
@@ -685,6 +725,25 @@ class Flattener {
 };
 
 }  // namespace
+
+std::string cutDxfText(std::string_view text) {
+  if (text.size() <= kDxfTextLimit) return std::string(text);
+  std::size_t cut = kDxfTextLimit;
+  if (isValidUtf8(text)) {
+    // Back up over continuation bytes to the start of the character that would be split.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  } else {
+    // GBK: a byte of 0x81 or more starts a two-byte character.
+    std::size_t i = 0;
+    while (i < cut) {
+      const std::size_t width = static_cast<unsigned char>(text[i]) >= 0x81 ? 2 : 1;
+      if (i + width > cut) break;
+      i += width;
+    }
+    cut = i;
+  }
+  return std::string(text.substr(0, cut));
+}
 
 bool dxfLayerIsCut(std::string_view layer, const DxfReadOptions& options) {
   const std::string name = upper(trimmed(layer));

@@ -31,9 +31,21 @@ inline constexpr const char* kDxfSkippedLayerWords[] = {
     "DEFPOINTS", "DIM", "CENTER", "CENTRE", "TEXT", "NOTE", "ETCH", "MARK",
     "ENGRAV", "FRAME", "BORDER", "TITLE", "HATCH", "VIEWPORT"};
 
+// A TEXT value keeps at most this many bytes.
+inline constexpr std::size_t kDxfTextLimit = 48;
+// Arc angles (degrees) beyond this are refused: the arc setter winds the end angle up in
+// steps of 360, and a corrupt angle of 1e300 would keep it winding for ever.
+inline constexpr double kDxfMaxAngle = 1e6;
+// Cuts a TEXT value to kDxfTextLimit bytes without splitting a character in two: names are
+// UTF-8 or GBK bytes, and half a character would spoil the name in every report.
+std::string cutDxfText(std::string_view text);
+
 // Coordinates and radii beyond this (mm, after units and scale) refuse the drawing: no plate
 // part is 10 km across, and the work of cutting such arcs grows with them.
 inline constexpr double kDxfLargestCoordinate = 1e7;
+// A LINE shorter than this, or a CIRCLE or ARC of a smaller radius (mm), is a CAD leftover
+// (a point drawn as a tiny circle, a line of no length): it carries no material and is skipped.
+inline constexpr double kDxfEmptyLength = 1e-6;
 // Ellipses, splines and arcs under an uneven scale become straight lines this close (mm).
 inline constexpr double kDxfCurveFitTolerance = 0.01;
 // More pieces than this refuse the drawing before any joining: reading stays within a second.
@@ -62,6 +74,8 @@ struct DxfGeometry {
   bool plain = true;
   // Entities left out: on layers that are not cut, or of kinds that are not cut.
   std::size_t skippedLayerEntities = 0;
+  // LINE, CIRCLE and ARC entities of no length or radius, left out (kDxfEmptyLength).
+  std::size_t emptyEntities = 0;
 };
 
 // Reads a drawing's bytes. A binary DXF is refused with "binary DXF is not supported".

@@ -13,12 +13,14 @@
 #include <utility>
 #include <vector>
 
+#include "geometry/discretise.h"
 #include "readers/dxf_loops.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
 #include "support/line_reader.h"
 #include "support/messages.h"
 #include "support/number_parse.h"
+#include "support/whole_file.h"
 
 namespace platenest {
 namespace {
@@ -89,18 +91,6 @@ std::vector<std::string> dxfFileNames(const std::filesystem::path& folder) {
 }
 
 
-// The whole file, or nothing when it cannot be opened.
-std::optional<std::string> fileBytes(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return bytes.str();
-}
-
 bool endsWithEof(std::string_view bytes) {
   while (!bytes.empty() && std::isspace(static_cast<unsigned char>(bytes.back()))) {
     bytes.remove_suffix(1);
@@ -134,11 +124,34 @@ bool plainReaderIsBounded(const DxfGeometry& geometry, double chordTolerance) {
 }
 
 // The plain reader's part stands when the loops found by joining agree with it: one outline
-// with the same holes, or an outline the plain reader closed across a gap it allows.
+// with the same holes.
 bool plainPartAgrees(const PlacedPart& part, const DxfLoopParts& joined) {
-  if (joined.refusal.starts_with("outline not closed")) return true;
   return joined.refusal.empty() && joined.parts.size() == 1 &&
          joined.parts.front().holes.count() == part.holes.count();
+}
+
+// The entities of a drawing of loose lines, arcs and circles as the plain line scanner collects
+// them: each list filled at the front in file order.
+DxfEntities plainEntities(const DxfGeometry& geometry) {
+  DxfEntities entities;
+  for (const Segment& line : geometry.lines) entities.segments.push_front(line);
+  for (const Circle& circle : geometry.circles) entities.circles.push_front(circle);
+  for (const Arc& arc : geometry.arcs) entities.arcs.push_front(arc);
+  entities.label = geometry.label;
+  entities.secondLabel = geometry.secondLabel;
+  return entities;
+}
+
+// Each closed gap is named, up to a screenful; a drawing of many gaps says how many more.
+void showClosedGaps(const std::string& name, const DxfLoopParts& joined) {
+  constexpr std::size_t kGapsNamed = 10;
+  for (std::size_t g = 0; g < joined.closedGaps.size() && g < kGapsNamed; ++g) {
+    showWarning(displayName(name) + ": " + joined.closedGaps[g]);
+  }
+  if (joined.closedGaps.size() > kGapsNamed) {
+    showWarning(displayName(name) + ": " + std::to_string(joined.closedGaps.size() - kGapsNamed) +
+                " more gaps closed");
+  }
 }
 
 void finishPart(PlacedPart& part, const Polygon& outer, PolygonList holes) {
@@ -153,98 +166,37 @@ void finishPart(PlacedPart& part, const Polygon& outer, PolygonList holes) {
   part.rotation = 0.0;
 }
 
+// A drawing that gives no part: the reader's messages, the file's message naming the path,
+// then what was found, so that the operator reads why, not only that, it was refused.
+void rejectDrawing(const std::filesystem::path& partPath, const std::vector<std::string>& messages,
+                   const std::string& detail, Job& job) {
+  std::string fileMessage = "零件\"";
+  fileMessage += displayName(partPath.string());
+  fileMessage += "\"读取失败!";
+  const std::string name = partPath.filename().string();
+  for (const std::string& message : messages) showWarning(message);
+  showWarning(fileMessage);
+  if (!detail.empty()) showWarning(displayName(name) + ": " + detail);
+  job.rejected.push_back(RejectedPart{-1, name, fileMessage, detail});
+}
+
+void rejectUnreadable(const std::filesystem::path& partPath, Job& job) {
+  std::error_code error;
+  const bool tooLarge = std::filesystem::is_regular_file(partPath, error) &&
+                        std::filesystem::file_size(partPath, error) > kLargestInputBytes && !error;
+  rejectDrawing(partPath, {},
+                tooLarge ? "the file is larger than " +
+                               std::to_string(kLargestInputBytes / (1024 * 1024)) +
+                               " MiB, more than any drawing of one part"
+                         : "the file cannot be opened",
+                job);
+}
+
 void addPart(PlacedPart part, PartDrawing drawing, std::int32_t& counter, Job& job) {
   part.id = counter++;
   drawing.id = part.id;
   job.parts.push_back(std::move(part));
   job.drawings.push_back(std::move(drawing));
-}
-
-// Reads one drawing into the job, or lists it as rejected. Drawings of loose lines, arcs
-// and circles that the plain reader reads into one outline with its holes keep exactly that
-// part and its messages; every other drawing is joined into loops and may give several parts.
-void readDrawing(const std::filesystem::path& partPath, const std::string& name,
-                 const DxfReadOptions& options, std::int32_t& counter, Job& job) {
-  std::string fileMessage = "零件\"";
-  fileMessage += displayName(partPath.string());
-  fileMessage += "\"读取失败!";
-  const std::string stem = cutDxfText(partPath.stem().string());
-  const auto reject = [&](const std::vector<std::string>& messages, const std::string& detail) {
-    for (const std::string& message : messages) showWarning(message);
-    showWarning(fileMessage);
-    if (messages.empty() && !detail.empty()) showWarning(displayName(name) + ": " + detail);
-    job.rejected.push_back(RejectedPart{-1, name, fileMessage, detail});
-  };
-  const std::optional<std::string> bytes = fileBytes(partPath);
-  if (!bytes) {
-    reject({}, "the file cannot be opened");
-    return;
-  }
-  const DxfGeometry geometry = readDxfGeometry(*bytes, options);
-  std::vector<std::string> plainMessages;
-  PlacedPart plainPart;
-  PartDrawing plainDrawing;
-  bool plainRead = false;
-  const double chordTolerance = PlacedPart().chordTolerance;
-  if (geometry.refusal.empty() && geometry.plain &&
-      plainReaderIsBounded(geometry, chordTolerance)) {
-    RecordingMessageSink sink;
-    {
-      ScopedMessageSink guard(&sink);
-      plainRead = readDxfPart(plainPart, partPath, plainDrawing);
-    }
-    plainMessages = sink.texts();
-    // The plain scanner missed entities (group codes without their blanks): not its kind.
-    if (plainDrawing.lines.size() != geometry.lines.size() ||
-        plainDrawing.arcs.size() != geometry.arcs.size() ||
-        plainDrawing.circles.size() != geometry.circles.size()) {
-      plainRead = false;
-      plainMessages.clear();
-    }
-  }
-  if (!geometry.refusal.empty()) {
-    reject({}, geometry.refusal);
-    return;
-  }
-  const DxfLoopParts joined = joinDxfLoops(geometry, options.joinTolerance, chordTolerance);
-  if (plainRead && plainPartAgrees(plainPart, joined)) {
-    for (const std::string& message : plainMessages) showWarning(message);
-    if (!geometry.named) plainPart.label.text = stem;
-    addPart(std::move(plainPart), std::move(plainDrawing), counter, job);
-    return;
-  }
-  if (!joined.refusal.empty()) {
-    reject(plainMessages, joined.refusal);
-    return;
-  }
-  if (!endsWithEof(*bytes)) warnCutShort(partPath.string(), "\"EOF\"");
-  // Each closed gap is named, up to a screenful; a drawing of many gaps says how many more.
-  constexpr std::size_t kGapsNamed = 10;
-  for (std::size_t g = 0; g < joined.closedGaps.size() && g < kGapsNamed; ++g) {
-    showWarning(displayName(name) + ": " + joined.closedGaps[g]);
-  }
-  if (joined.closedGaps.size() > kGapsNamed) {
-    showWarning(displayName(name) + ": " + std::to_string(joined.closedGaps.size() - kGapsNamed) +
-                " more gaps closed");
-  }
-  std::size_t number = 0;
-  for (const DxfLoopPart& loops : joined.parts) {
-    ++number;
-    PlacedPart part;
-    finishPart(part, loops.outer, loops.holes);
-    part.label = geometry.label;
-    part.secondLabel = geometry.secondLabel;
-    if (!geometry.named) part.label.text = stem;
-    if (joined.parts.size() > 1) {
-      part.label.text += '#';
-      part.label.text += std::to_string(number);
-    }
-    if (!(part.area > 0.0)) {
-      reject({}, "part " + part.label.text + " encloses no area");
-      continue;
-    }
-    addPart(std::move(part), loops.drawing, counter, job);
-  }
 }
 
 }  // namespace
@@ -283,6 +235,81 @@ std::optional<std::filesystem::path> dxfListFolder(const std::filesystem::path& 
   return resolveDxfFolder(readWholeLine(reader), listPath);
 }
 
+void readDxfDrawing(std::string_view bytes, const std::filesystem::path& partPath,
+                    const DxfReadOptions& options, std::int32_t& counter, Job& job) {
+  const std::string name = partPath.filename().string();
+  const std::string stem = cutDxfText(partPath.stem().string());
+  const auto reject = [&](const std::vector<std::string>& messages, const std::string& detail) {
+    rejectDrawing(partPath, messages, detail, job);
+  };
+  const DxfGeometry geometry = readDxfGeometry(bytes, options);
+  if (!geometry.refusal.empty()) {
+    reject({}, geometry.refusal);
+    return;
+  }
+  if (geometry.emptyEntities > 0) {
+    showWarning(displayName(name) + ": " + std::to_string(geometry.emptyEntities) +
+                (geometry.emptyEntities == 1 ? " empty entity skipped" : " empty entities skipped"));
+  }
+  const double chordTolerance = PlacedPart().chordTolerance;
+  const DxfLoopParts joined = joinDxfLoops(geometry, options.joinTolerance, chordTolerance);
+  std::vector<std::string> plainMessages;
+  if (geometry.plain && plainReaderIsBounded(geometry, chordTolerance)) {
+    // Drawings of loose lines, arcs and circles that the plain reader reads into one outline
+    // with its holes keep exactly that part and its messages.
+    PlacedPart plainPart;
+    PartDrawing plainDrawing;
+    RecordingMessageSink sink;
+    bool plainRead = false;
+    {
+      ScopedMessageSink guard(&sink);
+      if (!endsWithEof(bytes)) warnCutShort(partPath.string(), "\"EOF\"");
+      plainRead = dxfPartFromEntities(plainPart, plainEntities(geometry), plainDrawing);
+    }
+    plainMessages = sink.texts();
+    // The plain reader chains ends up to half a millimetre apart; the gaps it closed are
+    // found again by joining that far, so that each is named and drawn.
+    std::optional<DxfLoopParts> rejoined;
+    if (plainRead && joined.refusal.starts_with("outline not closed")) {
+      rejoined = joinDxfLoops(geometry, std::max(options.joinTolerance, kChainMatchDistance),
+                              chordTolerance);
+    }
+    const DxfLoopParts& gaps = rejoined ? *rejoined : joined;
+    if (plainRead && plainPartAgrees(plainPart, gaps)) {
+      for (const std::string& message : plainMessages) showWarning(message);
+      showClosedGaps(name, gaps);
+      for (const Segment& closing : gaps.closingLines) plainDrawing.lines.push_back(closing);
+      if (!geometry.named) plainPart.label.text = stem;
+      addPart(std::move(plainPart), std::move(plainDrawing), counter, job);
+      return;
+    }
+  }
+  if (!joined.refusal.empty()) {
+    reject(plainMessages, joined.refusal);
+    return;
+  }
+  if (!endsWithEof(bytes)) warnCutShort(partPath.string(), "\"EOF\"");
+  showClosedGaps(name, joined);
+  std::size_t number = 0;
+  for (const DxfLoopPart& loops : joined.parts) {
+    ++number;
+    PlacedPart part;
+    finishPart(part, loops.outer, loops.holes);
+    part.label = geometry.label;
+    part.secondLabel = geometry.secondLabel;
+    if (!geometry.named) part.label.text = stem;
+    if (joined.parts.size() > 1) {
+      part.label.text += '#';
+      part.label.text += std::to_string(number);
+    }
+    if (!(part.area > 0.0)) {
+      reject({}, "part " + part.label.text + " encloses no area");
+      continue;
+    }
+    addPart(std::move(part), loops.drawing, counter, job);
+  }
+}
+
 Job readDxfListFile(const std::filesystem::path& path, const DxfReadOptions& options) {
   LineReader reader;
   if (!reader.open(path)) {
@@ -301,7 +328,13 @@ Job readDxfListFile(const std::filesystem::path& path, const DxfReadOptions& opt
 
   std::int32_t counter = 0;
   for (const std::string& name : dxfFileNames(*folder)) {
-    readDrawing(*folder / name, name, options, counter, job);
+    const std::filesystem::path partPath = *folder / name;
+    std::string bytes;
+    if (!readWholeFile(partPath, bytes)) {
+      rejectUnreadable(partPath, job);
+      continue;
+    }
+    readDxfDrawing(bytes, partPath, options, counter, job);
   }
   return job;
 }

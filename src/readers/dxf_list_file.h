@@ -2,6 +2,7 @@
 // are read as one part each, straight into nester.parts.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -20,6 +21,12 @@ namespace platenest {
 // be read is named in a warning and listed in job.rejected with the reason.
 // Throws FatalError when the list file cannot be opened or the plate size is zero.
 Job readDxfListFile(const std::filesystem::path& path, const DxfReadOptions& options = {});
+
+// One drawing of a list from its bytes, as readDxfListFile reads each: its parts (ids from
+// `counter` on) and their drawings join `job`, or it is listed in job.rejected with the reason
+// and warnings name it. `path` names the drawing in messages and gives its default name.
+void readDxfDrawing(std::string_view bytes, const std::filesystem::path& path,
+                    const DxfReadOptions& options, std::int32_t& counter, Job& job);
 
 // The folder a list file names on its fourth line, "/" or "\" as separators: taken as
 // written (absolute, or relative to the current directory) when that folder exists, else

@@ -22,6 +22,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "geometry/segment_crossing.h"
 #include "support/text_writer.h"
 
 namespace platenest {
@@ -67,6 +68,7 @@ struct Loop {
   int circle = -1;
   std::vector<Segment> bridges;       // lines across closed gaps
   std::vector<Point> fine;            // for the checks
+  Polygon finePolygon;                // the same, for its area and the inside tests
   std::vector<Point> coarse;          // for nesting
   double area = 0.0;
   BoundingBox box;
@@ -96,49 +98,6 @@ void arcPoints(const Point& c, double r, double start, double end, double error,
     const double a = (start + sweep * i / n) / 180 * kPi;
     out.emplace_back(c.x + r * std::cos(a), c.y + r * std::sin(a));
   }
-}
-
-double signedArea(const std::vector<Point>& points) {
-  double sum = 0.0;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    const Point& p = points[i];
-    const Point& q = points[(i + 1) % points.size()];
-    sum += p.x * q.y - q.x * p.y;
-  }
-  return sum / 2;
-}
-
-bool inside(const std::vector<Point>& polygon, const Point& p) {
-  bool in = false;
-  for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
-    const Point& a = polygon[i];
-    const Point& b = polygon[j];
-    if ((a.y > p.y) == (b.y > p.y)) continue;
-    const double x = a.x + (p.y - a.y) / (b.y - a.y) * (b.x - a.x);
-    if (x > p.x) in = !in;
-  }
-  return in;
-}
-
-double cross(const Point& o, const Point& a, const Point& b) {
-  return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
-}
-
-// The segments cross at a point inside both; touching and overlapping do not count.
-bool properlyCross(const Point& a, const Point& b, const Point& c, const Point& d,
-                   Point& where) {
-  const double scale = std::max({std::fabs(b.x - a.x) + std::fabs(b.y - a.y),
-                                 std::fabs(d.x - c.x) + std::fabs(d.y - c.y), 1e-12});
-  const double eps = 1e-9 * scale * scale;
-  const double d1 = cross(a, b, c), d2 = cross(a, b, d);
-  const double d3 = cross(c, d, a), d4 = cross(c, d, b);
-  if (!(((d1 > eps && d2 < -eps) || (d1 < -eps && d2 > eps)) &&
-        ((d3 > eps && d4 < -eps) || (d3 < -eps && d4 > eps)))) {
-    return false;
-  }
-  const double t = d3 / (d3 - d4);
-  where = Point(a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t);
-  return true;
 }
 
 class Joiner {
@@ -344,6 +303,7 @@ class Joiner {
     const double gap = from.distance(to);
     if (gap <= kSamePoint) return;
     loop.bridges.push_back(Segment(from, to));
+    result.closingLines.push_back(Segment(from, to));
     result.closedGaps.push_back("gap of " + formatG(gap) + " mm closed at " + place(from));
   }
 
@@ -355,7 +315,8 @@ class Joiner {
       gap = std::min(gap, endPoint(e).distance(end));
     }
     return "outline not closed near " + place(end) + ": gap " + formatG(gap) +
-           " mm is above the join tolerance " + formatG(tolerance_) + " mm";
+           " mm is above the join tolerance " + formatG(tolerance_) +
+           " mm; see --dxf-join-tolerance";
   }
 
   void polygonOf(const Loop& loop, double error, int least, std::vector<Point>& out) const {
@@ -428,7 +389,8 @@ class Joiner {
       polygonOf(loop, *checkError, 1, loop.fine);
       polygonOf(loop, chordTolerance_, 1, loop.coarse);
       if (loop.coarse.size() < 3) loop.coarse = loop.fine;
-      loop.area = std::fabs(signedArea(loop.fine));
+      loop.finePolygon.setVertices(loop.fine);
+      loop.area = loop.finePolygon.area();
       if (loop.fine.size() < 3) {
         const Point& p = loop.fine.empty() ? Point() : loop.fine.front();
         result.refusal = "a loop near " + place(p) + " encloses no area (a line drawn back on itself)";
@@ -497,7 +459,7 @@ class Joiner {
           const auto [a, b] = ends(e1);
           const auto [c, d] = ends(e2);
           Point where;
-          if (!properlyCross(a, b, c, d, where)) continue;
+          if (!segmentsCrossProperly(a, b, c, d, where)) continue;
           if (e1.loop == e2.loop) {
             result.refusal = "an outline crosses itself near " + place(where);
           } else {
@@ -505,7 +467,7 @@ class Joiner {
             const Loop& large = &small == &loops_[e1.loop] ? loops_[e2.loop] : loops_[e1.loop];
             const Point middle((small.box.minX + small.box.maxX) / 2,
                                (small.box.minY + small.box.maxY) / 2);
-            result.refusal = inside(large.fine, middle)
+            result.refusal = large.finePolygon.containsPoint(middle)
                                  ? "a hole crosses its outline near " + place(where)
                                  : "a hole or another outline crosses the outline near " + place(where);
           }
@@ -546,7 +508,7 @@ class Joiner {
     int votes = 0, count = 0;
     const std::size_t n = inner.fine.size();
     for (std::size_t i = 0; i < n && count < 5; i += std::max<std::size_t>(1, n / 5), ++count) {
-      votes += inside(outer.fine, inner.fine[i]) ? 1 : -1;
+      votes += outer.finePolygon.containsPoint(inner.fine[i]) ? 1 : -1;
     }
     return votes > 0;
   }

@@ -33,6 +33,7 @@ struct DxfLoopPart {
 struct DxfLoopParts {
   std::vector<DxfLoopPart> parts;  // ordered by outline, left to right, then bottom to top
   std::vector<std::string> closedGaps;  // "gap of 0.05 mm closed at (150, 0)"
+  std::vector<Segment> closingLines;    // the line across each of them, in the same order
   // Empty when the loops made parts; else why not, naming the place.
   std::string refusal;
 };

@@ -56,29 +56,6 @@ std::optional<double> finiteValue(std::string_view line) {
   return value;
 }
 
-}  // namespace
-
-std::string cutDxfText(std::string_view text) {
-  if (text.size() <= kDxfTextLimit) return std::string(text);
-  std::size_t cut = kDxfTextLimit;
-  if (isValidUtf8(text)) {
-    // Back up over continuation bytes to the start of the character that would be split.
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  } else {
-    // GBK: a byte of 0x81 or more starts a two-byte character.
-    std::size_t i = 0;
-    while (i < cut) {
-      const std::size_t width = static_cast<unsigned char>(text[i]) >= 0x81 ? 2 : 1;
-      if (i + width > cut) break;
-      i += width;
-    }
-    cut = i;
-  }
-  return std::string(text.substr(0, cut));
-}
-
-namespace {
-
 unsigned codeOf(std::string_view line) {
   if (line == "  1") return kCodeText;
   if (line == " 10") return kCodeX;
@@ -284,6 +261,10 @@ bool readDxfPart(PlacedPart& part, LineReader& reader, PartDrawing& drawing) {
                  "\"EOF\"");
   }
   if (entities.unusable) return false;
+  return dxfPartFromEntities(part, entities, drawing);
+}
+
+bool dxfPartFromEntities(PlacedPart& part, const DxfEntities& entities, PartDrawing& drawing) {
   drawing.lines = entities.segments;
   drawing.arcs = entities.arcs;
   drawing.circles = entities.circles;

@@ -11,24 +11,16 @@
 #include "geometry/part_drawing.h"
 #include "geometry/region.h"
 #include "job/placed_part.h"
+#include "readers/dxf_drawing.h"
 #include "support/line_reader.h"
 
 namespace platenest {
 
 // Every read takes one line of at most 99 bytes, as a 100-byte fgets buffer holds.
 inline constexpr int kDxfLineBuffer = 100;
-// A TEXT value keeps at most this many bytes.
-inline constexpr std::size_t kDxfTextLimit = 48;
-// Arc angles (degrees) beyond this are refused: the arc setter winds the end angle up in
-// steps of 360, and a corrupt angle of 1e300 would keep it winding for ever.
-inline constexpr double kDxfMaxAngle = 1e6;
 // Radii (mm) beyond this are refused: no plate part is 100 km across, and the chords of such
 // an arc alone would exhaust memory.
 inline constexpr double kDxfMaxRadius = 1e8;
-
-// Cuts a TEXT value to kDxfTextLimit bytes without splitting a character in two: names are
-// UTF-8 or GBK bytes, and half a character would spoil the name in every report.
-std::string cutDxfText(std::string_view text);
 
 // The loose entities of one drawing, each list filled at the front as the file is read.
 struct DxfEntities {
@@ -65,5 +57,9 @@ bool readDxfPart(PlacedPart& part, LineReader& reader);
 // The same, keeping the drawing's lines, arcs and circles as read in `drawing`.
 bool readDxfPart(PlacedPart& part, const std::filesystem::path& path, PartDrawing& drawing);
 bool readDxfPart(PlacedPart& part, LineReader& reader, PartDrawing& drawing);
+// What readDxfPart does once the entities are collected: they are cut into chords with the
+// part's chord tolerance, chained into polygons and split into the outline and its holes; the
+// chain messages are shown. `drawing` keeps the lines, arcs and circles.
+bool dxfPartFromEntities(PlacedPart& part, const DxfEntities& entities, PartDrawing& drawing);
 
 }  // namespace platenest

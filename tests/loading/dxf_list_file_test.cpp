@@ -15,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "external_tools.h"
@@ -111,13 +112,16 @@ TEST(DxfListFileTest, AFileThatCannotBeReadIsNamedAndSkipped) {
   EXPECT_EQ(run.nester->parts.front().label.text, "A");
   EXPECT_EQ(run.nester->parts.front().area, 5000.0);
   const std::string path = (scratch / "parts" / "b.dxf").string();
-  EXPECT_EQ(run.messages, (std::vector<std::string>{"读取得到的零件顶点无法构成多边形面域!",
-                                                    "零件\"" + path + "\"读取失败!"}));
-  // The drawing reaches the list of rejected parts, named by its file, with the warning.
+  // The drawing reaches the list of rejected parts, named by its file, with the warning and
+  // what was found; the operator is shown both.
   ASSERT_EQ(run.rejected.size(), 1u);
   EXPECT_EQ(run.rejected[0].id, -1);
   EXPECT_EQ(run.rejected[0].name, "b.dxf");
   EXPECT_EQ(run.rejected[0].reason, "零件\"" + path + "\"读取失败!");
+  EXPECT_TRUE(run.rejected[0].detail.starts_with("outline not closed near (")) << run.rejected[0].detail;
+  EXPECT_EQ(run.messages, (std::vector<std::string>{"读取得到的零件顶点无法构成多边形面域!",
+                                                    "零件\"" + path + "\"读取失败!",
+                                                    "b.dxf: " + run.rejected[0].detail}));
 }
 
 // Zero bytes after the folder's name end it; the drawings in it are still read, each once.
@@ -401,6 +405,61 @@ TEST(DxfListJobTest, TheExampleLaysOutFromTheCommandLine) {
     EXPECT_NE(drawing.find("\r\n" + utf8ToGbk(name) + "\r\n"), std::string::npos) << name;
   }
   EXPECT_TRUE(std::filesystem::exists(out / "layout.svg"));
+}
+
+// A hand-drawn outline whose ends miss by 0.2 mm is nested closed, and the drawings the cutter
+// gets are closed too: ezdxf finds every end of the layout drawing and of the part's export
+// meeting another. A gap of 1 mm refuses the drawing, and `check` and the JSON say why.
+TEST(DxfListJobTest, GapsAreClosedInTheDrawingsAndWideOnesNamed) {
+  const std::string python = findPython("ezdxf");
+  if (python.empty()) GTEST_SKIP() << "python3 with ezdxf not found";
+  PartsScratch scratch;
+  const auto rectangleWithGap = [](double gap) {
+    return "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n0\n 20\n0\n 11\n" +
+           std::to_string(150 - gap) +
+           "\n 21\n0\n  0\nLINE\n 10\n150\n 20\n0\n 11\n150\n 21\n100\n  0\nLINE\n 10\n150\n"
+           " 20\n100\n 11\n0\n 21\n100\n  0\nLINE\n 10\n0\n 20\n100\n 11\n0\n 21\n0\n"
+           "  0\nCIRCLE\n 10\n50\n 20\n50\n 40\n20\n  0\nENDSEC\n  0\nEOF\n";
+  };
+  scratch.write("near/a.dxf", rectangleWithGap(0.2));
+  scratch.write("wide/b.dxf", rectangleWithGap(1.0));
+  scratch.write("wide/closed.dxf", rectangleWithGap(0.0));  // a part, so that the JSON is written
+  writeList(scratch, (scratch / "near").string(), "near.txt");
+  writeList(scratch, (scratch / "wide").string(), "wide.txt");
+  const std::string cli = std::string(PLATENEST_CLI_PATH);
+  int status = 0;
+  const std::filesystem::path out = scratch / "out";
+  std::string output = runCommand(cli + " layout " + (scratch / "near.txt").string() + " -C " +
+                                      out.string() + " 2>&1",
+                                  status);
+  ASSERT_EQ(status, 0) << output;
+  EXPECT_NE(output.find("a.dxf: gap of 0.2 mm closed at ("), std::string::npos) << output;
+  output = runCommand(cli + " export-parts " + (scratch / "near.txt").string() + " -C " +
+                          (scratch / "parts").string() + " 2>&1",
+                      status);
+  ASSERT_EQ(status, 0) << output;
+  const std::string checker = python + " '" PLATENEST_SOURCE_DIR "/tests/output/dxf_contours.py' ";
+  for (const auto& [layer, plate, file] :
+       {std::tuple<std::string, std::string, std::filesystem::path>{"1", "1", out / "layout.dxf"},
+        {"0", "0", scratch / "parts" / "a.dxf"}}) {
+    ASSERT_TRUE(std::filesystem::exists(file)) << file;
+    output = runCommand(checker + layer + " 1 " + plate + " '" + file.string() + "' 2>&1", status);
+    ASSERT_EQ(status, 0) << output;
+    // "file PATH ENTITIES OPEN DUPLICATES": four lines and the closing one, no open end.
+    EXPECT_NE(output.find("\t5\t0\t0"), std::string::npos) << output;
+  }
+
+  const std::string reason =
+      ": gap 1 mm is above the join tolerance 0.1 mm; see --dxf-join-tolerance";
+  output = runCommand(cli + " check " + (scratch / "wide.txt").string() + " --json " +
+                          (scratch / "wide.json").string() + " 2>&1",
+                      status);
+  EXPECT_NE(output.find(reason), std::string::npos) << output;
+  std::ifstream jsonFile(scratch / "wide.json");
+  const nlohmann::json job = nlohmann::json::parse(jsonFile);
+  ASSERT_EQ(job["rejected"].size(), 1u) << job.dump();
+  EXPECT_NE(job["rejected"][0]["detail"].get<std::string>().find(reason), std::string::npos)
+      << job.dump();
 }
 
 }  // namespace
