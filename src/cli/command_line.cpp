@@ -9,6 +9,8 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/order_command.h"
+
 namespace platenest {
 namespace {
 
@@ -208,6 +210,14 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, CliReques
       "platenest");
   app.set_version_flag("--version", std::string("platenest ") + PLATENEST_VERSION);
   app.require_subcommand(1);
+
+  // Orders take options of their own, parsed and run by the order command.
+  CLI::App* nest = app.add_subcommand(
+      "nest", "Lay an order out on the plates in stock (platenest nest --help for its options)");
+  nest->prefix_command()->set_help_flag();
+  if (argc >= 2 && std::string(argv[1]) == "nest") {
+    return runNestCommand(std::vector<std::string>(argv + 2, argv + argc));
+  }
 
   RawOptions raw;
 
