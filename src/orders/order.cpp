@@ -464,6 +464,7 @@ Order readJsonInstance(const std::filesystem::path& path, double gap) {
   order.file = std::filesystem::absolute(path).lexically_normal();
   order.settings.gap = gap;
   order.settings.turnOver = false;  // the instances never mirror an item
+  order.unitsAsGiven = true;
   std::string bytes;
   if (!readWholeFile(order.file, bytes)) {
     throw OrderError(order.file.string() + ": cannot be read (missing, not a file, or too large)");

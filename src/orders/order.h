@@ -74,6 +74,8 @@ struct Order {
   // A strip of fixed width and open length (strip packing instances): one plate, its
   // packing length is the result.
   bool strip = false;
+  // Sizes in the instance's own units, not necessarily millimetres (JSON instances).
+  bool unitsAsGiven = false;
   // The files the order reads besides itself (item list, drawings, libraries).
   std::vector<std::filesystem::path> inputs;
 };

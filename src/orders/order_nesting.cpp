@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <unistd.h>
@@ -428,6 +429,18 @@ OrderResult nestOrder(const Order& order, std::vector<OrderKind> kinds, const Or
     for (const OrderKind& kind : all) probe.parts.insertFront(kind.twin);
     ppd = probe.defaultPackingPointDistance();
   }
+  if (order.unitsAsGiven) {
+    // Instances come in their own units: the grid follows the smallest part, not millimetres,
+    // and stays within what the plates can hold.
+    double smallest = std::numeric_limits<double>::infinity();
+    for (const OrderKind& kind : all) {
+      smallest = std::min({smallest, kind.twin.box.maxX - kind.twin.box.minX, kind.twin.box.maxY - kind.twin.box.minY});
+    }
+    ppd = smallest / 10;
+    for (const StockPlate& plate : stock) {
+      if (plate.length > 0) ppd = std::max(ppd, std::sqrt(plate.length * plate.width / 1e6));
+    }
+  }
   if (order.strip) {
     // A strip long enough for every part side by side, with the longest part's length to spare.
     double area = 0.0, longest = 0.0;
@@ -463,7 +476,7 @@ OrderResult nestOrder(const Order& order, std::vector<OrderKind> kinds, const Or
       }
     }
     if (!fitsSomewhere[k]) {
-      result.unplaced.push_back({k, remaining[k], "larger than every plate in stock"});
+      result.unplaced.push_back({k, remaining[k], "does not fit on any plate in stock"});
       remaining[k] = 0;
     }
   }
