@@ -367,3 +367,39 @@ TEST(OrderOutputs, AnOutputOverAnInputIsRefusedBeforeAnythingIsWritten) {
 
 }  // namespace
 }  // namespace platenest
+
+namespace platenest {
+namespace {
+
+// Ctrl-C in the middle of an order: the plates finished are written, and every part of the
+// order is on them or reported as not placed.
+TEST(OrderOutputs, AnInterruptedOrderWritesThePlatesFinished) {
+  testing::ScratchFolder folder("platenest-orders");
+  int status = 0;
+  const std::string out = testing::runCommand(
+      "HOME=" + folder.path().string() + " timeout --preserve-status -s INT 3 " +
+          std::string(PLATENEST_CLI_PATH) + " nest " + (kSource / "bench/orders/order1000.toml").string() +
+          " --mode optimise --seconds 0.5 --threads 1 --quiet -C " + (folder / "out").string() +
+          " --json " + (folder / "out.json").string() + " 2>&1",
+      status);
+  ASSERT_TRUE(WIFEXITED(status)) << out;
+  ASSERT_TRUE(WEXITSTATUS(status) == 130 || WEXITSTATUS(status) == 0) << out;
+  const nlohmann::json summary = nlohmann::json::parse(testing::readBytes(folder / "out.json"));
+  const nlohmann::json& totals = summary["totals"];
+  EXPECT_EQ(totals["interrupted"].get<bool>(), WEXITSTATUS(status) == 130);
+  EXPECT_EQ(totals["placed"].get<int>() + totals["unplaced"].get<int>(), 1000);
+  std::size_t layouts = 0;
+  for (const auto& plate : summary["plates"]) {
+    ++layouts;
+    EXPECT_TRUE(std::filesystem::exists(folder / ("out/plate-" + std::to_string(layouts) + ".dxf")));
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder / ("out/plate-" + std::to_string(layouts + 1) + ".dxf")));
+  if (WEXITSTATUS(status) == 130) {
+    for (const auto& missing : summary["unplaced"]) {
+      EXPECT_EQ(missing["reason"].get<std::string>(), "stopped before it was placed");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace platenest
