@@ -388,10 +388,9 @@ TEST(OrderOutputs, AnInterruptedOrderWritesThePlatesFinished) {
   const nlohmann::json& totals = summary["totals"];
   EXPECT_EQ(totals["interrupted"].get<bool>(), WEXITSTATUS(status) == 130);
   EXPECT_EQ(totals["placed"].get<int>() + totals["unplaced"].get<int>(), 1000);
-  std::size_t layouts = 0;
-  for (const auto& plate : summary["plates"]) {
-    ++layouts;
-    EXPECT_TRUE(std::filesystem::exists(folder / ("out/plate-" + std::to_string(layouts) + ".dxf")));
+  const std::size_t layouts = summary["plates"].size();
+  for (std::size_t p = 1; p <= layouts; ++p) {
+    EXPECT_TRUE(std::filesystem::exists(folder / ("out/plate-" + std::to_string(p) + ".dxf")));
   }
   EXPECT_FALSE(std::filesystem::exists(folder / ("out/plate-" + std::to_string(layouts + 1) + ".dxf")));
   if (WEXITSTATUS(status) == 130) {
