@@ -569,4 +569,27 @@ OrderResult nestOrder(const Order& order, std::vector<OrderKind> kinds, const Or
   return result;
 }
 
+void recountPlates(OrderResult& result) {
+  const std::string reason = "moved off its plate by hand";
+  std::erase_if(result.unplaced, [&](const UnplacedCount& missing) { return missing.reason == reason; });
+  std::vector<std::int64_t> off(result.kinds.size(), 0);
+  for (OrderPlate& plate : result.plates) {
+    if (!plate.nester) continue;
+    plate.countOfKind.assign(result.kinds.size(), 0);
+    plate.partArea = 0.0;
+    for (const PlacedPart& part : plate.nester->parts) {
+      const std::size_t kind = plate.kindOfPart[static_cast<std::size_t>(part.id)];
+      if (plate.nester->isOnPlate(part)) {
+        ++plate.countOfKind[kind];
+        plate.partArea += result.kinds[kind].area;
+      } else {
+        off[kind] += plate.copies;
+      }
+    }
+  }
+  for (std::size_t k = 0; k < off.size(); ++k) {
+    if (off[k] > 0) result.unplaced.push_back({k, off[k], reason});
+  }
+}
+
 }  // namespace platenest

@@ -107,4 +107,9 @@ std::vector<OrderKind> prepareOrderKinds(const Order& order, const std::filesyst
 
 OrderResult nestOrder(const Order& order, std::vector<OrderKind> kinds, const OrderNestOptions& options);
 
+// After the plates were edited by hand (in the window): counts the parts on each plate and
+// their area again; a part moved off its plate is reported as not placed, once per copy of
+// the plate.
+void recountPlates(OrderResult& result);
+
 }  // namespace platenest
