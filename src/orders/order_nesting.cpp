@@ -213,6 +213,47 @@ std::vector<OrderKind> prepareOrderKinds(const Order& order, const std::filesyst
 
 namespace {
 
+// A copy of a prepared part on the plate's nester, with what the figures and drawings read
+// beside it: the part as loaded and its outline as read, under the copy's id.
+void addCopy(Nester& nester, const OrderKind& kind, std::int32_t id) {
+  PlacedPart copy = kind.working;
+  copy.id = id;
+  copy.selected = true;
+  // Parked right of the plate and below it: not on the plate until placed.
+  copy.translate(nester.plateLength() + 10 - copy.box.minX, -10 - copy.box.maxY);
+  nester.parts.insertFront(copy);
+  PlacedPart twin = kind.twin;
+  twin.id = id;
+  nester.loadedParts.insertFront(twin);
+  if (kind.region) {
+    Region region = *kind.region;
+    region.id = id;
+    nester.regions.insertFront(region);
+  }
+  if (kind.drawing) {
+    PartDrawing drawing = *kind.drawing;
+    drawing.id = id;
+    nester.drawings.push_back(std::move(drawing));
+  }
+}
+
+// Takes away what addCopy put beside a copy that found no place.
+void dropCopyOutlines(Nester& nester, std::int32_t id) {
+  for (auto it = nester.loadedParts.begin(); it != nester.loadedParts.end(); ++it) {
+    if (it->id == id) {
+      nester.loadedParts.remove(it);
+      break;
+    }
+  }
+  for (auto it = nester.regions.begin(); it != nester.regions.end(); ++it) {
+    if (it->id == id) {
+      nester.regions.remove(it);
+      break;
+    }
+  }
+  std::erase_if(nester.drawings, [id](const PartDrawing& drawing) { return drawing.id == id; });
+}
+
 struct PlateRun {
   OrderPlate plate;
   std::vector<bool> exhausted;  // a copy of the kind found no room
@@ -310,16 +351,10 @@ class PlateFiller {
         const std::int64_t chunk = std::min(left[k], bound);
         for (PlacedPart& part : nester.parts) part.selected = false;
         for (std::int64_t c = 0; c < chunk; ++c) {
-          PlacedPart copy = kind.working;
-          copy.id = nextId_++;
-          copy.selected = true;
-          // Parked right of the plate and below it: not on the plate until placed.
-          copy.translate(nester.plateLength() + 10 - copy.box.minX, -10 - copy.box.maxY);
-          nester.parts.insertFront(copy);
-          if (plate.kindOfPart.size() <= static_cast<std::size_t>(copy.id)) {
-            plate.kindOfPart.resize(static_cast<std::size_t>(copy.id) + 1);
-          }
-          plate.kindOfPart[static_cast<std::size_t>(copy.id)] = k;
+          const std::int32_t id = nextId_++;
+          addCopy(nester, kind, id);
+          plate.kindOfPart.resize(std::max(plate.kindOfPart.size(), static_cast<std::size_t>(id) + 1));
+          plate.kindOfPart[static_cast<std::size_t>(id)] = k;
         }
         nester.rotationNumber = kind.rotationNumber;
         nester.bPartTurnover = kind.turnOver;
@@ -338,6 +373,7 @@ class PlateFiller {
             ++it;
           } else {
             missed = true;
+            dropCopyOutlines(nester, it->id);
             it = nester.parts.remove(it);
           }
         }
@@ -358,28 +394,6 @@ class PlateFiller {
   std::int64_t placedBefore_ = 0;
   std::int64_t placedHere_ = 0;
 };
-
-// Gives the plate's nester what the drawings read: the parts as loaded and their outlines
-// as read, under the ids of their copies.
-void attachOutlines(OrderPlate& plate, const std::vector<OrderKind>& kinds) {
-  Nester& nester = *plate.nester;
-  for (const PlacedPart& part : nester.parts) {
-    const OrderKind& kind = kinds[plate.kindOfPart[static_cast<std::size_t>(part.id)]];
-    PlacedPart twin = kind.twin;
-    twin.id = part.id;
-    nester.loadedParts.insertFront(twin);
-    if (kind.region) {
-      Region region = *kind.region;
-      region.id = part.id;
-      nester.regions.insertFront(region);
-    }
-    if (kind.drawing) {
-      PartDrawing drawing = *kind.drawing;
-      drawing.id = part.id;
-      nester.drawings.push_back(std::move(drawing));
-    }
-  }
-}
 
 // Two plates are cut alike when the same kinds lie at the same poses.
 std::string layoutSignature(const OrderPlate& plate) {
@@ -515,7 +529,6 @@ OrderResult nestOrder(const Order& order, std::vector<OrderKind> kinds, const Or
     }
     if (progress.cancelled() || !best) break;
     OrderPlate& plate = best->plate;
-    attachOutlines(plate, all);
     const std::size_t s = plate.stock;
     const auto take = [&] {
       for (std::size_t k = 0; k < all.size(); ++k) remaining[k] -= plate.countOfKind[k];
