@@ -577,6 +577,8 @@ OrderResult nestOrder(const Order& order, std::vector<OrderKind> kinds, const Or
   }
   if (order.strip && !result.plates.empty()) {
     result.stripLength = result.plates[0].nester->computeLayoutStatistics().packingLength + result.plates[0].origin.x;
+    // The strip is cut to the length used: its figures and drawing are of that length.
+    result.plates[0].length = result.stripLength;
   }
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return result;
