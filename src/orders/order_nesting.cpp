@@ -79,6 +79,24 @@ struct LoadedSource {
   LoadReport report;
 };
 
+// While it lives, the process works in `folder`: what a reader writes beside the current
+// folder (the part list's check report) lands in the scratch folder, not where the operator is.
+class WorkingIn {
+ public:
+  explicit WorkingIn(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~WorkingIn() {
+    std::error_code error;
+    std::filesystem::current_path(previous_, error);
+  }
+  WorkingIn(const WorkingIn&) = delete;
+  WorkingIn& operator=(const WorkingIn&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};
+
 std::string rejectedList(const LoadReport& report) {
   std::string text;
   for (const RejectedPart& part : report.rejected) {
@@ -89,8 +107,10 @@ std::string rejectedList(const LoadReport& report) {
 
 }  // namespace
 
-std::vector<OrderKind> prepareOrderKinds(const Order& order, const std::filesystem::path& errorLogPath) {
+std::vector<OrderKind> prepareOrderKinds(const Order& order, const std::filesystem::path& logPath) {
+  const std::filesystem::path errorLogPath = std::filesystem::absolute(logPath);
   ScratchFolder scratch;
+  const WorkingIn inScratch(scratch.path());
   std::map<std::string, LoadedSource> sources;
   LoadOptions loadOptions;
   loadOptions.keepOrientation = true;  // each kind turns, or not, as its item allows

@@ -408,3 +408,29 @@ TEST(OrderOutputs, AnInterruptedOrderWritesThePlatesFinished) {
 
 }  // namespace
 }  // namespace platenest
+
+namespace platenest {
+namespace {
+
+// A part-list item's load writes its check report where the reader works: never beside the
+// operator's files.
+TEST(OrderOutputs, OnlyTheOutputsAreWritten) {
+  testing::ScratchFolder folder("platenest-orders");
+  const auto path = folder.write("order.toml", "[[stock]]\nlength = 3000\nwidth = 1500\n[[item]]\nlibrary = \"" +
+                                                   (kSource / "examples/shop-sheet.preSrc").string() +
+                                                   "\"\nquantity = 2\n");
+  int status = 0;
+  const std::string out = testing::runCommand("cd " + folder.path().string() + " && HOME=" + folder.path().string() +
+                                                  " " + std::string(PLATENEST_CLI_PATH) + " nest order.toml --quiet " +
+                                                  "--error-log log.txt 2>&1",
+                                              status);
+  ASSERT_EQ(WEXITSTATUS(status), 0) << out;
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"order.toml", "log.txt", "order-report.txt", "plate-1.dxf", "plate-1.svg"}));
+}
+
+}  // namespace
+}  // namespace platenest
