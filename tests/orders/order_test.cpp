@@ -8,6 +8,7 @@
 #include <numeric>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include <nlohmann/json.hpp>
 
@@ -430,6 +431,45 @@ TEST(OrderOutputs, OnlyTheOutputsAreWritten) {
     names.insert(entry.path().filename().string());
   }
   EXPECT_EQ(names, (std::set<std::string>{"order.toml", "log.txt", "order-report.txt", "plate-1.dxf", "plate-1.svg"}));
+}
+
+}  // namespace
+}  // namespace platenest
+
+namespace platenest {
+namespace {
+
+std::vector<std::tuple<std::size_t, double, double, double, bool>> posesOf(const OrderPlate& plate) {
+  std::vector<std::tuple<std::size_t, double, double, double, bool>> poses;
+  for (const PlacedPart& part : plate.nester->parts) {
+    poses.emplace_back(plate.kindOfPart[static_cast<std::size_t>(part.id)], part.refPoint.x, part.refPoint.y,
+                       part.rotation, part.mirrored);
+  }
+  std::sort(poses.begin(), poses.end());
+  return poses;
+}
+
+// A plate counted again without a second layout is the plate a fresh layout of what was left
+// would have given: the order cut down to what the last copy started from lays out the same.
+TEST(OrderNesting, ARepeatedPlateIsWhatAFreshLayoutOfTheRestGives) {
+  ScratchFolder folder("platenest-orders");
+  const std::string stock = "[job]\ngap = 5\n[[stock]]\nlength = 1000\nwidth = 700\n";
+  const auto full = folder.write("full.toml", stock + libraryItem("GU300-1", 200) + libraryItem("RB350-1", 60));
+  const Order order = readOrder(full);
+  const OrderResult result = nest(order);
+  ASSERT_FALSE(result.plates.empty());
+  const OrderPlate& first = result.plates[0];
+  ASSERT_GT(first.copies, 1);
+  std::vector<std::int64_t> left;
+  for (std::size_t k = 0; k < result.kinds.size(); ++k) {
+    left.push_back(result.kinds[k].quantity - (first.copies - 1) * first.countOfKind[k]);
+  }
+  const auto rest = folder.write("rest.toml", stock + libraryItem("GU300-1", static_cast<int>(left[0])) +
+                                                   libraryItem("RB350-1", static_cast<int>(left[1])));
+  const OrderResult fresh = nest(readOrder(rest));
+  ASSERT_FALSE(fresh.plates.empty());
+  EXPECT_EQ(fresh.plates[0].countOfKind, first.countOfKind);
+  EXPECT_EQ(posesOf(fresh.plates[0]), posesOf(first));
 }
 
 }  // namespace
