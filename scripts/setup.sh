@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev libtomlplusplus-dev
   python3 python3-ezdxf python3-shapely
   qt6-base-dev qt6-qpa-plugins fonts-noto-cjk
   xvfb xdotool

@@ -20,6 +20,7 @@
 
 #include "app/layout_canvas.h"
 #include "app/message_box_sink.h"
+#include "app/order_plates.h"
 #include "app/packing_kit_dialog.h"
 #include "app/parts_panel.h"
 #include "app/report_viewer.h"
@@ -194,6 +195,7 @@ void MainWindow::buildMenu() {
   file->addSeparator();
   addCommand(file, "LayoutIn&Dxf", 40004, &MainWindow::saveLayoutDxf);
   addCommand(file, "ExportParts(*.dxf)", 40014, &MainWindow::exportParts);
+  new OrderPlates(*this, *file, *chooser_);
 
   QMenu* layout = menuBar()->addMenu("&Layout");
   layout->setObjectName("menuLayout");
@@ -358,6 +360,21 @@ bool MainWindow::openJob(const std::filesystem::path& path, LoadType type) {
   openPackingKit();
   focusLayout();
   return true;
+}
+
+std::unique_ptr<Nester> MainWindow::swapJob(std::unique_ptr<Nester> job) {
+  closeToolDialogs();
+  std::unique_ptr<Nester> previous = std::move(nester_);
+  nester_ = std::move(job);
+  history_.clear();
+  if (nester_) {
+    worldBox_ = nester_->plateRect();
+    view_ = ViewTransform();
+    view_.fit(clientWidth_, clientHeight_, worldBox_);
+  }
+  repaint();
+  if (nester_) showJobStatus();
+  return previous;
 }
 
 // ---- commands on the job

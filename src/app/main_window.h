@@ -61,6 +61,9 @@ class MainWindow : public QMainWindow {
   void wheelTurned(int px, int py, int delta);
 
   Nester* nester() { return nester_.get(); }
+  // Shows `job` as a loaded job is shown (an order's plate; none: no job) and hands back the
+  // job shown before; the undo history starts afresh.
+  std::unique_ptr<Nester> swapJob(std::unique_ptr<Nester> job);
   const ViewTransform& view() const { return view_; }
   LayoutCanvas* canvas() { return canvas_; }
   const ViewOptions& viewOptions() const { return options_; }

@@ -9,6 +9,8 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/order_command.h"
+
 namespace platenest {
 namespace {
 
@@ -209,6 +211,11 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, CliReques
   app.set_version_flag("--version", std::string("platenest ") + PLATENEST_VERSION);
   app.require_subcommand(1);
 
+  // Orders take options of their own, parsed and run by the order command.
+  if (argc >= 2 && std::string(argv[1]) == "nest") {
+    return runNestCommand(std::vector<std::string>(argv + 2, argv + argc));
+  }
+
   RawOptions raw;
 
   CLI::App* layout =
@@ -270,6 +277,11 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, CliReques
       app.add_subcommand("check", "Load a job only and say what the input checks found");
   jobOptions.push_back(check->add_option("JOB", raw.job, "The job file")->required()->type_name(""));
   addCommonOptions(*check, raw);
+
+  // Listed in the help; its arguments never reach this parser.
+  app.add_subcommand("nest", "Lay an order out on the plates in stock (platenest nest --help for its options)")
+      ->prefix_command()
+      ->set_help_flag();
 
   const std::string exitStatuses =
       "Exit status: 0 done; 1 the job failed (the message says why); 2 bad command line; "
