@@ -59,7 +59,7 @@ constexpr std::size_t kMostRuined = 25;
 constexpr double kOrderSwap = 0.2;
 // With a number of trials, one strip attempt (a whole separation) stands for this many trials;
 // with a time budget ruin and recreate takes this share of it.
-constexpr std::int64_t kTrialsPerStripAttempt = 16;
+constexpr std::int64_t kTrialsPerStripAttempt = 32;
 constexpr double kRuinAndRecreateShare = 0.25;
 // Two lengths closer than this (mm) are the same length.
 constexpr double kSameLength = 1e-9;

@@ -59,7 +59,7 @@ void StripEngine::place(std::size_t item, std::size_t k, double dx, double dy) {
 }
 
 bool StripEngine::clear(const PlacedPart& a, const PlacedPart& b) {
-  return boxesApart(a.outer.box(), b.outer.box()) || (a.isClearOf(b) && b.isClearOf(a));
+  return boxesApart(a.outer.box(), b.outer.box()) || a.isClearOf(b);
 }
 
 bool StripEngine::insideStrip(const BoundingBox& box, double length) const {

@@ -42,8 +42,9 @@ class StripEngine {
     scratch.assignTranslated(items_[item].variants[k].part, dx, dy);
   }
 
-  // The engine's own pair test: the boxes apart (within its tolerance) or the outlines clear
-  // (either may lie in a hole of the other).
+  // The engine's own pair test, as its fit test makes it: the boxes apart (within its
+  // tolerance) or the outlines clear (either may lie in a hole of the other; the test looks
+  // both ways, so the order of the two does not matter).
   static bool clear(const PlacedPart& a, const PlacedPart& b);
   // The engine's plate test on a strip of the given length.
   bool insideStrip(const BoundingBox& box, double length) const;

@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -22,8 +20,8 @@ namespace {
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr int kWorkers = 2;
 // Poses sampled anywhere on the strip and near the part's place when one part moves.
-constexpr int kSamplesAnywhere = 40;
-constexpr int kSamplesNear = 24;
+constexpr int kSamplesAnywhere = 20;
+constexpr int kSamplesNear = 40;
 // Near means within this share of the part's box size of where it is.
 constexpr double kNearShare = 0.5;
 // Coordinate descent: the first step as a share of the part's box size, the last step, and
@@ -32,7 +30,7 @@ constexpr double kFirstDescentStep = 0.1;
 constexpr double kLastDescentStep = 1e-4;
 constexpr int kMostDescentSteps = 80;
 // Separator: rounds without a lower overlap make a strike; so many strikes end it.
-constexpr int kRoundsPerStrike = 30;
+constexpr int kRoundsPerStrike = 100;
 constexpr int kStrikes = 3;
 // Weights of pairs still in collision grow by a factor between these two (more for the worse
 // overlaps), those of clear pairs decay towards 1.
@@ -154,11 +152,7 @@ class Worker {
         failures = 0;
         cut = std::min(cut * 1.5, kLargestCut);
         offer();
-        if (std::getenv("PLATENEST_STRIP_DEBUG") != nullptr) {
-          std::fprintf(stderr, "  ok %.2f cut %.4f attempt %lld\n", bestLength_, cut, static_cast<long long>(attempts_));
-        }
-      } else if (std::getenv("PLATENEST_STRIP_DEBUG") != nullptr &&
-                 std::fprintf(stderr, "  fail %.2f cut %.4f\n", length_, cut) < 0) {
+
       } else if (++failures % 2 == 0) {
         cut = std::max(cut * 0.5, kSmallestCut);
       }
@@ -288,23 +282,27 @@ class Worker {
     double total = plateWeight_[i] *
                    stripExcess(box, std::min(length_, engine_.plateLength()), width_, sizes_[i]);
     if (total >= bound) return total;
-    bool posed = false;
+    // Circles first, over every neighbour: most poses lose to the best found on them alone,
+    // before any exact test.
     const CircleCover& cover = covers_[i][k];
+    uncertain_.clear();
     for (std::size_t j = 0; j < n_; ++j) {
       if (j == i || boxesApart(box, boxes_[j])) continue;
-      double o = coverOverlap(cover, dx, dy, box, covers_[j][poses_[j].k], poses_[j].dx,
-                              poses_[j].dy, boxes_[j]);
+      const double o = coverOverlap(cover, dx, dy, box, covers_[j][poses_[j].k], poses_[j].dx,
+                                    poses_[j].dy, boxes_[j]);
       if (!(o > 0)) {
-        if (!posed) {
-          engine_.pose(scratch_, i, k, dx, dy);
-          posed = true;
-        }
-        if (!StripEngine::clear(scratch_, engine_.placed(j))) {
-          o = refusedPairOverlap(cover, dx, dy, covers_[j][poses_[j].k], poses_[j].dx,
-                                 poses_[j].dy);
-        }
+        uncertain_.push_back(j);
+        continue;
       }
       total += weight_[i * n_ + j] * o;
+      if (total >= bound) return total;
+    }
+    if (uncertain_.empty()) return total;
+    engine_.pose(scratch_, i, k, dx, dy);
+    for (std::size_t j : uncertain_) {
+      if (StripEngine::clear(scratch_, engine_.placed(j))) continue;
+      total += weight_[i * n_ + j] * refusedPairOverlap(cover, dx, dy, covers_[j][poses_[j].k],
+                                                        poses_[j].dx, poses_[j].dy);
       if (total >= bound) return total;
     }
     return total;
@@ -455,6 +453,7 @@ class Worker {
   std::vector<double> plate_;
   std::vector<double> plateWeight_;
   PlacedPart scratch_;
+  std::vector<std::size_t> uncertain_;  // neighbours whose circles do not meet the pose's
   double width_ = 0.0;
   double length_ = 0.0;
   double bestLength_ = 0.0;
@@ -532,11 +531,6 @@ StripSearchResult stripSearch(const Nester& nester, const std::vector<bool>& mov
   result.rounds = shared.rounds.load();
   result.queries = shared.queries.load();
   result.cancelled = options.progress != nullptr && options.progress->cancelled();
-  if (std::getenv("PLATENEST_STRIP_DEBUG") != nullptr) {
-    std::fprintf(stderr, "strip: attempts %lld rounds %lld queries %llu\n",
-                 static_cast<long long>(result.attempts), static_cast<long long>(result.rounds),
-                 static_cast<unsigned long long>(result.queries));
-  }
   if (best != nullptr && best->statistics().packingLength < startLength) {
     result.found = true;
     result.layout = best->layout();
