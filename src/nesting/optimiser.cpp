@@ -61,6 +61,8 @@ constexpr double kOrderSwap = 0.2;
 // with a time budget ruin and recreate takes this share of it.
 constexpr std::int64_t kTrialsPerStripAttempt = 32;
 constexpr double kRuinAndRecreateShare = 0.25;
+// Jobs with more parts on the plate than this give the whole budget to ruin and recreate.
+constexpr std::size_t kMostStripParts = 1000;
 // Two lengths closer than this (mm) are the same length.
 constexpr double kSameLength = 1e-9;
 
@@ -432,14 +434,20 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
   }
   OptimiseOptions first = options;
   std::int64_t attempts = 0;
-  if (options.iterations) {
+  std::size_t onPlate = 0;
+  for (const PlacedPart& part : nester.parts) onPlate += nester.isOnPlate(part) ? 1 : 0;
+  if (onPlate > kMostStripParts) {
+    // The strip search keeps a weight for every pair of parts: too much for so many.
+  } else if (options.iterations) {
     attempts = *options.iterations / kTrialsPerStripAttempt;
     first.iterations = *options.iterations - attempts;
   } else {
     first.seconds = options.seconds * kRuinAndRecreateShare;
   }
   OptimiseResult result = ruinAndRecreate(nester, first, onImprovement, started);
-  if (result.cancelled || (options.iterations && attempts == 0)) return result;
+  if (result.cancelled || onPlate > kMostStripParts || (options.iterations && attempts == 0)) {
+    return result;
+  }
 
   // The parts on the plate now are those the search may move: the others were off it at the
   // start and are back where they were.

@@ -21,6 +21,8 @@ constexpr double kReachIntoEarlier = 0.5;
 // Circle pairs that meet by less than this share of the smaller part's first radius count by
 // a value that decays with their distance.
 constexpr double kDecayShare = 0.02;
+// Where circles meet, the pairs within this many epsilons of meeting make the measure.
+constexpr double kNearPairs = 10.0;
 
 double edgeDistanceSquared(const Point& p, const Point& a, const Point& b) {
   const double ex = b.x - a.x;
@@ -80,7 +82,9 @@ CircleCover coverWithCircles(const PlacedPart& part, std::size_t most, double sm
   // The room a centre at p leaves: its depth, less what earlier circles take.
   auto room = [&](const Point& p, double depth) {
     for (const InscribedCircle& c : cover.circles) {
-      depth = std::min(depth, std::hypot(p.x - c.x, p.y - c.y) - kReachIntoEarlier * c.r);
+      const double dx = p.x - c.x;
+      const double dy = p.y - c.y;
+      depth = std::min(depth, std::sqrt(dx * dx + dy * dy) - kReachIntoEarlier * c.r);
     }
     return depth;
   };
@@ -129,18 +133,26 @@ CircleCover coverWithCircles(const PlacedPart& part, std::size_t most, double sm
 
 namespace {
 
-// The decayed penetration of every circle pair, each times the smaller radius: the depth
-// where circles meet by more than epsilon, a value that falls off smoothly with the distance
-// where they meet by less or not at all. Never zero.
+// The decayed penetration of circle pairs, each times the smaller radius: the depth where
+// circles meet by more than epsilon, a value that falls off smoothly with the distance where
+// they meet by less or not at all. Pairs further apart than `reach` epsilons are left out
+// (they would add less than 1/(reach + 2) epsilon each); an infinite reach takes every pair.
+// Never zero.
 double decayedPenetration(const CircleCover& a, double ax, double ay, const CircleCover& b,
-                          double bx, double by) {
+                          double bx, double by, double reach) {
   const double epsilon = std::max(kDecayShare * std::min(a.size, b.size), 1e-9);
+  const double margin = reach * epsilon;
   double sum = 0.0;
   for (const InscribedCircle& ca : a.circles) {
+    const double x = ca.x + ax;
+    const double y = ca.y + ay;
     for (const InscribedCircle& cb : b.circles) {
-      const double dx = cb.x + bx - ca.x - ax;
-      const double dy = cb.y + by - ca.y - ay;
-      const double depth = ca.r + cb.r - std::sqrt(dx * dx + dy * dy);
+      const double dx = cb.x + bx - x;
+      const double dy = cb.y + by - y;
+      const double far = ca.r + cb.r + margin;
+      const double d2 = dx * dx + dy * dy;
+      if (d2 >= far * far) continue;
+      const double depth = ca.r + cb.r - std::sqrt(d2);
       const double value = depth >= epsilon ? depth : epsilon * epsilon / (2 * epsilon - depth);
       sum += value * std::min(ca.r, cb.r);
     }
@@ -164,7 +176,9 @@ double coverOverlap(const CircleCover& a, double ax, double ay, const BoundingBo
       const double dx = cb.x + bx - x;
       const double dy = cb.y + by - y;
       const double reach = ca.r + cb.r;
-      if (dx * dx + dy * dy < reach * reach) return decayedPenetration(a, ax, ay, b, bx, by);
+      if (dx * dx + dy * dy < reach * reach) {
+        return decayedPenetration(a, ax, ay, b, bx, by, kNearPairs);
+      }
     }
   }
   return 0.0;
@@ -172,7 +186,7 @@ double coverOverlap(const CircleCover& a, double ax, double ay, const BoundingBo
 
 double refusedPairOverlap(const CircleCover& a, double ax, double ay, const CircleCover& b,
                           double bx, double by) {
-  return decayedPenetration(a, ax, ay, b, bx, by);
+  return decayedPenetration(a, ax, ay, b, bx, by, std::numeric_limits<double>::infinity());
 }
 
 double stripExcess(const BoundingBox& box, double length, double width, double size) {

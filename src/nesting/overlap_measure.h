@@ -40,14 +40,14 @@ CircleCover coverWithCircles(const PlacedPart& part, std::size_t most = 12, doub
 double signedDepth(const PlacedPart& part, const Point& p);
 
 // The overlap of two covers moved by (ax, ay) and (bx, by), 0 when no two circles meet; else
-// the sum over all circle pairs of their penetration depth times the smaller radius, where
-// pairs that meet by less than a small epsilon (or not at all) count by a value that decays
-// smoothly with their distance.
+// the sum over the circle pairs that meet or nearly meet of their penetration depth times the
+// smaller radius, where pairs that meet by less than a small epsilon (or not at all) count by
+// a value that decays smoothly with their distance.
 double coverOverlap(const CircleCover& a, double ax, double ay, const BoundingBox& aBox,
                     const CircleCover& b, double bx, double by, const BoundingBox& bBox);
 
-// What a pair the exact test refuses counts when no circles meet: the same decayed sum, small,
-// never zero, shrinking as the circles draw apart.
+// What a pair the exact test refuses counts when no circles meet: the decayed sum over every
+// circle pair, small, never zero, shrinking as the circles draw apart.
 double refusedPairOverlap(const CircleCover& a, double ax, double ay, const CircleCover& b,
                           double bx, double by);
 
