@@ -512,7 +512,13 @@ StripSearchResult stripSearch(const Nester& nester, const std::vector<bool>& mov
           shared.stop = true;
         }
       });
-      workers[0]->run(options, share(0), calling);
+      try {
+        workers[0]->run(options, share(0), calling);
+      } catch (...) {
+        // The helper stops at its next round; the failure is reported once it has.
+        shared.stop = true;
+        throw;
+      }
     }
     if (failure) std::rethrow_exception(failure);
   } else {
