@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "nesting/search_internals.h"
+#include "nesting/strip_search.h"
 
 namespace platenest {
 namespace {
@@ -56,6 +57,12 @@ constexpr double kLargestRuin = 0.5;
 constexpr std::size_t kMostRuined = 25;
 // The chance that two neighbours in the largest-first order of putting parts back swap.
 constexpr double kOrderSwap = 0.2;
+// With a number of trials, one strip attempt (a whole separation) stands for this many trials;
+// with a time budget ruin and recreate takes this share of it.
+constexpr std::int64_t kTrialsPerStripAttempt = 32;
+constexpr double kRuinAndRecreateShare = 0.25;
+// Jobs with more parts on the plate than this give the whole budget to ruin and recreate.
+constexpr std::size_t kMostStripParts = 1000;
 // Two lengths closer than this (mm) are the same length.
 constexpr double kSameLength = 1e-9;
 
@@ -250,12 +257,13 @@ bool better(const Trial& trial, double length, double spreadNow) {
   return trial.length <= length + kSameLength && trial.spread < spreadNow - kSameLength;
 }
 
-}  // namespace
+using Clock = std::chrono::steady_clock;
 
-OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
-                              const std::function<void(const OptimiseImprovement&)>& onImprovement) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point started = Clock::now();
+// The ruin-and-recreate search, from `started` until `options.seconds` after it (or for
+// `options.iterations` trials); the caller has begun the progress.
+OptimiseResult ruinAndRecreate(Nester& nester, const OptimiseOptions& options,
+                               const std::function<void(const OptimiseImprovement&)>& onImprovement,
+                               Clock::time_point started) {
   auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - started).count(); };
 
   OptimiseResult result;
@@ -292,13 +300,6 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
 
   Progress* progress = nester.progress;
   const std::int64_t budget = options.iterations.value_or(0);
-  if (progress != nullptr) {
-    if (options.iterations) {
-      progress->begin("optimise trials", budget);
-    } else {
-      progress->begin("optimise tenths", static_cast<std::int64_t>(std::ceil(options.seconds * 10)));
-    }
-  }
   auto finished = [&] {
     if (progress != nullptr && progress->cancelled()) {
       result.cancelled = true;
@@ -406,6 +407,80 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
   }
   nester.restore(best);
   result.best = nester.computeLayoutStatistics();
+  result.seconds = elapsed();
+  return result;
+}
+
+
+}  // namespace
+
+// Ruin and recreate first, a share of the budget: it finds a good arrangement quickly. The
+// strip search then starts from its best layout and spends the rest.
+OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
+                              const std::function<void(const OptimiseImprovement&)>& onImprovement) {
+  const Clock::time_point started = Clock::now();
+  auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - started).count(); };
+  Progress* progress = nester.progress;
+  if (progress != nullptr) {
+    if (options.iterations) {
+      progress->begin("optimise trials", *options.iterations);
+    } else {
+      progress->begin("optimise tenths", static_cast<std::int64_t>(std::ceil(options.seconds * 10)));
+    }
+  }
+  OptimiseOptions first = options;
+  std::int64_t attempts = 0;
+  std::size_t onPlate = 0;
+  for (const PlacedPart& part : nester.parts) onPlate += nester.isOnPlate(part) ? 1 : 0;
+  if (onPlate > kMostStripParts) {
+    // The strip search keeps a weight for every pair of parts: too much for so many.
+  } else if (options.iterations) {
+    attempts = *options.iterations / kTrialsPerStripAttempt;
+    first.iterations = *options.iterations - attempts;
+  } else {
+    first.seconds = options.seconds * kRuinAndRecreateShare;
+  }
+  OptimiseResult result = ruinAndRecreate(nester, first, onImprovement, started);
+  if (result.cancelled || onPlate > kMostStripParts || (options.iterations && attempts == 0)) {
+    return result;
+  }
+
+  // The parts on the plate now are those the search may move: the others were off it at the
+  // start and are back where they were.
+  std::vector<bool> movable;
+  for (const PlacedPart& part : nester.parts) movable.push_back(nester.isOnPlate(part));
+  StripSearchOptions strip;
+  strip.deadline = started + std::chrono::duration_cast<Clock::duration>(
+                                 std::chrono::duration<double>(options.seconds));
+  if (options.iterations) strip.attempts = attempts;
+  strip.seed = options.seed;
+  strip.threads = options.threads;
+  strip.progress = progress;
+  const std::int64_t trials = result.iterations;
+  strip.onTick = [&](std::int64_t made) {
+    if (progress != nullptr) {
+      progress->advance(options.iterations ? trials + made : static_cast<std::int64_t>(elapsed() * 10));
+    }
+  };
+  strip.onImprovement = [&](const LayoutStatistics& statistics) {
+    ++result.improvements;
+    if (onImprovement) onImprovement({elapsed(), trials, statistics});
+  };
+  const StripSearchResult found = stripSearch(nester, movable, result.best.packingLength, strip);
+  result.iterations += found.attempts;
+  result.cancelled = result.cancelled || found.cancelled;
+  if (found.found) {
+    NesterSnapshot best = found.layout;
+    const NesterSnapshot now = nester.snapshot();
+    best.plate = now.plate;
+    best.packingPointDistance = now.packingPointDistance;
+    best.packingPoints = now.packingPoints;
+    best.packingRows = now.packingRows;
+    best.packingColumns = now.packingColumns;
+    best.packingPointsDirty = true;
+    nester.restore(best);
+    result.best = nester.computeLayoutStatistics();
+  }
   result.seconds = elapsed();
   return result;
 }

@@ -7,6 +7,10 @@
 // Trials run in rounds of a fixed size from the layout kept so far, each from its own seed;
 // the best of a round is kept. Threads share the trials of a round, so a given seed and
 // number of trials give the same layout whatever the number of threads.
+//
+// These trials take the first share of the budget; a strip search in which parts may overlap
+// while they move (strip_search.h) spends the rest from their best layout, and its layout is
+// kept when it is shorter.
 #pragma once
 
 #include <cstdint>

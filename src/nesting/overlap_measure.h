@@ -1,0 +1,58 @@
+// How much two parts overlap, and how far a part leaves the strip, as a number that shrinks
+// smoothly while they slide apart: the strip search drives it to zero. Each outline is stood
+// in for by a few circles that lie in its material (the largest inscribed circle first, its
+// centre the pole of inaccessibility, then the largest circles in what the others leave), so
+// two circles that meet prove that the parts meet. Holes are real: a circle never lies in a
+// hole, so a part inside another's hole meets none of its circles. Where no two circles meet
+// but the exact test refuses the pair, the pair still counts, by a small amount that shrinks
+// with the overlap of their boxes: zero is given only to poses the exact test passes.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "geometry/point.h"
+#include "geometry/polygon.h"
+#include "job/placed_part.h"
+
+namespace platenest {
+
+struct InscribedCircle {
+  double x = 0.0;
+  double y = 0.0;
+  double r = 0.0;
+};
+
+// The circles standing in for one outline in one orientation, its centres relative to the
+// outline as it lies.
+struct CircleCover {
+  std::vector<InscribedCircle> circles;
+  double size = 0.0;  // the first circle's radius: the scale of the part's overlaps
+};
+
+// Circles in the material of `part` (inside its outer, outside its holes), largest first:
+// at most `most`, none smaller than `smallestShare` of the first. An outline with no area
+// gets none.
+CircleCover coverWithCircles(const PlacedPart& part, std::size_t most = 12, double smallestShare = 0.12);
+
+// The distance from p to the part's nearest edge (outer or hole), negative outside its
+// material.
+double signedDepth(const PlacedPart& part, const Point& p);
+
+// The overlap of two covers moved by (ax, ay) and (bx, by), 0 when no two circles meet; else
+// the sum over the circle pairs that meet or nearly meet of their penetration depth times the
+// smaller radius, where pairs that meet by less than a small epsilon (or not at all) count by
+// a value that decays smoothly with their distance.
+double coverOverlap(const CircleCover& a, double ax, double ay, const BoundingBox& aBox,
+                    const CircleCover& b, double bx, double by, const BoundingBox& bBox);
+
+// What a pair the exact test refuses counts when no circles meet: the decayed sum over every
+// circle pair, small, never zero, shrinking as the circles draw apart.
+double refusedPairOverlap(const CircleCover& a, double ax, double ay, const CircleCover& b,
+                          double bx, double by);
+
+// How far the box leaves the strip [0, length] x [0, width], scaled by the part's size; zero
+// exactly when the box lies inside it within the plate test's tolerance.
+double stripExcess(const BoundingBox& box, double length, double width, double size);
+
+}  // namespace platenest

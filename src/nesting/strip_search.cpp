@@ -1,0 +1,552 @@
+// The collision-driven strip search. See strip_search.h.
+#include "nesting/strip_search.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "nesting/overlap.h"
+#include "nesting/overlap_measure.h"
+#include "nesting/strip_engine.h"
+
+namespace platenest {
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr int kWorkers = 2;
+// Poses sampled anywhere on the strip and near the part's place when one part moves.
+constexpr int kSamplesAnywhere = 20;
+constexpr int kSamplesNear = 40;
+// Near means within this share of the part's box size of where it is.
+constexpr double kNearShare = 0.5;
+// Coordinate descent: the first step as a share of the part's box size, the last step, and
+// the most evaluations.
+constexpr double kFirstDescentStep = 0.1;
+constexpr double kLastDescentStep = 1e-4;
+constexpr int kMostDescentSteps = 80;
+// Separator: rounds without a lower overlap make a strike; so many strikes end it.
+constexpr int kRoundsPerStrike = 100;
+constexpr int kStrikes = 3;
+// Weights of pairs still in collision grow by a factor between these two (more for the worse
+// overlaps), those of clear pairs decay towards 1.
+constexpr double kLeastGrowth = 1.2;
+constexpr double kMostGrowth = 2.0;
+constexpr double kDecay = 0.95;
+// The strip is cut by this share of its length at first; two failures in a row halve it, down
+// to the smallest share; a success grows it again.
+constexpr double kFirstCut = 0.005;
+constexpr double kSmallestCut = 0.0005;
+constexpr double kLargestCut = 0.02;
+// After a failure the next attempt swaps two of the larger parts with this chance.
+constexpr double kSwapChance = 0.5;
+
+std::uint64_t mix(std::uint64_t x) {
+  x += 0x9E3779B97F4A7C15ULL;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+  return x ^ (x >> 31);
+}
+
+class Random {
+ public:
+  explicit Random(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t next() { return state_ = mix(state_); }
+  std::size_t below(std::size_t n) { return static_cast<std::size_t>(next() % n); }
+  double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+  double between(double low, double high) { return high > low ? low + (high - low) * unit() : low; }
+
+ private:
+  std::uint64_t state_;
+};
+
+struct PoseOf {
+  std::size_t k = 0;
+  double dx = 0.0;
+  double dy = 0.0;
+};
+
+BoundingBox moved(const BoundingBox& b, double dx, double dy) {
+  return {b.minX + dx, b.maxX + dx, b.minY + dy, b.maxY + dy};
+}
+
+// What the workers share: the shortest layout reported and the layouts waiting to be told.
+struct Shared {
+  std::mutex mutex;
+  double reported = 0.0;
+  std::vector<LayoutStatistics> pending;
+  std::atomic<std::int64_t> attempts{0};
+  std::atomic<std::int64_t> rounds{0};
+  std::atomic<std::uint64_t> queries{0};
+  std::atomic<bool> stop{false};
+};
+
+class Worker {
+ public:
+  Worker(const Nester& job, const NesterSnapshot& start, const std::vector<bool>& movable,
+         std::uint64_t seed, Shared& shared)
+      : engine_(job, start, movable), random_(seed), shared_(shared) {
+    n_ = engine_.itemCount();
+    covers_.resize(n_);
+    boxes_.resize(n_);
+    sizes_.resize(n_);
+    for (std::size_t i = 0; i < n_; ++i) {
+      // One cover per part, carried to its other orientations by their turns.
+      const CircleCover first = coverWithCircles(engine_.variant(i, 0));
+      for (std::size_t k = 0; k < engine_.variantCount(i); ++k) {
+        CircleCover cover = first;
+        for (InscribedCircle& c : cover.circles) {
+          const Point p = engine_.carried(i, k, Point(c.x, c.y));
+          c.x = p.x;
+          c.y = p.y;
+        }
+        covers_[i].push_back(std::move(cover));
+      }
+      sizes_[i] = std::max(covers_[i].front().size, 1e-3);
+    }
+    poses_.assign(n_, PoseOf{});
+    pair_.assign(n_ * n_, 0.0);
+    weight_.assign(n_ * n_, 1.0);
+    plate_.assign(n_, 0.0);
+    plateWeight_.assign(n_, 1.0);
+    for (std::size_t i = 0; i < n_; ++i) boxes_[i] = engine_.placed(i).outer.box();
+    width_ = engine_.plateWidth();
+    bestLength_ = engine_.packingLength();
+    bestPoses_ = poses_;
+  }
+
+  // Attempts until the budget ends; `calling` runs the calling thread's duties now and then.
+  void run(const StripSearchOptions& options, std::optional<std::int64_t> budget,
+           const std::function<void()>& calling) {
+    options_ = &options;
+    calling_ = &calling;
+    double cut = kFirstCut;
+    int failures = 0;
+    while (!outOfBudget(budget)) {
+      poses_ = bestPoses_;
+      placeAll();
+      if (failures > 0 && random_.unit() < kSwapChance) swapLargeParts();
+      const double target = bestLength_ * (1 - cut * (0.5 + random_.unit()));
+      length_ = std::min(target, engine_.plateLength());
+      // The parts beyond the cut move in by as much as they stick out.
+      for (std::size_t i = 0; i < n_; ++i) {
+        const double beyond = boxes_[i].maxX - length_;
+        if (beyond > 0) {
+          poses_[i].dx -= beyond;
+          poses_[i].dx = std::max(poses_[i].dx, -variantBox(i, poses_[i].k).minX);
+          placeOne(i);
+        }
+      }
+      ++attempts_;
+      shared_.attempts.fetch_add(1);
+      if (separate()) {
+        bestPoses_ = poses_;
+        bestLength_ = engine_.packingLength();
+        layout_ = engine_.snapshot();
+        statistics_ = engine_.statistics();
+        found_ = true;
+        failures = 0;
+        cut = std::min(cut * 1.5, kLargestCut);
+        offer();
+
+      } else if (++failures % 2 == 0) {
+        cut = std::max(cut * 0.5, kSmallestCut);
+      }
+      if (calling) calling();
+    }
+  }
+
+  bool found() const { return found_; }
+  const NesterSnapshot& layout() const { return layout_; }
+  const LayoutStatistics& statistics() const { return statistics_; }
+  std::int64_t attempts() const { return attempts_; }
+
+ private:
+  const BoundingBox& variantBox(std::size_t i, std::size_t k) const {
+    return engine_.variant(i, k).outer.box();
+  }
+
+  bool outOfBudget(std::optional<std::int64_t> budget) {
+    if (options_->progress != nullptr && options_->progress->cancelled()) shared_.stop = true;
+    if (shared_.stop) return true;
+    if (budget) return attempts_ >= *budget;
+    return std::chrono::steady_clock::now() >= options_->deadline;
+  }
+  // Checked between rounds: a budget of attempts never stops a separation half way.
+  bool mustStop() {
+    if (options_->progress != nullptr && options_->progress->cancelled()) shared_.stop = true;
+    if (shared_.stop) return true;
+    return !options_->attempts && std::chrono::steady_clock::now() >= options_->deadline;
+  }
+
+  void offer() {
+    std::lock_guard<std::mutex> lock(shared_.mutex);
+    if (statistics_.packingLength < shared_.reported) {
+      shared_.reported = statistics_.packingLength;
+      shared_.pending.push_back(statistics_);
+    }
+  }
+
+  void placeOne(std::size_t i) {
+    engine_.place(i, poses_[i].k, poses_[i].dx, poses_[i].dy);
+    boxes_[i] = engine_.placed(i).outer.box();
+  }
+  void placeAll() {
+    for (std::size_t i = 0; i < n_; ++i) placeOne(i);
+  }
+
+  // Swaps the places of two of the larger half of the parts (each keeps its orientation, its
+  // box centred where the other's was).
+  void swapLargeParts() {
+    if (n_ < 2) return;
+    std::vector<std::size_t> order(n_);
+    for (std::size_t i = 0; i < n_; ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return engine_.placed(a).area > engine_.placed(b).area;
+    });
+    const std::size_t half = std::max<std::size_t>(2, n_ / 2);
+    const std::size_t first = random_.below(half);
+    const std::size_t a = order[first];
+    const std::size_t b = order[(first + 1 + random_.below(half - 1)) % half];
+    const double ax = (boxes_[a].minX + boxes_[a].maxX) / 2, ay = (boxes_[a].minY + boxes_[a].maxY) / 2;
+    const double bx = (boxes_[b].minX + boxes_[b].maxX) / 2, by = (boxes_[b].minY + boxes_[b].maxY) / 2;
+    poses_[a].dx += bx - ax;
+    poses_[a].dy += by - ay;
+    poses_[b].dx += ax - bx;
+    poses_[b].dy += ay - by;
+    placeOne(a);
+    placeOne(b);
+  }
+
+  // The overlap of item i at its place with item j at its place.
+  double pairOverlap(std::size_t i, std::size_t j) const {
+    const BoundingBox& a = boxes_[i];
+    const BoundingBox& b = boxes_[j];
+    if (boxesApart(a, b)) return 0.0;
+    const double o = coverOverlap(covers_[i][poses_[i].k], poses_[i].dx, poses_[i].dy, a,
+                                  covers_[j][poses_[j].k], poses_[j].dx, poses_[j].dy, b);
+    if (o > 0) return o;
+    if (StripEngine::clear(engine_.placed(i), engine_.placed(j))) return 0.0;
+    return refusedPairOverlap(covers_[i][poses_[i].k], poses_[i].dx, poses_[i].dy,
+                              covers_[j][poses_[j].k], poses_[j].dx, poses_[j].dy);
+  }
+
+  double plateOverlap(std::size_t i) const {
+    return stripExcess(boxes_[i], std::min(length_, engine_.plateLength()), width_, sizes_[i]);
+  }
+
+  void measureItem(std::size_t i) {
+    plate_[i] = plateOverlap(i);
+    for (std::size_t j = 0; j < n_; ++j) {
+      if (j == i) continue;
+      const double o = pairOverlap(i, j);
+      pair_[i * n_ + j] = o;
+      pair_[j * n_ + i] = o;
+    }
+  }
+  void measureAll() {
+    for (std::size_t i = 0; i < n_; ++i) {
+      plate_[i] = plateOverlap(i);
+      for (std::size_t j = i + 1; j < n_; ++j) {
+        const double o = pairOverlap(i, j);
+        pair_[i * n_ + j] = o;
+        pair_[j * n_ + i] = o;
+      }
+    }
+  }
+  bool colliding(std::size_t i) const {
+    if (plate_[i] > 0) return true;
+    for (std::size_t j = 0; j < n_; ++j) {
+      if (pair_[i * n_ + j] > 0) return true;
+    }
+    return false;
+  }
+  double totalOverlap() const {
+    double total = 0.0;
+    for (std::size_t i = 0; i < n_; ++i) {
+      total += plate_[i];
+      for (std::size_t j = i + 1; j < n_; ++j) total += pair_[i * n_ + j];
+    }
+    return total;
+  }
+
+  // The weighted overlap of item i at variant k moved by (dx, dy) against the others where
+  // they lie; stops adding once it reaches `bound`.
+  double evaluate(std::size_t i, std::size_t k, double dx, double dy, double bound) {
+    ++queries_;
+    const BoundingBox box = moved(variantBox(i, k), dx, dy);
+    double total = plateWeight_[i] *
+                   stripExcess(box, std::min(length_, engine_.plateLength()), width_, sizes_[i]);
+    if (total >= bound) return total;
+    // Circles first, over every neighbour: most poses lose to the best found on them alone,
+    // before any exact test.
+    const CircleCover& cover = covers_[i][k];
+    uncertain_.clear();
+    for (std::size_t j = 0; j < n_; ++j) {
+      if (j == i || boxesApart(box, boxes_[j])) continue;
+      const double o = coverOverlap(cover, dx, dy, box, covers_[j][poses_[j].k], poses_[j].dx,
+                                    poses_[j].dy, boxes_[j]);
+      if (!(o > 0)) {
+        uncertain_.push_back(j);
+        continue;
+      }
+      total += weight_[i * n_ + j] * o;
+      if (total >= bound) return total;
+    }
+    if (uncertain_.empty()) return total;
+    engine_.pose(scratch_, i, k, dx, dy);
+    for (std::size_t j : uncertain_) {
+      if (StripEngine::clear(scratch_, engine_.placed(j))) continue;
+      total += weight_[i * n_ + j] * refusedPairOverlap(cover, dx, dy, covers_[j][poses_[j].k],
+                                                        poses_[j].dx, poses_[j].dy);
+      if (total >= bound) return total;
+    }
+    return total;
+  }
+
+  // A random place for variant k of item i with its box inside the strip (or as far in as
+  // its size allows).
+  PoseOf anywhere(std::size_t i, std::size_t k) {
+    const BoundingBox& b = variantBox(i, k);
+    const double length = std::min(length_, engine_.plateLength());
+    return {k, random_.between(-b.minX, length - b.maxX), random_.between(-b.minY, width_ - b.maxY)};
+  }
+  PoseOf near(std::size_t i) {
+    const PoseOf& now = poses_[i];
+    const std::size_t k = random_.unit() < 0.3 ? random_.below(engine_.variantCount(i)) : now.k;
+    const BoundingBox& from = variantBox(i, now.k);
+    const BoundingBox& to = variantBox(i, k);
+    // Keeps the box centre where it was, then moves a little.
+    const double cx = (from.minX + from.maxX) / 2 + now.dx;
+    const double cy = (from.minY + from.maxY) / 2 + now.dy;
+    const double reach = kNearShare * std::max(to.width(), to.height());
+    return {k, cx - (to.minX + to.maxX) / 2 + reach * (2 * random_.unit() - 1),
+            cy - (to.minY + to.maxY) / 2 + reach * (2 * random_.unit() - 1)};
+  }
+
+  void moveItem(std::size_t i) {
+    PoseOf best = poses_[i];
+    double bestValue = evaluate(i, best.k, best.dx, best.dy, kInfinity);
+    if (bestValue == 0) return;
+    auto consider = [&](const PoseOf& pose) {
+      const double value = evaluate(i, pose.k, pose.dx, pose.dy, bestValue);
+      if (value < bestValue) {
+        bestValue = value;
+        best = pose;
+      }
+    };
+    const std::size_t variants = engine_.variantCount(i);
+    for (int s = 0; s < kSamplesAnywhere && bestValue > 0; ++s) consider(anywhere(i, random_.below(variants)));
+    for (int s = 0; s < kSamplesNear && bestValue > 0; ++s) consider(near(i));
+    // Coordinate descent with shrinking steps.
+    const BoundingBox& b = variantBox(i, best.k);
+    const double size = std::max(b.width(), b.height());
+    double step = kFirstDescentStep * size;
+    int steps = 0;
+    while (bestValue > 0 && step > kLastDescentStep * size && steps < kMostDescentSteps) {
+      bool gained = false;
+      static constexpr double kDx[] = {1, -1, 0, 0};
+      static constexpr double kDy[] = {0, 0, 1, -1};
+      for (int d = 0; d < 4 && steps < kMostDescentSteps; ++d, ++steps) {
+        const PoseOf pose{best.k, best.dx + kDx[d] * step, best.dy + kDy[d] * step};
+        const double value = evaluate(i, pose.k, pose.dx, pose.dy, bestValue);
+        if (value < bestValue) {
+          bestValue = value;
+          best = pose;
+          gained = true;
+        }
+      }
+      step *= gained ? 1.5 : 0.5;
+    }
+    poses_[i] = best;
+    placeOne(i);
+    measureItem(i);
+  }
+
+  void updateWeights() {
+    double most = 0.0;
+    for (std::size_t i = 0; i < n_; ++i) {
+      most = std::max(most, plate_[i]);
+      for (std::size_t j = i + 1; j < n_; ++j) most = std::max(most, pair_[i * n_ + j]);
+    }
+    if (!(most > 0)) return;
+    auto grow = [&](double& w, double o) {
+      w = o > 0 ? w * (kLeastGrowth + (kMostGrowth - kLeastGrowth) * o / most)
+                : std::max(1.0, w * kDecay);
+    };
+    for (std::size_t i = 0; i < n_; ++i) {
+      grow(plateWeight_[i], plate_[i]);
+      for (std::size_t j = i + 1; j < n_; ++j) {
+        grow(weight_[i * n_ + j], pair_[i * n_ + j]);
+        weight_[j * n_ + i] = weight_[i * n_ + j];
+      }
+    }
+  }
+
+  // Drives the overlap on the current strip to zero; true with a layout the engine accepts.
+  bool separate() {
+    std::fill(weight_.begin(), weight_.end(), 1.0);
+    std::fill(plateWeight_.begin(), plateWeight_.end(), 1.0);
+    measureAll();
+    double total = totalOverlap();
+    if (total == 0) return engine_.feasible(length_);
+    double bestTotal = total;
+    std::vector<PoseOf> bestPoses = poses_;
+    std::vector<std::size_t> order;
+    for (int strike = 0; strike < kStrikes; ++strike) {
+      int withoutGain = 0;
+      while (withoutGain < kRoundsPerStrike) {
+        if (mustStop()) return false;
+        order.clear();
+        for (std::size_t i = 0; i < n_; ++i) {
+          if (colliding(i)) order.push_back(i);
+        }
+        for (std::size_t i = order.size(); i > 1; --i) std::swap(order[i - 1], order[random_.below(i)]);
+        for (std::size_t i : order) {
+          if (colliding(i)) moveItem(i);
+        }
+        shared_.rounds.fetch_add(1, std::memory_order_relaxed);
+        flushQueries();
+        total = totalOverlap();
+        if (total == 0) {
+          if (engine_.feasible(length_)) return true;
+          return false;
+        }
+        if (total < bestTotal) {
+          bestTotal = total;
+          bestPoses = poses_;
+          withoutGain = 0;
+        } else {
+          ++withoutGain;
+        }
+        updateWeights();
+        if (calling_ != nullptr && *calling_) (*calling_)();
+      }
+      poses_ = bestPoses;
+      placeAll();
+      measureAll();
+    }
+    return false;
+  }
+
+  void flushQueries() {
+    shared_.queries.fetch_add(queries_, std::memory_order_relaxed);
+    queries_ = 0;
+  }
+
+  StripEngine engine_;
+  Random random_;
+  Shared& shared_;
+  const StripSearchOptions* options_ = nullptr;
+  const std::function<void()>* calling_ = nullptr;
+  std::size_t n_ = 0;
+  std::vector<std::vector<CircleCover>> covers_;
+  std::vector<BoundingBox> boxes_;
+  std::vector<double> sizes_;
+  std::vector<PoseOf> poses_;
+  std::vector<double> pair_;
+  std::vector<double> weight_;
+  std::vector<double> plate_;
+  std::vector<double> plateWeight_;
+  PlacedPart scratch_;
+  std::vector<std::size_t> uncertain_;  // neighbours whose circles do not meet the pose's
+  double width_ = 0.0;
+  double length_ = 0.0;
+  double bestLength_ = 0.0;
+  std::vector<PoseOf> bestPoses_;
+  bool found_ = false;
+  NesterSnapshot layout_;
+  LayoutStatistics statistics_;
+  std::int64_t attempts_ = 0;
+  std::uint64_t queries_ = 0;
+};
+
+}  // namespace
+
+StripSearchResult stripSearch(const Nester& nester, const std::vector<bool>& movable,
+                              double startLength, const StripSearchOptions& options) {
+  StripSearchResult result;
+  const NesterSnapshot start = nester.snapshot();
+  bool any = false;
+  for (bool m : movable) any = any || m;
+  if (!any) return result;
+
+  Shared shared;
+  shared.reported = startLength;
+  std::vector<std::unique_ptr<Worker>> workers;
+  for (int w = 0; w < kWorkers; ++w) {
+    workers.push_back(std::make_unique<Worker>(nester, start, movable,
+                                               mix(options.seed ^ mix(0x5713 + static_cast<std::uint64_t>(w))),
+                                               shared));
+  }
+  // The calling thread's duties: the attempts made, the layouts found.
+  const std::function<void()> calling = [&] {
+    if (options.onTick) options.onTick(shared.attempts.load());
+    std::vector<LayoutStatistics> pending;
+    {
+      std::lock_guard<std::mutex> lock(shared.mutex);
+      pending.swap(shared.pending);
+    }
+    if (options.onImprovement) {
+      for (const LayoutStatistics& s : pending) options.onImprovement(s);
+    }
+  };
+  const std::function<void()> none;
+  // Each worker's share of the attempts: the first takes the odd one.
+  auto share = [&](int w) -> std::optional<std::int64_t> {
+    if (!options.attempts) return std::nullopt;
+    return (*options.attempts + (w == 0 ? 1 : 0)) / 2;
+  };
+  if (options.threads >= 2) {
+    std::exception_ptr failure;
+    {
+      std::jthread helper([&] {
+        try {
+          workers[1]->run(options, share(1), none);
+        } catch (...) {
+          failure = std::current_exception();
+          shared.stop = true;
+        }
+      });
+      try {
+        workers[0]->run(options, share(0), calling);
+      } catch (...) {
+        // The helper stops at its next round; the failure is reported once it has.
+        shared.stop = true;
+        throw;
+      }
+    }
+    if (failure) std::rethrow_exception(failure);
+  } else {
+    workers[0]->run(options, share(0), calling);
+    // With a time budget one thread gives it all to the first worker.
+    if (options.attempts) workers[1]->run(options, share(1), calling);
+  }
+  calling();
+
+  const Worker* best = nullptr;
+  for (const auto& w : workers) {
+    if (!w->found()) continue;
+    if (best == nullptr || w->statistics().packingLength < best->statistics().packingLength) best = w.get();
+  }
+  result.attempts = shared.attempts.load();
+  result.rounds = shared.rounds.load();
+  result.queries = shared.queries.load();
+  result.cancelled = options.progress != nullptr && options.progress->cancelled();
+  if (best != nullptr && best->statistics().packingLength < startLength) {
+    result.found = true;
+    result.layout = best->layout();
+    result.statistics = best->statistics();
+    // The parts left out go back where they were.
+    for (std::size_t i = 0; i < movable.size(); ++i) {
+      if (!movable[i]) result.layout.parts[i] = start.parts[i];
+    }
+  }
+  return result;
+}
+
+}  // namespace platenest

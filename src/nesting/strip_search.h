@@ -1,0 +1,53 @@
+// The collision-driven strip search of the optimising layout. Starting from a finished
+// layout, it shortens the strip a little, lets the parts that no longer fit overlap, and
+// separates them: every colliding part in turn moves to the pose (sampled over the strip and
+// near its place, in its allowed orientations, then refined by coordinate descent) of least
+// weighted overlap, and the weight of a pair that stays in collision grows (guided local
+// search), so that the rounds push apart the pairs that resist. A separated layout that the
+// engine's exact fit test accepts is recorded and the strip shortened again; a failure goes
+// back to the last recorded layout, disturbed, and tries smaller cuts.
+//
+// Two workers run streams of their own from the same start; with a number of attempts the
+// result is the same on one thread or two.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "nesting/nester.h"
+#include "nesting/snapshot.h"
+
+namespace platenest {
+
+struct StripSearchOptions {
+  std::chrono::steady_clock::time_point deadline;  // unless a number of attempts is given
+  std::optional<std::int64_t> attempts;  // separations tried, shared by the two workers
+  std::uint64_t seed = 1;
+  int threads = 1;
+  Progress* progress = nullptr;  // asked whether to stop; not told anything
+  // Called on the calling thread now and then, with the attempts made so far.
+  std::function<void(std::int64_t)> onTick;
+  // Called on the calling thread with each layout shorter than any before (true outlines).
+  std::function<void(const LayoutStatistics&)> onImprovement;
+};
+
+struct StripSearchResult {
+  bool found = false;           // a layout shorter than the start, in `layout`
+  NesterSnapshot layout;        // of the whole job, the parts left out where they were
+  LayoutStatistics statistics;  // of `layout`
+  std::int64_t attempts = 0;
+  std::int64_t rounds = 0;      // separator rounds, both workers
+  std::uint64_t queries = 0;    // poses evaluated, both workers
+  bool cancelled = false;
+};
+
+// Searches from the layout on `nester` (which it leaves as it is) for one shorter than
+// `startLength` (the packing length of the true outlines). Parts whose `movable` is false
+// stay out of the search.
+StripSearchResult stripSearch(const Nester& nester, const std::vector<bool>& movable,
+                              double startLength, const StripSearchOptions& options);
+
+}  // namespace platenest
