@@ -112,6 +112,23 @@ void refuseOverwritingInputs(const CliRequest& request, LoadType loadType,
   if (request.command == CliCommand::kReduce) {
     outputs.emplace_back("the detail report", "DetailsReport.txt");
   }
+  // Two outputs on one path: the second would silently replace the first. The error log and
+  // the part list's check report may share a file (both append to PackError.txt by design).
+  const auto appended = [](const std::string& what) {
+    return what == "the error log" || what == "the check report";
+  };
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      if (appended(outputs[i].first) && appended(outputs[j].first)) continue;
+      if (!sameFile(std::filesystem::absolute(outputs[i].second),
+                    std::filesystem::absolute(outputs[j].second))) {
+        continue;
+      }
+      throw UsageError(outputs[i].first + " and " + outputs[j].first + " would be one file, " +
+                       std::filesystem::absolute(outputs[j].second).string() +
+                       "; give each output a path of its own");
+    }
+  }
   for (const auto& [what, output] : outputs) {
     for (const std::filesystem::path& input : inputs) {
       if (sameFile(output, input)) {
@@ -168,6 +185,15 @@ void refuseUnbuildableGrid(const Nester& nester, const CliRequest& request, bool
   if (!request.packingPointDistance && !laysOut) return;
   if (const std::optional<std::string> problem = nester.packingGridProblem()) {
     throw UsageError("the packing-point grid for this plate cannot be built: " + *problem);
+  }
+  // A distance as long as a side of the plate leaves one row or column of points, on the
+  // plate's edge: no part fits at any of them, and every part would be left off unsaid.
+  const double ppd = nester.packingPointDistance();
+  if (request.packingPointDistance && (ppd >= nester.plateWidth() || ppd >= nester.plateLength())) {
+    throw UsageError("the packing point distance " + formatG(ppd) + " mm is not less than the " +
+                     (ppd >= nester.plateWidth() ? "plate's width " + formatG(nester.plateWidth())
+                                                 : "plate's length " + formatG(nester.plateLength())) +
+                     " mm: no packing point lies inside the plate; choose a smaller --ppd");
   }
 }
 
