@@ -150,6 +150,27 @@ TEST(CommandLineTest, TwoOutputsOnOnePathAreABadCommandLine) {
   }
 }
 
+// An error log that cannot be opened (a home folder that does not exist) and a timing file
+// that cannot be written failed every command with status 1; they are records beside the
+// outputs, so the job runs with a warning naming the path and the reason.
+TEST(CommandLineTest, UnopenableErrorLogAndTimingFileAreWarnings) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt", smallJob());
+  const CliRun check = scratch.run({"check", "job.txt", "--error-log", "missing/PackError.txt"});
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_NE(check.err.find("missing/PackError.txt"), std::string::npos) << check.err;
+  EXPECT_NE(check.err.find("No such file or directory"), std::string::npos) << check.err;
+  // A folder where the timing file would go cannot take it.
+  std::filesystem::create_directory(scratch / "排样计算时间.txt");
+  const CliRun layout =
+      scratch.run({"layout", "job.txt", "--error-log", "missing/PackError.txt", "--json", "s.json"});
+  EXPECT_EQ(layout.status, 0) << layout.err;
+  EXPECT_NE(layout.err.find("the timing file cannot be written"), std::string::npos) << layout.err;
+  EXPECT_TRUE(std::filesystem::exists(scratch / "layout.dxf"));
+  EXPECT_TRUE(std::filesystem::exists(scratch / "s.json"));
+  EXPECT_TRUE(std::filesystem::is_directory(scratch / "排样计算时间.txt"));
+}
+
 // A PPD as long as the plate's width left every part off the plate, with status 0.
 TEST(CommandLineTest, PpdWithNoPointInsideThePlateIsRefused) {
   ScratchFolder scratch;
