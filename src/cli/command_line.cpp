@@ -299,6 +299,23 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, CliReques
     return 2;
   }
 
+  // An empty value (an unset shell variable) names nothing; ignored, it would leave a stale
+  // output or the default in place without a word.
+  for (const CLI::App* command : {layout, reduce, exportParts, check}) {
+    if (!command->parsed()) continue;
+    for (const CLI::Option* option : command->get_options()) {
+      if (!option->nonpositional() || option->count() == 0 || option->get_type_size_min() == 0) {
+        continue;
+      }
+      for (const std::string& value : option->results()) {
+        if (!value.empty()) continue;
+        std::cerr << "platenest: " << option->get_name() << " needs a value, not an empty one\n\n"
+                  << app.help();
+        return 2;
+      }
+    }
+  }
+
   // An empty job path (an unset shell variable) names no file; it is not the example.
   for (const CLI::Option* job : jobOptions) {
     if (job->count() > 0 && raw.job.empty()) {

@@ -49,7 +49,8 @@ void printLoadSummary(std::ostream& out, const Nester& nester, const JobOrigin& 
   out << "Parts: " << nester.parts.count() << " loaded, " << report.rejected.size()
       << " rejected\n";
   for (const RejectedPart& rejected : report.rejected) {
-    out << "  rejected " << displayName(rejected.name) << ": " << oneLineReason(rejected.reason);
+    out << "  rejected " << terminalText(displayName(rejected.name)) << ": "
+        << oneLineReason(rejected.reason);
     if (!rejected.detail.empty()) out << " " << rejected.detail;
     out << "\n";
   }
@@ -62,7 +63,8 @@ void printLayoutSummary(std::ostream& out, const Nester& nester) {
   std::vector<std::string> placed;
   std::vector<std::string> notPlaced;
   for (const PlacedPart& part : nester.parts) {
-    (nester.isOnPlate(part) ? placed : notPlaced).push_back(displayName(part.label.text));
+    (nester.isOnPlate(part) ? placed : notPlaced)
+        .push_back(terminalText(displayName(part.label.text)));
   }
   const LayoutStatistics statistics = nester.computeLayoutStatistics();
   out << "Placed: " << placed.size() << " of " << nester.parts.count() << " parts";

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 #include "cli/bundled_example.h"
 #include "cli/human_summary.h"
 #include "loading/input_type.h"
@@ -112,6 +114,23 @@ void refuseOverwritingInputs(const CliRequest& request, LoadType loadType,
   if (request.command == CliCommand::kReduce) {
     outputs.emplace_back("the detail report", "DetailsReport.txt");
   }
+  // Two outputs on one path: the second would silently replace the first. The error log and
+  // the part list's check report may share a file (both append to PackError.txt by design).
+  const auto appended = [](const std::string& what) {
+    return what == "the error log" || what == "the check report";
+  };
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      if (appended(outputs[i].first) && appended(outputs[j].first)) continue;
+      if (!sameFile(std::filesystem::absolute(outputs[i].second),
+                    std::filesystem::absolute(outputs[j].second))) {
+        continue;
+      }
+      throw UsageError(outputs[i].first + " and " + outputs[j].first + " would be one file, " +
+                       std::filesystem::absolute(outputs[j].second).string() +
+                       "; give each output a path of its own");
+    }
+  }
   for (const auto& [what, output] : outputs) {
     for (const std::filesystem::path& input : inputs) {
       if (sameFile(output, input)) {
@@ -146,9 +165,18 @@ LoadedJob loadJob(const CliRequest& request) {
   LoadOptions options;
   options.keepOrientation = request.keepOrientation;
   options.dxf = request.dxf;
-  job.nester =
-      openLibrary(path, job.origin.loadType, request.errorLogPath.value_or(defaultErrorLogPath()),
-                  options, job.report);
+  // The error log is a record beside the outputs, not one of them: a service account without
+  // a home folder, or a log that cannot be opened, still gets its job done, with a warning.
+  std::filesystem::path errorLogPath = request.errorLogPath.value_or(defaultErrorLogPath());
+  {
+    TextWriter probe;
+    if (!probe.open(errorLogPath, TextWriter::Mode::kAppend)) {
+      std::cerr << "platenest: warning: the error log cannot be opened (" << probe.problem()
+                << "); the job runs without it\n";
+      errorLogPath = "/dev/null";
+    }
+  }
+  job.nester = openLibrary(path, job.origin.loadType, errorLogPath, options, job.report);
   return job;
 }
 
@@ -168,6 +196,15 @@ void refuseUnbuildableGrid(const Nester& nester, const CliRequest& request, bool
   if (!request.packingPointDistance && !laysOut) return;
   if (const std::optional<std::string> problem = nester.packingGridProblem()) {
     throw UsageError("the packing-point grid for this plate cannot be built: " + *problem);
+  }
+  // A distance as long as a side of the plate leaves one row or column of points, on the
+  // plate's edge: no part fits at any of them, and every part would be left off unsaid.
+  const double ppd = nester.packingPointDistance();
+  if (request.packingPointDistance && (ppd >= nester.plateWidth() || ppd >= nester.plateLength())) {
+    throw UsageError("the packing point distance " + formatG(ppd) + " mm is not less than the " +
+                     (ppd >= nester.plateWidth() ? "plate's width " + formatG(nester.plateWidth())
+                                                 : "plate's length " + formatG(nester.plateLength())) +
+                     " mm: no packing point lies inside the plate; choose a smaller --ppd");
   }
 }
 
@@ -213,11 +250,48 @@ std::string shownPath(const std::filesystem::path& path) {
 
 }  // namespace
 
+// The timing file is a record of the last run, not an output a script asks for: where its
+// folder cannot be written (a read-only current folder with every output named elsewhere) the
+// run goes on with a warning, timing into a scratch file removed at the end.
+class ScratchTimingFile {
+ public:
+  ScratchTimingFile(Nester& nester, bool laysOut) {
+    if (!laysOut) return;
+    TextWriter probe;
+    if (probe.open(nester.timingFilePath, TextWriter::Mode::kExtend)) {
+      probe.discard();
+      return;
+    }
+    std::cerr << "platenest: warning: the timing file cannot be written (" << probe.problem()
+              << "); the run goes on without it\n";
+    std::error_code error;
+    scratch_ = std::filesystem::temp_directory_path(error) /
+               ("platenest-timing-" + std::to_string(::getpid()) + ".txt");
+    nester.timingFilePath = scratch_;
+  }
+  ~ScratchTimingFile() {
+    std::error_code error;
+    if (!scratch_.empty()) std::filesystem::remove(scratch_, error);
+  }
+  ScratchTimingFile(const ScratchTimingFile&) = delete;
+  ScratchTimingFile& operator=(const ScratchTimingFile&) = delete;
+
+ private:
+  std::filesystem::path scratch_;
+};
+
 int runCommand(const CliRequest& request) {
   refuseUnreadableJob(request);
   enterOutputFolder(request.outputFolder);
   const std::vector<std::filesystem::path> inputs = inputFiles(request, jobLoadType(request));
   refuseOverwritingInputs(request, jobLoadType(request), inputs);
+  // Temporaries a killed run left beside its outputs; ten minutes keep a run writing now safe.
+  for (const std::filesystem::path& output :
+       {request.dxfPath, request.reportPath, std::filesystem::path("DetailsReport.txt"),
+        std::filesystem::path("排样计算时间.txt"), request.jsonPath.value_or(""),
+        request.svgPath.value_or("")}) {
+    if (!output.empty()) removeStrayTemporaries(output, 600);
+  }
   LoadedJob job = loadJob(request);
   Nester& nester = *job.nester;
   // A job that yields no part is a wrong or broken file: its outputs would replace good
@@ -236,6 +310,7 @@ int runCommand(const CliRequest& request) {
                        request.command == CliCommand::kReduce ||
                        (request.command == CliCommand::kExportParts && request.layoutBeforeExport);
   refuseUnbuildableGrid(nester, request, laysOut);
+  const ScratchTimingFile timing(nester, laysOut);
 
   // Progress on standard error for long runs; Ctrl-C stops the layout between two
   // placements and what was placed is still written.
@@ -271,6 +346,7 @@ int runCommand(const CliRequest& request) {
         selectEveryPart(nester);
         const auto start = std::chrono::steady_clock::now();
         ReductionReport details("DetailsReport.txt");
+        details.keepOff(inputs);
         nester.reducePlateSize([&](const ReductionStep& step) {
           details.record(nester, step, [&progress](const std::string& line) {
             progress.clear();
@@ -321,7 +397,7 @@ int runCommand(const CliRequest& request) {
                             : "platenest: interrupted; the outputs hold what was placed until "
                               "then\n");
   }
-  int status = interrupted ? kInterruptedStatus : 0;
+  int status = interrupted ? interruptedStatus() : 0;
   if (!interrupted && request.strict && !job.report.rejected.empty()) {
     std::cerr << "platenest: " << job.report.rejected.size()
               << (job.report.rejected.size() == 1 ? " part was" : " parts were")

@@ -15,12 +15,16 @@ constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 constexpr std::int64_t kBarWidth = 30;
 
 Progress* volatile interruptTarget = nullptr;
-struct sigaction previousAction {};
+volatile std::sig_atomic_t stoppingSignal = 0;
+// Ctrl-C, and what `timeout`, service managers and a closing terminal send.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction previousActions[3] {};
 
-extern "C" void onInterrupt(int) {
+extern "C" void onInterrupt(int signal) {
+  if (stoppingSignal == 0) stoppingSignal = signal;
   if (Progress* progress = interruptTarget) progress->cancel();
-  // The next Ctrl-C ends the process: an operator who presses it twice means it.
-  sigaction(SIGINT, &previousAction, nullptr);
+  // The next one ends the process: an operator who presses Ctrl-C twice means it.
+  for (int i = 0; i < 3; ++i) sigaction(kStopSignals[i], &previousActions[i], nullptr);
 }
 
 }  // namespace
@@ -94,15 +98,20 @@ void TerminalProgress::clear() {
 
 InterruptToCancel::InterruptToCancel(Progress& progress) {
   interruptTarget = &progress;
+  stoppingSignal = 0;
   struct sigaction action {};
   action.sa_handler = onInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, &previousAction);
+  for (int i = 0; i < 3; ++i) sigaction(kStopSignals[i], &action, &previousActions[i]);
 }
 
 InterruptToCancel::~InterruptToCancel() {
-  sigaction(SIGINT, &previousAction, nullptr);
+  for (int i = 0; i < 3; ++i) sigaction(kStopSignals[i], &previousActions[i], nullptr);
   interruptTarget = nullptr;
+}
+
+int interruptedStatus() {
+  return stoppingSignal == 0 ? kInterruptedStatus : 128 + static_cast<int>(stoppingSignal);
 }
 
 }  // namespace platenest

@@ -39,8 +39,8 @@ class TerminalProgress : public Progress {
   std::chrono::steady_clock::time_point lastDrawn_;
 };
 
-// While it lives, Ctrl-C (SIGINT) cancels `progress` instead of ending the process; a second
-// Ctrl-C ends it as usual.
+// While it lives, Ctrl-C (SIGINT), SIGTERM and SIGHUP cancel `progress` instead of ending the
+// process; a second one ends it as usual.
 class InterruptToCancel {
  public:
   explicit InterruptToCancel(Progress& progress);
@@ -51,5 +51,8 @@ class InterruptToCancel {
 
 // The exit status of a run stopped by Ctrl-C, as shells report a process ended by SIGINT.
 inline constexpr int kInterruptedStatus = 130;
+// The status of a run stopped by a signal: 128 + its number as shells report it (130 Ctrl-C,
+// 143 SIGTERM, 129 SIGHUP).
+int interruptedStatus();
 
 }  // namespace platenest

@@ -8,6 +8,7 @@
 
 #include "geometry/discretise.h"
 #include "geometry/offset.h"
+#include "geometry/outline_check.h"
 #include "geometry/segment.h"
 
 namespace platenest {
@@ -157,12 +158,12 @@ Point PlacedPart::rotationCentre() {
   return best;
 }
 
-void PlacedPart::offset(double gap) {
-  if (gap == 0) return;
-  offsetPolygon(outer, gap);
+bool PlacedPart::offset(double gap) {
+  if (gap == 0) return true;
+  const bool grown = growSoundly(outer, gap) != Growth::kFailed;
   bool holeVanished = false;
   for (Polygon& hole : holes) {
-    offsetPolygon(hole, -gap);
+    growSoundly(hole, -gap);
     if (!enclosesArea(hole)) holeVanished = true;
   }
   if (holeVanished) {
@@ -177,6 +178,7 @@ void PlacedPart::offset(double gap) {
   computeBox();
   computeArea();
   computeCentroid();
+  return grown;
 }
 
 void PlacedPart::normaliseOrientation() {

@@ -78,7 +78,10 @@ class PlacedPart {
   // The vertex (outer or hole) nearest to the centroid; parts are rotated about it.
   Point rotationCentre();
   // Grows the outer by gap and shrinks the holes by gap (no change when gap is 0).
-  void offset(double gap);
+  // Where the mitred growth of an outline or a hole does not keep the distance (finely
+  // polygonised curves), the polygon is rebuilt soundly; false when no sound outline was
+  // found (the part cannot be laid out).
+  bool offset(double gap);
   // Turns the part to the whole-degree orientation of least box area when that saves more
   // than a fifth of the box area.
   void normaliseOrientation();

@@ -4,9 +4,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "geometry/arc_check.h"
+#include "geometry/outline_check.h"
 #include "loading/working_outline.h"
 #include "readers/dxf_list_file.h"
 #include "readers/part_list_file.h"
@@ -43,12 +46,45 @@ std::optional<std::string> failedCheck(Nester& nester, const Region& region) {
   return reason.empty() ? std::string(kArcCheckFailed) : reason;
 }
 
+std::vector<std::vector<Point>> loopsOf(const PlacedPart& part) {
+  std::vector<std::vector<Point>> loops{part.outer.vertices()};
+  for (const Polygon& hole : part.holes) loops.push_back(hole.vertices());
+  return loops;
+}
+
 void rejectDegenerate(Nester& nester, const PlacedPart& part, LoadReport& report) {
   nester.errorLog << "\t" << kDegenerate;
   nester.errorLog.endLine();
   nester.errorLog << kPartNameLine;
   nester.errorLog.bytes(part.label.text).endLine();
   report.rejected.push_back(RejectedPart{part.id, part.label.text, kDegenerate});
+}
+
+constexpr const char* kNotGrown = "零件轮廓按零件间距外扩失败!";
+
+void growAllParts(Nester& nester, double gap, LoadReport& report) {
+  if (gap == 0) return;
+  for (auto it = nester.parts.begin(); it != nester.parts.end();) {
+    if (it->offset(gap)) {
+      ++it;
+      continue;
+    }
+    const std::string detail = "grown by half the gap (" + formatG(gap) +
+                               " mm), its outline leaves no working outline that holds it";
+    nester.errorLog << "\t" << kNotGrown;
+    nester.errorLog.endLine();
+    nester.errorLog << "\t" << detail;
+    nester.errorLog.endLine();
+    nester.errorLog << kPartNameLine;
+    nester.errorLog.bytes(it->label.text).endLine();
+    report.rejected.push_back(RejectedPart{it->id, it->label.text, kNotGrown, detail});
+    for (auto twin = nester.loadedParts.begin(); twin != nester.loadedParts.end(); ++twin) {
+      if (twin->id != it->id) continue;
+      nester.loadedParts.remove(twin);
+      break;
+    }
+    it = nester.parts.remove(it);
+  }
 }
 
 Job runReader(Nester& nester, const std::filesystem::path& path, LoadType loadType,
@@ -239,6 +275,19 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
       it = nester.regions.remove(it);
       continue;
     }
+    // An outline crossing itself or a hole crossing or outside its outline cannot be cut: laid
+    // out, its holes would be cut through its neighbours.
+    if (const std::string fault = outlineFault(loopsOf(part)); !fault.empty()) {
+      nester.errorLog << "\t" << kArcCheckFailed;
+      nester.errorLog.endLine();
+      nester.errorLog << "\t" << fault;
+      nester.errorLog.endLine();
+      nester.errorLog << kPartNameLine;
+      nester.errorLog.bytes(part.label.text).endLine();
+      report.rejected.push_back(RejectedPart{part.id, part.label.text, kArcCheckFailed, fault});
+      it = nester.regions.remove(it);
+      continue;
+    }
     nester.parts.insertFront(part);
     ++it;
   }
@@ -253,7 +302,9 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
   // The fit tests compare outlines that hold every arc whole, not the chords measured above.
   useWorkingOutlines(nester);
   // Each part grows by half the gap, so two touching parts keep the whole gap between them.
-  nester.offsetAllParts(nester.partGap * 0.5);
+  // A part whose outline cannot be grown soundly is refused: laid out, it would be cut into
+  // its neighbours.
+  growAllParts(nester, nester.partGap * 0.5, report);
   // Park every part right of the plate and below its bottom edge: nothing is on the plate yet.
   for (PlacedPart& part : nester.parts) {
     part.translate(nester.plateLength() - part.box.minX, 0 - part.box.maxY);

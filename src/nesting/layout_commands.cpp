@@ -32,7 +32,8 @@ class TimedRun {
   TimedRun(Nester& nester, TextWriter::Mode mode)
       : nester_(nester), start_(std::chrono::steady_clock::now()) {
     if (!file_.open(nester.timingFilePath, mode)) {
-      throw FatalError(FatalChannel::kStandardOutput, "", "记录排样计算时间的文件输出失败!");
+      throw FatalError(FatalChannel::kStandardOutput, "", "记录排样计算时间的文件输出失败!",
+                       file_.problem());
     }
     // Within one command parts are only added to the plate: blocked candidates stay blocked.
     SearchInternals::memo(nester_).begin();

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "output/layout_dxf.h"
+#include "output/parts_export.h"
 #include "support/fatal_error.h"
 
 namespace platenest {
@@ -26,7 +27,8 @@ std::string sizeLine(const char* lead, const ReductionStep& step) {
 ReductionReport::ReductionReport(const std::filesystem::path& reportPath)
     : folder_(reportPath.parent_path()) {
   if (!report_.open(reportPath, TextWriter::Mode::kTruncate)) {
-    throw FatalError(FatalChannel::kStandardOutput, "", "文件DetailsReport.txt输出失败!");
+    throw FatalError(FatalChannel::kStandardOutput, "", "文件DetailsReport.txt输出失败!",
+                     report_.problem());
   }
 }
 
@@ -51,7 +53,15 @@ void ReductionReport::record(const Nester& nester, const ReductionStep& step,
   report_ << line << "\n";
   report_.flush();
   if (onLine) onLine(line);
-  if (!drawing.empty()) writeLayoutDxf(nester, drawing);
+  if (drawing.empty()) return;
+  for (const std::filesystem::path& input : inputs_) {
+    if (input.filename() != drawing.filename() || !sameFile(drawing, input)) continue;
+    throw FatalError(FatalChannel::kStandardError, "",
+                     "the step drawing " + std::filesystem::absolute(drawing).string() +
+                         " would overwrite " + input.string() +
+                         ", which the job is read from; run the reduction into another folder (-C)");
+  }
+  writeLayoutDxf(nester, drawing);
 }
 
 void ReductionReport::finish() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <vector>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,10 @@ class ReductionReport {
   // cannot be written.
   explicit ReductionReport(const std::filesystem::path& reportPath);
 
+  // The files the job is read from: a step drawing that would land on one of them (a run
+  // into the folder of a DXF list's drawings) ends the run with a FatalError instead.
+  void keepOff(std::vector<std::filesystem::path> inputs) { inputs_ = std::move(inputs); }
+
   // Writes the step's line (and hands it to `onLine`), then the drawing of a trial or a
   // restored size, taken from the nester's layout now.
   void record(const Nester& nester, const ReductionStep& step,
@@ -30,6 +35,7 @@ class ReductionReport {
  private:
   TextWriter report_;
   std::filesystem::path folder_;
+  std::vector<std::filesystem::path> inputs_;
 };
 
 }  // namespace platenest

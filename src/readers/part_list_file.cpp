@@ -27,7 +27,7 @@ class CheckReport {
  public:
   explicit CheckReport(const std::filesystem::path& path) {
     if (!writer_.open(path, TextWriter::Mode::kAppend)) {
-      throw FatalError::warning("排样错误报告文件输出失败!", path.string());
+      throw FatalError::warning("排样错误报告文件输出失败!", writer_.problem());
     }
     writer_.copyTo(&written_);
   }

@@ -142,6 +142,30 @@ bool isValidUtf8(std::string_view bytes) {
   return true;
 }
 
+std::string terminalText(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  const auto escape = [&out](unsigned value) {
+    static const char kHex[] = "0123456789ABCDEF";
+    out += "\\x";
+    out += kHex[(value >> 4) & 15];
+    out += kHex[value & 15];
+  };
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x20 || c == 0x7f) {
+      escape(c);
+    } else if (c == 0xc2 && i + 1 < utf8.size() &&
+               static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(utf8[i + 1]) <= 0x9f) {
+      escape(static_cast<unsigned char>(utf8[++i]));
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 std::string displayName(std::string_view nameBytes) {
   if (isValidUtf8(nameBytes)) return std::string(nameBytes);
   return gbkToUtf8(nameBytes);

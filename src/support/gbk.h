@@ -14,5 +14,8 @@ std::string gbkToUtf8(std::string_view gbk);
 bool isValidUtf8(std::string_view bytes);
 // Part names are bytes as read: shown as they are when valid UTF-8, decoded from GBK otherwise.
 std::string displayName(std::string_view nameBytes);
+// UTF-8 text made safe for a terminal: control characters (C0, DEL, C1: escape sequences that
+// would move the cursor, recolour or retitle the terminal) become visible \xNN escapes.
+std::string terminalText(std::string_view utf8);
 
 }  // namespace platenest

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <cstdarg>
 #include <cstring>
 #include <utility>
@@ -260,5 +261,24 @@ TextWriter& TextWriter::bytes(std::string_view raw) {
 TextWriter& TextWriter::number(double value) { return bytes(formatG(value)); }
 
 TextWriter& TextWriter::number(int value) { return bytes(formatC("%d", value)); }
+
+int removeStrayTemporaries(const std::filesystem::path& target, double olderThan) {
+  std::filesystem::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  const std::string prefix = "." + target.filename().string() + ".";
+  std::error_code error;
+  int removed = 0;
+  const std::time_t now = std::time(nullptr);
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    // The six characters mkostemp puts in place of XXXXXX.
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    struct stat info {};
+    if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (std::difftime(now, info.st_mtime) <= olderThan) continue;
+    if (::unlink(entry.path().c_str()) == 0) ++removed;
+  }
+  return removed;
+}
 
 }  // namespace platenest

@@ -14,6 +14,11 @@ std::string formatC(const char* format, ...) __attribute__((format(printf, 1, 2)
 // A real number as "%g" writes it: at most six significant digits.
 std::string formatG(double value);
 
+// Removes what a writer killed mid-write (kill -9, a power cut) left beside `target`: its
+// temporaries ".<name>.XXXXXX", when last changed more than `olderThan` seconds ago, so that a
+// run writing there at the same time keeps its own. Returns how many were removed.
+int removeStrayTemporaries(const std::filesystem::path& target, double olderThan);
+
 // Replaces the file at `path` with `bytes` exactly, whole or not at all. Returns the
 // problem (path and reason) when it could not be done, or an empty string.
 std::string writeWholeFile(const std::filesystem::path& path, std::string_view bytes);

@@ -75,7 +75,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"TurnoverMaybe", {"layout", "--turnover", "maybe"}, "--turnover"},
         RefusedCase{"ModeUnknown", {"layout", "--mode", "fast"}, "--mode"},
         RefusedCase{"TypeUnknown", {"check", "job.txt", "--type", "dwg"}, "--type"},
-        RefusedCase{"LayoutFlagOnCheck", {"check", "job.txt", "--layout"}, "--layout"}),
+        RefusedCase{"LayoutFlagOnCheck", {"check", "job.txt", "--layout"}, "--layout"},
+        // Empty values (unset shell variables) were ignored and left stale outputs in place.
+        RefusedCase{"EmptyJson", {"layout", "job.txt", "--json", ""}, "--json needs a value"},
+        RefusedCase{"EmptyDxf", {"layout", "job.txt", "--dxf", ""}, "--dxf needs a value"},
+        RefusedCase{"EmptyOutputFolder", {"check", "job.txt", "-C", ""}, "-C needs a value"},
+        RefusedCase{"EmptyErrorLog", {"reduce", "job.txt", "--error-log", ""}, "--error-log needs a value"},
+        RefusedCase{"EmptySvg", {"layout", "job.txt", "--svg", ""}, "--svg needs a value"}),
     [](const ::testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
 
 TEST(CommandLineTest, VersionAndHelpGoToStandardOutputWithStatusZero) {
@@ -126,6 +132,61 @@ TEST(CommandLineTest, ContourHeadOfOneLineEndsWithStatusOneNamingTheLine) {
   const CliRun run = scratch.run({"check", "job.txt", "--error-log", "log.txt"});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("job.txt:5"), std::string::npos) << run.err;
+}
+
+// One output replacing another was taken with status 0.
+TEST(CommandLineTest, TwoOutputsOnOnePathAreABadCommandLine) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt", smallJob());
+  const std::vector<std::vector<std::string>> lines = {
+      {"layout", "job.txt", "--dxf", "x.dxf", "--json", "x.dxf"},
+      {"layout", "job.txt", "--json", "Report.txt"},
+      {"layout", "job.txt", "-C", "out", "--svg", "out/layout.dxf"},
+      {"check", "job.txt", "--json", "log.txt", "--error-log", "log.txt"}};
+  for (const auto& arguments : lines) {
+    const CliRun run = scratch.run(arguments);
+    EXPECT_EQ(run.status, 2) << arguments[3] << ": " << run.err;
+    EXPECT_NE(run.err.find("would be one file"), std::string::npos) << run.err;
+    for (const char* output : {"x.dxf", "Report.txt", "layout.dxf", "out/layout.dxf", "log.txt"}) {
+      EXPECT_FALSE(std::filesystem::exists(scratch / output)) << output;
+    }
+  }
+}
+
+// An error log that cannot be opened (a home folder that does not exist) and a timing file
+// that cannot be written failed every command with status 1; they are records beside the
+// outputs, so the job runs with a warning naming the path and the reason.
+TEST(CommandLineTest, UnopenableErrorLogAndTimingFileAreWarnings) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt", smallJob());
+  const CliRun check = scratch.run({"check", "job.txt", "--error-log", "missing/PackError.txt"});
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_NE(check.err.find("missing/PackError.txt"), std::string::npos) << check.err;
+  EXPECT_NE(check.err.find("No such file or directory"), std::string::npos) << check.err;
+  // A folder where the timing file would go cannot take it.
+  std::filesystem::create_directory(scratch / "排样计算时间.txt");
+  const CliRun layout =
+      scratch.run({"layout", "job.txt", "--error-log", "missing/PackError.txt", "--json", "s.json"});
+  EXPECT_EQ(layout.status, 0) << layout.err;
+  EXPECT_NE(layout.err.find("the timing file cannot be written"), std::string::npos) << layout.err;
+  EXPECT_TRUE(std::filesystem::exists(scratch / "layout.dxf"));
+  EXPECT_TRUE(std::filesystem::exists(scratch / "s.json"));
+  EXPECT_TRUE(std::filesystem::is_directory(scratch / "排样计算时间.txt"));
+}
+
+// A PPD as long as the plate's width left every part off the plate, with status 0.
+TEST(CommandLineTest, PpdWithNoPointInsideThePlateIsRefused) {
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt",
+            textLibraryHeader(3000, 1500, 5) + rectangleBlock("A", 300, 200) + "#end\r\n");
+  for (const char* ppd : {"1500", "2000", "3000"}) {
+    const CliRun run = scratch.run({"layout", "job.txt", "--ppd", ppd, "--error-log", "log.txt"});
+    EXPECT_EQ(run.status, 2) << ppd;
+    EXPECT_NE(run.err.find("no packing point lies inside the plate"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(scratch / "layout.dxf"));
+  }
+  const CliRun fine = scratch.run({"layout", "job.txt", "--ppd", "1499", "--error-log", "log.txt"});
+  EXPECT_EQ(fine.status, 0) << fine.err;
 }
 
 TEST(CommandLineTest, GridTooLargeForThePlateIsRefusedAfterLoadingWithStatusTwo) {

@@ -85,5 +85,27 @@ TEST(InputProtectionTest, ExportIntoTheDrawingsFolderLeavesTheDrawingsAsTheyWere
   EXPECT_NE(run.out.find("Wrote 8 part drawings"), std::string::npos) << run.out;
 }
 
+// The reduction's step drawings are named after the plate sizes tried, known only during the
+// run: one named as an input drawing of the job wrote over it, and the next load read it.
+TEST(InputProtectionTest, ReductionIntoTheDrawingsFolderLeavesTheDrawingsAsTheyWere) {
+  ScratchFolder scratch;
+  const fs::path examples = fs::path(PLATENEST_SOURCE_DIR) / "examples";
+  fs::copy(examples / "dxf-job.txt", scratch / "dxf-job.txt");
+  fs::copy(examples / "dxf-parts", scratch / "dxf-parts");
+  // The example plate is 1000 x 500: the first size the reduction tries.
+  fs::rename(scratch / "dxf-parts" / "flange-a.dxf", scratch / "dxf-parts" / "1000x500.dxf");
+  const std::string drawing = readFile(scratch / "dxf-parts" / "1000x500.dxf");
+  const CliRun run =
+      scratch.run({"reduce", "dxf-job.txt", "-C", "dxf-parts", "--error-log", "log.txt"});
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("which the job is read from"), std::string::npos) << run.err;
+  EXPECT_EQ(readFile(scratch / "dxf-parts" / "1000x500.dxf"), drawing);
+  // Into a folder of its own the same run goes through.
+  const CliRun elsewhere =
+      scratch.run({"reduce", "dxf-job.txt", "-C", "steps", "--error-log", "log.txt"});
+  EXPECT_EQ(elsewhere.status, 0) << elsewhere.err;
+  EXPECT_TRUE(fs::exists(scratch / "steps" / "1000x500.dxf"));
+}
+
 }  // namespace
 }  // namespace platenest::testing

@@ -1,6 +1,6 @@
 // A long layout on the command line shows its progress on standard error and stops on
-// Ctrl-C: the outputs are still written with what was placed, the run says it was
-// interrupted and ends with status 130.
+// Ctrl-C, SIGTERM or SIGHUP: the outputs are still written with what was placed, the run says
+// it was interrupted and ends with 128 + the signal's number (130, 143, 129).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -24,34 +24,46 @@ std::string longJob() {
   return job;
 }
 
-TEST(InterruptJobTest, CtrlCStopsALongLayoutAndItsOutputsAreStillWritten) {
+// Ctrl-C, and SIGTERM and SIGHUP (what `timeout`, service managers and a closing terminal send;
+// they used to end the search with nothing written) each stop the layout with its outputs.
+TEST(InterruptJobTest, StopSignalsEndALongLayoutAndItsOutputsAreStillWritten) {
+  const struct {
+    const char* signal;
+    int status;
+  } signals[] = {{"INT", 130}, {"TERM", 143}, {"HUP", 129}};
   ScratchFolder scratch;
   writeFile(scratch / "long.txt", longJob());
-  // Start the run, wait until its progress line shows, then press Ctrl-C.
-  const std::string script =
-      "cd '" + scratch.work().string() + "' || exit 1; HOME=. '" PLATENEST_CLI_PATH
-      "' layout long.txt --json out.json > out.txt 2> err.txt & pid=$!; "
-      "for i in $(seq 600); do grep -q 'parts placed' err.txt 2>/dev/null && break; "
-      "kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
-      "kill -INT $pid 2>/dev/null; wait $pid; echo $?";
-  writeFile(scratch / "press-ctrl-c.sh", script);
-  int status = 0;
-  const std::string output =
-      runCommand("bash '" + (scratch / "press-ctrl-c.sh").string() + "'", status);
-  const std::string err = readFile(scratch / "err.txt");
-  ASSERT_NE(err.find("parts placed"), std::string::npos) << "no progress shown: " << err;
-  EXPECT_EQ(std::stoi(output), 130) << err;
-  EXPECT_NE(err.find("interrupted"), std::string::npos) << err;
-  const std::string summary = readFile(scratch / "out.txt");
-  EXPECT_NE(summary.find("Wrote "), std::string::npos) << summary;
-  const std::string drawing = readFile(scratch / "layout.dxf");
-  EXPECT_EQ(drawing.substr(drawing.size() - 5), "EOF\r\n");
-  const std::string json = readFile(scratch / "out.json");
-  const std::size_t count = json.find("\"count\":");
-  ASSERT_NE(count, std::string::npos);
-  const int placed = std::stoi(json.substr(count + 8));
-  EXPECT_GT(placed, 0);
-  EXPECT_LT(placed, 6000) << "the run should have stopped before the end";
+  for (const auto& [signal, expected] : signals) {
+    SCOPED_TRACE(signal);
+    std::remove((scratch / "err.txt").c_str());
+    std::remove((scratch / "layout.dxf").c_str());
+    // Start the run, wait until its progress line shows, then send the signal.
+    const std::string script =
+        "cd '" + scratch.work().string() + "' || exit 1; HOME=. '" PLATENEST_CLI_PATH
+        "' layout long.txt --json out.json > out.txt 2> err.txt & pid=$!; "
+        "for i in $(seq 600); do grep -q 'parts placed' err.txt 2>/dev/null && break; "
+        "kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
+        "kill -" + std::string(signal) + " $pid 2>/dev/null; wait $pid; echo $?";
+    writeFile(scratch / "send-signal.sh", script);
+    int status = 0;
+    const std::string output =
+        runCommand("bash '" + (scratch / "send-signal.sh").string() + "'", status);
+    const std::string err = readFile(scratch / "err.txt");
+    ASSERT_NE(err.find("parts placed"), std::string::npos) << "no progress shown: " << err;
+    EXPECT_EQ(std::stoi(output), expected) << err;
+    EXPECT_NE(err.find("interrupted"), std::string::npos) << err;
+    const std::string summary = readFile(scratch / "out.txt");
+    EXPECT_NE(summary.find("Wrote "), std::string::npos) << summary;
+    const std::string drawing = readFile(scratch / "layout.dxf");
+    ASSERT_GE(drawing.size(), 5u);
+    EXPECT_EQ(drawing.substr(drawing.size() - 5), "EOF\r\n");
+    const std::string json = readFile(scratch / "out.json");
+    const std::size_t count = json.find("\"count\":");
+    ASSERT_NE(count, std::string::npos);
+    const int placed = std::stoi(json.substr(count + 8));
+    EXPECT_GT(placed, 0);
+    EXPECT_LT(placed, 6000) << "the run should have stopped before the end";
+  }
 }
 
 // Short runs and --quiet runs print no progress at all.

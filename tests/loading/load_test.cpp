@@ -176,6 +176,55 @@ struct DegenerateCase {
   std::string block;
 };
 
+// Outlines no shop can cut are refused at load with the place, as a drawing would be; before,
+// they passed and their holes were cut through the neighbouring parts.
+TEST_F(LoadTest, UncuttableOutlinesAreRejectedWithThePlace) {
+  struct Case {
+    const char* name;
+    std::string contours;  // the block's contours after its name line
+    const char* detail;    // the start of the refusal
+  };
+  const auto contour = [](const std::vector<Point>& points) {
+    const std::string block = polygonBlock("x", points);
+    return block.substr(block.find('\n') + 1);
+  };
+  const auto box = [](double x0, double y0, double x1, double y1) {
+    return std::vector<Point>{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+  };
+  std::vector<Point> star;
+  for (int i = 0; i < 5; ++i) {
+    star.emplace_back(50 * std::cos(4 * kPi * i / 5), 50 * std::sin(4 * kPi * i / 5));
+  }
+  const std::vector<Case> cases = {
+      {"star", contour(star), "an outline crosses itself near"},
+      {"loop", contour({{0, 0}, {100, 0}, {100, 50}, {50, 50}, {50, -25}, {25, -25}, {25, 50}, {0, 50}}),
+       "an outline crosses itself near"},
+      {"outside", contour(box(0, 0, 100, 100)) + contour(box(200, 10, 220, 20)),
+       "a hole lies outside its outline near (200, 10)"},
+      {"crossing", contour(box(0, 0, 100, 100)) + contour(box(90, 40, 110, 60)),
+       "a hole crosses its outline near (100, "},
+      // A round hole whose arcs run past the outline's edge.
+      {"round", contour(box(0, 0, 100, 100)) + "3 95 50\n10 115 50\n10\n",
+       "a hole crosses its outline near"},
+      {"overlap", contour(box(0, 0, 100, 100)) + contour(box(10, 10, 30, 30)) + contour(box(20, 20, 40, 40)),
+       "two holes cross near"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Nester& nester = load(libraryHeader(3000, 1500, 4) + rectangleBlock("good", 0, 0, 10, 10) +
+                          "NAME:" + c.name + "\n" + c.contours + "#end\n");
+    EXPECT_EQ(namesOf(nester.parts), (std::vector<std::string>{"good"}));
+    ASSERT_EQ(report_.rejected.size(), 1u);
+    EXPECT_EQ(report_.rejected[0].name, c.name);
+    EXPECT_EQ(report_.rejected[0].detail.rfind(c.detail, 0), 0u) << report_.rejected[0].detail;
+    const std::vector<std::string> log = errorLog();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 2], "\t" + report_.rejected[0].detail);
+    EXPECT_EQ(log.back(), std::string("以上错误发生于零件:") + c.name);
+    std::filesystem::remove(logPath());
+  }
+}
+
 class DegeneratePartTest : public LoadTest, public ::testing::WithParamInterface<DegenerateCase> {};
 
 TEST_P(DegeneratePartTest, IsRejectedAtLoadWithoutHarmingTheOthers) {

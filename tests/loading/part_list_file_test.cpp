@@ -463,6 +463,9 @@ TEST(PartListFileTest, FilesThatCannotBeOpenedAreFatal) {
   } catch (const FatalError& error) {
     EXPECT_EQ(error.caption(), "Warning!");
     EXPECT_EQ(error.text(), "排样错误报告文件输出失败!");
+    // The path and the system's reason follow the defined text.
+    EXPECT_NE(error.detail().find("no-such-folder/PackError.txt"), std::string::npos) << error.detail();
+    EXPECT_NE(error.detail().find("No such file or directory"), std::string::npos) << error.detail();
   }
 }
 

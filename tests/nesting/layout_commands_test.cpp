@@ -112,6 +112,7 @@ TEST(TimingRecordTest, UnwritableTimingFileIsFatalBeforeAnythingMoves) {
     } catch (const FatalError& error) {
       EXPECT_EQ(error.channel(), FatalChannel::kStandardOutput);
       EXPECT_EQ(error.text(), "记录排样计算时间的文件输出失败!");
+      EXPECT_NE(error.detail().find(nester.timingFilePath.string()), std::string::npos) << error.detail();
     }
     EXPECT_TRUE(samePose(scene.part(0), before));
     EXPECT_TRUE(scene.part(0).selected);

@@ -46,7 +46,7 @@ class Draw {
 
 // One random part: its outline first, then its holes.
 std::vector<Outline> randomPart(Draw& draw) {
-  switch (draw.whole(0, 4)) {
+  switch (draw.whole(0, 6)) {
     case 0: {  // a plate with rounded corners, a centre hole and maybe two bolt holes
       const double w = draw.real(40, 300), h = draw.real(30, 200);
       const double small = std::min(w, h);
@@ -74,6 +74,22 @@ std::vector<Outline> randomPart(Draw& draw) {
       const double sw = w * draw.real(0.4, 0.7), sh = h * draw.real(0.2, 0.4);
       return {slot(0, 0, w, h), slot((w - sw) / 2, (h - sh) / 2, sw, sh)};
     }
+    case 5: {  // a disc or a ring as a CAM export writes it: a fine polygon, rounded coordinates
+      const double outer = draw.real(15, 150);
+      const int decimals = draw.whole(2, 3);
+      std::vector<Outline> part{polygonCircle(0, 0, outer, draw.whole(200, 900), decimals)};
+      if (draw.whole(0, 1) == 1) {
+        part.push_back(polygonCircle(0, 0, outer * draw.real(0.3, 0.8), draw.whole(100, 600), decimals, true));
+      }
+      return part;
+    }
+    case 6: {  // a plate with a hole a fraction of a millimetre to a few from its edge
+      const double w = draw.real(40, 300), h = draw.real(30, 200);
+      const double r = draw.real(2, 0.3 * std::min(w, h));
+      const double margin = draw.real(0.05, 3);
+      return {roundedRectangle(0, 0, w, h, draw.real(0.5, 0.2 * std::min(w, h))),
+              circle(w - margin - r, h / 2, r), polygonCircle(margin + r, h / 2, r, draw.whole(60, 400), 2, true)};
+    }
     default: {  // a filleted L bracket
       const double size = draw.real(60, 250);
       const double leg = size * draw.real(0.2, 0.45);
@@ -100,6 +116,12 @@ RandomJob writeRandomJob(const std::filesystem::path& folder, std::uint32_t seed
   for (int i = 0; i < parts; ++i) {
     out << "NAME:P" << i << '\n';
     for (const Outline& contour : randomPart(draw)) writeContour(out, contour);
+  }
+  // Outlines no shop can cut, which the load must refuse: named X, never laid out.
+  for (int i = draw.whole(0, 2); i > 0; --i) {
+    out << "NAME:X" << i << '\n';
+    writeContour(out, draw.whole(0, 1) == 0 ? strokedStar(0, 0, draw.real(20, 100))
+                                            : loopedBack(draw.real(40, 200), draw.real(20, 100)));
   }
   out << "#end\n";
   return job;
@@ -147,6 +169,10 @@ TEST(RandomJobTest, EveryLayoutKeepsTheGapAndThePlateAsCut) {
       SCOPED_TRACE("seed " + std::to_string(seed) + (multiStep ? ", multi-step" : ", all"));
       const auto nester = layOut(job, folder.path(), multiStep);
       ASSERT_GT(nester->parts.count(), 0);
+      for (const PlacedPart& part : nester->parts) {
+        EXPECT_NE(part.label.text.rfind('X', 0), 0u) << part.label.text << " crosses itself yet was loaded";
+        EXPECT_GE(part.outer.vertexCount(), 3) << part.label.text << " has no working outline";
+      }
       const GapFinding finding = measureCutShapes(*nester, nester->partGap + 1);
       // Every part on the plate was measured: none escaped the check.
       EXPECT_EQ(finding.placed, partsOnThePlate(*nester));

@@ -3,6 +3,7 @@
 // L brackets.
 #pragma once
 
+#include <cmath>
 #include <ostream>
 #include <vector>
 
@@ -39,6 +40,38 @@ inline Outline filletedL(double size, double leg, double f) {
   return {{Point(0, 0), Point(size, 0), Point(size, leg), Point(leg + f, leg), Point(leg, leg + f),
            Point(leg, size), Point(0, size)},
           {0, 0, 0, -f, 0, 0, 0}};
+}
+
+// A circle as CAM exports write one: n straight edges, coordinates rounded to `decimals`
+// places (so that neighbouring edges turn by rounding as much as by the curve).
+inline Outline polygonCircle(double cx, double cy, double r, int n, int decimals,
+                             bool clockwise = false) {
+  const double scale = std::pow(10.0, decimals);
+  Outline o;
+  for (int i = 0; i < n; ++i) {
+    const double a = 2 * std::acos(-1.0) * (clockwise ? -i : i) / n;
+    o.vertices.emplace_back(std::round((cx + r * std::cos(a)) * scale) / scale,
+                            std::round((cy + r * std::sin(a)) * scale) / scale);
+    o.radii.push_back(0);
+  }
+  return o;
+}
+
+// Outlines no shop can cut: a five-pointed star drawn in one stroke (it crosses itself five
+// times) and a plate whose outline loops back across itself.
+inline Outline strokedStar(double cx, double cy, double r) {
+  Outline o;
+  for (int i = 0; i < 5; ++i) {
+    const double a = 2 * std::acos(-1.0) * (2 * i) / 5;
+    o.vertices.emplace_back(cx + r * std::cos(a), cy + r * std::sin(a));
+    o.radii.push_back(0);
+  }
+  return o;
+}
+inline Outline loopedBack(double w, double h) {
+  return {{Point(0, 0), Point(w, 0), Point(w, h), Point(w / 2, h), Point(w / 2, -h / 2),
+           Point(w / 4, -h / 2), Point(w / 4, h), Point(0, h)},
+          {0, 0, 0, 0, 0, 0, 0, 0}};
 }
 
 inline void writeContour(std::ostream& out, const Outline& o) {

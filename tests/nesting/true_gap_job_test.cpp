@@ -175,6 +175,41 @@ TEST_P(TrueGapJobTest, DrawnPartsKeepTheGapAsCut) {
 
 INSTANTIATE_TEST_SUITE_P(Gaps, TrueGapJobTest, ::testing::Values(3.0, 5.0, 8.0));
 
+// Circles as CAM exports write them (fine polygons with rounded coordinates) lost their whole
+// working outline when grown by the gap and were cut on top of each other, off the plate.
+TEST(TrueGapFinePolygonTest, FinelyPolygonisedCirclesAreLaidOutApartOnThePlate) {
+  struct Fine {
+    double radius;
+    int points, decimals;
+  };
+  const std::vector<Fine> circles = {{150, 720, 2}, {50, 500, 2}, {300, 3600, 3}};
+  TempFolder folder;
+  const std::filesystem::path path = folder.path() / "fine.txt";
+  {
+    std::ofstream out(path);
+    out.precision(17);
+    out << "PlateLength: 3000\nPlateWidth: 1500\nPartToPartGap:5\n";
+    int name = 0;
+    for (const Fine& c : circles) {
+      for (int copy = 0; copy < 2; ++copy) {
+        out << "NAME:C" << name++ << '\n';
+        writeContour(out, polygonCircle(0, 0, c.radius, c.points, c.decimals, copy == 1));
+      }
+    }
+    // A plate with a finely polygonised hole near its edge.
+    out << "NAME:H\n";
+    writeContour(out, roundedRectangle(0, 0, 400, 300, 20));
+    writeContour(out, polygonCircle(60, 150, 50, 500, 2, true));
+    out << "#end\n";
+  }
+  for (bool multiStep : {false, true}) {
+    const auto nester = layOut(path, LoadType::kTextLibrary, folder.path(), false, multiStep);
+    ASSERT_EQ(nester->parts.count(), 7);
+    for (const PlacedPart& part : nester->parts) EXPECT_GE(part.outer.vertexCount(), 3) << part.label.text;
+    expectGapHolds(*nester, 7);
+  }
+}
+
 struct SharedJob {
   const char* name;
   std::filesystem::path path;

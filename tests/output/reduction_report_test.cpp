@@ -304,6 +304,8 @@ TEST(ReductionTest, AReportThatCannotBeWrittenEndsTheRunBeforeAnyLayout) {
   } catch (const FatalError& error) {
     EXPECT_EQ(error.channel(), FatalChannel::kStandardOutput);
     EXPECT_EQ(error.text(), "文件DetailsReport.txt输出失败!");
+    EXPECT_NE(error.detail().find("no-such-folder/DetailsReport.txt"), std::string::npos) << error.detail();
+    EXPECT_NE(error.detail().find("No such file or directory"), std::string::npos) << error.detail();
   }
   EXPECT_EQ(countOnPlate(*nester), 0);
   EXPECT_FALSE(fs::exists(scratch / "timing.txt"));

@@ -67,3 +67,23 @@ TEST(GbkTest, DisplayNameKeepsUtf8AndDecodesGbk) {
 
 }  // namespace
 }  // namespace platenest
+
+namespace platenest {
+namespace {
+
+// Part names with escape sequences reached the terminal raw (recolouring it, moving the
+// cursor); they are shown with visible escapes, and every other character as it is.
+TEST(TerminalTextTest, ControlCharactersBecomeVisibleEscapes) {
+  const struct {
+    std::string_view text, shown;
+  } cases[] = {{"plain 零件-1", "plain 零件-1"},
+               {"\x1b[2J\x1b]0;owned\x07", "\\x1B[2J\\x1B]0;owned\\x07"},
+               {"tab\there\r", "tab\\x09here\\x0D"},
+               {"del\x7f", "del\\x7F"},
+               {"c1\xc2\x9b" "31m", "c1\\x9B31m"},
+               {"\xc2\xa0nbsp", "\xc2\xa0nbsp"}};
+  for (const auto& c : cases) EXPECT_EQ(terminalText(c.text), c.shown) << c.text;
+}
+
+}  // namespace
+}  // namespace platenest

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 #include <algorithm>
+#include <chrono>
 
 namespace platenest {
 namespace {
@@ -184,6 +185,39 @@ TEST_F(TextWriterTest, MovedWriterOwnsTheFileAndClosedWriterIgnoresWrites) {
   third << "after close\n";
   EXPECT_FALSE(third.isOpen());
   EXPECT_EQ(readBytes(file("moved.txt")), "kept\r\ntoo\r\n");
+}
+
+// A run killed while writing (kill -9) left ".layout.dxf.XXXXXX" beside the drawing for ever;
+// the next run removes the old ones of its outputs and nothing else.
+TEST_F(TextWriterTest, StrayTemporariesOfAKilledRunAreRemovedByTheNext) {
+  {
+    // A writer abandoned mid-write, as a killed process leaves it: its temporary stays.
+    TextWriter killed;
+    ASSERT_TRUE(killed.open(file("layout.dxf"), TextWriter::Mode::kTruncate));
+    killed << "half";
+    killed.flush();
+    std::vector<std::filesystem::path> left;
+    for (const auto& entry : std::filesystem::directory_iterator(directory_)) left.push_back(entry.path());
+    ASSERT_EQ(left.size(), 1u);
+    std::filesystem::copy_file(left[0], file(".layout.dxf.Ab12Cd"));
+    killed.discard();
+  }
+  for (const char* name : {".layout.dxf.xyzXYZ", ".layout.dxf.toolong1", ".Report.txt.Ab12Cd", "layout.dxf"}) {
+    std::ofstream(file(name)) << "x";
+  }
+  const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  for (const char* name : {".layout.dxf.Ab12Cd", ".layout.dxf.toolong1", ".Report.txt.Ab12Cd", "layout.dxf"}) {
+    std::filesystem::last_write_time(file(name), old);
+  }
+  EXPECT_EQ(removeStrayTemporaries(file("layout.dxf"), 600), 1);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(directory_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  // The fresh one may be a run writing now; other names are not this output's.
+  EXPECT_EQ(names, (std::vector<std::string>{".Report.txt.Ab12Cd", ".layout.dxf.toolong1",
+                                              ".layout.dxf.xyzXYZ", "layout.dxf"}));
 }
 
 TEST_F(TextWriterTest, OpenFailsWhereNoFileCanBeMade) {
