@@ -130,5 +130,27 @@ TEST(LineReaderTest, RefusesWhatIsNotAnOrdinaryFile) {
   std::filesystem::remove_all(folder);
 }
 
+// The size a file shows when asked is no bound on what a read gets: a job still being
+// written, or a file of the kernel's whose size reads 0, is held to the limit as it arrives.
+TEST(LineReaderTest, TheSizeLimitHoldsWhileTheFileIsRead) {
+  const std::filesystem::path shownEmpty = "/proc/self/maps";
+  ASSERT_EQ(std::filesystem::file_size(shownEmpty), 0u);
+  std::string bytes;
+  ASSERT_TRUE(readWholeFile(shownEmpty, bytes));
+  ASSERT_GT(bytes.size(), 64u);
+  EXPECT_FALSE(readWholeFile(shownEmpty, bytes, 64));
+  EXPECT_TRUE(bytes.empty());
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / "platenest_line_reader_limit.txt";
+  {
+    std::ofstream file(path, std::ios::binary);
+    file << std::string(200000, 'x');
+  }
+  EXPECT_TRUE(readWholeFile(path, bytes, 200000));
+  EXPECT_EQ(bytes.size(), 200000u);
+  EXPECT_FALSE(readWholeFile(path, bytes, 199999));
+  std::filesystem::remove(path);
+}
+
 }  // namespace
 }  // namespace platenest
