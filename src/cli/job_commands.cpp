@@ -320,6 +320,8 @@ int runCommand(const CliRequest& request) {
   double seconds = 0.0;
   std::optional<OptimiseResult> optimised;
   std::vector<std::string> written;
+  // The files a run writes are one set: none replaces its old file until all are finished.
+  std::optional<OutputSet> outputs;
   switch (request.command) {
     case CliCommand::kLayout:
       if (request.mode == LayoutMode::kOptimise) {
@@ -332,6 +334,7 @@ int runCommand(const CliRequest& request) {
       } else {
         seconds = layOut(nester, request.mode);
       }
+      outputs.emplace();
       writePackingReport(nester, request.reportPath);
       written.push_back(shownPath(request.reportPath));
       writeLayoutDxf(nester, request.dxfPath);
@@ -378,9 +381,17 @@ int runCommand(const CliRequest& request) {
       break;
   }
   if (request.jsonPath) {
+    if (!outputs) outputs.emplace();
     writeJsonSummary(nester, seconds, *request.jsonPath, job.report.rejected,
                      optimised ? &*optimised : nullptr);
     written.push_back(shownPath(*request.jsonPath));
+  }
+  if (outputs) {
+    const std::string problem = outputs->commit();
+    if (!problem.empty()) {
+      throw FatalError(FatalChannel::kStandardError, "",
+                       "the outputs could not be put in place: " + problem);
+    }
   }
   // The job is right even when its error log is not: the failure is only a warning.
   nester.errorLog.flush();

@@ -209,6 +209,11 @@ bool TextWriter::close() {
   if (std::fclose(file_) != 0) fail(target_.string(), errno);
   file_ = nullptr;
   if (!temporary_.empty()) {
+    if (problem_.empty() && OutputSet::current() != nullptr) {
+      OutputSet::current()->keep(std::move(temporary_), target_);
+      temporary_.clear();
+      return true;
+    }
     if (problem_.empty() && ::rename(temporary_.c_str(), target_.c_str()) != 0) {
       fail(target_.string(), errno);
     }
@@ -279,6 +284,35 @@ int removeStrayTemporaries(const std::filesystem::path& target, double olderThan
     if (::unlink(entry.path().c_str()) == 0) ++removed;
   }
   return removed;
+}
+
+namespace {
+thread_local OutputSet* currentOutputSet = nullptr;
+}  // namespace
+
+OutputSet::OutputSet() : outer_(currentOutputSet) { currentOutputSet = this; }
+
+OutputSet::~OutputSet() {
+  currentOutputSet = outer_;
+  for (const auto& [temporary, target] : finished_) ::unlink(temporary.c_str());
+}
+
+OutputSet* OutputSet::current() { return currentOutputSet; }
+
+void OutputSet::keep(std::filesystem::path temporary, std::filesystem::path target) {
+  finished_.emplace_back(std::move(temporary), std::move(target));
+}
+
+std::string OutputSet::commit() {
+  std::string problem;
+  for (const auto& [temporary, target] : finished_) {
+    if (problem.empty() && ::rename(temporary.c_str(), target.c_str()) != 0) {
+      problem = target.string() + ": " + std::strerror(errno);
+    }
+    if (!problem.empty()) ::unlink(temporary.c_str());
+  }
+  finished_.clear();
+  return problem;
 }
 
 }  // namespace platenest

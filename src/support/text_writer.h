@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace platenest {
 
@@ -87,6 +89,30 @@ TextWriter& text(std::string_view utf8);
   std::filesystem::path temporary_;  // where it is written until close(); empty: in place
   std::string problem_;
   std::string* copy_ = nullptr;
+};
+
+// The outputs of one run as a set: while one is alive on this thread, a TextWriter that
+// replaces its file keeps the finished text in its temporary at close(). commit() then
+// renames them all over their files; a set dropped before commit() (a later output failed)
+// removes them, so the previous run's files all stay as they were.
+class OutputSet {
+ public:
+  OutputSet();
+  ~OutputSet();
+  OutputSet(const OutputSet&) = delete;
+  OutputSet& operator=(const OutputSet&) = delete;
+
+  // Renames every finished temporary over its file. The problem (path and reason) of the
+  // first that could not be renamed, or an empty string.
+  std::string commit();
+
+  // The set the current thread's writers hand their finished files to, or null.
+  static OutputSet* current();
+  void keep(std::filesystem::path temporary, std::filesystem::path target);
+
+ private:
+  OutputSet* outer_;
+  std::vector<std::pair<std::filesystem::path, std::filesystem::path>> finished_;
 };
 
 }  // namespace platenest

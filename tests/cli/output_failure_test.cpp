@@ -36,11 +36,17 @@ TEST(FullDeviceTest, EveryNamedOutputFailsWithStatusOneNamingTheFile) {
   for (const char* option : {"--dxf", "--report", "--svg", "--json"}) {
     ScratchFolder scratch;
     writeFile(scratch / "job.txt", smallJob());
+    // The previous run's set: none of it may be replaced by a run that fails.
+    writeFile(scratch / "Report.txt", "previous report\r\n");
+    writeFile(scratch / "layout.dxf", "previous drawing\r\n");
     const CliRun run =
         scratch.run({"layout", "job.txt", "--error-log", "log.txt", option, "/dev/full"});
     EXPECT_EQ(run.status, 1) << option << run.err;
     EXPECT_NE(run.err.find("/dev/full"), std::string::npos) << option << run.err;
     EXPECT_EQ(run.out.find("Wrote"), std::string::npos) << option << run.out;
+    EXPECT_EQ(readFile(scratch / "Report.txt"), "previous report\r\n") << option;
+    EXPECT_EQ(readFile(scratch / "layout.dxf"), "previous drawing\r\n") << option;
+    EXPECT_EQ(hiddenFiles(scratch.work()), std::vector<std::string>{}) << option;
   }
 }
 

@@ -226,5 +226,44 @@ TEST_F(TextWriterTest, OpenFailsWhereNoFileCanBeMade) {
   EXPECT_FALSE(writer.isOpen());
 }
 
+// A run's files are replaced together or not at all: a drawing that fails after the report
+// was finished must not leave a new report beside the old drawing.
+TEST_F(TextWriterTest, FilesOfOneSetReplaceTheirOldOnesTogether) {
+  ASSERT_EQ(writeWholeFile(file("Report.txt"), "old report"), "");
+  ASSERT_EQ(writeWholeFile(file("layout.dxf"), "old drawing"), "");
+  const auto hidden = [this] {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(directory_)) {
+      count += entry.path().filename().string()[0] == '.';
+    }
+    return count;
+  };
+  {
+    OutputSet set;
+    ASSERT_EQ(writeWholeFile(file("Report.txt"), "new report"), "");
+    EXPECT_EQ(readBytes(file("Report.txt")), "old report");
+    TextWriter drawing;
+    ASSERT_TRUE(drawing.open(file("layout.dxf"), TextWriter::Mode::kTruncate));
+    drawing << "half a drawing";
+    // The drawing fails; the set is dropped uncommitted.
+  }
+  EXPECT_EQ(readBytes(file("Report.txt")), "old report");
+  EXPECT_EQ(readBytes(file("layout.dxf")), "old drawing");
+  EXPECT_EQ(hidden(), 0);
+  {
+    OutputSet set;
+    ASSERT_EQ(writeWholeFile(file("Report.txt"), "new report"), "");
+    ASSERT_EQ(writeWholeFile(file("layout.dxf"), "new drawing"), "");
+    EXPECT_EQ(readBytes(file("layout.dxf")), "old drawing");
+    EXPECT_EQ(set.commit(), "");
+  }
+  EXPECT_EQ(readBytes(file("Report.txt")), "new report");
+  EXPECT_EQ(readBytes(file("layout.dxf")), "new drawing");
+  EXPECT_EQ(hidden(), 0);
+  // Outside a set a file is replaced at once, as before.
+  ASSERT_EQ(writeWholeFile(file("Report.txt"), "alone"), "");
+  EXPECT_EQ(readBytes(file("Report.txt")), "alone");
+}
+
 }  // namespace
 }  // namespace platenest
