@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "geometry/offset.h"
+#include "geometry/segment_crossing.h"
 #include "support/text_writer.h"
 
 namespace platenest {
@@ -38,23 +39,6 @@ double segmentDistance(const Edge& e, const Edge& f) {
   }
   return std::min({pointSegmentDistance(e.a, f.a, f.b), pointSegmentDistance(e.b, f.a, f.b),
                    pointSegmentDistance(f.a, e.a, e.b), pointSegmentDistance(f.b, e.a, e.b)});
-}
-
-// The segments cross at a point inside both; touching and overlapping do not count.
-bool properlyCross(const Edge& e, const Edge& f, Point& where) {
-  const Point &a = e.a, &b = e.b, &c = f.a, &d = f.b;
-  const double scale = std::max({std::fabs(b.x - a.x) + std::fabs(b.y - a.y),
-                                 std::fabs(d.x - c.x) + std::fabs(d.y - c.y), 1e-12});
-  const double eps = 1e-9 * scale * scale;
-  const double d1 = cross(a, b, c), d2 = cross(a, b, d);
-  const double d3 = cross(c, d, a), d4 = cross(c, d, b);
-  if (!(((d1 > eps && d2 < -eps) || (d1 < -eps && d2 > eps)) &&
-        ((d3 > eps && d4 < -eps) || (d3 < -eps && d4 > eps)))) {
-    return false;
-  }
-  const double t = d3 / (d3 - d4);
-  where = Point(a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t);
-  return true;
 }
 
 // Calls visit(i, j) for pairs of edges that may lie within `reach` of each other (every such
@@ -269,7 +253,9 @@ std::optional<LoopCrossing> findLoopCrossing(const std::vector<std::vector<Point
   std::optional<LoopCrossing> found;
   anyNearPair(edges, 0.0, [&](std::uint32_t i, std::uint32_t j) {
     Point where;
-    if (!properlyCross(edges[i], edges[j], where)) return false;
+    if (!segmentsCrossProperly(edges[i].a, edges[i].b, edges[j].a, edges[j].b, where)) {
+      return false;
+    }
     const auto [first, second] = std::minmax(edges[i].loop, edges[j].loop);
     found = LoopCrossing{first, second, where};
     return true;

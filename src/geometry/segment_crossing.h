@@ -1,5 +1,5 @@
-// Whether two segments cross, for the checks of outlines read from drawings: an outline that
-// crosses itself or another cannot be cut as drawn.
+// Whether two segments cross, for the checks of outlines read from jobs and drawings: an
+// outline that crosses itself or another cannot be cut as drawn.
 #pragma once
 
 #include "geometry/point.h"
