@@ -14,7 +14,6 @@
 #include "geometry/polygon_bands.h"
 #include "nesting/layout.h"
 #include "nesting/overlap.h"
-#include "nesting/search_internals.h"
 #include "nesting/trial_variants.h"
 #include "loading/load.h"
 #include "support/messages.h"
@@ -119,7 +118,8 @@ void BM_CandidateFitTestCrowdedPlate(benchmark::State& state) {
   std::uniform_real_distribution<double> y(0.0, nester->plateWidth());
   std::vector<Point> moves;
   for (int i = 0; i < 256; ++i) moves.emplace_back(x(random), y(random));
-  CandidateFitTest test(*nester, variants, SearchInternals::partBands(*nester), &SearchInternals::materialCells(*nester));
+  CandidateFitTest test(nester->layout(), variants, nester->layout().partBands(),
+                        &nester->layout().materialCells());
   std::size_t i = 0;
   for (auto _ : state) {
     const Point& d = moves[i++ & 255];
@@ -165,20 +165,20 @@ std::unique_ptr<Nester> largePlate() {
 
 void BM_RebuildPackingPoints12000x2500(benchmark::State& state) {
   auto nester = largePlate();
-  for (auto _ : state) SearchInternals::rebuildPackingPoints(*nester);
+  for (auto _ : state) nester->layout().rebuildPackingGrid();
   state.counters["points"] = static_cast<double>(nester->packingGrid().size());
 }
 BENCHMARK(BM_RebuildPackingPoints12000x2500)->Unit(benchmark::kMicrosecond);
 
 void BM_MarkCoveredPackingPoints12000x2500(benchmark::State& state) {
   auto nester = largePlate();
-  SearchInternals::rebuildPackingPoints(*nester);
+  nester->layout().rebuildPackingGrid();
   PlacedPart part = nester->parts.front();
   part.translate(-part.box.minX + 3000.0, -part.box.minY + 500.0);
   // On a fresh grid each time, as a newly placed part finds it: the rebuild is timed too.
   for (auto _ : state) {
-    SearchInternals::rebuildPackingPoints(*nester);
-    SearchInternals::markCoveredPackingPoints(*nester, part);
+    nester->layout().rebuildPackingGrid();
+    nester->layout().markCoveredPackingPoints(part);
   }
 }
 BENCHMARK(BM_MarkCoveredPackingPoints12000x2500)->Unit(benchmark::kMicrosecond);

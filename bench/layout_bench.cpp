@@ -64,7 +64,7 @@ void layoutAllBenchmark(benchmark::State& state, const Job& job, bool multiStep)
     }
     state.PauseTiming();
     statistics = nester->computeLayoutStatistics();
-    fitTests += nester->fitTestCount;
+    fitTests += nester->fitTestCount();
     seconds += nester->lastLayoutSeconds;
     state.ResumeTiming();
   }

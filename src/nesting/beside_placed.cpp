@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "nesting/nester.h"
+#include "nesting/grid_search.h"
 
 namespace platenest {
 namespace {
@@ -58,7 +58,7 @@ void assignQuarterTurn(PlacedPart& trial, const PlacedPart& source, int quarterT
 
 }  // namespace
 
-bool Nester::isSimilar(const PlacedPart& a, const PlacedPart& b) const {
+bool isSimilar(const PlacedPart& a, const PlacedPart& b) {
   const double widthA = a.box.maxX - a.box.minX;
   const double heightA = a.box.maxY - a.box.minY;
   const double widthB = b.box.maxX - b.box.minX;
@@ -72,23 +72,12 @@ bool Nester::isSimilar(const PlacedPart& a, const PlacedPart& b) const {
   return sideMatches && std::fabs(a.rectangularity - b.rectangularity) < kSimilarRectangularity;
 }
 
-double Nester::unionBoxArea(const PlacedPart& a, const PlacedPart& b) const {
+double unionBoxArea(const PlacedPart& a, const PlacedPart& b) {
   const double minX = std::min(a.box.minX, b.box.minX);
   const double maxX = std::max(a.box.maxX, b.box.maxX);
   const double minY = std::min(a.box.minY, b.box.minY);
   const double maxY = std::max(a.box.maxY, b.box.maxY);
   return (maxX - minX) * (maxY - minY);
-}
-
-double Nester::packingLength() const {
-  bool any = false;
-  double length = 0.0;
-  for (const PlacedPart& member : parts) {
-    if (!isOnPlate(member)) continue;
-    if (!any || member.box.maxX > length) length = member.box.maxX;
-    any = true;
-  }
-  return length;
 }
 
 // Pairing trial with one neighbour N. The part is tried in four quarter turns (and turned
@@ -97,12 +86,13 @@ double Nester::packingLength() const {
 // best score wins, a tie goes to the lower centroid x. Sliding in from the right may not
 // leave a small part sticking out far beyond the layout. The pairing is accepted only when
 // the saving is at least `threshold` of the part's waste (box area minus outline area).
-bool Nester::tryPairWith(double threshold, const PlacedPart& neighbour, const PlacedPart& part,
-                         Pose& pose, double& score, Point& centroid) {
+bool tryPairWith(const Layout& layout, double threshold, const PlacedPart& neighbour,
+                 const PlacedPart& part, Pose& pose, double& score, Point& centroid,
+                 const GridSearchOptions& options) {
   if (!isSimilar(neighbour, part) || std::fabs(part.rectangularity - 1) < kRectangleTolerance) {
     return false;
   }
-  const double layoutLength = packingLength();
+  const double layoutLength = layout.packingLength();
   const double areaN = neighbour.box.area();
   const double areaP = part.box.area();
   double bestScore = kNoScore;
@@ -118,16 +108,16 @@ bool Nester::tryPairWith(double threshold, const PlacedPart& neighbour, const Pl
         moveBeside(trial, neighbour.box, side);
         switch (side) {
           case Side::kRight:
-            slideLeftTo(trial, neighbour);
+            slideLeftTo(layout, trial, neighbour);
             break;
           case Side::kAbove:
-            slideDownTo(trial, neighbour);
+            slideDownTo(layout, trial, neighbour);
             break;
           case Side::kBelow:
-            slideUpTo(trial, neighbour);
+            slideUpTo(layout, trial, neighbour);
             break;
         }
-        if (!fits(trial)) continue;
+        if (!layout.fits(trial)) continue;
         const double candidateScore = areaN + areaP - unionBoxArea(neighbour, trial);
         const bool better = candidateScore > bestScore ||
                             (candidateScore == bestScore && bestCentroidX > trial.centroid.x);
@@ -146,7 +136,7 @@ bool Nester::tryPairWith(double threshold, const PlacedPart& neighbour, const Pl
   };
 
   tryOrientations(part);
-  if (bPartTurnover) {
+  if (options.tryTurnedOver) {
     PlacedPart turnedOver = part;
     const Point pivot = turnedOver.refPoint;
     turnedOver.mirrorAt(pivot);
@@ -160,17 +150,18 @@ bool Nester::tryPairWith(double threshold, const PlacedPart& neighbour, const Pl
   return true;
 }
 
-bool Nester::placeBesideSimilar(PlacedPart& part, double threshold) {
+bool placeBesideSimilar(Layout& layout, PlacedPart& part, double threshold,
+                        const GridSearchOptions& options) {
   bool found = false;
   Pose bestPose;
   double bestScore = 0.0;
   Point bestCentroid;
-  for (const PlacedPart& neighbour : parts) {
-    if (&neighbour == &part || !isOnPlate(neighbour)) continue;
+  for (const PlacedPart& neighbour : layout.parts()) {
+    if (&neighbour == &part || !layout.isOnPlate(neighbour)) continue;
     Pose pose;
     double score = 0.0;
     Point centroid;
-    if (!tryPairWith(threshold, neighbour, part, pose, score, centroid)) continue;
+    if (!tryPairWith(layout, threshold, neighbour, part, pose, score, centroid, options)) continue;
     // The first success stands until a later one saves strictly more, or as much further left.
     if (!found || score > bestScore || (score == bestScore && centroid.x < bestCentroid.x)) {
       bestPose = pose;
@@ -181,15 +172,15 @@ bool Nester::placeBesideSimilar(PlacedPart& part, double threshold) {
   }
   if (!found) return false;
   applyPose(part, bestPose);
-  markCoveredPackingPoints(part);
+  layout.markCoveredPackingPoints(part);
   return true;
 }
 
 // Tries the part in four quarter turns flush to the right of the neighbour (bottoms aligned),
 // above it and below it (left sides aligned), without sliding or turning over; keeps the
 // fitting position whose centroid lies furthest left, then lowest.
-bool Nester::fitAgainst(const PlacedPart& neighbour, const PlacedPart& part, Pose& pose,
-                        Point& centroid) {
+bool fitAgainst(const Layout& layout, const PlacedPart& neighbour, const PlacedPart& part,
+                Pose& pose, Point& centroid) {
   Point best(kFarAway, kFarAway);
   Pose bestPose;
   bool found = false;
@@ -198,7 +189,7 @@ bool Nester::fitAgainst(const PlacedPart& neighbour, const PlacedPart& part, Pos
     assignQuarterTurn(trial, part, i);
     for (Side side : kSides) {
       moveBeside(trial, neighbour.box, side);
-      if (!fits(trial)) continue;
+      if (!layout.fits(trial)) continue;
       found = true;
       const Point& c = trial.centroid;
       if (c.x < best.x || (c.x == best.x && c.y < best.y)) {
@@ -213,16 +204,16 @@ bool Nester::fitAgainst(const PlacedPart& neighbour, const PlacedPart& part, Pos
   return true;
 }
 
-bool Nester::placeBesideNeighbours(PlacedPart& part) {
-  if (plateIsEmpty()) return gridSearch(*this, part, jobGridSearch(*this));
+bool placeBesideNeighbours(Layout& layout, PlacedPart& part, const GridSearchOptions& options) {
+  if (plateIsEmpty(layout)) return gridSearch(layout, part, options);
   bool found = false;
   Pose bestPose;
   Point best;
-  for (const PlacedPart& neighbour : parts) {
-    if (&neighbour == &part || !isOnPlate(neighbour)) continue;
+  for (const PlacedPart& neighbour : layout.parts()) {
+    if (&neighbour == &part || !layout.isOnPlate(neighbour)) continue;
     Pose pose;
     Point c;
-    if (!fitAgainst(neighbour, part, pose, c)) continue;
+    if (!fitAgainst(layout, neighbour, part, pose, c)) continue;
     // Within the band, centroids count as equally far left and the lower one wins.
     if (!found || c.x < best.x - kLeftBand ||
         (std::fabs(c.x - best.x) < kLeftBand && c.y < best.y)) {
@@ -233,7 +224,7 @@ bool Nester::placeBesideNeighbours(PlacedPart& part) {
   }
   if (!found) return false;
   applyPose(part, bestPose);
-  markCoveredPackingPoints(part);
+  layout.markCoveredPackingPoints(part);
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include <limits>
 #include <vector>
 
+#include "nesting/grid_search.h"
 #include "nesting/nester.h"
 #include "nesting/overlap.h"
 
@@ -102,99 +103,87 @@ std::vector<const PlacedPart*> partsInTheWay(const std::vector<const PlacedPart*
 }
 
 // The fit test of a slide; the validation build checks it against the test over every part.
-bool slideFits(const Nester& nester, const PlacedPart& part,
+bool slideFits(const Layout& layout, const PlacedPart& part,
                const std::vector<const PlacedPart*>& inTheWay, [[maybe_unused]] bool inList) {
-  const bool fits = nester.fitsAmong(part, inTheWay);
+  const bool fits = layout.fitsAmong(part, inTheWay);
 #ifdef PLATENEST_VALIDATE
-  if (fits != (inList ? nester.fitsAmongOthers(part) : nester.fits(part))) std::abort();
-  --nester.fitTestCount;
+  if (fits != (inList ? layout.fitsAmongOthers(part) : layout.fits(part))) std::abort();
+  layout.uncountFitTest();
 #endif
   return fits;
 }
 
 // Slides `part` along u until it meets the plate's edge or a part of `inTheWay`; `inList`
-// tells whether the part is itself one of the nester's parts.
-void slideIntoContact(const Nester& nester, PlacedPart& part, Direction u,
+// tells whether the part is itself one of the layout's parts.
+void slideIntoContact(const Layout& layout, PlacedPart& part, Direction u,
                       const std::vector<const PlacedPart*>& inTheWay, bool inList) {
-  const BoundingBox& plate = nester.plateRect();
+  const BoundingBox& plate = layout.plateRect();
   const double limit = u.x != 0 ? plate.maxX - plate.minX : plate.maxY - plate.minY;
-  slide(part, u, nester.packingPointDistance(), limit,
-        [&] { return slideFits(nester, part, inTheWay, inList); });
+  slide(part, u, layout.packingPointDistance(), limit,
+        [&] { return slideFits(layout, part, inTheWay, inList); });
 }
 
 }  // namespace
 
-// As fitsAmongOthers (or fits, for a part not in the list), against the parts given.
-bool Nester::fitsAmong(const PlacedPart& part, const std::vector<const PlacedPart*>& others) const {
-  ++fitTestCount;
-  if (!part.isInside(plateRect_)) return false;
-  const BoundingBox& box = part.outer.box();
-  for (const PlacedPart* other : others) {
-    if (boxesApart(box, other->outer.box())) continue;
-    if (!part.isClearOf(*other)) return false;
-  }
-  return true;
-}
-
 // Slides tested against the plate pass only while the part is inside it, so they can never
 // travel further than the plate is long or wide; the bound only matters if a step were lost
 // to rounding far from the origin. Only the parts in the way are tested at each step.
-void Nester::contactLeft(PlacedPart& member) {
-  slideIntoContact(*this, member, kLeft, partsInTheWay(parts, &member, member.outer.box(), kLeft),
+void contactLeft(Layout& layout, PlacedPart& member) {
+  slideIntoContact(layout, member, kLeft, partsInTheWay(layout.parts(), &member, member.outer.box(), kLeft),
                    true);
 }
 
-void Nester::contactRight(PlacedPart& member) {
-  slideIntoContact(*this, member, kRight, partsInTheWay(parts, &member, member.outer.box(), kRight),
+void contactRight(Layout& layout, PlacedPart& member) {
+  slideIntoContact(layout, member, kRight, partsInTheWay(layout.parts(), &member, member.outer.box(), kRight),
                    true);
 }
 
-void Nester::contactUp(PlacedPart& member) {
-  slideIntoContact(*this, member, kUp, partsInTheWay(parts, &member, member.outer.box(), kUp),
+void contactUp(Layout& layout, PlacedPart& member) {
+  slideIntoContact(layout, member, kUp, partsInTheWay(layout.parts(), &member, member.outer.box(), kUp),
                    true);
 }
 
-void Nester::contactDown(PlacedPart& member) {
-  slideIntoContact(*this, member, kDown, partsInTheWay(parts, &member, member.outer.box(), kDown),
+void contactDown(Layout& layout, PlacedPart& member) {
+  slideIntoContact(layout, member, kDown, partsInTheWay(layout.parts(), &member, member.outer.box(), kDown),
                    true);
 }
 
 // Only the parts the search gathered can meet a part on the plate: every other part keeps so
 // far beyond the plate's edges that its box is apart from any box on the plate.
-void Nester::contactLeftAndDownAmong(PlacedPart& member,
-                                     const std::vector<const PlacedPart*>& candidates,
-                                     const std::vector<BoundingBox>& boxes) {
-  slideIntoContact(*this, member, kLeft,
+void contactLeftAndDownAmong(Layout& layout, PlacedPart& member,
+                             const std::vector<const PlacedPart*>& candidates,
+                             const std::vector<BoundingBox>& boxes) {
+  slideIntoContact(layout, member, kLeft,
                    partsInTheWay(candidates, boxes, &member, member.outer.box(), kLeft), true);
-  slideIntoContact(*this, member, kDown,
+  slideIntoContact(layout, member, kDown,
                    partsInTheWay(candidates, boxes, &member, member.outer.box(), kDown), true);
 }
 
-void Nester::contactLeftCandidate(PlacedPart& candidate) {
-  slideIntoContact(*this, candidate, kLeft,
-                   partsInTheWay(parts, nullptr, candidate.outer.box(), kLeft), false);
+void contactLeftCandidate(const Layout& layout, PlacedPart& candidate) {
+  slideIntoContact(layout, candidate, kLeft,
+                   partsInTheWay(layout.parts(), nullptr, candidate.outer.box(), kLeft), false);
 }
 
-void Nester::contactDownCandidate(PlacedPart& candidate) {
-  slideIntoContact(*this, candidate, kDown,
-                   partsInTheWay(parts, nullptr, candidate.outer.box(), kDown), false);
+void contactDownCandidate(const Layout& layout, PlacedPart& candidate) {
+  slideIntoContact(layout, candidate, kDown,
+                   partsInTheWay(layout.parts(), nullptr, candidate.outer.box(), kDown), false);
 }
 
 // The slides towards one other part ignore the plate, so only the other part could stop
 // them: once the part's box has passed the other's box it can never meet it, and the slide
 // ends there.
-void Nester::slideLeftTo(PlacedPart& part, const PlacedPart& other) {
-  slide(part, kLeft, packingPointDistance_, part.box.maxX - other.box.minX,
+void slideLeftTo(const Layout& layout, PlacedPart& part, const PlacedPart& other) {
+  slide(part, kLeft, layout.packingPointDistance(), part.box.maxX - other.box.minX,
         [&] { return part.isClearOf(other); });
 }
 
-void Nester::slideUpTo(PlacedPart& part, const PlacedPart& other) {
-  slide(part, kUp, packingPointDistance_, other.box.maxY - part.box.minY,
+void slideUpTo(const Layout& layout, PlacedPart& part, const PlacedPart& other) {
+  slide(part, kUp, layout.packingPointDistance(), other.box.maxY - part.box.minY,
         [&] { return part.isClearOf(other); });
 }
 
-void Nester::slideDownTo(PlacedPart& part, const PlacedPart& other) {
-  slide(part, kDown, packingPointDistance_, part.box.maxY - other.box.minY,
+void slideDownTo(const Layout& layout, PlacedPart& part, const PlacedPart& other) {
+  slide(part, kDown, layout.packingPointDistance(), part.box.maxY - other.box.minY,
         [&] { return part.isClearOf(other); });
 }
 
@@ -203,16 +192,16 @@ void Nester::contactSelected(ContactDirection direction) {
     if (!part.selected) continue;
     switch (direction) {
       case ContactDirection::kLeft:
-        contactLeft(part);
+        contactLeft(layout_, part);
         break;
       case ContactDirection::kRight:
-        contactRight(part);
+        contactRight(layout_, part);
         break;
       case ContactDirection::kUp:
-        contactUp(part);
+        contactUp(layout_, part);
         break;
       case ContactDirection::kDown:
-        contactDown(part);
+        contactDown(layout_, part);
         break;
     }
   }

@@ -10,7 +10,7 @@ namespace platenest {
 
 double Nester::defaultPackingPointDistance() {
   // Without parts there is nothing to size the grid by: the distance stays as it is.
-  if (parts.empty()) return packingPointDistance_;
+  if (parts.empty()) return packingPointDistance();
   PlacedPart* smallest = &parts.front();
   if (parts.count() > 1) {
     smallest->computeArea();

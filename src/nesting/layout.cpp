@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <utility>
 
 #include "nesting/overlap.h"
@@ -42,43 +43,135 @@ std::optional<Hazard> plateHazard(const PlacedPart& candidate, const BoundingBox
   return Hazard{Hazard::Kind::kPlateEdge, 0, depth};
 }
 
-// Copies of parts (here, in clone and in save) hold their holes in reverse order, as every
-// copy of a hole list does; no question a layout answers depends on that order.
-Layout::Layout(const Plate& plate, const PartList& parts) {
-  setPlate(plate);
-  for (const PlacedPart& part : parts) parts_.push_back(part);
+namespace {
+
+// A copy of a part holds its holes in reverse order, and the figures the search derives from
+// a part (its centroid, its trial copies' figures) are sums over the holes in list order: a
+// layout holding such copies could place a part another way by a rounding. The copies are
+// given back the originals' holes in their order, so that a clone searches as the original.
+template <class Parts>
+void keepHoleOrder(PartList& copy, const Parts& original) {
+  auto to = copy.begin();
+  for (const PlacedPart& from : original) {
+    std::size_t h = 0;
+    for (Polygon& hole : to->holes) hole = from.holes[h++];
+    ++to;
+  }
 }
 
-Layout::Layout(const Plate& plate, std::vector<PlacedPart> parts) : parts_(std::move(parts)) {
+PartList copyInOrder(const PartList& original) {
+  PartList copy = original;
+  keepHoleOrder(copy, original);
+  return copy;
+}
+
+}  // namespace
+
+Layout::Layout(const Plate& plate, const PartList& parts) : parts_(copyInOrder(parts)) {
   setPlate(plate);
+}
+
+Layout::Layout(const Plate& plate, const std::vector<PlacedPart>& parts) {
+  setPlate(plate);
+  PartList list;
+  for (auto it = parts.rbegin(); it != parts.rend(); ++it) list.insertFront(*it);
+  parts_ = std::move(list);
+  keepHoleOrder(parts_, parts);
+}
+
+// The caches name parts of the layout they were filled for: a copy starts its own.
+Layout::Layout(const Layout& other)
+    : plate_(other.plate_),
+      plateRect_(other.plateRect_),
+      parts_(copyInOrder(other.parts_)),
+      packingPointDistance_(other.packingPointDistance_),
+      packingPoints_(other.packingPoints_),
+      packingRows_(other.packingRows_),
+      packingColumns_(other.packingColumns_),
+      packingPointsDirty_(other.packingPointsDirty_),
+      searchMemoEnabled_(other.searchMemoEnabled_) {}
+
+Layout& Layout::operator=(const Layout& other) {
+  if (this != &other) *this = Layout(other);
+  return *this;
 }
 
 void Layout::setPlate(const Plate& plate) {
+  if (plate.length != plate_.length || plate.width != plate_.width) packingPointsDirty_ = true;
   plate_ = plate;
   plateRect_ = BoundingBox{0, plate.length, 0, plate.width};
 }
 
-std::size_t Layout::add(const PlacedPart& part) {
-  parts_.push_back(part);
-  return parts_.size() - 1;
+void Layout::setPlateSize(double length, double width) {
+  Plate resized = plate_;
+  resized.length = length;
+  resized.width = width;
+  resized.area = length * width;
+  setPlate(resized);
 }
 
-void Layout::place(std::size_t i, const Pose& pose) { applyPose(parts_[i], pose); }
+PlacedPart& Layout::part(std::size_t i) {
+  return *std::next(parts_.begin(), static_cast<std::ptrdiff_t>(i));
+}
 
-void Layout::place(std::size_t i, const PlacedPart& posed) { parts_[i] = posed; }
+const PlacedPart& Layout::part(std::size_t i) const {
+  return *std::next(parts_.begin(), static_cast<std::ptrdiff_t>(i));
+}
+
+void Layout::place(std::size_t i, const Pose& pose) { applyPose(part(i), pose); }
+
+void Layout::place(std::size_t i, const PlacedPart& posed) { part(i) = posed; }
 
 void Layout::park(std::size_t i) {
-  PlacedPart& part = parts_[i];
-  part.translate(plateRect_.maxX - part.box.minX, plateRect_.minY - part.box.maxY);
+  PlacedPart& parked = part(i);
+  parked.translate(plateRect_.maxX - parked.box.minX, plateRect_.minY - parked.box.maxY);
 }
 
-bool Layout::isOnPlate(std::size_t i) const { return parts_[i].isInside(plateRect_); }
+double Layout::packingLength() const {
+  bool any = false;
+  double length = 0.0;
+  for (const PlacedPart& member : parts_) {
+    if (!isOnPlate(member)) continue;
+    if (!any || member.box.maxX > length) length = member.box.maxX;
+    any = true;
+  }
+  return length;
+}
 
+// Parts whose boxes are apart are passed over with four comparisons; only neighbours get
+// polygon work. Parts parked off the plate never meet a candidate inside it.
 bool Layout::fits(const PlacedPart& candidate, std::optional<std::size_t> self) const {
-  if (plateHazard(candidate, plateRect_)) return false;
-  for (std::size_t n = 0; n < parts_.size(); ++n) {
-    if (n == self) continue;
-    if (partHazard(candidate, parts_[n], n)) return false;
+  ++fitTestCount_;
+  if (!candidate.isInside(plateRect_)) return false;
+  const BoundingBox& box = candidate.outer.box();
+  std::size_t n = 0;
+  for (const PlacedPart& other : parts_) {
+    if (n++ == self) continue;
+    if (boxesApart(box, other.outer.box())) continue;
+    if (!candidate.isClearOf(other)) return false;
+  }
+  return true;
+}
+
+bool Layout::fitsAmongOthers(const PlacedPart& member) const {
+  ++fitTestCount_;
+  if (!member.isInside(plateRect_)) return false;
+  const BoundingBox& box = member.outer.box();
+  for (const PlacedPart& other : parts_) {
+    if (&other == &member) continue;
+    if (boxesApart(box, other.outer.box())) continue;
+    if (!member.isClearOf(other)) return false;
+  }
+  return true;
+}
+
+bool Layout::fitsAmong(const PlacedPart& part, const std::vector<const PlacedPart*>& others) const {
+  ++fitTestCount_;
+  if (!part.isInside(plateRect_)) return false;
+  const BoundingBox& box = part.outer.box();
+  for (const PlacedPart* other : others) {
+    if (boxesApart(box, other->outer.box())) continue;
+    if (!part.isClearOf(*other)) return false;
   }
   return true;
 }
@@ -94,31 +187,33 @@ Collisions Layout::collisions(const PlacedPart& candidate, double bound,
   };
   bool going = true;
   if (const auto edge = plateHazard(candidate, plateRect_)) going = record(*edge);
-  for (std::size_t n = 0; going && n < parts_.size(); ++n) {
+  std::size_t n = 0;
+  for (auto it = parts_.begin(); going && it != parts_.end(); ++it, ++n) {
     if (n == self) continue;
-    if (const auto hit = partHazard(candidate, parts_[n], n)) going = record(*hit);
+    if (const auto hit = partHazard(candidate, *it, n)) going = record(*hit);
   }
 #ifdef PLATENEST_VALIDATE
   if (found.empty() != fits(candidate, self)) std::abort();
+  --fitTestCount_;
 #endif
   return found;
 }
 
 Collisions Layout::collisionsAt(std::size_t i, const Pose& pose, double bound) const {
-  PlacedPart moved = parts_[i];
+  PlacedPart moved = part(i);
   applyPose(moved, pose);
   return collisions(moved, bound, i);
 }
 
 Layout::Saved Layout::save() const {
   Saved saved;
-  saved.parts_ = parts_;
+  saved.parts_ = copyInOrder(parts_);
   return saved;
 }
 
 void Layout::restore(const Saved& saved) {
-  if (saved.parts_.size() != parts_.size()) std::abort();
-  parts_ = saved.parts_;
+  if (saved.parts_.count() != parts_.count()) std::abort();
+  parts_ = copyInOrder(saved.parts_);
 }
 
 }  // namespace platenest

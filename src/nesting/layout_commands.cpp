@@ -5,8 +5,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "nesting/grid_search.h"
 #include "nesting/nester.h"
-#include "nesting/search_internals.h"
 #include "support/fatal_error.h"
 #include "support/messages.h"
 #include "support/text_writer.h"
@@ -36,9 +36,9 @@ class TimedRun {
                        file_.problem());
     }
     // Within one command parts are only added to the plate: blocked candidates stay blocked.
-    SearchInternals::memo(nester_).begin();
+    nester_.layout().searchMemo().begin();
   }
-  ~TimedRun() { SearchInternals::memo(nester_).end(); }
+  ~TimedRun() { nester_.layout().searchMemo().end(); }
   TimedRun(const TimedRun&) = delete;
   TimedRun& operator=(const TimedRun&) = delete;
 
@@ -98,29 +98,15 @@ class PlacementProgress {
 };
 
 void placeByGrid(Nester& nester, PlacedPart& part) {
-  gridSearch(nester, part, jobGridSearch(nester));
+  gridSearch(nester.layout(), part, jobGridSearch(nester));
 }
 
 }  // namespace
 
-bool Nester::renewPackingGrid() {
-  packingPointsDirty_ = true;
-  return ensurePackingGrid();
-}
-
-// False when the grid was refused: then nothing can be placed and the grid stays due for a
-// rebuild.
-bool Nester::ensurePackingGrid() {
-  if (!packingPointsDirty_) return true;
-  if (!rebuildPackingPoints()) return false;
-  packingPointsDirty_ = false;
-  return true;
-}
-
 // A selected part that is already on the plate is placed again.
 void Nester::layoutSelected(bool announce) {
   TimedRun run(*this, TextWriter::Mode::kTruncate);
-  if (ensurePackingGrid()) {
+  if (layout_.ensurePackingGrid()) {
     PlacementProgress tally(progress, parts, [](const PlacedPart& part) { return part.selected; });
     for (PlacedPart& part : parts) {
       if (tally.stopped()) break;
@@ -136,7 +122,7 @@ void Nester::layoutSelected(bool announce) {
 void Nester::layoutAll(bool announce) {
   TimedRun run(*this, TextWriter::Mode::kTruncate);
   for (PlacedPart& part : parts) part.selected = false;
-  if (ensurePackingGrid()) {
+  if (layout_.ensurePackingGrid()) {
     PlacementProgress tally(progress, parts, [&](const PlacedPart& part) { return !isOnPlate(part); });
     for (PlacedPart& part : parts) {
       if (tally.stopped()) break;
@@ -170,8 +156,9 @@ void Nester::layoutMultipleSteps(bool announce) {
   TimedRun run(*this, TextWriter::Mode::kExtend);
   run.file() << dateLine(now);
   run.file().endLine();
-  if (rebuildPackingPoints()) {
+  if (layout_.rebuildPackingGrid()) {
     auto considered = [&](const PlacedPart& part) { return part.selected && !isOnPlate(part); };
+    const GridSearchOptions options = jobGridSearch(*this);
     PlacementProgress tally(progress, parts, considered);
     // Each pass offers a part and counts it when it landed on the plate.
     const auto offer = [&](PlacedPart& part, auto&& place) {
@@ -181,29 +168,31 @@ void Nester::layoutMultipleSteps(bool announce) {
     for (PlacedPart& part : parts) {
       if (tally.stopped()) break;
       if (considered(part) && part.outer.area() >= kHugeArea) {
-        offer(part, [&](PlacedPart& p) { placeBesideNeighbours(p); });
+        offer(part, [&](PlacedPart& p) { placeBesideNeighbours(layout_, p, options); });
       }
     }
     for (PlacedPart& part : parts) {
       if (tally.stopped()) break;
       if (considered(part) && part.outer.area() >= kLargeArea &&
           part.rectangularity >= kLargeRectangularity) {
-        offer(part, [&](PlacedPart& p) { placeBesideNeighbours(p); });
+        offer(part, [&](PlacedPart& p) { placeBesideNeighbours(layout_, p, options); });
       }
     }
     for (PlacedPart& part : parts) {
       if (tally.stopped()) break;
       if (considered(part) && part.outer.area() >= kMediumArea) {
-        offer(part, [&](PlacedPart& p) { placeBySimilar(p, kPairingThreshold); });
+        offer(part, [&](PlacedPart& p) { placeBySimilar(layout_, p, kPairingThreshold, options); });
       }
     }
     for (PlacedPart& part : parts) {
       if (tally.stopped()) break;
       if (!considered(part)) continue;
       if (part.outer.area() > kSmallArea || part.aspectRatio > kCompactAspectRatio) {
-        offer(part, [&](PlacedPart& p) { placeBySimilarOrGrid(p, kPairingThreshold); });
+        offer(part, [&](PlacedPart& p) {
+          placeBySimilarOrGrid(layout_, p, kPairingThreshold, options);
+        });
       } else {
-        offer(part, [&](PlacedPart& p) { gridSearch(*this, p, jobGridSearch(*this)); });
+        offer(part, [&](PlacedPart& p) { gridSearch(layout_, p, options); });
       }
     }
   }

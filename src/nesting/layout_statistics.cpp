@@ -9,10 +9,10 @@ namespace platenest {
 // With nothing on the plate the packing length is 0 and the density 0/0, a NaN: there is no
 // layout to measure, and NaN says so instead of a made-up figure. A twin without a working
 // part of its id is not counted.
-LayoutStatistics Nester::computeLayoutStatistics() const {
-  const PosedLayout view = poseLayout(*this, PoseDetail::kOutlines);
+LayoutStatistics layoutStatistics(const Nester& job, const Layout& layout) {
+  const PosedLayout view = poseLayout(job, layout, PoseDetail::kOutlines);
   PartList placed;
-  for (const PlacedPart& twin : loadedParts) {
+  for (const PlacedPart& twin : job.loadedParts) {
     const PosedPart* part = view.find(twin.id);
     if (part == nullptr || !part->onPlate) continue;
     placed.insertFront(part->cut);
@@ -27,8 +27,8 @@ LayoutStatistics Nester::computeLayoutStatistics() const {
     first = false;
     ++statistics.count;
   }
-  statistics.density = sumArea / (statistics.packingLength * plateWidth());
-  statistics.overallDensity = sumArea / plateLength() / plateWidth();
+  statistics.density = sumArea / (statistics.packingLength * layout.plateWidth());
+  statistics.overallDensity = sumArea / layout.plateLength() / layout.plateWidth();
   return statistics;
 }
 

@@ -1,5 +1,5 @@
-// The nester's construction with its dated error log, the plate rectangle, and the growth of
-// every part by the gap.
+// The nester's construction with its dated error log, its plate, and the growth of every part
+// by the gap.
 #include "nesting/nester.h"
 
 #include <ctime>
@@ -20,17 +20,23 @@ void writeDatedHeader(TextWriter& log) {
   log.endLine();
 }
 
+// A plate of zero size is refused, once it is taken: the caller sees the warning.
+void refuseEmptyPlate(const Layout& layout) {
+  if (layout.plateLength() == 0 || layout.plateWidth() == 0) {
+    throw FatalError::warning("包围盒大小为零!");
+  }
+}
+
 }  // namespace
 
-Nester::Nester(const std::filesystem::path& logPath) : errorLogPath(logPath) {
-  plate_.setSize(6000, 4000);
-  updatePlateRect();
+Nester::Nester(const std::filesystem::path& logPath)
+    : parts(layout_.parts()), errorLogPath(logPath) {
+  Plate plate;
+  plate.setSize(6000, 4000);
+  setPlate(plate);
   partGap = 0;
-  packingPointDistance_ = 0.5;
+  layout_.setPackingPointDistance(0.5);
   rotationNumber = 4;
-  packingRows_ = 0;
-  packingColumns_ = 0;
-  packingPointsDirty_ = true;
   if (!errorLog.open(logPath, TextWriter::Mode::kAppend)) {
     throw FatalError::warning("排样错误报告文件输出失败!", logPath.string());
   }
@@ -40,28 +46,19 @@ Nester::Nester(const std::filesystem::path& logPath) : errorLogPath(logPath) {
 }
 
 void Nester::setPlate(const Plate& plate) {
-  if (plate.length != plate_.length || plate.width != plate_.width) packingPointsDirty_ = true;
-  plate_ = plate;
-  updatePlateRect();
+  layout_.setPlate(plate);
+  refuseEmptyPlate(layout_);
 }
 
 // The same plate cut to another size (the reduction run's trials): it keeps its name.
 void Nester::setPlateSize(double length, double width) {
-  Plate resized = plate_;
-  resized.length = length;
-  resized.width = width;
-  resized.area = length * width;
-  setPlate(resized);
+  layout_.setPlateSize(length, width);
+  refuseEmptyPlate(layout_);
 }
 
-void Nester::setPackingPointDistance(double distance) {
-  packingPointDistance_ = distance;
-  packingPointsDirty_ = true;
-}
-
-void Nester::updatePlateRect() {
-  plateRect_ = BoundingBox{0, plateLength(), 0, plateWidth()};
-  if (plateLength() == 0 || plateWidth() == 0) throw FatalError::warning("包围盒大小为零!");
+void Nester::restore(const NesterSnapshot& saved) {
+  layout_.restore(saved);
+  refuseEmptyPlate(layout_);
 }
 
 void Nester::offsetAllParts(double gap) {

@@ -1,29 +1,29 @@
-// The one engine object of a job: it owns the parts, the mother plate, the layout settings
-// (rotation number RN and packing point distance PPD), the packing-point grid and the job
-// settings, and every layout, editing and measuring operation runs on it.
+// The one engine object of a job: the job itself (parts as loaded, regions, drawings, gap,
+// rotation number RN, turnover, settings), a Layout holding the working parts on the mother
+// plate with the packing-point grid and the search's caches, and the operator's commands.
 //
-// Its public face is the job (parts, plate, settings) and the operator's commands; the
-// search's own steps and caches are private, reached by the engine's other files and the
-// tests through search_internals.h. Two pieces stand apart from it: layout.h, the layout as
-// an object of its own (plate, poses, the fit test and the collision query, save, restore,
-// clone), and grid_search.h, the grid placement of one part with its options. Operations
-// are implemented in one file per concept:
-//   nester.cpp            construction, the plate and its rectangle, offsetting of all parts
-//   overlap.cpp           fit tests (the plain ones and the search's own) and conflict marking
-//   packing_points.cpp    the grid, its occupancy and scan stride; default_ppd.cpp its PPD
-//   placement.cpp         gridSearch, the grid placement of one part (trial_variants: its
-//                         orientations)
+// The layout (layout.h) is the one store of the working parts: `parts` names its list. The
+// placement of one part and the steps built on it are functions on a Layout (grid_search.h),
+// so that a worker thread can run them on a clone. Operations are implemented in one file
+// per concept:
+//   nester.cpp            construction, the plate, offsetting of all parts
+//   layout.cpp            the Layout: plate, poses, the fit tests and the collision query
+//   packing_points.cpp    the layout's grid, its occupancy and scan stride
+//   snapshot.cpp          snapshots of poses, selection, plate and grid
+//   overlap.cpp           containment and clearance of parts, the search's fit test, and
+//                         the marking of parts in the way
+//   default_ppd.cpp       the job's starting PPD
+//   placement.cpp         gridSearch and the bounding-rectangle placement (trial_variants:
+//                         their orientations)
 //   strategies.cpp        similarity dispatch for the multi-step layout
 //   beside_placed.cpp     pairing with similar parts and placement against neighbours
-//   layout.cpp            the Layout: poses, the fit test and the collision query
 //   layout_commands.cpp   Layout, Layout All, Layout Next, Layout Multiple Steps, timing file
 //   layout_statistics.cpp layout statistics and parking of selected parts
 //   reduction.cpp         the plate-size reduction run
 //   contact_moves.cpp     slides into contact and collision-tested moves
 //   editing.cpp           picking, box selection, free moves and turns, turning over
-//   snapshot.cpp          snapshots of poses, selection, plate and grid
 //   posed_layout.cpp      the posed view of the layout that drawings and the window read
-// The search keeps four helpers between searches: search_memo (blocked candidates of
+// The layout keeps four helpers between searches: search_memo (blocked candidates of
 // repeated shapes), part_bands (band-filed outlines of the parts on the plate),
 // material_cells (where those parts hold material deep inside) and fit_test_scratch (the
 // storage of its fit test).
@@ -38,31 +38,16 @@
 
 #include "geometry/part_drawing.h"
 #include "geometry/point.h"
-#include "nesting/fit_test_scratch.h"
-#include "nesting/grid_search.h"
-#include "nesting/layout.h"
-#include "nesting/material_cells.h"
-#include "nesting/packing_grid.h"
-#include "nesting/part_bands.h"
 #include "job/part_lists.h"
 #include "job/placed_part.h"
+#include "nesting/grid_search.h"
+#include "nesting/layout.h"
+#include "nesting/packing_grid.h"
 #include "nesting/progress.h"
-#include "nesting/search_memo.h"
 #include "nesting/snapshot.h"
 #include "support/text_writer.h"
 
 namespace platenest {
-
-// Grids larger than this are refused before any memory is taken.
-inline constexpr long long kMaxPackingPoints = 20'000'000;
-
-// Figures of the parts on the plate, taken with their true (unoffset) outlines.
-struct LayoutStatistics {
-  double packingLength = 0.0;
-  double density = 0.0;  // NaN when nothing is on the plate (0/0)
-  double overallDensity = 0.0;
-  std::int32_t count = 0;
-};
 
 // One step of the plate-size reduction run, handed to the run's caller while the nester
 // holds the step's layout.
@@ -99,9 +84,17 @@ struct JobSettings {
   double maxPartGap = 0.0;
 };
 
-class SearchInternals;
+class Nester;
+
+// Figures of the parts of `layout` on its plate, taken with the true outlines of the job's
+// loaded parts (a layout of the job's parts, such as a clone of its own).
+LayoutStatistics layoutStatistics(const Nester& job, const Layout& layout);
 
 class Nester {
+ private:
+  // Declared first: `parts` names its list.
+  Layout layout_;
+
  public:
   // Empty lists, plate 6000 x 4000, gap 0, PPD 0.5, RN 4, turnover on; opens the error log
   // for appending and writes its dated header. Throws FatalError when the log cannot be opened.
@@ -109,36 +102,38 @@ class Nester {
   Nester(const Nester&) = delete;
   Nester& operator=(const Nester&) = delete;
 
-  // ---- the plate, stored once: its rectangle and the grid follow it
-  const Plate& plate() const { return plate_; }
-  double plateLength() const { return plate_.length; }  // mm, along x
-  double plateWidth() const { return plate_.width; }    // mm, along y
+  // ---- the layout: the working parts on the plate, the grid and the search's caches
+  Layout& layout() { return layout_; }
+  const Layout& layout() const { return layout_; }
+
+  // ---- the plate, stored once in the layout: its rectangle and the grid follow it
+  const Plate& plate() const { return layout_.plate(); }
+  double plateLength() const { return layout_.plateLength(); }  // mm, along x
+  double plateWidth() const { return layout_.plateWidth(); }    // mm, along y
   // (0, plateLength, 0, plateWidth): the plate's lower-left corner is the origin.
-  const BoundingBox& plateRect() const { return plateRect_; }
+  const BoundingBox& plateRect() const { return layout_.plateRect(); }
   // Takes the plate; a zero size is fatal ("包围盒大小为零!"). A changed size makes the
   // next layout build its grid afresh.
   void setPlate(const Plate& plate);
   void setPlateSize(double length, double width);
 
   // ---- the layout settings
-  double packingPointDistance() const { return packingPointDistance_; }  // PPD, mm
+  double packingPointDistance() const { return layout_.packingPointDistance(); }  // PPD, mm
   // A new PPD makes the next layout build its grid afresh.
-  void setPackingPointDistance(double distance);
+  void setPackingPointDistance(double distance) { layout_.setPackingPointDistance(distance); }
   // Builds the grid for the plate and PPD now and occupies the points under the parts on the
   // plate (the RN/PPD dialog's renewal). False, with the reason shown, when it was refused;
   // the next layout then tries again.
-  bool renewPackingGrid();
+  bool renewPackingGrid() { return layout_.renewPackingGrid(); }
   // The grid no longer matches the plate or the PPD; the next layout command rebuilds it.
-  bool packingGridStale() const { return packingPointsDirty_; }
+  bool packingGridStale() const { return layout_.packingGridStale(); }
   // Why the grid for the current plate and PPD cannot be built, or nothing when it can.
-  std::optional<std::string> packingGridProblem() const;
+  std::optional<std::string> packingGridProblem() const { return layout_.packingGridProblem(); }
   // The grid as the last layout command built and occupied it, column after column.
-  const PackingGrid& packingGrid() const { return packingPoints_; }
-  std::int32_t packingRows() const { return packingRows_; }
-  std::int32_t packingColumns() const { return packingColumns_; }
-  PackingPoint packingPoint(int column, int row) const {
-    return packingPoints_[static_cast<std::size_t>(column) * packingRows_ + row];
-  }
+  const PackingGrid& packingGrid() const { return layout_.packingGrid(); }
+  std::int32_t packingRows() const { return layout_.packingRows(); }
+  std::int32_t packingColumns() const { return layout_.packingColumns(); }
+  PackingPoint packingPoint(int column, int row) const { return layout_.packingPoint(column, row); }
   // The starting PPD of the job's parts (load flow): a tenth of the smaller side of the
   // smallest part, at least 30 mm.
   double defaultPackingPointDistance();
@@ -149,16 +144,20 @@ class Nester {
 
   // ---- queries
   // True when the part's box lies inside the plate.
-  bool isOnPlate(const PlacedPart& part) const { return part.isInside(plateRect_); }
+  bool isOnPlate(const PlacedPart& part) const { return layout_.isOnPlate(part); }
   // The exact fit test: inside the plate and clear of every part of `parts` (the candidate
   // is not a member).
-  bool fits(const PlacedPart& candidate) const;
+  bool fits(const PlacedPart& candidate) const { return layout_.fits(candidate); }
   // As fits, skipping the member itself.
-  bool fitsAmongOthers(const PlacedPart& member) const;
+  bool fitsAmongOthers(const PlacedPart& member) const { return layout_.fitsAmongOthers(member); }
   // As fits, against the given parts only.
-  bool fitsAmong(const PlacedPart& part, const std::vector<const PlacedPart*>& others) const;
+  bool fitsAmong(const PlacedPart& part, const std::vector<const PlacedPart*>& others) const {
+    return layout_.fitsAmong(part, others);
+  }
   // Figures of the parts on the plate, taken with their true outlines.
-  LayoutStatistics computeLayoutStatistics() const;
+  LayoutStatistics computeLayoutStatistics() const { return layoutStatistics(*this, layout_); }
+  // How many fit tests the searches ran (for benchmarks).
+  std::uint64_t fitTestCount() const { return layout_.fitTestCount(); }
 
   // ---- marking of parts in the way (the packing report's checks): selects them
   bool markPartsCrossingPlateEdge();
@@ -196,13 +195,14 @@ class Nester {
   void mirrorFirstSelected();
 
   // ---- snapshot.cpp: poses, selection, plate and grid, for undo and the reduction run
-  NesterSnapshot snapshot() const;
+  NesterSnapshot snapshot() const { return layout_.snapshot(); }
   // Puts back a snapshot of this job (the same parts in the same order).
   void restore(const NesterSnapshot& saved);
 
   // ---- the job
   RegionList regions;
-  PartList parts;
+  // The working parts: the layout's own list, named here for the many readers of the job.
+  PartList& parts;
   PartList loadedParts;
   // The lines, arcs and circles of the parts read from drawings of their own, by part id.
   std::vector<PartDrawing> drawings;
@@ -223,84 +223,6 @@ class Nester {
   std::filesystem::path timingFilePath = "排样计算时间.txt";
   std::string lastTimingMessage;  // UTF-8, as written to the timing file
   double lastLayoutSeconds = 0.0;
-  // Switching the memo of blocked candidates off gives the plain search (the tests and the
-  // benchmarks compare the two).
-  bool searchMemoEnabled = true;
-  // How many fit tests the searches ran (for benchmarks).
-  mutable std::uint64_t fitTestCount = 0;
-
- private:
-  // The search's own steps and caches. The engine's files implement them; tests reach them
-  // through SearchInternals (nesting/search_internals.h).
-  friend class SearchInternals;
-
-  void updatePlateRect();
-
-  // ---- packing_points.cpp
-  // Builds the grid and occupies the points under the parts on the plate. When the grid is
-  // refused (see packingGridProblem) it shows the reason, leaves no grid and returns false.
-  bool rebuildPackingPoints();
-  // Builds the grid when it no longer matches the plate or PPD; false when it was refused.
-  bool ensurePackingGrid();
-  void markCoveredPackingPoints(const PlacedPart& part);
-  int scanStride(const PlacedPart& part) const;
-
-  // ---- placement.cpp
-  bool placeAtPackingPoints(PlacedPart& part);
-  bool placeAtPackingPointsTurnover(PlacedPart& part);
-  bool placeBoundingRectangle(PlacedPart& part);
-  bool placeOnGrid(PlacedPart& part, bool turnover);
-
-  // ---- strategies.cpp
-  bool hasSimilarOnPlate(const PlacedPart& part) const;
-  bool hasSimilarOffPlate(const PlacedPart& part) const;
-  bool plateIsEmpty() const;
-  bool placeBySimilarOrGrid(PlacedPart& part, double threshold);
-  bool placeBySimilar(PlacedPart& part, double threshold);
-
-  // ---- contact_moves.cpp
-  void contactLeft(PlacedPart& member);
-  void contactRight(PlacedPart& member);
-  void contactUp(PlacedPart& member);
-  void contactDown(PlacedPart& member);
-  // contactLeft then contactDown of a member on the plate that only `candidates` (parts with
-  // their boxes side by side) could meet: those that may meet any part on the plate, as the
-  // search that placed it gathered them. The same result as the two slides.
-  void contactLeftAndDownAmong(PlacedPart& member,
-                               const std::vector<const PlacedPart*>& candidates,
-                               const std::vector<BoundingBox>& boxes);
-  void contactLeftCandidate(PlacedPart& candidate);
-  void contactDownCandidate(PlacedPart& candidate);
-  void slideLeftTo(PlacedPart& part, const PlacedPart& other);
-  void slideUpTo(PlacedPart& part, const PlacedPart& other);
-  void slideDownTo(PlacedPart& part, const PlacedPart& other);
-
-  // ---- beside_placed.cpp
-  bool isSimilar(const PlacedPart& a, const PlacedPart& b) const;
-  double unionBoxArea(const PlacedPart& a, const PlacedPart& b) const;
-  double packingLength() const;
-  bool tryPairWith(double threshold, const PlacedPart& neighbour, const PlacedPart& part,
-                   Pose& pose, double& score, Point& centroid);
-  bool placeBesideSimilar(PlacedPart& part, double threshold);
-  bool fitAgainst(const PlacedPart& neighbour, const PlacedPart& part, Pose& pose, Point& centroid);
-  bool placeBesideNeighbours(PlacedPart& part);
-  void applyPose(PlacedPart& part, const Pose& pose) { ::platenest::applyPose(part, pose); }
-
-  Plate plate_;
-  BoundingBox plateRect_;
-  double packingPointDistance_ = 0.5;
-  PackingGrid packingPoints_;  // column after column
-  std::int32_t packingRows_ = 0;
-  std::int32_t packingColumns_ = 0;
-  bool packingPointsDirty_ = true;
-
-  // Kept between searches: blocked candidates of the shapes searched in the running layout
-  // command, the outlines of the parts on the plate filed for the fit tests, where those
-  // parts hold material deep inside, and the storage of the search's fit test.
-  SearchMemo searchMemo;
-  PartBandsCache partBands;
-  MaterialCells materialCells;
-  FitTestScratch fitTestScratch;
 };
 
 }  // namespace platenest

@@ -22,7 +22,8 @@
 #include <thread>
 #include <vector>
 
-#include "nesting/search_internals.h"
+#include "nesting/grid_search.h"
+#include "nesting/layout.h"
 #include "nesting/strip_search.h"
 
 namespace platenest {
@@ -96,17 +97,17 @@ void park(PlacedPart& part, double plateLength) {
   part.translate(plateLength + 10.0 - part.box.minX, -10.0 - part.box.maxY);
 }
 
-// Points of the grid for the nester's plate and PPD, as a number that cannot overflow.
-double gridPoints(const Nester& nester) {
-  const double ppd = nester.packingPointDistance();
-  return std::ceil(nester.plateLength() / ppd + 1) * std::ceil(nester.plateWidth() / ppd + 1);
+// Points of the grid for the layout's plate and PPD, as a number that cannot overflow.
+double gridPoints(const Layout& layout) {
+  const double ppd = layout.packingPointDistance();
+  return std::ceil(layout.plateLength() / ppd + 1) * std::ceil(layout.plateWidth() / ppd + 1);
 }
 
 // Lower when the parts' material lies further left.
-double spread(const Nester& nester) {
+double spread(const Layout& layout) {
   double sum = 0.0;
-  for (const PlacedPart& part : nester.parts) {
-    if (nester.isOnPlate(part)) sum += part.area * part.box.maxX;
+  for (const PlacedPart& part : layout.parts()) {
+    if (layout.isOnPlate(part)) sum += part.area * part.box.maxX;
   }
   return sum;
 }
@@ -128,28 +129,22 @@ struct Start {
   bool restart = false;
 };
 
-// A nester of its own for each thread, holding a copy of the job.
+// A clone of the job's layout for each thread; the job itself is only read (its settings and
+// the loaded parts the figures are taken with).
 class Worker {
  public:
   Worker(const Nester& job, const NesterSnapshot& layout, const std::vector<bool>& movable)
-      : nester_("/dev/null"), movable_(movable) {
-    nester_.parts = job.parts;
-    nester_.loadedParts = job.loadedParts;
-    nester_.partGap = job.partGap;
-    nester_.rotationNumber = job.rotationNumber;
-    nester_.bPartTurnover = job.bPartTurnover;
-    nester_.setPlate(job.plate());
-    nester_.setPackingPointDistance(job.packingPointDistance());
-    nester_.restore(layout);
+      : job_(job), layout_(job.layout().clone()), movable_(movable) {
+    layout_.restore(layout);
     gridDistance_ = job.packingPointDistance();
-    jobGridPoints_ = gridPoints(nester_);
+    jobGridPoints_ = gridPoints(layout_);
   }
 
-  Nester& nester() { return nester_; }
+  Layout& layout() { return layout_; }
 
   Trial run(const Start& start, std::uint64_t seed, std::int64_t number) {
     Random random(mix(seed ^ mix(static_cast<std::uint64_t>(number))));
-    Nester& n = nester_;
+    Layout& n = layout_;
     n.restore(*start.layout);
     const double fullLength = n.plateLength();
     const double width = n.plateWidth();
@@ -163,7 +158,7 @@ class Worker {
 
     std::vector<PlacedPart*> onPlate;
     std::size_t index = 0;
-    for (PlacedPart& part : n.parts) {
+    for (PlacedPart& part : n.parts()) {
       if (movable_[index++]) onPlate.push_back(&part);
     }
     std::vector<PlacedPart*> taken;
@@ -218,9 +213,9 @@ class Worker {
     }
     // Half the trials put each part where its centroid lies furthest left, as Layout All
     // does, the others where its box ends furthest left.
-    GridSearchOptions search = jobGridSearch(n);
+    GridSearchOptions search = jobGridSearch(job_);
     if (random.unit() < 0.5) search.objective = GridSearchOptions::Objective::kBoxRightEdge;
-    SearchMemo& memo = SearchInternals::memo(n);
+    SearchMemo& memo = n.searchMemo();
     memo.begin();
     bool placed = true;
     for (PlacedPart* part : taken) {
@@ -234,18 +229,19 @@ class Worker {
     if (!placed) return trial;
 
     trial.kept = true;
-    trial.length = SearchInternals::packingLength(n);
+    trial.length = n.packingLength();
     trial.spread = spread(n);
     // Measured back on the whole plate, as the layout will be written.
     n.setPlateSize(fullLength, width);
-    if (trial.length < start.length - kSameLength) trial.statistics = n.computeLayoutStatistics();
+    if (trial.length < start.length - kSameLength) trial.statistics = layoutStatistics(job_, n);
     trial.layout = n.snapshot();
     trial.layout.packingPointsDirty = true;
     return trial;
   }
 
  private:
-  Nester nester_;
+  const Nester& job_;
+  Layout layout_;
   const std::vector<bool>& movable_;
   double gridDistance_ = 0.0;  // the job's PPD
   double jobGridPoints_ = 0.0;  // on the whole plate
@@ -284,16 +280,16 @@ OptimiseResult ruinAndRecreate(Nester& nester, const OptimiseOptions& options,
   std::vector<std::unique_ptr<Worker>> workers;
   for (int t = 0; t < threads; ++t) workers.push_back(std::make_unique<Worker>(nester, original, movable));
   {
-    Nester& first = workers.front()->nester();
+    Layout& first = workers.front()->layout();
     std::size_t index = 0;
-    for (PlacedPart& part : first.parts) {
+    for (PlacedPart& part : first.parts()) {
       if (!movable[index++]) park(part, first.plateLength());
     }
   }
-  NesterSnapshot kept = workers.front()->nester().snapshot();
+  NesterSnapshot kept = workers.front()->layout().snapshot();
   kept.packingPointsDirty = true;
-  double keptLength = SearchInternals::packingLength(workers.front()->nester());
-  double keptSpread = spread(workers.front()->nester());
+  double keptLength = workers.front()->layout().packingLength();
+  double keptSpread = spread(workers.front()->layout());
   NesterSnapshot best = kept;
   double step = keptLength * kFirstStep;
   int roundsWithoutShrink = 0;

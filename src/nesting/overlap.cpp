@@ -1,5 +1,5 @@
 // May this part stand here? The containment and clearance tests of parts, and the fit tests
-// of the nester that combine "inside the plate" with "clear of every other part". The gap
+// of the layout that combine "inside the plate" with "clear of every other part". The gap
 // between parts is already built into their outlines, so no test adds a clearance.
 #include "nesting/overlap.h"
 
@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "geometry/polygon_bands.h"
+#include "nesting/nester.h"
 
 namespace platenest {
 
@@ -80,19 +81,6 @@ bool PlacedPart::overlapsRect(double minX, double maxX, double minY, double maxY
       Polygon({Point(minX, minY), Point(maxX, minY), Point(maxX, maxY), Point(minX, maxY)}),
       PolygonList());
   return !isClearOf(rectangle);
-}
-
-// Parts whose boxes are apart are passed over with four comparisons; only neighbours get
-// polygon work. Parts parked off the plate never meet a candidate inside it.
-bool Nester::fits(const PlacedPart& candidate) const {
-  ++fitTestCount;
-  if (!candidate.isInside(plateRect_)) return false;
-  const BoundingBox& box = candidate.outer.box();
-  for (const PlacedPart& part : parts) {
-    if (boxesApart(box, part.outer.box())) continue;
-    if (!candidate.isClearOf(part)) return false;
-  }
-  return true;
 }
 
 IndexRange rangeInside(const std::vector<double>& coordinates, double anchor, double low,
@@ -257,11 +245,11 @@ std::size_t ObstacleCells::row(double y) const {
   return static_cast<std::size_t>(t);
 }
 
-CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<TrialVariant>& variants,
+CandidateFitTest::CandidateFitTest(const Layout& layout, const std::vector<TrialVariant>& variants,
                                    PartBandsCache& cache, MaterialCells* material,
                                    FitTestScratch* scratch)
-    : nester_(nester),
-      plate_(nester.plateRect()),
+    : layout_(layout),
+      plate_(layout.plateRect()),
       variants_(variants),
       cache_(cache),
       material_(material),
@@ -276,7 +264,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
     s_.variantBoxes[k] = variants[k].part.outer.box();
   }
   s_.witness.assign(variants.size(), 0);
-  const auto slotCount = static_cast<std::size_t>(nester.parts.count());
+  const auto slotCount = static_cast<std::size_t>(layout.parts().count());
   cache_.reserve(slotCount);
   s_.obstacleOfSlot.assign(slotCount, -1);
   // Room for every part at once: fresh memory taken as the plate fills costs a fault a page.
@@ -285,8 +273,8 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
   s_.slots.reserve(slotCount);
   s_.bands.reserve(slotCount);
   std::uint32_t slot = 0;
-  for (const PlacedPart& part : nester.parts) {
-    if (mayMeetCandidates(part, nester.plateRect())) {
+  for (const PlacedPart& part : layout.parts()) {
+    if (mayMeetCandidates(part, layout.plateRect())) {
       s_.obstacleOfSlot[slot] = static_cast<std::int32_t>(s_.parts.size());
       s_.boxes.push_back(part.outer.box());
       s_.parts.push_back(&part);
@@ -294,7 +282,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
     }
     ++slot;
   }
-  s_.cells.refile(s_.boxes, s_.slots, nester.plateRect());
+  s_.cells.refile(s_.boxes, s_.slots, layout.plateRect());
   s_.bands.assign(s_.parts.size(), nullptr);
   if (material_ != nullptr) {
     s_.spans.resize(s_.parts.size());
@@ -304,7 +292,7 @@ CandidateFitTest::CandidateFitTest(const Nester& nester, const std::vector<Trial
       s_.spans[n] = cache_.spanOf(s_.slots[n]);
       s_.versions[n] = cache_.versionOf(s_.slots[n]);
     }
-    material_->update(nester.plateRect(), slotCount, s_.slots, s_.versions, s_.bands);
+    material_->update(layout.plateRect(), slotCount, s_.slots, s_.versions, s_.bands);
     s_.deepWitness.assign(variants.size(), 0);
   }
 }
@@ -374,29 +362,18 @@ bool CandidateFitTest::fits(std::size_t k, double dx, double dy, std::uint16_t* 
   // The plain test on a moved copy against every part must agree.
   PlacedPart moved = variants_[k].part;
   moved.translate(dx, dy);
-  if (fits != nester_.fits(moved)) std::abort();
-  --nester_.fitTestCount;
+  if (fits != layout_.fits(moved)) std::abort();
+  layout_.uncountFitTest();
 #endif
   return fits;
-}
-
-bool Nester::fitsAmongOthers(const PlacedPart& member) const {
-  ++fitTestCount;
-  if (!member.isInside(plateRect_)) return false;
-  const BoundingBox& box = member.outer.box();
-  for (const PlacedPart& part : parts) {
-    if (&part == &member) continue;
-    if (boxesApart(box, part.outer.box())) continue;
-    if (!member.isClearOf(part)) return false;
-  }
-  return true;
 }
 
 bool Nester::markPartsCrossingPlateEdge() {
   bool marked = false;
   for (PlacedPart& part : parts) {
     if (isOnPlate(part)) continue;
-    if (part.overlapsRect(plateRect_.minX, plateRect_.maxX, plateRect_.minY, plateRect_.maxY)) {
+    const BoundingBox& plate = plateRect();
+    if (part.overlapsRect(plate.minX, plate.maxX, plate.minY, plate.maxY)) {
       part.selected = true;
       marked = true;
     }

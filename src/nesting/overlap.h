@@ -11,7 +11,7 @@
 #include "geometry/point.h"
 #include "nesting/material_cells.h"
 #include "nesting/fit_test_scratch.h"
-#include "nesting/nester.h"
+#include "nesting/layout.h"
 #include "nesting/part_bands.h"
 #include "job/placed_part.h"
 #include "nesting/trial_variants.h"
@@ -79,16 +79,16 @@ inline bool mayMeetCandidates(const PlacedPart& part, const BoundingBox& plate) 
 class CandidateFitTest {
  public:
   // `material`, when given, is brought up to the parts on the plate and consulted first.
-  // `scratch`, when given, lends its storage (the nester keeps one from search to search).
-  CandidateFitTest(const Nester& nester, const std::vector<TrialVariant>& variants,
+  // `scratch`, when given, lends its storage (the layout keeps one from search to search).
+  CandidateFitTest(const Layout& layout, const std::vector<TrialVariant>& variants,
                    PartBandsCache& cache, MaterialCells* material = nullptr,
                    FitTestScratch* scratch = nullptr);
-  // The tests made are added to the nester's count.
-  ~CandidateFitTest() { nester_.fitTestCount += tests_; }
+  // The tests made are added to the layout's count.
+  ~CandidateFitTest() { layout_.countFitTests(tests_); }
   CandidateFitTest(const CandidateFitTest&) = delete;
   CandidateFitTest& operator=(const CandidateFitTest&) = delete;
 
-  // Exactly nester.fits(a copy of variant k moved by (dx, dy)).
+  // Exactly layout.fits(a copy of variant k moved by (dx, dy)).
   // `blocker`, when given, names a part that blocked a candidate near this one before, as its
   // place in the part list plus one (0: none); it is tested first (any part is a fair first
   // test: the answer needs all of them) and receives the part that blocks this candidate.
@@ -125,7 +125,7 @@ class CandidateFitTest {
   // Parts from this place in the list on are not named in `blocker` (0 instead).
   static constexpr std::uint32_t kMaxHint = 0xFFFF;
 
-  const Nester& nester_;
+  const Layout& layout_;
   const BoundingBox plate_;
   std::uint64_t tests_ = 0;
   const std::vector<TrialVariant>& variants_;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "nesting/nester.h"
+#include "nesting/layout.h"
 #include "support/messages.h"
 #include "support/text_writer.h"
 
@@ -20,7 +20,7 @@ double gridCount(double side, double ppd) { return std::floor(side / ppd) + 1; }
 
 }  // namespace
 
-std::optional<std::string> Nester::packingGridProblem() const {
+std::optional<std::string> Layout::packingGridProblem() const {
   const double ppd = packingPointDistance_;
   if (!std::isfinite(ppd) || !(ppd > 0)) {
     return formatC("排样点间距PPD=%g无效: 必须是大于零的有限数!", ppd);
@@ -79,8 +79,27 @@ void PackingGrid::clear() {
   occupied_.clear();
 }
 
-bool Nester::rebuildPackingPoints() {
-  searchMemo.clear();  // its candidates are points of the old grid
+void Layout::setPackingPointDistance(double distance) {
+  packingPointDistance_ = distance;
+  packingPointsDirty_ = true;
+}
+
+bool Layout::renewPackingGrid() {
+  packingPointsDirty_ = true;
+  return ensurePackingGrid();
+}
+
+// False when the grid was refused: then nothing can be placed and the grid stays due for a
+// rebuild.
+bool Layout::ensurePackingGrid() {
+  if (!packingPointsDirty_) return true;
+  if (!rebuildPackingPoints()) return false;
+  packingPointsDirty_ = false;
+  return true;
+}
+
+bool Layout::rebuildPackingPoints() {
+  searchMemo_.clear();  // its candidates are points of the old grid
   packingPoints_.clear();
   packingColumns_ = 0;
   packingRows_ = 0;
@@ -92,7 +111,7 @@ bool Nester::rebuildPackingPoints() {
   packingColumns_ = static_cast<std::int32_t>(gridCount(plateLength(), ppd));
   packingRows_ = static_cast<std::int32_t>(gridCount(plateWidth(), ppd));
   packingPoints_.build(packingColumns_, packingRows_, ppd);
-  for (const PlacedPart& part : parts) {
+  for (const PlacedPart& part : parts_) {
     if (isOnPlate(part)) markCoveredPackingPoints(part);
   }
   return true;
@@ -137,7 +156,7 @@ class RowCrossings {
 // Only points within the part's outer box can lie inside it; the columns and rows between
 // the box edges are found by bisection on the positions, which grow strictly. Along each row
 // the outline's crossings are worked out once for all the row's points.
-void Nester::markCoveredPackingPoints(const PlacedPart& part) {
+void Layout::markCoveredPackingPoints(const PlacedPart& part) {
   if (packingColumns_ <= 0 || packingRows_ <= 0) return;
   const BoundingBox& box = part.outer.box();
   const std::size_t rows = static_cast<std::size_t>(packingRows_);
@@ -182,7 +201,7 @@ void Nester::markCoveredPackingPoints(const PlacedPart& part) {
   }
 }
 
-int Nester::scanStride(const PlacedPart& part) const {
+int Layout::scanStride(const PlacedPart& part) const {
   const double w = part.box.maxX - part.box.minX;
   const double h = part.box.maxY - part.box.minY;
   const double m = std::min(w, h) / 10;

@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "nesting/grid_search.h"
 #include "nesting/nester.h"
-#include "nesting/search_internals.h"
 #include "nesting/overlap.h"
 #include "nesting/trial_variants.h"
 
@@ -31,17 +31,17 @@ struct ScanResult {
 
 // Scans the grid with the trial variants anchored at `anchor`. Per candidate the only work
 // is the fit test of the variant moved to the point; nothing is allocated.
-bool scanGrid(Nester& nester, const std::vector<TrialVariant>& variants, const Point& anchor,
+bool scanGrid(Layout& layout, const std::vector<TrialVariant>& variants, const Point& anchor,
               double reach, int stride, SearchMemo::Entry* memo,
               std::vector<std::uint16_t>& blockers, ScanResult& result) {
-  const std::int64_t columns = nester.packingColumns();
-  const std::int64_t rows = nester.packingRows();
+  const std::int64_t columns = layout.packingColumns();
+  const std::int64_t rows = layout.packingRows();
   const std::size_t count = variants.size();
   if (count == 0 || columns <= 0 || rows <= 0 || stride <= 0) return false;
-  const PackingGrid& grid = nester.packingGrid();
+  const PackingGrid& grid = layout.packingGrid();
   // No part moves during the scan: the parts a candidate can meet are gathered once.
-  CandidateFitTest test(nester, variants, SearchInternals::partBands(nester), &SearchInternals::materialCells(nester),
-                        &SearchInternals::fitTestScratch(nester));
+  CandidateFitTest test(layout, variants, layout.partBands(), &layout.materialCells(),
+                        &layout.fitTestScratch());
   // A candidate already known blocked for this very trial set is skipped without a test.
   auto fitsAt = [&](std::size_t point, std::size_t k, double dx, double dy) {
     if (memo != nullptr && memo->isBlocked(point, k)) {
@@ -176,17 +176,17 @@ void forOpenRows(std::size_t start, std::size_t from, std::size_t to, const std:
 // Within a column every candidate of variant k has the same value (its centroid's x), so the
 // column's winner is the fitting candidate of least value, ties going to the first in scan
 // order (row, then variant); the first phase takes the first fit in scan order instead.
-bool scanGridByVariant(Nester& nester, const std::vector<TrialVariant>& variants,
+bool scanGridByVariant(Layout& layout, const std::vector<TrialVariant>& variants,
                        const Point& anchor, double reach, SearchMemo::Entry& memo,
                        ScanResult& result) {
-  const auto columns = static_cast<std::size_t>(nester.packingColumns());
-  const auto rows = static_cast<std::size_t>(nester.packingRows());
+  const auto columns = static_cast<std::size_t>(layout.packingColumns());
+  const auto rows = static_cast<std::size_t>(layout.packingRows());
   const std::size_t count = variants.size();
-  if (count == 0 || nester.packingColumns() <= 0 || nester.packingRows() <= 0) return false;
-  const PackingGrid& grid = nester.packingGrid();
-  CandidateFitTest test(nester, variants, SearchInternals::partBands(nester), &SearchInternals::materialCells(nester),
-                        &SearchInternals::fitTestScratch(nester));
-  const BoundingBox& plate = nester.plateRect();
+  if (count == 0 || layout.packingColumns() <= 0 || layout.packingRows() <= 0) return false;
+  const PackingGrid& grid = layout.packingGrid();
+  CandidateFitTest test(layout, variants, layout.partBands(), &layout.materialCells(),
+                        &layout.fitTestScratch());
+  const BoundingBox& plate = layout.plateRect();
   std::vector<IndexRange> onPlateColumns(count), onPlateRows(count);
   std::vector<std::size_t> byCentroid;
   for (std::size_t k = 0; k < count; ++k) {
@@ -296,38 +296,35 @@ bool scanGridByVariant(Nester& nester, const std::vector<TrialVariant>& variants
   return true;
 }
 
-SearchMemo::Entry* memoFor(Nester& nester, SearchMemo::Kind kind,
+SearchMemo::Entry* memoFor(Layout& layout, SearchMemo::Kind kind,
                            const std::vector<TrialVariant>& variants, const Point& anchor) {
-  if (!nester.searchMemoEnabled) return nullptr;
-  return SearchInternals::memo(nester).entryFor(kind, variants, anchor, nester.packingGrid().size(),
-                                    nester.parts, nester.plateRect());
+  if (!layout.searchMemoEnabled()) return nullptr;
+  return layout.searchMemo().entryFor(kind, variants, anchor, layout.packingGrid().size(),
+                                      layout.parts(), layout.plateRect());
 }
 
 // The search along columns needs no hints of blocking parts: its first look at the deep
 // witness settles most candidates, and the hints would be a fresh array the size of the grid.
-bool searchGrid(Nester& nester, const std::vector<TrialVariant>& variants, const Point& anchor,
+bool searchGrid(Layout& layout, const std::vector<TrialVariant>& variants, const Point& anchor,
                 double reach, int stride, SearchMemo::Entry* memo, ScanResult& result) {
   if (stride == 1 && memo != nullptr) {
-    return scanGridByVariant(nester, variants, anchor, reach, *memo, result);
+    return scanGridByVariant(layout, variants, anchor, reach, *memo, result);
   }
   std::vector<std::uint16_t> plain;
   std::vector<std::uint16_t>& blockers =
-      memo != nullptr ? SearchInternals::memo(nester).blockers(nester.packingGrid().size()) : plain;
-  return scanGrid(nester, variants, anchor, reach, stride, memo, blockers, result);
+      memo != nullptr ? layout.searchMemo().blockers(layout.packingGrid().size()) : plain;
+  return scanGrid(layout, variants, anchor, reach, stride, memo, blockers, result);
 }
 
-bool placeWithVariants(Nester& nester, PlacedPart& part, const GridSearchOptions& options) {
+bool placeWithVariants(Layout& layout, PlacedPart& part, const GridSearchOptions& options) {
   const bool turnover = options.tryTurnedOver;
-  if (nester.rotationNumber <= 0) return false;
+  const std::int32_t rn = options.rotationNumber;
+  if (rn <= 0) return false;
   const Point c = part.centroid;
   const Point d = part.rotationCentre();
   double reach = d.distance(c);
   std::vector<TrialVariant> variants;
-  if (turnover) {
-    buildTurnedVariants(part, d, c, nester.rotationNumber, variants);
-  } else {
-    buildRotationVariants(part, d, c, nester.rotationNumber, variants);
-  }
+  buildTrialVariants(part, d, c, rn, turnover, variants);
   if (options.objective == GridSearchOptions::Objective::kBoxRightEdge) {
     // The value becomes the right edge of the box; the scan's stop rule needs its reach.
     for (TrialVariant& variant : variants) {
@@ -335,11 +332,11 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, const GridSearchOptions
       reach = std::max(reach, std::abs(variant.centroid.x - d.x));
     }
   }
-  const int stride = SearchInternals::scanStride(nester, part);
+  const int stride = layout.scanStride(part);
   SearchMemo::Entry* memo = memoFor(
-      nester, turnover ? SearchMemo::Kind::kTurned : SearchMemo::Kind::kRotations, variants, d);
+      layout, turnover ? SearchMemo::Kind::kTurned : SearchMemo::Kind::kRotations, variants, d);
   ScanResult result;
-  if (!searchGrid(nester, variants, d, reach, stride, memo, result)) return false;
+  if (!searchGrid(layout, variants, d, reach, stride, memo, result)) return false;
 
   const TrialVariant& winner = variants[result.variant];
   const Point& q = result.point;
@@ -349,8 +346,9 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, const GridSearchOptions
   // point lies on the mirror line.
   if (winner.turned) part.mirrorAt(q);
   // The search gathered the parts that may meet a part on the plate; none has moved since.
-  SearchInternals::contactLeftAndDownAmong(nester, part, SearchInternals::fitTestScratch(nester).parts, SearchInternals::fitTestScratch(nester).boxes);
-  SearchInternals::markCoveredPackingPoints(nester, part);
+  const FitTestScratch& gathered = layout.fitTestScratch();
+  contactLeftAndDownAmong(layout, part, gathered.parts, gathered.boxes);
+  layout.markCoveredPackingPoints(part);
   return true;
 }
 
@@ -359,34 +357,17 @@ bool placeWithVariants(Nester& nester, PlacedPart& part, const GridSearchOptions
 GridSearchOptions jobGridSearch(const Nester& nester) {
   GridSearchOptions options;
   options.tryTurnedOver = nester.bPartTurnover;
+  options.rotationNumber = nester.rotationNumber;
   return options;
 }
 
-bool gridSearch(Nester& nester, PlacedPart& part, const GridSearchOptions& options) {
-  return placeWithVariants(nester, part, options);
+bool gridSearch(Layout& layout, PlacedPart& part, const GridSearchOptions& options) {
+  return placeWithVariants(layout, part, options);
 }
 
-bool Nester::placeAtPackingPoints(PlacedPart& part) {
-  return gridSearch(*this, part, GridSearchOptions{});
-}
-
-bool Nester::placeAtPackingPointsTurnover(PlacedPart& part) {
-  GridSearchOptions options;
-  options.tryTurnedOver = true;
-  return gridSearch(*this, part, options);
-}
-
-bool Nester::placeOnGrid(PlacedPart& part, bool turnover) {
-  GridSearchOptions options;
-  options.tryTurnedOver = turnover;
-  return gridSearch(*this, part, options);
-}
-
-// The part is tried as its bounding rectangle, lower-left corner on the grid point, in the
-// four quarter turns: the whole rectangle must be free, while the value minimised is the
-// part's true centroid. Used for parts whose similar partners are still waiting, so that
-// the rectangle leaves room to pair them later.
-bool Nester::placeBoundingRectangle(PlacedPart& part) {
+// The rectangle must be free at the grid point while the part's true centroid is the value
+// minimised; used for parts whose similar partners are still waiting.
+bool placeBoundingRectangle(Layout& layout, PlacedPart& part) {
   const BoundingBox box = part.box;
   const Point s(box.minX, box.minY);
   const Point c = part.computeCentroid();
@@ -397,10 +378,10 @@ bool Nester::placeBoundingRectangle(PlacedPart& part) {
                         PolygonList());
   std::vector<TrialVariant> variants;
   buildQuarterTurns(rectangle, s, c, variants);
-  const int stride = scanStride(part);
-  SearchMemo::Entry* memo = memoFor(*this, SearchMemo::Kind::kRectangles, variants, s);
+  const int stride = layout.scanStride(part);
+  SearchMemo::Entry* memo = memoFor(layout, SearchMemo::Kind::kRectangles, variants, s);
   ScanResult result;
-  if (!searchGrid(*this, variants, s, reach, stride, memo, result)) return false;
+  if (!searchGrid(layout, variants, s, reach, stride, memo, result)) return false;
 
   const double angle = variants[result.variant].angle;
   const Point& q = result.point;
@@ -409,8 +390,8 @@ bool Nester::placeBoundingRectangle(PlacedPart& part) {
   moved.translate(q.x - s.x, q.y - s.y);
   moved.rotateAbout(q, angle);
   const Point g = moved.centroid;
-  contactLeftCandidate(moved);
-  contactDownCandidate(moved);
+  contactLeftCandidate(layout, moved);
+  contactDownCandidate(layout, moved);
   const double ex = moved.centroid.x - g.x;
   const double ey = moved.centroid.y - g.y;
 
@@ -418,7 +399,7 @@ bool Nester::placeBoundingRectangle(PlacedPart& part) {
   const double my = q.y - s.y + ey;
   part.translate(mx, my);
   part.rotateAbout(Point(s.x + mx, s.y + my), angle);
-  markCoveredPackingPoints(part);
+  layout.markCoveredPackingPoints(part);
   return true;
 }
 

@@ -78,16 +78,20 @@ PartDrawing posedDrawing(const PartDrawing& drawing, const PlacedPart& twin,
 }
 
 PosedLayout poseLayout(const Nester& nester, PoseDetail detail) {
+  return poseLayout(nester, nester.layout(), detail);
+}
+
+PosedLayout poseLayout(const Nester& job, const Layout& layout, PoseDetail detail) {
   PosedLayout view;
-  view.plateLength = nester.plateLength();
-  view.plateWidth = nester.plateWidth();
-  view.parts.reserve(static_cast<std::size_t>(nester.parts.count()));
-  for (const PlacedPart& working : nester.parts) {
+  view.plateLength = layout.plateLength();
+  view.plateWidth = layout.plateWidth();
+  view.parts.reserve(static_cast<std::size_t>(layout.parts().count()));
+  for (const PlacedPart& working : layout.parts()) {
     PosedPart part;
     part.id = working.id;
     part.name = working.label.text;
     part.working = &working;
-    const PlacedPart* twin = nester.loadedParts.findById(working.id);
+    const PlacedPart* twin = job.loadedParts.findById(working.id);
     if (twin != nullptr) {
       part.cut = *twin;
       part.cut.replayPoseOf(working);
@@ -97,13 +101,13 @@ PosedLayout poseLayout(const Nester& nester, PoseDetail detail) {
     }
     if (detail == PoseDetail::kOutlines) {
       // Figures need the true outlines only.
-    } else if (const Region* region = nester.regions.findById(working.id)) {
+    } else if (const Region* region = job.regions.findById(working.id)) {
       part.region = posedRegion(*region, working);
-    } else if (const PartDrawing* drawing = findDrawing(nester.drawings, working.id);
+    } else if (const PartDrawing* drawing = findDrawing(job.drawings, working.id);
                drawing != nullptr && twin != nullptr) {
       part.drawing = posedDrawing(*drawing, *twin, working);
     }
-    part.onPlate = nester.isOnPlate(working);
+    part.onPlate = layout.isOnPlate(working);
     part.selected = working.selected;
     part.mirrored = working.mirrored;
     part.rotation = working.rotation;
@@ -111,10 +115,10 @@ PosedLayout poseLayout(const Nester& nester, PoseDetail detail) {
     view.parts.push_back(std::move(part));
   }
   if (detail == PoseDetail::kOutlines) return view;
-  const std::size_t points = nester.packingGrid().size();
+  const std::size_t points = layout.packingGrid().size();
   for (std::size_t i = 0; i < points; ++i) {
-    if (!nester.packingGrid().isOccupied(i)) {
-      view.freePackingPoints.push_back(nester.packingGrid().position(i));
+    if (!layout.packingGrid().isOccupied(i)) {
+      view.freePackingPoints.push_back(layout.packingGrid().position(i));
     }
   }
   return view;

@@ -16,6 +16,7 @@
 
 namespace platenest {
 
+class Layout;
 class Nester;
 
 struct PosedPart {
@@ -53,6 +54,10 @@ enum class PoseDetail { kOutlines, kEverything };
 
 // The view of the nester as it stands. Cheap enough to build for every repaint.
 PosedLayout poseLayout(const Nester& nester, PoseDetail detail = PoseDetail::kEverything);
+// The view of a layout of the job's parts (the nester's own, or a clone of it): the parts and
+// plate of `layout`, the loaded twins, outlines and drawings of `job`.
+PosedLayout poseLayout(const Nester& job, const Layout& layout,
+                       PoseDetail detail = PoseDetail::kEverything);
 
 // The outline as read brought to the pose of `working`: turned over across the horizontal
 // line through its reference point, moved, then turned about the working reference point.

@@ -5,11 +5,11 @@
 
 #include <stdexcept>
 
-#include "nesting/nester.h"
+#include "nesting/layout.h"
 
 namespace platenest {
 
-NesterSnapshot Nester::snapshot() const {
+NesterSnapshot Layout::snapshot() const {
   NesterSnapshot saved;
   saved.plate = plate_;
   saved.packingPointDistance = packingPointDistance_;
@@ -17,8 +17,8 @@ NesterSnapshot Nester::snapshot() const {
   saved.packingRows = packingRows_;
   saved.packingColumns = packingColumns_;
   saved.packingPointsDirty = packingPointsDirty_;
-  saved.parts.reserve(static_cast<std::size_t>(parts.count()));
-  for (const PlacedPart& part : parts) {
+  saved.parts.reserve(static_cast<std::size_t>(parts_.count()));
+  for (const PlacedPart& part : parts_) {
     PartState state;
     state.id = part.id;
     state.outer = part.outer;
@@ -39,19 +39,19 @@ NesterSnapshot Nester::snapshot() const {
   return saved;
 }
 
-void Nester::restore(const NesterSnapshot& saved) {
-  if (saved.parts.size() != static_cast<std::size_t>(parts.count())) {
+void Layout::restore(const NesterSnapshot& saved) {
+  if (saved.parts.size() != static_cast<std::size_t>(parts_.count())) {
     throw std::logic_error("snapshot of another job");
   }
   std::size_t i = 0;
-  for (const PlacedPart& part : parts) {
+  for (const PlacedPart& part : parts_) {
     const PartState& state = saved.parts[i++];
     if (state.id != part.id || state.holes.size() != static_cast<std::size_t>(part.holes.count())) {
       throw std::logic_error("snapshot of another job");
     }
   }
   i = 0;
-  for (PlacedPart& part : parts) {
+  for (PlacedPart& part : parts_) {
     const PartState& state = saved.parts[i++];
     part.outer = state.outer;
     std::size_t h = 0;
@@ -69,7 +69,7 @@ void Nester::restore(const NesterSnapshot& saved) {
     part.aspectRatio = state.aspectRatio;
   }
   plate_ = saved.plate;
-  updatePlateRect();
+  plateRect_ = BoundingBox{0, plate_.length, 0, plate_.width};
   if (saved.packingPointDistance == packingPointDistance_) {
     packingPoints_ = saved.packingPoints;
     packingRows_ = saved.packingRows;

@@ -1,44 +1,46 @@
 // How the multi-step layout places a medium-sized part: paired with a similar part already
 // on the plate, or, while similar parts are still waiting, by its bounding rectangle so that
 // they can pair with it later; the grid search is the last resort.
-#include "nesting/nester.h"
+#include "nesting/grid_search.h"
 
 namespace platenest {
 
-bool Nester::hasSimilarOnPlate(const PlacedPart& part) const {
-  for (const PlacedPart& member : parts) {
-    if (&member != &part && isOnPlate(member) && isSimilar(member, part)) return true;
+bool hasSimilarOnPlate(const Layout& layout, const PlacedPart& part) {
+  for (const PlacedPart& member : layout.parts()) {
+    if (&member != &part && layout.isOnPlate(member) && isSimilar(member, part)) return true;
   }
   return false;
 }
 
-bool Nester::hasSimilarOffPlate(const PlacedPart& part) const {
-  for (const PlacedPart& member : parts) {
-    if (&member != &part && !isOnPlate(member) && isSimilar(member, part)) return true;
+bool hasSimilarOffPlate(const Layout& layout, const PlacedPart& part) {
+  for (const PlacedPart& member : layout.parts()) {
+    if (&member != &part && !layout.isOnPlate(member) && isSimilar(member, part)) return true;
   }
   return false;
 }
 
-bool Nester::plateIsEmpty() const {
-  for (const PlacedPart& member : parts) {
-    if (isOnPlate(member)) return false;
+bool plateIsEmpty(const Layout& layout) {
+  for (const PlacedPart& member : layout.parts()) {
+    if (layout.isOnPlate(member)) return false;
   }
   return true;
 }
 
-bool Nester::placeBySimilar(PlacedPart& part, double threshold) {
-  const bool similarOnPlate = hasSimilarOnPlate(part);
-  const bool similarWaiting = hasSimilarOffPlate(part);
+bool placeBySimilar(Layout& layout, PlacedPart& part, double threshold,
+                    const GridSearchOptions& options) {
+  const bool similarOnPlate = hasSimilarOnPlate(layout, part);
+  const bool similarWaiting = hasSimilarOffPlate(layout, part);
   // Pair with a placed partner when there is one; a part whose partners are still waiting
   // goes down by its bounding rectangle, leaving its waste for them to fill.
-  if (similarOnPlate && placeBesideSimilar(part, threshold)) return true;
-  if (similarWaiting && placeBoundingRectangle(part)) return true;
+  if (similarOnPlate && placeBesideSimilar(layout, part, threshold, options)) return true;
+  if (similarWaiting && placeBoundingRectangle(layout, part)) return true;
   return false;
 }
 
-bool Nester::placeBySimilarOrGrid(PlacedPart& part, double threshold) {
-  if (placeBySimilar(part, threshold)) return true;
-  return gridSearch(*this, part, jobGridSearch(*this));
+bool placeBySimilarOrGrid(Layout& layout, PlacedPart& part, double threshold,
+                          const GridSearchOptions& options) {
+  if (placeBySimilar(layout, part, threshold, options)) return true;
+  return gridSearch(layout, part, options);
 }
 
 }  // namespace platenest

@@ -9,18 +9,11 @@ namespace platenest {
 
 StripEngine::StripEngine(const Nester& job, const NesterSnapshot& layout,
                          const std::vector<bool>& movable)
-    : nester_("/dev/null") {
-  nester_.parts = job.parts;
-  nester_.loadedParts = job.loadedParts;
-  nester_.partGap = job.partGap;
-  nester_.rotationNumber = job.rotationNumber;
-  nester_.bPartTurnover = job.bPartTurnover;
-  nester_.setPlate(job.plate());
-  nester_.setPackingPointDistance(job.packingPointDistance());
-  nester_.restore(layout);
-  fullLength_ = nester_.plateLength();
+    : job_(job), layout_(job.layout().clone()) {
+  layout_.restore(layout);
+  fullLength_ = layout_.plateLength();
   std::size_t index = 0;
-  for (PlacedPart& part : nester_.parts) {
+  for (PlacedPart& part : layout_.parts()) {
     if (!movable[index++]) {
       // Off the plate whatever its length: right of its end and below its lower edge.
       part.translate(fullLength_ + 10.0 - part.box.minX, -10.0 - part.box.maxY);
@@ -30,12 +23,9 @@ StripEngine::StripEngine(const Nester& job, const NesterSnapshot& layout,
     item.part = &part;
     const Point centre = part.rotationCentre();
     item.centre = centre;
-    if (nester_.rotationNumber > 0) {
-      if (nester_.bPartTurnover) {
-        buildTurnedVariants(part, centre, part.centroid, nester_.rotationNumber, item.variants);
-      } else {
-        buildRotationVariants(part, centre, part.centroid, nester_.rotationNumber, item.variants);
-      }
+    if (job.rotationNumber > 0) {
+      buildTrialVariants(part, centre, part.centroid, job.rotationNumber, job.bPartTurnover,
+                         item.variants);
     }
     // The pose it has is the first orientation, bit for bit.
     if (item.variants.empty()) item.variants.emplace_back();
@@ -63,14 +53,14 @@ bool StripEngine::clear(const PlacedPart& a, const PlacedPart& b) {
 }
 
 bool StripEngine::insideStrip(const BoundingBox& box, double length) const {
-  const BoundingBox strip{0.0, std::min(length, fullLength_), 0.0, nester_.plateWidth()};
+  const BoundingBox strip{0.0, std::min(length, fullLength_), 0.0, layout_.plateWidth()};
   return boxInside(box, strip);
 }
 
 bool StripEngine::feasible(double length) const {
   for (const Item& item : items_) {
     if (!insideStrip(item.part->outer.box(), length)) return false;
-    if (!nester_.fitsAmongOthers(*item.part)) return false;
+    if (!layout_.fitsAmongOthers(*item.part)) return false;
   }
   return true;
 }
@@ -82,11 +72,11 @@ double StripEngine::packingLength() const {
 }
 
 NesterSnapshot StripEngine::snapshot() const {
-  NesterSnapshot layout = nester_.snapshot();
+  NesterSnapshot layout = layout_.snapshot();
   layout.packingPointsDirty = true;
   return layout;
 }
 
-void StripEngine::restore(const NesterSnapshot& layout) { nester_.restore(layout); }
+void StripEngine::restore(const NesterSnapshot& layout) { layout_.restore(layout); }
 
 }  // namespace platenest

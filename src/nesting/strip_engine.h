@@ -7,14 +7,15 @@
 #include <vector>
 
 #include "job/placed_part.h"
+#include "nesting/layout.h"
 #include "nesting/nester.h"
 #include "nesting/snapshot.h"
 #include "nesting/trial_variants.h"
 
 namespace platenest {
 
-// A nester of its own holding a copy of the job, the parts off the plate at the start parked
-// where nothing meets them. Item i is the i-th part that was on the plate.
+// A clone of the job's layout of its own, the parts off the plate at the start parked where
+// nothing meets them; the job is only read. Item i is the i-th part that was on the plate.
 class StripEngine {
  public:
   StripEngine(const Nester& job, const NesterSnapshot& layout, const std::vector<bool>& movable);
@@ -23,7 +24,7 @@ class StripEngine {
 
   std::size_t itemCount() const { return items_.size(); }
   double plateLength() const { return fullLength_; }
-  double plateWidth() const { return nester_.plateWidth(); }
+  double plateWidth() const { return layout_.plateWidth(); }
 
   // The allowed orientations of item i (the job's RN turns, turned over where allowed) about
   // the pose it had at the start, not yet moved; variant 0 is that pose.
@@ -56,7 +57,7 @@ class StripEngine {
 
   NesterSnapshot snapshot() const;
   void restore(const NesterSnapshot& layout);
-  LayoutStatistics statistics() const { return nester_.computeLayoutStatistics(); }
+  LayoutStatistics statistics() const { return layoutStatistics(job_, layout_); }
 
  private:
   struct Item {
@@ -64,7 +65,8 @@ class StripEngine {
     std::vector<TrialVariant> variants;
     Point centre;  // the variants' turns are about it
   };
-  Nester nester_;
+  const Nester& job_;
+  Layout layout_;
   std::vector<Item> items_;
   double fullLength_ = 0.0;
 };

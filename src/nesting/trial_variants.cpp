@@ -56,4 +56,13 @@ void buildQuarterTurns(const PlacedPart& part, const Point& about, const Point& 
   }
 }
 
+void buildTrialVariants(const PlacedPart& part, const Point& centre, const Point& centroid,
+                        int rotationNumber, bool turnedOver, std::vector<TrialVariant>& variants) {
+  if (turnedOver) {
+    buildTurnedVariants(part, centre, centroid, rotationNumber, variants);
+  } else {
+    buildRotationVariants(part, centre, centroid, rotationNumber, variants);
+  }
+}
+
 }  // namespace platenest

@@ -28,6 +28,11 @@ void buildRotationVariants(const PlacedPart& part, const Point& centre, const Po
 void buildTurnedVariants(const PlacedPart& part, const Point& centre, const Point& centroid,
                          int rotationNumber, std::vector<TrialVariant>& variants);
 
+// The orientations the job allows: buildTurnedVariants when parts may be turned over,
+// buildRotationVariants otherwise.
+void buildTrialVariants(const PlacedPart& part, const Point& centre, const Point& centroid,
+                        int rotationNumber, bool turnedOver, std::vector<TrialVariant>& variants);
+
 // The four copies turned about `about` by i·π/2, i = 0 … 3.
 void buildQuarterTurns(const PlacedPart& part, const Point& about, const Point& centroid,
                        std::vector<TrialVariant>& variants);

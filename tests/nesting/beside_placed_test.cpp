@@ -11,12 +11,12 @@
 
 #include "engine_test_support.h"
 #include "nesting/nester.h"
-#include "nesting/search_internals.h"
 #include "support/messages.h"
 
 namespace platenest {
 namespace {
 
+using engine_test::gridOptions;
 using engine_test::makePart;
 using engine_test::makeRectangle;
 
@@ -80,7 +80,7 @@ class Scene {
     scene_.setParts(list);
     std::vector<PlacedPart*> members;
     for (PlacedPart& member : nester().parts) members.push_back(&member);
-    EXPECT_TRUE(SearchInternals::rebuildPackingPoints(nester()));
+    EXPECT_TRUE(nester().layout().rebuildPackingGrid());
     return members;
   }
 
@@ -131,21 +131,21 @@ TEST(SimilarityTest, OneSideWithinOnePercentAndCloseRectangularity) {
       {"under 1% of a", makeRectangle(0, 0, 1010, 100), makeRectangle(0, 0, 1000, 400), true},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(SearchInternals::isSimilar(nester, c.a, c.b), c.similar) << c.what;
+    EXPECT_EQ(isSimilar(c.a, c.b), c.similar) << c.what;
   }
 }
 
 TEST(SimilarityTest, UnionBoxAndPackingLength) {
   Scene scene(1000, 500);
   Nester& nester = scene.nester();
-  EXPECT_EQ(SearchInternals::unionBoxArea(nester, makeRectangle(0, 0, 10, 10), makeRectangle(20, 5, 30, 25)), 30.0 * 25.0);
-  EXPECT_EQ(SearchInternals::unionBoxArea(nester, makeRectangle(0, 0, 10, 10), makeRectangle(2, 2, 5, 5)), 100.0);
+  EXPECT_EQ(unionBoxArea(makeRectangle(0, 0, 10, 10), makeRectangle(20, 5, 30, 25)), 30.0 * 25.0);
+  EXPECT_EQ(unionBoxArea(makeRectangle(0, 0, 10, 10), makeRectangle(2, 2, 5, 5)), 100.0);
 
   scene.setParts({makeRectangle(1200, 0, 1300, 100)});
-  EXPECT_EQ(SearchInternals::packingLength(nester), 0.0);  // nothing on the plate
+  EXPECT_EQ(nester.layout().packingLength(), 0.0);  // nothing on the plate
   scene.setParts(
       {makeRectangle(1200, 0, 1300, 100), makeRectangle(300, 0, 550, 100), makeRectangle(0, 200, 100, 300)});
-  EXPECT_EQ(SearchInternals::packingLength(nester), 550.0);  // the part off the plate does not count
+  EXPECT_EQ(nester.layout().packingLength(), 550.0);  // the part off the plate does not count
 }
 
 TEST(PairingTest, TwoLShapesInterlockAtAHalfTurn) {
@@ -161,7 +161,7 @@ TEST(PairingTest, TwoLShapesInterlockAtAHalfTurn) {
   Pose pose;
   double score = 0;
   Point centroid;
-  ASSERT_TRUE(SearchInternals::tryPairWith(nester, 0.25, neighbour, part, pose, score, centroid));
+  ASSERT_TRUE(tryPairWith(nester.layout(), 0.25, neighbour, part, pose, score, centroid, jobGridSearch(nester)));
   // The half turn slides down into the free corner: together the two fill a 1000 x 600 box
   // (up to the last step of the slide), saving 200000 mm^2 of box area.
   EXPECT_EQ(pose.rotation, kPi);
@@ -174,17 +174,17 @@ TEST(PairingTest, TwoLShapesInterlockAtAHalfTurn) {
   Pose other;
   double otherScore = 0;
   Point otherCentroid;
-  EXPECT_TRUE(SearchInternals::tryPairWith(nester, 1.9, neighbour, part, other, otherScore, otherCentroid));
-  EXPECT_FALSE(SearchInternals::tryPairWith(nester, 2.01, neighbour, part, other, otherScore, otherCentroid));
+  EXPECT_TRUE(tryPairWith(nester.layout(), 1.9, neighbour, part, other, otherScore, otherCentroid, jobGridSearch(nester)));
+  EXPECT_FALSE(tryPairWith(nester.layout(), 2.01, neighbour, part, other, otherScore, otherCentroid, jobGridSearch(nester)));
 
-  SearchInternals::applyPose(nester, part, pose);
+  applyPose(part, pose);
   EXPECT_NEAR(part.box.minX, 0, 1e-9);
   EXPECT_NEAR(part.box.maxX, 1000, 1e-9);
   EXPECT_GE(part.box.minY, 200 - 1e-9);
   EXPECT_LT(part.box.minY, 200.01);
   EXPECT_NEAR(part.centroid.x, centroid.x, 1e-9);
   EXPECT_NEAR(part.centroid.y, centroid.y, 1e-9);
-  EXPECT_NEAR(SearchInternals::unionBoxArea(nester, neighbour, part), 400000.0 + 400000.0 - score, 1e-6);
+  EXPECT_NEAR(unionBoxArea(neighbour, part), 400000.0 + 400000.0 - score, 1e-6);
   expectFeasible(nester);
 }
 
@@ -198,30 +198,30 @@ TEST(PairingTest, PoorPairingsAndRectanglesAreRefused) {
     // Two cups can only stand rim to rim: no box area is saved, far below a quarter of the
     // waste. Positions did fit, as a threshold below zero shows.
     auto members = scene.setParts({cup(0, 0), cup(2000, 0)});
-    EXPECT_FALSE(SearchInternals::tryPairWith(nester, 0.25, *members[0], *members[1], pose, score, centroid));
-    ASSERT_TRUE(SearchInternals::tryPairWith(nester, -1, *members[0], *members[1], pose, score, centroid));
+    EXPECT_FALSE(tryPairWith(nester.layout(), 0.25, *members[0], *members[1], pose, score, centroid, jobGridSearch(nester)));
+    ASSERT_TRUE(tryPairWith(nester.layout(), -1, *members[0], *members[1], pose, score, centroid, jobGridSearch(nester)));
     EXPECT_LE(score, 0.0);
     EXPECT_GT(score, -1000 * 0.01);
   }
   {
     // A rectangle is never paired, whatever the threshold.
     auto members = scene.setParts({makeRectangle(0, 0, 1000, 400), makeRectangle(2000, 0, 3000, 400)});
-    ASSERT_TRUE(SearchInternals::isSimilar(nester, *members[0], *members[1]));
-    EXPECT_FALSE(SearchInternals::tryPairWith(nester, -1e30, *members[0], *members[1], pose, score, centroid));
+    ASSERT_TRUE(isSimilar(*members[0], *members[1]));
+    EXPECT_FALSE(tryPairWith(nester.layout(), -1e30, *members[0], *members[1], pose, score, centroid, jobGridSearch(nester)));
   }
   {
     // Within 0.001 of a rectangle counts as a rectangle; a little further off it is paired
     // (here with a threshold that accepts saving nothing).
     auto members = scene.setParts({notched(0, 0, 1000, 400, 10), notched(2000, 0, 1000, 400, 10)});
     ASSERT_LT(std::fabs(members[1]->rectangularity - 1), 0.001);
-    EXPECT_FALSE(SearchInternals::tryPairWith(nester, -1, *members[0], *members[1], pose, score, centroid));
+    EXPECT_FALSE(tryPairWith(nester.layout(), -1, *members[0], *members[1], pose, score, centroid, jobGridSearch(nester)));
     members = scene.setParts({notched(0, 0, 1000, 400, 30), notched(2000, 0, 1000, 400, 30)});
-    EXPECT_TRUE(SearchInternals::tryPairWith(nester, -1, *members[0], *members[1], pose, score, centroid));
+    EXPECT_TRUE(tryPairWith(nester.layout(), -1, *members[0], *members[1], pose, score, centroid, jobGridSearch(nester)));
   }
   {
     // Parts that are not similar are not tried.
     auto members = scene.setParts({stair(0, 0), stair(2000, 0, 800, 300)});
-    EXPECT_FALSE(SearchInternals::tryPairWith(nester, -1e30, *members[0], *members[1], pose, score, centroid));
+    EXPECT_FALSE(tryPairWith(nester.layout(), -1e30, *members[0], *members[1], pose, score, centroid, jobGridSearch(nester)));
   }
 }
 
@@ -251,12 +251,12 @@ TEST(PairingTest, SmallPartsMayNotStickOutFarRightOfTheLayout) {
     Pose pose;
     double score = 0;
     Point centroid;
-    const bool paired = SearchInternals::tryPairWith(nester, 0.25, *members[0], *members[1], pose, score, centroid);
+    const bool paired = tryPairWith(nester.layout(), 0.25, *members[0], *members[1], pose, score, centroid, jobGridSearch(nester));
     EXPECT_EQ(paired, c.paired);
     if (!paired) continue;
     // The cap's top bar, thinner than the partner's block is high, slid in over the partner's
     // bar until it met the partner's block.
-    SearchInternals::applyPose(nester, *members[1], pose);
+    applyPose(*members[1], pose);
     EXPECT_FALSE(pose.mirrored);
     EXPECT_NEAR(members[1]->box.minY, 0, 1e-9);
     EXPECT_GE(members[1]->box.minX, 600 * s - 1e-9);
@@ -277,9 +277,9 @@ TEST(PairingTest, EqualSavingsWithOneNeighbourGoByCentroid) {
   Pose pose;
   double score = -1;
   Point centroid;
-  ASSERT_TRUE(SearchInternals::tryPairWith(nester, 0, *members[0], *members[1], pose, score, centroid));
+  ASSERT_TRUE(tryPairWith(nester.layout(), 0, *members[0], *members[1], pose, score, centroid, jobGridSearch(nester)));
   EXPECT_EQ(score, 0.0);  // flush on either side, nothing saved
-  SearchInternals::applyPose(nester, *members[1], pose);
+  applyPose(*members[1], pose);
   EXPECT_NEAR(members[1]->box.minX, 0, 1e-9);
   EXPECT_NEAR(members[1]->box.minY, 500, 1e-9);
   EXPECT_NEAR(members[1]->centroid.x, centroid.x, 1e-9);
@@ -314,7 +314,7 @@ TEST(PairingTest, EqualScoresGoByCentroidThenListOrder) {
     list.push_back(cap(2000, 0));
     auto members = scene.setParts(list);
     PlacedPart& part = *members[2];
-    ASSERT_TRUE(SearchInternals::placeBesideSimilar(nester, part, 0.25));
+    ASSERT_TRUE(placeBesideSimilar(nester.layout(), part, 0.25, jobGridSearch(nester)));
     // The cap lies in the free corner of the winning partner, without being turned.
     const double partnerX = c.expectLower ? c.lowerX : c.upperX;
     const double partnerY = c.expectLower ? 0 : 1500;
@@ -336,7 +336,7 @@ TEST(PairingTest, NoSimilarNeighbourLeavesThePartAndTheGridAlone) {
   auto members = scene.setParts({makeRectangle(0, 0, 300, 300), stair(4000, 0)});
   const PlacedPart before = *members[1];
   const std::vector<bool> grid = scene.occupancy();
-  EXPECT_FALSE(SearchInternals::placeBesideSimilar(nester, *members[1], 0.25));
+  EXPECT_FALSE(placeBesideSimilar(nester.layout(), *members[1], 0.25, jobGridSearch(nester)));
   expectSameOutline(*members[1], before);
   EXPECT_EQ(scene.occupancy(), grid);
 }
@@ -351,8 +351,8 @@ TEST(NeighbourPlacementTest, EmptyPlateBehavesLikeTheGrid) {
     const PlacedPart part = cap(4000, 100, 1200, 900, 700);
     auto beside = besideScene.setParts({part, makeRectangle(3500, 0, 3600, 100)});
     auto grid = gridScene.setParts({part, makeRectangle(3500, 0, 3600, 100)});
-    ASSERT_TRUE(SearchInternals::placeBesideNeighbours(besideScene.nester(), *beside[0]));
-    ASSERT_TRUE(SearchInternals::placeOnGrid(gridScene.nester(), *grid[0], turnover));
+    ASSERT_TRUE(placeBesideNeighbours(besideScene.nester().layout(), *beside[0], jobGridSearch(besideScene.nester())));
+    ASSERT_TRUE(gridSearch(gridScene.nester().layout(), *grid[0], gridOptions(gridScene.nester(), turnover)));
     expectSameOutline(*beside[0], *grid[0]);
     EXPECT_EQ(besideScene.occupancy(), gridScene.occupancy());
   }
@@ -367,10 +367,10 @@ TEST(NeighbourPlacementTest, CrowdedPlateRefusesEvenWhereTheGridHasRoom) {
   PlacedPart& square = *members[1];
   const PlacedPart before = square;
   const std::vector<bool> grid = scene.occupancy();
-  EXPECT_FALSE(SearchInternals::placeBesideNeighbours(nester, square));
+  EXPECT_FALSE(placeBesideNeighbours(nester.layout(), square, jobGridSearch(nester)));
   expectSameOutline(square, before);
   EXPECT_EQ(scene.occupancy(), grid);
-  EXPECT_TRUE(SearchInternals::placeOnGrid(nester, square, nester.bPartTurnover));
+  EXPECT_TRUE(gridSearch(nester.layout(), square, gridOptions(nester, nester.bPartTurnover)));
   expectFeasible(nester);
 }
 
@@ -398,7 +398,7 @@ TEST(NeighbourPlacementTest, CentroidsWithinATenthOfAMillimetreGoByHeight) {
       auto members = scene.setParts(
           {lowerFirst ? lower : upper, lowerFirst ? upper : lower, makeRectangle(4000, 0, 4300, 300)});
       PlacedPart& part = *members[2];
-      ASSERT_TRUE(SearchInternals::placeBesideNeighbours(nester, part));
+      ASSERT_TRUE(placeBesideNeighbours(nester.layout(), part, jobGridSearch(nester)));
       // Best beside each block: under it, flush with its left side.
       EXPECT_NEAR(part.box.minX, c.expectLower ? c.lowerX : c.upperX, 1e-9);
       EXPECT_NEAR(part.box.maxY, c.expectLower ? 1000 : 2000, 1e-9);
@@ -414,13 +414,13 @@ TEST(NeighbourPlacementTest, FitAgainstKeepsTheFlushPositionFurthestLeftThenLowe
   auto members = scene.setParts({stair(0, 1000), cap(4000, 0, 1000, 400, 500)});
   Pose pose;
   Point centroid;
-  ASSERT_TRUE(SearchInternals::fitAgainst(nester, *members[0], *members[1], pose, centroid));
+  ASSERT_TRUE(fitAgainst(nester.layout(), *members[0], *members[1], pose, centroid));
   // Stood up by a quarter turn, the cap's heavy bar lies on its left (centroid 166.67 mm from
   // its left side); above and below the neighbour that is equally far left, and below is lower.
   EXPECT_EQ(pose.rotation, kPi / 2);
   EXPECT_FALSE(pose.mirrored);
   EXPECT_NEAR(centroid.x, 500.0 / 3, 1e-9);
-  SearchInternals::applyPose(nester, *members[1], pose);
+  applyPose(*members[1], pose);
   EXPECT_NEAR(members[1]->box.minX, 0, 1e-9);
   EXPECT_NEAR(members[1]->box.maxX, 400, 1e-9);
   EXPECT_NEAR(members[1]->box.maxY, 1000, 1e-9);
@@ -430,7 +430,7 @@ TEST(NeighbourPlacementTest, FitAgainstKeepsTheFlushPositionFurthestLeftThenLowe
 
   // Where no flush position fits, nothing is found.
   auto crowded = scene.setParts({makeRectangle(0, 0, 3000, 2900), cap(4000, 0, 1000, 400, 500)});
-  EXPECT_FALSE(SearchInternals::fitAgainst(nester, *crowded[0], *crowded[1], pose, centroid));
+  EXPECT_FALSE(fitAgainst(nester.layout(), *crowded[0], *crowded[1], pose, centroid));
 }
 
 // Replaying a trial copy's pose on the part gives the copy, from any starting pose.
@@ -448,7 +448,7 @@ TEST(ApplyPoseTest, ReproducesTheTrialCopy) {
         if (copyTurned) copy.mirrorAt(Point(copy.refPoint.x, copy.refPoint.y));
         copy.rotateAbout(Point(copy.refPoint.x, copy.refPoint.y), quarter * kPi / 2);
         copy.translate(731.5, -12.25);
-        SearchInternals::applyPose(nester, part, Pose{copy.mirrored, copy.refPoint, copy.rotation});
+        applyPose(part, Pose{copy.mirrored, copy.refPoint, copy.rotation});
         EXPECT_EQ(part.mirrored, copy.mirrored);
         EXPECT_NEAR(part.rotation, copy.rotation, 1e-12);
         ASSERT_EQ(part.outer.vertexCount(), copy.outer.vertexCount());

@@ -11,7 +11,6 @@
 
 #include "engine_test_support.h"
 #include "nesting/overlap.h"
-#include "nesting/search_internals.h"
 
 namespace platenest {
 namespace {
@@ -27,13 +26,13 @@ TEST(ContactTest, SlideLeftEndsExactlyAtThePlateEdge) {
   Scene scene(1000, 500, 30);
   scene.setParts({makeRectangle(300, 100, 400, 150)});
   Nester& nester = scene.nester();
-  const std::uint64_t before = nester.fitTestCount;
-  SearchInternals::contactLeft(nester, scene.part(0));
+  const std::uint64_t before = nester.fitTestCount();
+  contactLeft(nester.layout(), scene.part(0));
   EXPECT_EQ(scene.part(0).box.minX, 0);
   EXPECT_EQ(scene.part(0).box.minY, 100);
   // 24 passing steps of 12.5 and the failing 25th, then one failing step on each of the 11
   // finer levels down to 12.5 / 2048 < 0.01.
-  EXPECT_EQ(nester.fitTestCount - before, 25u + 11u);
+  EXPECT_EQ(nester.fitTestCount() - before, 25u + 11u);
 }
 
 struct DirectionCase {
@@ -67,7 +66,7 @@ TEST(ContactTest, PartRestingOnAnotherDoesNotMoveDown) {
   scene.setParts({makeRectangle(0, 0, 200, 100), makeRectangle(50, 100, 150, 150)});
   Nester& nester = scene.nester();
   const PlacedPart before = scene.part(1);
-  SearchInternals::contactDown(nester, scene.part(1));
+  contactDown(nester.layout(), scene.part(1));
   EXPECT_TRUE(samePose(scene.part(1), before));
 }
 
@@ -75,7 +74,7 @@ TEST(ContactTest, SlideStopsWithinAHundredthOfAMillimetreOfTheNextPart) {
   Scene scene(1000, 500, 30);
   scene.setParts({makeRectangle(100, 0, 200, 50), makeRectangle(205, 0, 305, 50)});
   Nester& nester = scene.nester();
-  SearchInternals::contactLeft(nester, scene.part(1));
+  contactLeft(nester.layout(), scene.part(1));
   const double gap = scene.part(1).box.minX - scene.part(0).box.maxX;
   EXPECT_LT(gap, 0.01);
   EXPECT_GT(gap, -1e-5);
@@ -100,16 +99,16 @@ TEST(ContactTest, ZeroStepDoesNotSlideForever) {
   Scene scene(1000, 500, 0);
   scene.setParts({makeRectangle(300, 100, 400, 150)});
   const PlacedPart before = scene.part(0);
-  SearchInternals::contactLeft(scene.nester(), scene.part(0));
+  contactLeft(scene.nester().layout(), scene.part(0));
   EXPECT_TRUE(samePose(scene.part(0), before));
   scene.nester().setPackingPointDistance(-5);
-  SearchInternals::contactRight(scene.nester(), scene.part(0));
+  contactRight(scene.nester().layout(), scene.part(0));
   EXPECT_TRUE(samePose(scene.part(0), before));
 
   Scene flat(1000, 500, 30);
   flat.setParts({makePart({{300, 100}, {400, 100}, {350, 100}})});
   const PlacedPart flatBefore = flat.part(0);
-  SearchInternals::contactLeft(flat.nester(), flat.part(0));
+  contactLeft(flat.nester().layout(), flat.part(0));
   EXPECT_TRUE(samePose(flat.part(0), flatBefore));
 }
 
@@ -117,9 +116,9 @@ TEST(ContactTest, CandidateSlidesTestAgainstEveryPart) {
   Scene scene(1000, 500, 30);
   scene.setParts({makeRectangle(0, 0, 100, 100)});
   PlacedPart candidate = makeRectangle(300, 300, 350, 350);
-  SearchInternals::contactLeftCandidate(scene.nester(), candidate);
+  contactLeftCandidate(scene.nester().layout(), candidate);
   EXPECT_EQ(candidate.box.minX, 0);
-  SearchInternals::contactDownCandidate(scene.nester(), candidate);
+  contactDownCandidate(scene.nester().layout(), candidate);
   EXPECT_GT(candidate.box.minY, 100 - 1e-5);
   EXPECT_LT(candidate.box.minY, 100.01);
 }
@@ -186,10 +185,10 @@ TEST(ContactTest, SlidesEndWhereASlideTestingEveryPartEnds) {
         PlacedPart& part = scene.part(n);
         const PlacedPart start = part;
         switch (direction) {
-          case 0: SearchInternals::contactLeft(nester, part); break;
-          case 1: SearchInternals::contactRight(nester, part); break;
-          case 2: SearchInternals::contactDown(nester, part); break;
-          default: SearchInternals::contactUp(nester, part); break;
+          case 0: contactLeft(nester.layout(), part); break;
+          case 1: contactRight(nester.layout(), part); break;
+          case 2: contactDown(nester.layout(), part); break;
+          default: contactUp(nester.layout(), part); break;
         }
         const PlacedPart slid = part;
         part = start;
@@ -202,10 +201,10 @@ TEST(ContactTest, SlidesEndWhereASlideTestingEveryPartEnds) {
       PlacedPart candidate = scene.part(n);
       candidate.translate(3, 2);
       PlacedPart plain = candidate;
-      SearchInternals::contactLeftCandidate(nester, candidate);
+      contactLeftCandidate(nester.layout(), candidate);
       plainSlide(nester, plain, -1, 0, false);
       ASSERT_TRUE(samePose(candidate, plain)) << "round " << round << " part " << n;
-      SearchInternals::contactDownCandidate(nester, candidate);
+      contactDownCandidate(nester.layout(), candidate);
       plainSlide(nester, plain, 0, -1, false);
       ASSERT_TRUE(samePose(candidate, plain)) << "round " << round << " part " << n;
     }
@@ -237,11 +236,11 @@ TEST(ContactTest, SlidesAmongTheGatheredPartsEndAsTheSlidesOverEveryPart) {
     for (std::size_t n = 0; n < list.size(); ++n) {
       PlacedPart& part = scene.part(n);
       const PlacedPart start = part;
-      SearchInternals::contactLeftAndDownAmong(nester, part, gathered, boxes);
+      contactLeftAndDownAmong(nester.layout(), part, gathered, boxes);
       const PlacedPart slid = part;
       part = start;
-      SearchInternals::contactLeft(nester, part);
-      SearchInternals::contactDown(nester, part);
+      contactLeft(nester.layout(), part);
+      contactDown(nester.layout(), part);
       ASSERT_TRUE(samePose(slid, part)) << "round " << round << " part " << n;
       part = start;
     }
@@ -272,9 +271,9 @@ TEST(SlideToTest, SlidesEndAtTheOtherPartOrOncePastIt) {
     const PlacedPart other = makeRectangle(500, 500, 600, 600);
     PlacedPart part = makeRectangle(c.start.minX, c.start.minY, c.start.maxX, c.start.maxY);
     Nester& nester = scene.nester();
-    if (c.direction == 0) SearchInternals::slideLeftTo(nester, part, other);
-    if (c.direction == 1) SearchInternals::slideUpTo(nester, part, other);
-    if (c.direction == 2) SearchInternals::slideDownTo(nester, part, other);
+    if (c.direction == 0) slideLeftTo(nester.layout(), part, other);
+    if (c.direction == 1) slideUpTo(nester.layout(), part, other);
+    if (c.direction == 2) slideDownTo(nester.layout(), part, other);
     EXPECT_TRUE(part.isClearOf(other)) << c.name;
     const double gap = c.direction == 0   ? part.box.minX - other.box.maxX
                        : c.direction == 1 ? other.box.minY - part.box.maxY

@@ -28,6 +28,13 @@ using ::platenest::testing::makePart;
 using ::platenest::testing::makeRectangle;
 using ::platenest::testing::rectangleOutline;
 
+// The job's grid search, turned over or not as the test asks.
+inline GridSearchOptions gridOptions(const Nester& nester, bool turnedOver) {
+  GridSearchOptions options = jobGridSearch(nester);
+  options.tryTurnedOver = turnedOver;
+  return options;
+}
+
 // A temporary folder of one test, removed with it.
 using TempFolder = ::platenest::testing::ScratchFolder;
 
@@ -40,9 +47,9 @@ inline std::unique_ptr<Nester> openExampleJob(const TempFolder& folder, const st
   return nester;
 }
 
-// A benchmark job loaded with its recorded settings and laid out by Layout All.
-inline std::unique_ptr<Nester> layOutBenchmark(const ::platenest::testing::BenchmarkJob& job,
-                                               const TempFolder& folder) {
+// A benchmark job loaded with its recorded settings, nothing laid out yet.
+inline std::unique_ptr<Nester> openBenchmark(const ::platenest::testing::BenchmarkJob& job,
+                                             const TempFolder& folder) {
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
   LoadOptions options;
@@ -52,6 +59,15 @@ inline std::unique_ptr<Nester> layOutBenchmark(const ::platenest::testing::Bench
   if (job.rotationNumber) nester->rotationNumber = *job.rotationNumber;
   if (job.turnover) nester->bPartTurnover = *job.turnover;
   nester->timingFilePath = folder.path() / "timing.txt";
+  return nester;
+}
+
+// A benchmark job loaded with its recorded settings and laid out by Layout All.
+inline std::unique_ptr<Nester> layOutBenchmark(const ::platenest::testing::BenchmarkJob& job,
+                                               const TempFolder& folder) {
+  auto nester = openBenchmark(job, folder);
+  RecordingMessageSink sink;
+  ScopedMessageSink guard(&sink);
   nester->layoutAll(false);
   return nester;
 }

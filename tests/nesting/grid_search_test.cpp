@@ -29,7 +29,7 @@ Placed placeAlone(const std::vector<Point>& outline, const GridSearchOptions& op
   scene.nester().rotationNumber = 4;
   EXPECT_TRUE(scene.nester().renewPackingGrid());
   PlacedPart& member = scene.part(0);
-  EXPECT_TRUE(gridSearch(scene.nester(), member, options));
+  EXPECT_TRUE(gridSearch(scene.nester().layout(), member, options));
   EXPECT_TRUE(scene.nester().isOnPlate(member));
   EXPECT_TRUE(scene.nester().fitsAmongOthers(member));
   return {member.centroid.x, member.outer.box().maxX, member.mirrored};
@@ -75,9 +75,11 @@ TEST(GridSearchTest, EachObjectiveWinsByItsOwnMeasureAndTurningOverNeverLoses) {
   EXPECT_GT(objectivesDiffer, 0);
 }
 
-// The job's options: the centroid, turned over as the job allows.
+// The job's options: the centroid, the job's RN, turned over as the job allows.
 TEST(GridSearchTest, TheJobsOptionsFollowItsTurnoverSetting) {
   Scene scene(1000, 1000);
+  scene.nester().rotationNumber = 7;
+  EXPECT_EQ(jobGridSearch(scene.nester()).rotationNumber, 7);
   scene.nester().bPartTurnover = false;
   EXPECT_FALSE(jobGridSearch(scene.nester()).tryTurnedOver);
   scene.nester().bPartTurnover = true;

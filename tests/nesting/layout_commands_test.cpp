@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "nesting/search_internals.h"
 #include "engine_test_support.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
@@ -20,6 +19,7 @@
 namespace platenest {
 namespace {
 
+using engine_test::gridOptions;
 using engine_test::makePart;
 using engine_test::makeRectangle;
 using engine_test::samePolygon;
@@ -284,14 +284,14 @@ TEST(LayoutMultipleStepsTest, SmallCompactBoundaryGoesToTheGrid) {
   Scene multi(1000, 800, 10), grid(1000, 800, 10), similar(1000, 800, 10);
   for (Scene* s : {&multi, &grid, &similar}) {
     s->setParts(job());
-    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(s->nester()));
+    ASSERT_TRUE(s->nester().layout().rebuildPackingGrid());
   }
   ASSERT_EQ(multi.part(0).outer.area(), 50000);
   ASSERT_EQ(multi.part(0).aspectRatio, 1.2);
   multi.nester().layoutMultipleSteps(false);
   for (std::size_t i = 0; i < 2; ++i) {
-    SearchInternals::placeOnGrid(grid.nester(), grid.part(i), true);
-    SearchInternals::placeBySimilarOrGrid(similar.nester(), similar.part(i), 0.25);
+    gridSearch(grid.nester().layout(), grid.part(i), gridOptions(grid.nester(), true));
+    placeBySimilarOrGrid(similar.nester().layout(), similar.part(i), 0.25, jobGridSearch(similar.nester()));
   }
   for (std::size_t i = 0; i < 2; ++i) {
     EXPECT_TRUE(multi.nester().isOnPlate(multi.part(i)));

@@ -236,7 +236,7 @@ Layout layOut(const Job& job, const TempFolder& folder, const std::string& run,
     nester.bPartTurnover = false;
   }
   nester.timingFilePath = folder.path() / ("timing" + run + ".txt");
-  nester.searchMemoEnabled = searchMemo;
+  nester.layout().setSearchMemoEnabled(searchMemo);
   if (mode == Mode::kLayoutAll) {
     nester.layoutAll(false);
   } else {
@@ -291,12 +291,12 @@ TEST_P(LayoutAllJobTest, LayoutIsFeasibleAndRepeatsBitForBit) {
   EXPECT_GT(first.statistics.count, 0);
   std::printf("[ layout   ] %s: %d of %d parts placed, density %.4f, %.3f s, %llu fit tests\n",
               job.name, first.statistics.count, nester.parts.count(), first.statistics.density,
-              nester.lastLayoutSeconds, static_cast<unsigned long long>(nester.fitTestCount));
+              nester.lastLayoutSeconds, static_cast<unsigned long long>(nester.fitTestCount()));
 
   // The second run takes the plain search, without the memo of blocked candidates: the
   // layout must not change by a single bit.
   const Layout second = layOut(job, folder, "2", false);
-  EXPECT_LE(nester.fitTestCount, second.nester->fitTestCount);
+  EXPECT_LE(nester.fitTestCount(), second.nester->fitTestCount());
   ASSERT_EQ(second.nester->parts.count(), nester.parts.count());
   auto it = second.nester->parts.begin();
   for (const PlacedPart& part : nester.parts) {

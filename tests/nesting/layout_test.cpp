@@ -1,6 +1,6 @@
 // The layout object: its collision query against the nester's own fit test on seeded random
-// poses over every benchmark job, the depth figure on shapes built in code, and save,
-// restore, clone and park.
+// poses over every benchmark job, a clone searched as a worker searches it against Layout
+// All, the depth figure on shapes built in code, and save, restore, clone and park.
 #include "nesting/layout.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +13,14 @@
 #include <vector>
 
 #include "engine_test_support.h"
+#include "nesting/grid_search.h"
 #include "test_support/benchmark_jobs.h"
 
 namespace platenest {
 namespace {
 
 using engine_test::layOutBenchmark;
+using engine_test::openBenchmark;
 using engine_test::samePose;
 using engine_test::TempFolder;
 using testing::makePart;
@@ -133,6 +135,42 @@ TEST_P(LayoutCollisionJobTest, CollisionQueryAgreesWithTheFitTest) {
 INSTANTIATE_TEST_SUITE_P(Jobs, LayoutCollisionJobTest,
                          ::testing::ValuesIn(testing::benchmarkJobs()),
                          testing::BenchmarkJobName());
+
+// A worker's clone, searched part by part with the job's grid search, comes to the layout
+// Layout All makes on the nester, bit for bit (holes in their order too); the nester is not
+// touched by it, nor the clone by the nester.
+TEST_P(LayoutCollisionJobTest, CloneSearchedByAWorkerMatchesLayoutAll) {
+  TempFolder folder;
+  const auto nester = openBenchmark(GetParam(), folder);
+  Layout clone = nester->layout().clone();
+  const Layout::Saved unplaced = nester->layout().save();
+  ASSERT_TRUE(clone.ensurePackingGrid());
+  const GridSearchOptions options = jobGridSearch(*nester);
+  clone.searchMemo().begin();
+  for (PlacedPart& part : clone.parts()) {
+    if (!clone.isOnPlate(part)) gridSearch(clone, part, options);
+  }
+  clone.searchMemo().end();
+
+  // Searching the clone left the nester's parts where they were.
+  Layout untouched = nester->layout().clone();
+  untouched.restore(unplaced);
+  auto samePoses = [](const PartList& a, const PartList& b) {
+    if (a.count() != b.count()) return false;
+    for (auto p = a.begin(), q = b.begin(); p != a.end(); ++p, ++q) {
+      if (!samePose(*p, *q)) return false;
+    }
+    return true;
+  };
+  EXPECT_TRUE(samePoses(nester->parts, untouched.parts()));
+
+  nester->layoutAll(false);
+  EXPECT_TRUE(samePoses(nester->parts, clone.parts()));
+  std::size_t onPlate = 0;
+  for (const PlacedPart& part : clone.parts()) onPlate += clone.isOnPlate(part) ? 1 : 0;
+  EXPECT_GT(onPlate, 0u);
+  EXPECT_EQ(clone.packingLength(), nester->layout().packingLength());
+}
 
 Plate plateOf(double length, double width) {
   Plate plate;

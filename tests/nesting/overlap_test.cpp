@@ -3,7 +3,6 @@
 // fit tests and the marking of conflicts. The fast fit test is compared with a plain version
 // written straight from the rules on seeded random candidates.
 #include "nesting/overlap.h"
-#include "nesting/search_internals.h"
 
 #include <gtest/gtest.h>
 
@@ -247,10 +246,10 @@ TEST(FitsTest, CandidateOnAMemberFailsAndALoneMemberFits) {
   EXPECT_FALSE(nester.fitsAmongOthers(scene.part(1)));
   EXPECT_TRUE(nester.fits(makeRectangle(300, 100, 400, 150)));
   EXPECT_FALSE(nester.fits(makeRectangle(950, 100, 1050, 150)));
-  const std::uint64_t before = nester.fitTestCount;
+  const std::uint64_t before = nester.fitTestCount();
   nester.fits(copy);
   nester.fitsAmongOthers(scene.part(0));
-  EXPECT_EQ(nester.fitTestCount, before + 2);
+  EXPECT_EQ(nester.fitTestCount(), before + 2);
 }
 
 // ---- The plain fit test, straight from the rules: every pair of edges, every part, on a
@@ -463,8 +462,8 @@ TEST(CandidateFitTestTest, AgreesWithFitsOnMovedCopies) {
   int fitting = 0, refused = 0;
   // Rounds with the map of deep material and without; a part moves between rounds.
   for (int round = 0; round < 4; ++round) {
-    CandidateFitTest test(nester, variants, SearchInternals::partBands(nester),
-                          round % 2 == 0 ? &SearchInternals::materialCells(nester) : nullptr);
+    CandidateFitTest test(nester.layout(), variants, nester.layout().partBands(),
+                          round % 2 == 0 ? &nester.layout().materialCells() : nullptr);
     std::vector<std::uint16_t> blockers(16, 0);
     for (int trial = 0; trial < 5000; ++trial) {
       const std::size_t k = pick(random);

@@ -10,7 +10,6 @@
 
 #include "engine_test_support.h"
 #include "nesting/trial_variants.h"
-#include "nesting/search_internals.h"
 #include "support/messages.h"
 
 namespace platenest {
@@ -25,7 +24,7 @@ using engine_test::Scene;
 TEST(PackingGridTest, PlateOf6000By4000AtPpd30Has201ColumnsOf134Rows) {
   Scene scene(6000, 4000, 30);
   Nester& nester = scene.nester();
-  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+  ASSERT_TRUE(nester.layout().rebuildPackingGrid());
   EXPECT_EQ(nester.packingColumns(), 201);
   EXPECT_EQ(nester.packingRows(), 134);
   ASSERT_EQ(nester.packingGrid().size(), 201u * 134u);
@@ -73,11 +72,11 @@ TEST(PackingGridTest, UnusablePpdOrOversizedGridIsRefusedBeforeAnyMemoryIsTaken)
     if (!c.refused) continue;
     Scene scene(c.length, c.width, 30);
     Nester& nester = scene.nester();
-    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+    ASSERT_TRUE(nester.layout().rebuildPackingGrid());
     nester.setPackingPointDistance(c.ppd);
     RecordingMessageSink sink;
     ScopedMessageSink guard(&sink);
-    EXPECT_FALSE(SearchInternals::rebuildPackingPoints(nester)) << c.name;
+    EXPECT_FALSE(nester.layout().rebuildPackingGrid()) << c.name;
     EXPECT_EQ(nester.packingColumns(), 0) << c.name;
     EXPECT_EQ(nester.packingRows(), 0) << c.name;
     EXPECT_TRUE(nester.packingGrid().empty()) << c.name;
@@ -86,7 +85,7 @@ TEST(PackingGridTest, UnusablePpdOrOversizedGridIsRefusedBeforeAnyMemoryIsTaken)
     EXPECT_EQ(sink.messages()[0].text, *nester.packingGridProblem());
     // A usable PPD builds the grid again.
     nester.setPackingPointDistance(100);
-    EXPECT_TRUE(SearchInternals::rebuildPackingPoints(nester)) << c.name;
+    EXPECT_TRUE(nester.layout().rebuildPackingGrid()) << c.name;
     EXPECT_EQ(nester.packingColumns(), static_cast<int>(c.length / 100) + 1) << c.name;
   }
 }
@@ -98,7 +97,7 @@ TEST(PackingGridTest, PartsOnThePlateOccupyTheirPointsAndHolesStayFree) {
       makeRectangle(250, 0, 300, 50),  // parked off the plate: occupies nothing
   });
   Nester& nester = scene.nester();
-  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+  ASSERT_TRUE(nester.layout().rebuildPackingGrid());
   int occupied = 0;
   for (int i = 0; i < nester.packingColumns(); ++i) {
     for (int j = 0; j < nester.packingRows(); ++j) {
@@ -123,7 +122,7 @@ TEST(PackingGridTest, MarkingRowByRowAgreesWithTestingEveryPoint) {
   for (int trial = 0; trial < 40; ++trial) {
     Scene scene(300, 200, ppd(random));
     Nester& nester = scene.nester();
-    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+    ASSERT_TRUE(nester.layout().rebuildPackingGrid());
     std::vector<Point> outline;
     const double cx = position(random), cy = position(random) * 0.6;
     const int n = vertices(random);
@@ -143,7 +142,7 @@ TEST(PackingGridTest, MarkingRowByRowAgreesWithTestingEveryPoint) {
       holes.push_back({p, Point(q.x, p.y), q, Point(p.x, q.y)});
     }
     const PlacedPart part = makePart(outline, holes);
-    SearchInternals::markCoveredPackingPoints(nester, part);
+    nester.layout().markCoveredPackingPoints(part);
     for (const PackingPoint& point : nester.packingGrid()) {
       ASSERT_EQ(point.occupied, part.containsPoint(point.position))
           << "trial " << trial << " at " << point.position.x << ", " << point.position.y;
@@ -186,7 +185,7 @@ TEST(ScanStrideTest, LargePartsScanACoarserSubGrid) {
   };
   for (const StrideCase& c : cases) {
     Scene scene(6000, 4000, c.ppd);
-    EXPECT_EQ(SearchInternals::scanStride(scene.nester(), makeRectangle(0, 0, c.w, c.h)), c.stride)
+    EXPECT_EQ(scene.nester().layout().scanStride(makeRectangle(0, 0, c.w, c.h)), c.stride)
         << c.w << " x " << c.h << " at PPD " << c.ppd;
   }
 }

@@ -9,11 +9,11 @@
 
 #include "engine_test_support.h"
 #include "nesting/trial_variants.h"
-#include "nesting/search_internals.h"
 
 namespace platenest {
 namespace {
 
+using engine_test::gridOptions;
 using engine_test::makePart;
 using engine_test::makeRectangle;
 using engine_test::rectangleOutline;
@@ -27,9 +27,9 @@ TEST(PlaceAtPackingPointsTest, RectangleEndsUprightAtTheLeftEdge) {
     Scene scene(1000, 500, 10);
     scene.setParts({makeRectangle(1100, 0, 1200, 50)});
     Nester& nester = scene.nester();
-    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+    ASSERT_TRUE(nester.layout().rebuildPackingGrid());
     PlacedPart& part = scene.part(0);
-    ASSERT_TRUE(SearchInternals::placeOnGrid(nester, part, turnover));
+    ASSERT_TRUE(gridSearch(nester.layout(), part, gridOptions(nester, turnover)));
     EXPECT_NEAR(part.box.minX, 0, 1e-9);
     EXPECT_NEAR(part.box.maxX, 50, 1e-9);
     EXPECT_NEAR(part.box.minY, 0, 1e-9);
@@ -58,9 +58,9 @@ TEST(PlaceAtPackingPointsTest, EqualCentroidsGoToTheLowerRow) {
   scene.setParts({makeRectangle(400, 0, 410, 10)});
   Nester& nester = scene.nester();
   nester.rotationNumber = 1;
-  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+  ASSERT_TRUE(nester.layout().rebuildPackingGrid());
   PlacedPart& part = scene.part(0);
-  ASSERT_TRUE(SearchInternals::placeAtPackingPoints(nester, part));
+  ASSERT_TRUE(gridSearch(nester.layout(), part, gridOptions(nester, false)));
   EXPECT_EQ(part.box.minX, 0);
   EXPECT_EQ(part.box.minY, 0);
   EXPECT_EQ(part.rotation, 0);
@@ -78,9 +78,9 @@ TEST(PlaceAtPackingPointsTest, RotationNumberDecidesTheOrientationsTried) {
     scene.setParts({makeRectangle(1100, 0, 1200, 50)});
     Nester& nester = scene.nester();
     nester.rotationNumber = c.rn;
-    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+    ASSERT_TRUE(nester.layout().rebuildPackingGrid());
     const PlacedPart before = scene.part(0);
-    EXPECT_EQ(SearchInternals::placeAtPackingPoints(nester, scene.part(0)), c.placed) << "RN " << c.rn;
+    EXPECT_EQ(gridSearch(nester.layout(), scene.part(0), gridOptions(nester, false)), c.placed) << "RN " << c.rn;
     if (c.placed) {
       EXPECT_NEAR(scene.part(0).box.maxX - scene.part(0).box.minX, 100, 1e-9);
     } else {
@@ -95,8 +95,8 @@ TEST(PlaceAtPackingPointsTest, RotationNumberDecidesTheOrientationsTried) {
     scene.setParts({makeRectangle(1100, 0, 1200, 50)});
     Nester& nester = scene.nester();
     nester.rotationNumber = c.rn;
-    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
-    EXPECT_EQ(SearchInternals::placeAtPackingPoints(nester, scene.part(0)), c.placed) << "upright, RN " << c.rn;
+    ASSERT_TRUE(nester.layout().rebuildPackingGrid());
+    EXPECT_EQ(gridSearch(nester.layout(), scene.part(0), gridOptions(nester, false)), c.placed) << "upright, RN " << c.rn;
   }
 }
 
@@ -108,10 +108,10 @@ TEST(PlaceAtPackingPointsTest, PartThatFitsOnlyTurnedOver) {
     Scene scene(21, 31, 1);
     scene.setParts({makeRectangle(0, 10.2, 10.2, 31), makePart(ell)});
     Nester& nester = scene.nester();
-    ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+    ASSERT_TRUE(nester.layout().rebuildPackingGrid());
     PlacedPart& part = scene.part(1);
     const PlacedPart before = part;
-    const bool placed = SearchInternals::placeOnGrid(nester, part, turnover);
+    const bool placed = gridSearch(nester.layout(), part, gridOptions(nester, turnover));
     EXPECT_EQ(placed, turnover);
     if (turnover) {
       EXPECT_TRUE(part.mirrored);
@@ -131,11 +131,11 @@ TEST(PlaceAtPackingPointsTest, PartLargerThanThePlateStaysWhereItWas) {
   Scene scene(500, 300, 10);
   scene.setParts({makePart({{600, 0}, {1200, 0}, {900, 100}})});
   Nester& nester = scene.nester();
-  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+  ASSERT_TRUE(nester.layout().rebuildPackingGrid());
   const PlacedPart before = scene.part(0);
   const PackingGrid grid = nester.packingGrid();
-  EXPECT_FALSE(SearchInternals::placeAtPackingPointsTurnover(nester, scene.part(0)));
-  EXPECT_FALSE(SearchInternals::placeAtPackingPoints(nester, scene.part(0)));
+  EXPECT_FALSE(gridSearch(nester.layout(), scene.part(0), gridOptions(nester, true)));
+  EXPECT_FALSE(gridSearch(nester.layout(), scene.part(0), gridOptions(nester, false)));
   EXPECT_TRUE(samePolygon(scene.part(0).outer, before.outer));
   EXPECT_FALSE(nester.isOnPlate(scene.part(0)));
   for (std::size_t i = 0; i < grid.size(); ++i) {
@@ -150,15 +150,15 @@ TEST(PlaceAtPackingPointsTest, PartSearchedAgainIsTriedClearOfItsOldPlace) {
   scene.setParts({makeRectangle(0, 0, 40, 40)});
   Nester& nester = scene.nester();
   nester.rotationNumber = 1;
-  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+  ASSERT_TRUE(nester.layout().rebuildPackingGrid());
   EXPECT_TRUE(nester.packingPoint(2, 2).occupied);
   PlacedPart& part = scene.part(0);
-  const std::uint64_t before = nester.fitTestCount;
-  ASSERT_TRUE(SearchInternals::placeAtPackingPoints(nester, part));
+  const std::uint64_t before = nester.fitTestCount();
+  ASSERT_TRUE(gridSearch(nester.layout(), part, gridOptions(nester, false)));
   EXPECT_EQ(part.box.minX, 0);
   EXPECT_EQ(part.box.minY, 0);
   // Four steps of 10 mm back to the edge, then three finer levels of one failing step each.
-  EXPECT_GT(nester.fitTestCount - before, 4u);
+  EXPECT_GT(nester.fitTestCount() - before, 4u);
   // The grid under the old place stays occupied.
   EXPECT_TRUE(nester.packingPoint(2, 2).occupied);
   EXPECT_FALSE(nester.packingPoint(5, 2).occupied);
@@ -169,10 +169,10 @@ TEST(PlaceAtPackingPointsTest, SmallPartGoesIntoTheHoleOfAFrame) {
   scene.setParts({makePart(rectangleOutline(0, 0, 100, 100), {rectangleOutline(20, 20, 80, 80)}),
                   makeRectangle(400, 0, 410, 10)});
   Nester& nester = scene.nester();
-  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+  ASSERT_TRUE(nester.layout().rebuildPackingGrid());
   EXPECT_FALSE(nester.packingPoint(5, 5).occupied);  // (50, 50) in the hole
   PlacedPart& small = scene.part(1);
-  ASSERT_TRUE(SearchInternals::placeAtPackingPointsTurnover(nester, small));
+  ASSERT_TRUE(gridSearch(nester.layout(), small, gridOptions(nester, true)));
   EXPECT_GT(small.box.minX, 20);
   EXPECT_LT(small.box.minX, 20.01);
   EXPECT_GT(small.box.minY, 20);
@@ -184,9 +184,9 @@ TEST(PlaceBoundingRectangleTest, RectangleIsSlidIntoContactAndThePartFollows) {
   Scene scene(1000, 500, 30);
   scene.setParts({makeRectangle(0, 0, 5, 500), makePart({{1100, 0}, {1200, 0}, {1100, 50}})});
   Nester& nester = scene.nester();
-  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(nester));
+  ASSERT_TRUE(nester.layout().rebuildPackingGrid());
   PlacedPart& part = scene.part(1);
-  ASSERT_TRUE(SearchInternals::placeBoundingRectangle(nester, part));
+  ASSERT_TRUE(placeBoundingRectangle(nester.layout(), part));
   // The quarter turn of 90° on the point (60, 0) puts the centroid furthest left (43.3,
   // against 46.7 for 270° on (30, 120)); the rectangle then slid left against the strip.
   EXPECT_NEAR(part.rotation, kPi / 2, 1e-12);
@@ -201,9 +201,9 @@ TEST(PlaceBoundingRectangleTest, RectangleIsSlidIntoContactAndThePartFollows) {
   // Nothing fits when the plate is full.
   Scene full(100, 100, 10);
   full.setParts({makeRectangle(0, 0, 100, 100), makePart({{200, 0}, {210, 0}, {200, 5}})});
-  ASSERT_TRUE(SearchInternals::rebuildPackingPoints(full.nester()));
+  ASSERT_TRUE(full.nester().layout().rebuildPackingGrid());
   const PlacedPart before = full.part(1);
-  EXPECT_FALSE(SearchInternals::placeBoundingRectangle(full.nester(), full.part(1)));
+  EXPECT_FALSE(placeBoundingRectangle(full.nester().layout(), full.part(1)));
   EXPECT_TRUE(samePolygon(full.part(1).outer, before.outer));
 }
 
@@ -246,7 +246,7 @@ Decision plainSearch(Nester& nester, const PlacedPart& original, bool turnover) 
       variants.push_back(turned);
     }
   }
-  const int stride = SearchInternals::scanStride(nester, part);
+  const int stride = nester.layout().scanStride(part);
   const int columns = nester.packingColumns(), rows = nester.packingRows();
   double best = 0;
   int firstColumn = -1;
@@ -292,9 +292,9 @@ void applyDecision(Nester& nester, PlacedPart& part, const Decision& decision) {
   part.translate(decision.point.x - d.x, decision.point.y - d.y);
   part.rotateAbout(decision.point, decision.angle);
   if (decision.turned) part.mirrorAt(decision.point);
-  SearchInternals::contactLeft(nester, part);
-  SearchInternals::contactDown(nester, part);
-  SearchInternals::markCoveredPackingPoints(nester, part);
+  contactLeft(nester.layout(), part);
+  contactDown(nester.layout(), part);
+  nester.layout().markCoveredPackingPoints(part);
 }
 
 std::vector<PlacedPart> randomJob(std::mt19937& random) {
@@ -344,11 +344,11 @@ TEST(PlaceAtPackingPointsTest, TwoPhaseSearchAgreesWithThePlainScanOnRandomScene
     plain.setParts(job);
     for (Scene* s : {&fast, &plain}) {
       s->nester().rotationNumber = rotations;
-      ASSERT_TRUE(SearchInternals::rebuildPackingPoints(s->nester()));
+      ASSERT_TRUE(s->nester().layout().rebuildPackingGrid());
     }
-    if (memo) SearchInternals::memo(fast.nester()).begin();
+    if (memo) fast.nester().layout().searchMemo().begin();
     for (std::size_t p = 0; p < job.size(); ++p) {
-      const bool placed = SearchInternals::placeOnGrid(fast.nester(), fast.part(p), turnover);
+      const bool placed = gridSearch(fast.nester().layout(), fast.part(p), gridOptions(fast.nester(), turnover));
       const Decision decision = plainSearch(plain.nester(), plain.part(p), turnover);
       ASSERT_EQ(placed, decision.found) << "scene " << scene << " part " << p;
       if (!decision.found) {
@@ -366,7 +366,7 @@ TEST(PlaceAtPackingPointsTest, TwoPhaseSearchAgreesWithThePlainScanOnRandomScene
                   plain.nester().packingGrid()[i].occupied);
       }
     }
-    if (memo) SearchInternals::memo(fast.nester()).end();
+    if (memo) fast.nester().layout().searchMemo().end();
   }
   EXPECT_GT(placedCount, 80);
   EXPECT_GT(refusedCount, 0);

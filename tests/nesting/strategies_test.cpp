@@ -12,13 +12,13 @@
 #include "engine_test_support.h"
 #include "loading/load.h"
 #include "nesting/nester.h"
-#include "nesting/search_internals.h"
 #include "support/messages.h"
 #include "test_support/benchmark_jobs.h"
 
 namespace platenest {
 namespace {
 
+using engine_test::gridOptions;
 using engine_test::makePart;
 
 using engine_test::makeRectangle;
@@ -42,7 +42,7 @@ class Job {
     scene_.setParts(list);
     nester().rotationNumber = rotationNumber;
     for (PlacedPart& member : nester().parts) members_.push_back(&member);
-    EXPECT_TRUE(SearchInternals::rebuildPackingPoints(nester()));
+    EXPECT_TRUE(nester().layout().rebuildPackingGrid());
   }
 
   Nester& nester() { return scene_.nester(); }
@@ -83,52 +83,52 @@ TEST(StrategiesTest, ThreeSimilarPartsTakeThreeRoutes) {
   Nester& nester = job.nester();
 
   // First: nothing similar on the plate, two waiting: its bounding rectangle is placed.
-  EXPECT_TRUE(SearchInternals::plateIsEmpty(nester));
-  EXPECT_FALSE(SearchInternals::hasSimilarOnPlate(nester, job.part(0)));
-  EXPECT_TRUE(SearchInternals::hasSimilarOffPlate(nester, job.part(0)));
-  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(0), 0.25));
+  EXPECT_TRUE(plateIsEmpty(nester.layout()));
+  EXPECT_FALSE(hasSimilarOnPlate(nester.layout(), job.part(0)));
+  EXPECT_TRUE(hasSimilarOffPlate(nester.layout(), job.part(0)));
+  ASSERT_TRUE(placeBySimilarOrGrid(nester.layout(), job.part(0), 0.25, jobGridSearch(nester)));
   Job byRectangle(list, 1);
-  ASSERT_TRUE(SearchInternals::placeBoundingRectangle(byRectangle.nester(), byRectangle.part(0)));
+  ASSERT_TRUE(placeBoundingRectangle(byRectangle.nester().layout(), byRectangle.part(0)));
   expectSamePlacement(job, byRectangle, 0);
   Job byGrid(list, 1);
-  ASSERT_TRUE(SearchInternals::placeOnGrid(byGrid.nester(), byGrid.part(0), true));
+  ASSERT_TRUE(gridSearch(byGrid.nester().layout(), byGrid.part(0), gridOptions(byGrid.nester(), true)));
   EXPECT_FALSE(sameOutline(byGrid.part(0), byRectangle.part(0)));
 
   // Second: one similar part placed, one waiting: it pairs.
-  EXPECT_TRUE(SearchInternals::hasSimilarOnPlate(nester, job.part(1)));
-  EXPECT_TRUE(SearchInternals::hasSimilarOffPlate(nester, job.part(1)));
-  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(1), 0.25));
+  EXPECT_TRUE(hasSimilarOnPlate(nester.layout(), job.part(1)));
+  EXPECT_TRUE(hasSimilarOffPlate(nester.layout(), job.part(1)));
+  ASSERT_TRUE(placeBySimilarOrGrid(nester.layout(), job.part(1), 0.25, jobGridSearch(nester)));
   Job byPairing(list, 1);
-  ASSERT_TRUE(SearchInternals::placeBoundingRectangle(byPairing.nester(), byPairing.part(0)));
-  ASSERT_TRUE(SearchInternals::placeBesideSimilar(byPairing.nester(), byPairing.part(1), 0.25));
+  ASSERT_TRUE(placeBoundingRectangle(byPairing.nester().layout(), byPairing.part(0)));
+  ASSERT_TRUE(placeBesideSimilar(byPairing.nester().layout(), byPairing.part(1), 0.25, jobGridSearch(byPairing.nester())));
   expectSamePlacement(job, byPairing, 1);
-  ASSERT_TRUE(SearchInternals::placeBoundingRectangle(byRectangle.nester(), byRectangle.part(1)));
+  ASSERT_TRUE(placeBoundingRectangle(byRectangle.nester().layout(), byRectangle.part(1)));
   EXPECT_FALSE(sameOutline(byRectangle.part(1), byPairing.part(1)));
 
   // Third: none waiting, so pairing only. The standing pair leaves no corner to fill: the
   // pairing saves nothing and is refused, and the grid takes the part.
-  EXPECT_TRUE(SearchInternals::hasSimilarOnPlate(nester, job.part(2)));
-  EXPECT_FALSE(SearchInternals::hasSimilarOffPlate(nester, job.part(2)));
+  EXPECT_TRUE(hasSimilarOnPlate(nester.layout(), job.part(2)));
+  EXPECT_FALSE(hasSimilarOffPlate(nester.layout(), job.part(2)));
   const PlacedPart waiting = job.part(2);
   const std::vector<bool> gridBefore = job.occupancy();
-  EXPECT_FALSE(SearchInternals::placeBySimilar(nester, job.part(2), 0.25));
+  EXPECT_FALSE(placeBySimilar(nester.layout(), job.part(2), 0.25, jobGridSearch(nester)));
   EXPECT_TRUE(sameOutline(job.part(2), waiting));
   EXPECT_EQ(job.occupancy(), gridBefore);
-  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(2), 0.25));
-  ASSERT_TRUE(SearchInternals::placeOnGrid(byPairing.nester(), byPairing.part(2), true));
+  ASSERT_TRUE(placeBySimilarOrGrid(nester.layout(), job.part(2), 0.25, jobGridSearch(nester)));
+  ASSERT_TRUE(gridSearch(byPairing.nester().layout(), byPairing.part(2), gridOptions(byPairing.nester(), true)));
   expectSamePlacement(job, byPairing, 2);
 
   // With a threshold that accepts a pairing saving nothing, the same part pairs instead.
   Job accepting(list, 1);
   Job acceptingTwin(list, 1);
   for (int i = 0; i < 2; ++i) {
-    ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(accepting.nester(), accepting.part(i), 0.25));
+    ASSERT_TRUE(placeBySimilarOrGrid(accepting.nester().layout(), accepting.part(i), 0.25, jobGridSearch(accepting.nester())));
     ASSERT_TRUE(
-        SearchInternals::placeBySimilarOrGrid(acceptingTwin.nester(), acceptingTwin.part(i), 0.25));
+        placeBySimilarOrGrid(acceptingTwin.nester().layout(), acceptingTwin.part(i), 0.25, jobGridSearch(acceptingTwin.nester())));
   }
-  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(accepting.nester(), accepting.part(2), -1));
+  ASSERT_TRUE(placeBySimilarOrGrid(accepting.nester().layout(), accepting.part(2), -1, jobGridSearch(accepting.nester())));
   ASSERT_TRUE(
-      SearchInternals::placeBesideSimilar(acceptingTwin.nester(), acceptingTwin.part(2), -1));
+      placeBesideSimilar(acceptingTwin.nester().layout(), acceptingTwin.part(2), -1, jobGridSearch(acceptingTwin.nester())));
   expectSamePlacement(accepting, acceptingTwin, 2);
   EXPECT_FALSE(sameOutline(accepting.part(2), job.part(2)));
 
@@ -148,22 +148,22 @@ TEST(StrategiesTest, RectanglesNeverPairButWaitingPartnersStillGetTheirRectangle
   Nester& nester = job.nester();
 
   // Similar parts on the plate and waiting: the pairing is refused, the rectangle placed.
-  ASSERT_TRUE(SearchInternals::hasSimilarOnPlate(nester, job.part(1)));
-  ASSERT_TRUE(SearchInternals::hasSimilarOffPlate(nester, job.part(1)));
-  ASSERT_TRUE(SearchInternals::placeBySimilar(nester, job.part(1), 0.25));
+  ASSERT_TRUE(hasSimilarOnPlate(nester.layout(), job.part(1)));
+  ASSERT_TRUE(hasSimilarOffPlate(nester.layout(), job.part(1)));
+  ASSERT_TRUE(placeBySimilar(nester.layout(), job.part(1), 0.25, jobGridSearch(nester)));
   Job twin(list);
-  ASSERT_TRUE(SearchInternals::placeBoundingRectangle(twin.nester(), twin.part(1)));
+  ASSERT_TRUE(placeBoundingRectangle(twin.nester().layout(), twin.part(1)));
   expectSamePlacement(job, twin, 1);
 
   // None waiting any more: without the grid the last one stays where it is.
   const PlacedPart before = job.part(2);
   const std::vector<bool> grid = job.occupancy();
-  EXPECT_FALSE(SearchInternals::placeBySimilar(nester, job.part(2), 0.25));
+  EXPECT_FALSE(placeBySimilar(nester.layout(), job.part(2), 0.25, jobGridSearch(nester)));
   EXPECT_TRUE(sameOutline(job.part(2), before));
   EXPECT_EQ(job.occupancy(), grid);
-  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(2), 0.25));
+  ASSERT_TRUE(placeBySimilarOrGrid(nester.layout(), job.part(2), 0.25, jobGridSearch(nester)));
   ASSERT_TRUE(
-      SearchInternals::placeOnGrid(twin.nester(), twin.part(2), twin.nester().bPartTurnover));
+      gridSearch(twin.nester().layout(), twin.part(2), gridOptions(twin.nester(), twin.nester().bPartTurnover)));
   expectSamePlacement(job, twin, 2);
 }
 
@@ -174,15 +174,15 @@ TEST(StrategiesTest, PartWithoutSimilarPartsIsLeftForTheGrid) {
   Nester& nester = job.nester();
   const PlacedPart before = job.part(1);
   const std::vector<bool> grid = job.occupancy();
-  EXPECT_FALSE(SearchInternals::hasSimilarOnPlate(nester, job.part(1)));
-  EXPECT_FALSE(SearchInternals::hasSimilarOffPlate(nester, job.part(1)));
-  EXPECT_FALSE(SearchInternals::placeBySimilar(nester, job.part(1), 0.25));
+  EXPECT_FALSE(hasSimilarOnPlate(nester.layout(), job.part(1)));
+  EXPECT_FALSE(hasSimilarOffPlate(nester.layout(), job.part(1)));
+  EXPECT_FALSE(placeBySimilar(nester.layout(), job.part(1), 0.25, jobGridSearch(nester)));
   EXPECT_TRUE(sameOutline(job.part(1), before));
   EXPECT_EQ(job.occupancy(), grid);
-  ASSERT_TRUE(SearchInternals::placeBySimilarOrGrid(nester, job.part(1), 0.25));
+  ASSERT_TRUE(placeBySimilarOrGrid(nester.layout(), job.part(1), 0.25, jobGridSearch(nester)));
   Job twin(list);
   ASSERT_TRUE(
-      SearchInternals::placeOnGrid(twin.nester(), twin.part(1), twin.nester().bPartTurnover));
+      gridSearch(twin.nester().layout(), twin.part(1), gridOptions(twin.nester(), twin.nester().bPartTurnover)));
   expectSamePlacement(job, twin, 1);
 }
 
@@ -190,28 +190,28 @@ TEST(StrategiesTest, OnAndOffThePlateCountOnlyOtherParts) {
   {
     // A part is not its own partner.
     Job job({stair(4000, 0)});
-    EXPECT_TRUE(SearchInternals::plateIsEmpty(job.nester()));
-    EXPECT_FALSE(SearchInternals::hasSimilarOffPlate(job.nester(), job.part(0)));
-    EXPECT_FALSE(SearchInternals::hasSimilarOnPlate(job.nester(), job.part(0)));
+    EXPECT_TRUE(plateIsEmpty(job.nester().layout()));
+    EXPECT_FALSE(hasSimilarOffPlate(job.nester().layout(), job.part(0)));
+    EXPECT_FALSE(hasSimilarOnPlate(job.nester().layout(), job.part(0)));
   }
   {
     // A part straddling the plate edge is not on the plate.
     Job job({stair(2500, 0), stair(4000, 0)});
-    EXPECT_TRUE(SearchInternals::plateIsEmpty(job.nester()));
-    EXPECT_TRUE(SearchInternals::hasSimilarOffPlate(job.nester(), job.part(1)));
-    EXPECT_FALSE(SearchInternals::hasSimilarOnPlate(job.nester(), job.part(1)));
+    EXPECT_TRUE(plateIsEmpty(job.nester().layout()));
+    EXPECT_TRUE(hasSimilarOffPlate(job.nester().layout(), job.part(1)));
+    EXPECT_FALSE(hasSimilarOnPlate(job.nester().layout(), job.part(1)));
   }
   {
     Job job({stair(0, 0), stair(4000, 0)});
-    EXPECT_FALSE(SearchInternals::plateIsEmpty(job.nester()));
-    EXPECT_TRUE(SearchInternals::hasSimilarOnPlate(job.nester(), job.part(1)));
-    EXPECT_FALSE(SearchInternals::hasSimilarOffPlate(job.nester(), job.part(1)));
-    EXPECT_FALSE(SearchInternals::hasSimilarOnPlate(job.nester(), job.part(0)));
-    EXPECT_TRUE(SearchInternals::hasSimilarOffPlate(job.nester(), job.part(0)));
+    EXPECT_FALSE(plateIsEmpty(job.nester().layout()));
+    EXPECT_TRUE(hasSimilarOnPlate(job.nester().layout(), job.part(1)));
+    EXPECT_FALSE(hasSimilarOffPlate(job.nester().layout(), job.part(1)));
+    EXPECT_FALSE(hasSimilarOnPlate(job.nester().layout(), job.part(0)));
+    EXPECT_TRUE(hasSimilarOffPlate(job.nester().layout(), job.part(0)));
   }
   {
     Job job({});
-    EXPECT_TRUE(SearchInternals::plateIsEmpty(job.nester()));
+    EXPECT_TRUE(plateIsEmpty(job.nester().layout()));
   }
 }
 
