@@ -7,9 +7,21 @@
 #include <iterator>
 #include <utility>
 
+#include "nesting/fit_test_scratch.h"
+#include "nesting/material_cells.h"
 #include "nesting/overlap.h"
+#include "nesting/part_bands.h"
+#include "nesting/search_memo.h"
 
 namespace platenest {
+
+struct Layout::Caches {
+  SearchMemo searchMemo;
+  PartBandsCache partBands;
+  MaterialCells materialCells;
+  FitTestScratch fitTestScratch;
+};
+
 
 void applyPose(PlacedPart& part, const Pose& pose) {
   if (pose.mirrored != part.mirrored) {
@@ -67,17 +79,29 @@ PartList copyInOrder(const PartList& original) {
 
 }  // namespace
 
-Layout::Layout(const Plate& plate, const PartList& parts) : parts_(copyInOrder(parts)) {
+Layout::Layout(const Plate& plate, const PartList& parts)
+    : parts_(copyInOrder(parts)), caches_(std::make_unique<Caches>()) {
   setPlate(plate);
 }
 
-Layout::Layout(const Plate& plate, const std::vector<PlacedPart>& parts) {
+Layout::Layout(const Plate& plate, const std::vector<PlacedPart>& parts)
+    : caches_(std::make_unique<Caches>()) {
   setPlate(plate);
   PartList list;
   for (auto it = parts.rbegin(); it != parts.rend(); ++it) list.insertFront(*it);
   parts_ = std::move(list);
   keepHoleOrder(parts_, parts);
 }
+
+Layout::Layout() : caches_(std::make_unique<Caches>()) {}
+Layout::Layout(Layout&&) noexcept = default;
+Layout& Layout::operator=(Layout&&) noexcept = default;
+Layout::~Layout() = default;
+
+SearchMemo& Layout::searchMemo() { return caches_->searchMemo; }
+PartBandsCache& Layout::partBands() { return caches_->partBands; }
+MaterialCells& Layout::materialCells() { return caches_->materialCells; }
+FitTestScratch& Layout::fitTestScratch() { return caches_->fitTestScratch; }
 
 // The caches name parts of the layout they were filled for: a copy starts its own.
 Layout::Layout(const Layout& other)
@@ -89,7 +113,8 @@ Layout::Layout(const Layout& other)
       packingRows_(other.packingRows_),
       packingColumns_(other.packingColumns_),
       packingPointsDirty_(other.packingPointsDirty_),
-      searchMemoEnabled_(other.searchMemoEnabled_) {}
+      searchMemoEnabled_(other.searchMemoEnabled_),
+      caches_(std::make_unique<Caches>()) {}
 
 Layout& Layout::operator=(const Layout& other) {
   if (this != &other) *this = Layout(other);

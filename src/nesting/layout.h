@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,14 +22,15 @@
 #include "geometry/point.h"
 #include "job/part_lists.h"
 #include "job/placed_part.h"
-#include "nesting/fit_test_scratch.h"
-#include "nesting/material_cells.h"
 #include "nesting/packing_grid.h"
-#include "nesting/part_bands.h"
-#include "nesting/search_memo.h"
 #include "nesting/snapshot.h"
 
 namespace platenest {
+
+class MaterialCells;
+class PartBandsCache;
+class SearchMemo;
+struct FitTestScratch;
 
 // Where a part stands: turned over or not, the place of its reference point and its turn.
 struct Pose {
@@ -86,15 +88,16 @@ struct LayoutStatistics {
 class Layout {
  public:
   // An empty plate of zero size, PPD 0.5.
-  Layout() = default;
+  Layout();
   // The plate and copies of the parts, in list order.
   Layout(const Plate& plate, const PartList& parts);
   Layout(const Plate& plate, const std::vector<PlacedPart>& parts);
   // A copy takes the plate, the parts, the PPD and the grid; its caches start empty.
   Layout(const Layout& other);
   Layout& operator=(const Layout& other);
-  Layout(Layout&&) = default;
-  Layout& operator=(Layout&&) = default;
+  Layout(Layout&&) noexcept;
+  Layout& operator=(Layout&&) noexcept;
+  ~Layout();
 
   // A copy of its own for a worker thread: the same plate, parts, poses and grid.
   Layout clone() const { return *this; }
@@ -183,11 +186,12 @@ class Layout {
   // when that is more than two, else 1.
   int scanStride(const PlacedPart& part) const;
 
-  // ---- what the grid search keeps between searches
-  SearchMemo& searchMemo() { return searchMemo_; }
-  PartBandsCache& partBands() { return partBands_; }
-  MaterialCells& materialCells() { return materialCells_; }
-  FitTestScratch& fitTestScratch() { return fitTestScratch_; }
+  // ---- what the grid search keeps between searches (their headers: search_memo.h,
+  // part_bands.h, material_cells.h, fit_test_scratch.h)
+  SearchMemo& searchMemo();
+  PartBandsCache& partBands();
+  MaterialCells& materialCells();
+  FitTestScratch& fitTestScratch();
   // Off, the search runs without its memo of blocked candidates (the plain search, which
   // the tests and benchmarks compare with).
   bool searchMemoEnabled() const { return searchMemoEnabled_; }
@@ -226,11 +230,10 @@ class Layout {
 
   // Kept between searches: blocked candidates of the shapes searched in the running layout
   // command, the outlines of the parts on the plate filed for the fit tests, where those
-  // parts hold material deep inside, and the storage of the search's fit test.
-  SearchMemo searchMemo_;
-  PartBandsCache partBands_;
-  MaterialCells materialCells_;
-  FitTestScratch fitTestScratch_;
+  // parts hold material deep inside, and the storage of the search's fit test. Held apart,
+  // so that the readers of a layout need not know them.
+  struct Caches;
+  std::unique_ptr<Caches> caches_;
 };
 
 // The hazard a candidate meets in the part `other`, if any: the parts' working outlines

@@ -7,6 +7,7 @@
 
 #include "nesting/grid_search.h"
 #include "nesting/nester.h"
+#include "nesting/search_memo.h"
 #include "support/fatal_error.h"
 #include "support/messages.h"
 #include "support/text_writer.h"

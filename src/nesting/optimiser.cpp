@@ -24,6 +24,7 @@
 
 #include "nesting/grid_search.h"
 #include "nesting/layout.h"
+#include "nesting/search_memo.h"
 #include "nesting/strip_search.h"
 
 namespace platenest {

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "nesting/layout.h"
+#include "nesting/search_memo.h"
 #include "support/messages.h"
 #include "support/text_writer.h"
 
@@ -99,7 +100,7 @@ bool Layout::ensurePackingGrid() {
 }
 
 bool Layout::rebuildPackingPoints() {
-  searchMemo_.clear();  // its candidates are points of the old grid
+  searchMemo().clear();  // its candidates are points of the old grid
   packingPoints_.clear();
   packingColumns_ = 0;
   packingRows_ = 0;

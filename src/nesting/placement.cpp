@@ -17,6 +17,7 @@
 
 #include "nesting/grid_search.h"
 #include "nesting/nester.h"
+#include "nesting/search_memo.h"
 #include "nesting/overlap.h"
 #include "nesting/trial_variants.h"
 

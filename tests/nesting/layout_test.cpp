@@ -14,6 +14,7 @@
 
 #include "engine_test_support.h"
 #include "nesting/grid_search.h"
+#include "nesting/search_memo.h"
 #include "test_support/benchmark_jobs.h"
 
 namespace platenest {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine_test_support.h"
+#include "nesting/search_memo.h"
 #include "nesting/trial_variants.h"
 
 namespace platenest {
