@@ -113,6 +113,17 @@ double spread(const Layout& layout) {
   return sum;
 }
 
+// The poses of `layout` on the plate and grid of `plate`; the grid due for a rebuild, since the
+// parts no longer stand where its occupancy was taken.
+void onPlateOf(NesterSnapshot& layout, const NesterSnapshot& plate) {
+  layout.plate = plate.plate;
+  layout.packingPointDistance = plate.packingPointDistance;
+  layout.packingPoints = plate.packingPoints;
+  layout.packingRows = plate.packingRows;
+  layout.packingColumns = plate.packingColumns;
+  layout.packingPointsDirty = true;
+}
+
 // One trial's outcome: whether every part found its place, and the layout if it did.
 struct Trial {
   bool kept = false;
@@ -393,12 +404,7 @@ OptimiseResult ruinAndRecreate(Nester& nester, const OptimiseOptions& options,
   }
 
   // The best layout on the nester's own plate; the parts left out go back where they were.
-  best.plate = original.plate;
-  best.packingPointDistance = original.packingPointDistance;
-  best.packingPoints = original.packingPoints;
-  best.packingRows = original.packingRows;
-  best.packingColumns = original.packingColumns;
-  best.packingPointsDirty = true;
+  onPlateOf(best, original);
   for (std::size_t i = 0; i < movable.size(); ++i) {
     if (!movable[i]) best.parts[i] = original.parts[i];
   }
@@ -468,13 +474,7 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
   result.cancelled = result.cancelled || found.cancelled;
   if (found.found) {
     NesterSnapshot best = found.layout;
-    const NesterSnapshot now = nester.snapshot();
-    best.plate = now.plate;
-    best.packingPointDistance = now.packingPointDistance;
-    best.packingPoints = now.packingPoints;
-    best.packingRows = now.packingRows;
-    best.packingColumns = now.packingColumns;
-    best.packingPointsDirty = true;
+    onPlateOf(best, nester.snapshot());
     nester.restore(best);
     result.best = nester.computeLayoutStatistics();
   }
