@@ -184,6 +184,25 @@ double coverOverlap(const CircleCover& a, double ax, double ay, const BoundingBo
   return 0.0;
 }
 
+double vertexPenetration(const PlacedPart& a, const PlacedPart& b) {
+  // Each vertex of one outline within the other's material adds its depth there.
+  auto into = [](const PlacedPart& from, const PlacedPart& host) {
+    const BoundingBox& box = host.outer.box();
+    double sum = 0.0;
+    auto add = [&](const Polygon& polygon) {
+      for (const Point& v : polygon.vertices()) {
+        if (v.x <= box.minX || v.x >= box.maxX || v.y <= box.minY || v.y >= box.maxY) continue;
+        const double depth = signedDepth(host, v);
+        if (depth > 0) sum += depth;
+      }
+    };
+    add(from.outer);
+    for (const Polygon& hole : from.holes) add(hole);
+    return sum;
+  };
+  return into(a, b) + into(b, a);
+}
+
 double refusedPairOverlap(const CircleCover& a, double ax, double ay, const CircleCover& b,
                           double bx, double by) {
   return decayedPenetration(a, ax, ay, b, bx, by, std::numeric_limits<double>::infinity());

@@ -47,9 +47,16 @@ double coverOverlap(const CircleCover& a, double ax, double ay, const BoundingBo
                     const CircleCover& b, double bx, double by, const BoundingBox& bBox);
 
 // What a pair the exact test refuses counts when no circles meet: the decayed sum over every
-// circle pair, small, never zero, shrinking as the circles draw apart.
+// circle pair, small, never zero, shrinking as the circles draw apart. The search adds the
+// vertices' depths (vertexPenetration) times the smaller first radius, so that what the
+// circles miss (points, slivers, arms) still pushes the pair apart as hard as it reaches in.
 double refusedPairOverlap(const CircleCover& a, double ax, double ay, const CircleCover& b,
                           double bx, double by);
+
+// The sum of the depths (signedDepth) of the vertices of each part that lie within the
+// other's material: zero when no vertex of either lies in the other, larger the deeper they
+// reach in.
+double vertexPenetration(const PlacedPart& a, const PlacedPart& b);
 
 // How far the box leaves the strip [0, length] x [0, width], scaled by the part's size; zero
 // exactly when the box lies inside it within the plate test's tolerance.

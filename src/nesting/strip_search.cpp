@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <barrier>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -29,21 +30,35 @@ constexpr double kNearShare = 0.5;
 constexpr double kFirstDescentStep = 0.1;
 constexpr double kLastDescentStep = 1e-4;
 constexpr int kMostDescentSteps = 80;
-// Separator: rounds without a lower overlap make a strike; so many strikes end it.
+// Separator: rounds without a clearly lower overlap (below this share of the least so far)
+// make a strike; so many strikes end it.
 constexpr int kRoundsPerStrike = 100;
 constexpr int kStrikes = 3;
+constexpr double kClearGain = 0.98;
 // Weights of pairs still in collision grow by a factor between these two (more for the worse
 // overlaps), those of clear pairs decay towards 1.
 constexpr double kLeastGrowth = 1.2;
 constexpr double kMostGrowth = 2.0;
 constexpr double kDecay = 0.95;
-// The strip is cut by this share of its length at first; two failures in a row halve it, down
-// to the smallest share; a success grows it again.
+// Exploring, the strip is cut by this share of its length at first; a failure halves the cut
+// down to the smallest share, a success grows it again.
 constexpr double kFirstCut = 0.005;
-constexpr double kSmallestCut = 0.0005;
-constexpr double kLargestCut = 0.02;
-// After a failure the next attempt swaps two of the larger parts with this chance.
-constexpr double kSwapChance = 0.5;
+constexpr double kExploreCut = 0.0005;
+constexpr double kLargestCut = 0.01;
+// The share of the budget spent exploring; the rest compresses with cuts falling from the first
+// to the last share.
+constexpr double kExploreShare = 0.8;
+constexpr double kCompressFirstCut = 0.0005;
+constexpr double kCompressLastCut = 0.00001;
+// Failed layouts of one strip kept to work on, and how strongly the choice among them leans to
+// the least overlapping (the spread of a normal distribution over the pool's share).
+constexpr std::size_t kPoolSize = 16;
+// After a failure at the smallest cut, the chance of a fresh cut from the best layout rather
+// than work on from the strip's failures.
+constexpr double kFreshCutChance = 0.5;
+constexpr double kPoolSpread = 0.25;
+// Of the parts sorted by area, those that make up this share of the total area are large.
+constexpr double kLargeAreaShare = 0.75;
 
 std::uint64_t mix(std::uint64_t x) {
   x += 0x9E3779B97F4A7C15ULL;
@@ -120,44 +135,87 @@ class Worker {
   }
 
   // Attempts until the budget ends; `calling` runs the calling thread's duties now and then.
-  void run(const StripSearchOptions& options, std::optional<std::int64_t> budget,
-           const std::function<void()>& calling) {
+  // First an exploring phase: each separated layout is recorded and the strip cut again; a cut
+  // that fails is halved while it is larger than the smallest, and a failure at the smallest
+  // cut stays on that strip and works on from one of its least overlapping layouts, two large
+  // parts swapped. Then a compressing phase: from the best layout, ever smaller cuts.
+  void begin(const StripSearchOptions& options, std::optional<std::int64_t> budget,
+             const std::function<void()>& calling, std::chrono::steady_clock::time_point began) {
     options_ = &options;
     calling_ = &calling;
-    double cut = kFirstCut;
-    int failures = 0;
-    while (!outOfBudget(budget)) {
-      poses_ = bestPoses_;
-      placeAll();
-      if (failures > 0 && random_.unit() < kSwapChance) swapLargeParts();
-      const double target = bestLength_ * (1 - cut * (0.5 + random_.unit()));
-      length_ = std::min(target, engine_.plateLength());
-      // The parts beyond the cut move in by as much as they stick out.
-      for (std::size_t i = 0; i < n_; ++i) {
-        const double beyond = boxes_[i].maxX - length_;
-        if (beyond > 0) {
-          poses_[i].dx -= beyond;
-          poses_[i].dx = std::max(poses_[i].dx, -variantBox(i, poses_[i].k).minX);
-          placeOne(i);
-        }
-      }
-      ++attempts_;
-      shared_.attempts.fetch_add(1);
-      if (separate()) {
-        bestPoses_ = poses_;
-        bestLength_ = engine_.packingLength();
-        layout_ = engine_.snapshot();
-        statistics_ = engine_.statistics();
-        found_ = true;
-        failures = 0;
-        cut = std::min(cut * 1.5, kLargestCut);
-        offer();
+    budget_ = budget;
+    exploreUntil_ = began + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                (options.deadline - began) * kExploreShare);
+    exploreAttempts_ =
+        budget ? static_cast<std::int64_t>(static_cast<double>(*budget) * kExploreShare) : 0;
+    cut_ = kFirstCut;
+    shrink(cut_);
+  }
 
-      } else if (++failures % 2 == 0) {
-        cut = std::max(cut * 0.5, kSmallestCut);
-      }
-      if (calling) calling();
+  // One separation, and the strip of the next.
+  void step() {
+    const bool exploring = budget_ ? attempts_ < exploreAttempts_
+                                   : std::chrono::steady_clock::now() < exploreUntil_;
+    ++attempts_;
+    shared_.attempts.fetch_add(1);
+    const bool separated = separate();
+    if (separated) {
+      bestPoses_ = poses_;
+      bestLength_ = engine_.packingLength();
+      layout_ = engine_.snapshot();
+      statistics_ = engine_.statistics();
+      found_ = true;
+      offer();
+      pool_.clear();
+      cut_ = std::min(cut_ * 1.5, kLargestCut);
+    } else if (exploring && cut_ > kExploreCut) {
+      cut_ = std::max(cut_ * 0.5, kExploreCut);
     }
+    if (!exploring) {
+      // Compressing: the cut falls from its largest to its smallest over the phase.
+      double share = 1.0;
+      if (budget_) {
+        const std::int64_t phase = std::max<std::int64_t>(1, *budget_ - exploreAttempts_);
+        share = static_cast<double>(attempts_ - exploreAttempts_) / static_cast<double>(phase);
+      } else {
+        share = std::chrono::duration<double>(std::chrono::steady_clock::now() - exploreUntil_) /
+                std::max(std::chrono::duration<double>(options_->deadline - exploreUntil_),
+                         std::chrono::duration<double>(1e-3));
+      }
+      share = std::clamp(share, 0.0, 1.0);
+      cut_ = kCompressFirstCut * std::pow(kCompressLastCut / kCompressFirstCut, share);
+      shrink(cut_);
+    } else if (separated || cut_ > kExploreCut) {
+      shrink(cut_);
+    } else if (random_.unit() < kFreshCutChance) {
+      // The smallest cut failed: a fresh one from the best layout (its failures are of another
+      // strip), or stay on this strip.
+      pool_.clear();
+      shrink(cut_);
+    } else {
+      keepInPool();
+      poses_ = pickFromPool();
+      placeAll();
+      swapLargeParts();
+    }
+    if (*calling_) (*calling_)();
+  }
+
+  // Takes the other worker's best layout when it is shorter, and cuts its strip.
+  void adopt(const Worker& other) {
+    if (!(other.bestLength_ < bestLength_)) return;
+    bestPoses_ = other.bestPoses_;
+    bestLength_ = other.bestLength_;
+    pool_.clear();
+    cut_ = other.cut_;
+    shrink(cut_);
+  }
+
+  bool outOfBudget() {
+    if (options_->progress != nullptr && options_->progress->cancelled()) shared_.stop = true;
+    if (shared_.stop) return true;
+    if (budget_) return attempts_ >= *budget_;
+    return std::chrono::steady_clock::now() >= options_->deadline;
   }
 
   bool found() const { return found_; }
@@ -170,12 +228,6 @@ class Worker {
     return engine_.variant(i, k).outer.box();
   }
 
-  bool outOfBudget(std::optional<std::int64_t> budget) {
-    if (options_->progress != nullptr && options_->progress->cancelled()) shared_.stop = true;
-    if (shared_.stop) return true;
-    if (budget) return attempts_ >= *budget;
-    return std::chrono::steady_clock::now() >= options_->deadline;
-  }
   // Checked between rounds: a budget of attempts never stops a separation half way.
   bool mustStop() {
     if (options_->progress != nullptr && options_->progress->cancelled()) shared_.stop = true;
@@ -199,27 +251,100 @@ class Worker {
     for (std::size_t i = 0; i < n_; ++i) placeOne(i);
   }
 
-  // Swaps the places of two of the larger half of the parts (each keeps its orientation, its
-  // box centred where the other's was).
+  // From the best layout, a strip shorter by about `cut` of its length: the parts right of a
+  // random line move left by the difference, so the overlap this makes lies along that line
+  // (and is not heaped at the strip's end); any still beyond the end move in by as much.
+  void shrink(double cut) {
+    poses_ = bestPoses_;
+    placeAll();
+    const double target = bestLength_ * (1 - cut * (0.5 + random_.unit()));
+    length_ = std::min(target, engine_.plateLength());
+    const double by = bestLength_ - length_;
+    const double line = random_.between(0.0, bestLength_);
+    for (std::size_t i = 0; i < n_; ++i) {
+      double shift = (boxes_[i].minX + boxes_[i].maxX) / 2 > line ? by : 0.0;
+      shift = std::max(shift, boxes_[i].maxX - length_);
+      if (!(shift > 0)) continue;
+      poses_[i].dx = std::max(poses_[i].dx - shift, -variantBox(i, poses_[i].k).minX);
+      placeOne(i);
+    }
+  }
+
+  // Keeps the layout the separator ended with (its least overlapping) among the strip's
+  // failures, least overlap first, the worst dropped once there are too many.
+  void keepInPool() {
+    auto at = std::upper_bound(pool_.begin(), pool_.end(), lastLoss_,
+                               [](double loss, const Failed& f) { return loss < f.loss; });
+    pool_.insert(at, Failed{poses_, lastLoss_});
+    if (pool_.size() > kPoolSize) pool_.pop_back();
+  }
+  // One of the kept failures, the less overlapping the likelier.
+  const std::vector<PoseOf>& pickFromPool() {
+    const double u = std::max(random_.unit(), 1e-300);
+    const double normal = std::sqrt(-2 * std::log(u)) * std::cos(2 * 3.14159265358979323846 * random_.unit());
+    const double share = std::min(std::fabs(normal) * kPoolSpread, 0.999);
+    return pool_[static_cast<std::size_t>(share * static_cast<double>(pool_.size()))].poses;
+  }
+
+  // Swaps the places of two large parts (each keeps its orientation, its box centred where the
+  // other's was, the second unlike the first where one is). The parts whose innermost point
+  // lies within either's outer outline (in its holes too) move with it, so a large part swapped
+  // with a smaller one does not land on what lay around it.
   void swapLargeParts() {
     if (n_ < 2) return;
     std::vector<std::size_t> order(n_);
-    for (std::size_t i = 0; i < n_; ++i) order[i] = i;
+    double totalArea = 0.0;
+    for (std::size_t i = 0; i < n_; ++i) {
+      order[i] = i;
+      totalArea += engine_.placed(i).area;
+    }
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
       return engine_.placed(a).area > engine_.placed(b).area;
     });
-    const std::size_t half = std::max<std::size_t>(2, n_ / 2);
-    const std::size_t first = random_.below(half);
-    const std::size_t a = order[first];
-    const std::size_t b = order[(first + 1 + random_.below(half - 1)) % half];
+    std::size_t large = 0;
+    for (double sum = 0.0; large < n_ && sum <= kLargeAreaShare * totalArea; ++large) {
+      sum += engine_.placed(order[large]).area;
+    }
+    large = std::max<std::size_t>(large, 2);
+    const std::size_t a = order[random_.below(large)];
+    const double areaA = engine_.placed(a).area;
+    std::vector<std::size_t> unlike;
+    for (std::size_t r = 0; r < large; ++r) {
+      if (std::fabs(engine_.placed(order[r]).area - areaA) > 0.01 * areaA) unlike.push_back(order[r]);
+    }
+    std::size_t b = a;
+    if (!unlike.empty()) {
+      b = unlike[random_.below(unlike.size())];
+    } else {
+      b = (a + 1 + random_.below(n_ - 1)) % n_;
+    }
+    const std::vector<std::size_t> withA = within(a, b);
+    const std::vector<std::size_t> withB = within(b, a);
     const double ax = (boxes_[a].minX + boxes_[a].maxX) / 2, ay = (boxes_[a].minY + boxes_[a].maxY) / 2;
     const double bx = (boxes_[b].minX + boxes_[b].maxX) / 2, by = (boxes_[b].minY + boxes_[b].maxY) / 2;
-    poses_[a].dx += bx - ax;
-    poses_[a].dy += by - ay;
-    poses_[b].dx += ax - bx;
-    poses_[b].dy += ay - by;
-    placeOne(a);
-    placeOne(b);
+    auto move = [&](std::size_t i, double dx, double dy) {
+      poses_[i].dx += dx;
+      poses_[i].dy += dy;
+      placeOne(i);
+    };
+    move(a, bx - ax, by - ay);
+    move(b, ax - bx, ay - by);
+    for (std::size_t i : withA) move(i, bx - ax, by - ay);
+    for (std::size_t i : withB) move(i, ax - bx, ay - by);
+  }
+  // The parts other than `other` whose first circle's centre lies within the outer outline of
+  // `host` as it lies.
+  std::vector<std::size_t> within(std::size_t host, std::size_t other) const {
+    std::vector<std::size_t> found;
+    const PlacedPart& h = engine_.placed(host);
+    for (std::size_t i = 0; i < n_; ++i) {
+      if (i == host || i == other || boxesApart(boxes_[i], boxes_[host])) continue;
+      const CircleCover& cover = covers_[i][poses_[i].k];
+      if (cover.circles.empty()) continue;
+      const Point pole(cover.circles.front().x + poses_[i].dx, cover.circles.front().y + poses_[i].dy);
+      if (h.outer.containsPoint(pole)) found.push_back(i);
+    }
+    return found;
   }
 
   // The overlap of item i at its place with item j at its place.
@@ -232,7 +357,8 @@ class Worker {
     if (o > 0) return o;
     if (StripEngine::clear(engine_.placed(i), engine_.placed(j))) return 0.0;
     return refusedPairOverlap(covers_[i][poses_[i].k], poses_[i].dx, poses_[i].dy,
-                              covers_[j][poses_[j].k], poses_[j].dx, poses_[j].dy);
+                              covers_[j][poses_[j].k], poses_[j].dx, poses_[j].dy) +
+           std::min(sizes_[i], sizes_[j]) * vertexPenetration(engine_.placed(i), engine_.placed(j));
   }
 
   double plateOverlap(std::size_t i) const {
@@ -301,8 +427,11 @@ class Worker {
     engine_.pose(scratch_, i, k, dx, dy);
     for (std::size_t j : uncertain_) {
       if (StripEngine::clear(scratch_, engine_.placed(j))) continue;
-      total += weight_[i * n_ + j] * refusedPairOverlap(cover, dx, dy, covers_[j][poses_[j].k],
-                                                        poses_[j].dx, poses_[j].dy);
+      const double w = weight_[i * n_ + j];
+      total += w * refusedPairOverlap(cover, dx, dy, covers_[j][poses_[j].k], poses_[j].dx, poses_[j].dy);
+      if (total >= bound) return total;
+      // The vertices' depths cost most: only for a pose still in the running.
+      total += w * std::min(sizes_[i], sizes_[j]) * vertexPenetration(scratch_, engine_.placed(j));
       if (total >= bound) return total;
     }
     return total;
@@ -393,11 +522,12 @@ class Worker {
     std::fill(plateWeight_.begin(), plateWeight_.end(), 1.0);
     measureAll();
     double total = totalOverlap();
+    lastLoss_ = total;
     if (total == 0) return engine_.feasible(length_);
     double bestTotal = total;
     std::vector<PoseOf> bestPoses = poses_;
     std::vector<std::size_t> order;
-    for (int strike = 0; strike < kStrikes; ++strike) {
+    for (int strikes = 0; strikes < kStrikes;) {
       int withoutGain = 0;
       while (withoutGain < kRoundsPerStrike) {
         if (mustStop()) return false;
@@ -414,12 +544,14 @@ class Worker {
         total = totalOverlap();
         if (total == 0) {
           if (engine_.feasible(length_)) return true;
+          lastLoss_ = bestTotal;
           return false;
         }
         if (total < bestTotal) {
+          // Only a clear gain restarts the count: small ones would drag a hopeless strip on.
+          if (total < kClearGain * bestTotal) withoutGain = 0; else ++withoutGain;
           bestTotal = total;
           bestPoses = poses_;
-          withoutGain = 0;
         } else {
           ++withoutGain;
         }
@@ -429,7 +561,9 @@ class Worker {
       poses_ = bestPoses;
       placeAll();
       measureAll();
+      ++strikes;
     }
+    lastLoss_ = bestTotal;
     return false;
   }
 
@@ -463,6 +597,17 @@ class Worker {
   LayoutStatistics statistics_;
   std::int64_t attempts_ = 0;
   std::uint64_t queries_ = 0;
+  std::optional<std::int64_t> budget_;
+  std::chrono::steady_clock::time_point exploreUntil_;
+  std::int64_t exploreAttempts_ = 0;
+  double cut_ = kFirstCut;
+  // The failed layouts of the current strip and their overlaps.
+  struct Failed {
+    std::vector<PoseOf> poses;
+    double loss = 0.0;
+  };
+  std::vector<Failed> pool_;
+  double lastLoss_ = 0.0;  // of the layout the last separation ended with
 };
 
 }  // namespace
@@ -501,30 +646,66 @@ StripSearchResult stripSearch(const Nester& nester, const std::vector<bool>& mov
     if (!options.attempts) return std::nullopt;
     return (*options.attempts + (w == 0 ? 1 : 0)) / 2;
   };
-  if (options.threads >= 2) {
+  const bool together = options.threads >= 2;
+  const auto began = std::chrono::steady_clock::now();
+  for (int w = 0; w < kWorkers; ++w) {
+    workers[w]->begin(options, share(w), w == 0 || !together ? calling : none, began);
+  }
+  // After each pair of separations the worker behind takes the other's layout: both work on
+  // the shortest found, each with its own stream, the same on one thread or two.
+  auto meet = [&] {
+    workers[0]->adopt(*workers[1]);
+    workers[1]->adopt(*workers[0]);
+  };
+  auto anyLeft = [&] {
+    bool left = false;
+    for (const auto& w : workers) left = !w->outOfBudget() || left;
+    return left && !shared.stop;
+  };
+  if (together) {
     std::exception_ptr failure;
-    {
-      std::jthread helper([&] {
+    std::mutex failureMutex;
+    auto keep = [&] {
+      std::lock_guard<std::mutex> lock(failureMutex);
+      if (!failure) failure = std::current_exception();
+      shared.stop = true;
+    };
+    std::barrier sync(kWorkers);
+    bool go = true;
+    auto loop = [&](int w) {
+      for (;;) {
         try {
-          workers[1]->run(options, share(1), none);
+          if (!workers[w]->outOfBudget()) workers[w]->step();
         } catch (...) {
-          failure = std::current_exception();
-          shared.stop = true;
+          keep();
         }
-      });
-      try {
-        workers[0]->run(options, share(0), calling);
-      } catch (...) {
-        // The helper stops at its next round; the failure is reported once it has.
-        shared.stop = true;
-        throw;
+        sync.arrive_and_wait();
+        if (w == 0) {
+          try {
+            if (!shared.stop) meet();
+            go = anyLeft();
+          } catch (...) {
+            keep();
+            go = false;
+          }
+        }
+        sync.arrive_and_wait();
+        if (!go) return;
       }
+    };
+    {
+      std::jthread helper([&] { loop(1); });
+      loop(0);
     }
     if (failure) std::rethrow_exception(failure);
   } else {
-    workers[0]->run(options, share(0), calling);
-    // With a time budget one thread gives it all to the first worker.
-    if (options.attempts) workers[1]->run(options, share(1), calling);
+    for (bool go = true; go;) {
+      for (auto& w : workers) {
+        if (!w->outOfBudget()) w->step();
+      }
+      if (!shared.stop) meet();
+      go = anyLeft();
+    }
   }
   calling();
 

@@ -4,11 +4,14 @@
 // near its place, in its allowed orientations, then refined by coordinate descent) of least
 // weighted overlap, and the weight of a pair that stays in collision grows (guided local
 // search), so that the rounds push apart the pairs that resist. A separated layout that the
-// engine's exact fit test accepts is recorded and the strip shortened again; a failure goes
-// back to the last recorded layout, disturbed, and tries smaller cuts.
+// engine's exact fit test accepts is recorded and the strip shortened again; a failure tries a
+// smaller cut from the last recorded layout or, at the smallest, works on from one of the
+// strip's least overlapping failures with two large parts swapped. The last share of the
+// budget compresses with ever smaller cuts.
 //
-// Two workers run streams of their own from the same start; with a number of attempts the
-// result is the same on one thread or two.
+// Two workers run streams of their own; after each pair of separations the one behind takes
+// the other's shortest layout. With a number of attempts the result is the same on one thread
+// or two.
 #pragma once
 
 #include <chrono>

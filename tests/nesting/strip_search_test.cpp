@@ -136,6 +136,33 @@ TEST(OverlapMeasureTest, APartInsideAHoleMeetsNoneOfTheFramesCircles) {
   }
 }
 
+TEST(OverlapMeasureTest, WhatTheCirclesMissCountsByHowDeepItReaches) {
+  // A sliver pushed point first into a square: what a refused pair counts (circles and vertex
+  // depths) grows the deeper the point goes, the point's depth being the vertex term; a cross
+  // of two bars, where no vertex of either lies in the other, still counts by its circles.
+  const PlacedPart square = makePart(rectangleOutline(0, 0, 100, 100));
+  const PlacedPart sliver = makePart({{0, 0}, {60, 1.5}, {0, 3}});
+  const CircleCover cq = coverWithCircles(square);
+  const CircleCover cs = coverWithCircles(sliver);
+  double previous = 0.0;
+  for (double reach = 1; reach <= 40; reach += 3) {
+    PlacedPart moved = sliver;
+    const double dx = -60 + reach;
+    moved.translate(dx, 50);
+    ASSERT_FALSE(exactlyClear(square, moved)) << reach;
+    const double value = refusedPairOverlap(cq, 0, 0, cs, dx, 50) + vertexPenetration(square, moved);
+    EXPECT_GT(value, previous) << reach;
+    // The sliver's point lies `reach` inside the square's left side.
+    EXPECT_NEAR(vertexPenetration(square, moved), reach, 1e-9) << reach;
+    previous = value;
+  }
+  // A cross of two bars: each meets the other and no vertex of either lies in the other.
+  const PlacedPart across = makePart(rectangleOutline(0, 40, 100, 60));
+  const PlacedPart upright = makePart(rectangleOutline(40, 0, 60, 100));
+  EXPECT_EQ(vertexPenetration(across, upright), 0.0);
+  EXPECT_GT(refusedPairOverlap(coverWithCircles(across), 0, 0, coverWithCircles(upright), 0, 0), 0.0);
+}
+
 TEST(OverlapMeasureTest, TheStripExcessIsZeroExactlyInsideThePlateTest) {
   const double length = 500;
   const double width = 200;
