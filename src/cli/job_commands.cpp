@@ -131,7 +131,9 @@ void refuseOverwritingInputs(const CliRequest& request, LoadType loadType,
                        "; give each output a path of its own");
     }
   }
+  const FileSet inputFiles(inputs);
   for (const auto& [what, output] : outputs) {
+    if (!inputFiles.holds(output)) continue;
     for (const std::filesystem::path& input : inputs) {
       if (sameFile(output, input)) {
         throw UsageError(what + " " + std::filesystem::absolute(output).string() +

@@ -10,6 +10,7 @@
 
 #include "geometry/arc_check.h"
 #include "geometry/outline_check.h"
+#include "job/id_index.h"
 #include "loading/working_outline.h"
 #include "readers/dxf_list_file.h"
 #include "readers/part_list_file.h"
@@ -159,12 +160,13 @@ void checkJobValues(const std::filesystem::path& path, const Job& job) {
     checkContour(region.label.text, region.outer);
     for (const Contour& hole : region.holes) checkContour(region.label.text, hole);
   }
+  const FirstById drawings(std::as_const(job.drawings));
   for (const PlacedPart& part : job.parts) {
     for (const Point& p : part.outer.vertices()) checkPoint(path, part.label.text, p);
     for (const Polygon& hole : part.holes) {
       for (const Point& p : hole.vertices()) checkPoint(path, part.label.text, p);
     }
-    const PartDrawing* drawing = findDrawing(job.drawings, part.id);
+    const PartDrawing* drawing = drawings.find(part.id);
     if (drawing == nullptr) continue;
     for (const Segment& line : drawing->lines) {
       checkPoint(path, part.label.text, line.start);

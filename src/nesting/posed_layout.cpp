@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "job/id_index.h"
 #include "nesting/nester.h"
 
 namespace platenest {
@@ -82,12 +83,15 @@ PosedLayout poseLayout(const Nester& nester, PoseDetail detail) {
   view.plateLength = nester.plateLength();
   view.plateWidth = nester.plateWidth();
   view.parts.reserve(static_cast<std::size_t>(nester.parts.count()));
+  const FirstById twins(nester.loadedParts);
+  const FirstById regions(nester.regions);
+  const FirstById drawings(nester.drawings);
   for (const PlacedPart& working : nester.parts) {
     PosedPart part;
     part.id = working.id;
     part.name = working.label.text;
     part.working = &working;
-    const PlacedPart* twin = nester.loadedParts.findById(working.id);
+    const PlacedPart* twin = twins.find(working.id);
     if (twin != nullptr) {
       part.cut = *twin;
       part.cut.replayPoseOf(working);
@@ -97,9 +101,9 @@ PosedLayout poseLayout(const Nester& nester, PoseDetail detail) {
     }
     if (detail == PoseDetail::kOutlines) {
       // Figures need the true outlines only.
-    } else if (const Region* region = nester.regions.findById(working.id)) {
+    } else if (const Region* region = regions.find(working.id)) {
       part.region = posedRegion(*region, working);
-    } else if (const PartDrawing* drawing = findDrawing(nester.drawings, working.id);
+    } else if (const PartDrawing* drawing = drawings.find(working.id);
                drawing != nullptr && twin != nullptr) {
       part.drawing = posedDrawing(*drawing, *twin, working);
     }
