@@ -52,7 +52,7 @@ void BM_ExportPartsIntoTheDrawingsFolder(benchmark::State& state) {
   state.counters["drawings"] = static_cast<double>(written);
   fs::remove_all(list.parent_path());
 }
-BENCHMARK(BM_ExportPartsIntoTheDrawingsFolder)->Arg(1000)->Arg(10000)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_ExportPartsIntoTheDrawingsFolder)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 }  // namespace platenest

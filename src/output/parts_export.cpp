@@ -3,6 +3,7 @@
 #include "output/parts_export.h"
 
 #include <cstddef>
+#include <map>
 #include <set>
 
 #include "nesting/nester.h"
@@ -99,12 +100,16 @@ std::vector<ExportedDrawing> exportPartsDxf(const Nester& nester,
   const auto free = [&](const std::filesystem::path& path) {
     return taken.count(path.filename().string()) == 0 && !inputs.holds(path);
   };
+  // Where the search for a free copy number of each name goes on: names are only ever taken,
+  // so a number passed over once stays taken, and many parts of one name cost no rescan.
+  std::map<std::string, int> nextCopy;
   for (const PosedPart& posed : view.parts) {
     const PlacedPart& part = *posed.working;
     const std::string base = safeFileName(part.label.text);
     ExportedDrawing drawing{folder / (base + ".dxf"), false};
-    for (int copy = 2; !free(drawing.path); ++copy) {
-      drawing = {folder / (base + " (" + std::to_string(copy) + ").dxf"), true};
+    int& copy = nextCopy.try_emplace(base, 2).first->second;
+    while (!free(drawing.path)) {
+      drawing = {folder / (base + " (" + std::to_string(copy++) + ").dxf"), true};
     }
     taken.insert(drawing.path.filename().string());
     const std::filesystem::path& path = drawing.path;
