@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "geometry/discretise.h"
+#include "job/id_index.h"
 #include "nesting/nester.h"
 #include "nesting/posed_layout.h"
 #include "support/messages.h"
@@ -187,13 +188,13 @@ void paintNester(QPainter& painter, const ViewTransform& view, const Nester& nes
   // In the order the parts were loaded, so that a later part is drawn over an earlier one;
   // a working part without a loaded twin comes last rather than not at all.
   std::vector<bool> drawn(layout.parts.size(), false);
+  const FirstById posed(layout.parts);
   for (const PlacedPart& loaded : nester.loadedParts) {
-    for (std::size_t i = 0; i < layout.parts.size(); ++i) {
-      if (layout.parts[i].id != loaded.id) continue;
-      if (!drawn[i]) paintPart(outlines, painter, layout.parts[i], options);
-      drawn[i] = true;
-      break;
-    }
+    const PosedPart* part = posed.find(loaded.id);
+    if (part == nullptr) continue;
+    const auto i = static_cast<std::size_t>(part - layout.parts.data());
+    if (!drawn[i]) paintPart(outlines, painter, *part, options);
+    drawn[i] = true;
   }
   for (std::size_t i = 0; i < layout.parts.size(); ++i) {
     if (!drawn[i]) paintPart(outlines, painter, layout.parts[i], options);

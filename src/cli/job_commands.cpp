@@ -131,7 +131,9 @@ void refuseOverwritingInputs(const CliRequest& request, LoadType loadType,
                        "; give each output a path of its own");
     }
   }
+  const FileSet jobFiles(inputs);
   for (const auto& [what, output] : outputs) {
+    if (!jobFiles.holds(output)) continue;
     for (const std::filesystem::path& input : inputs) {
       if (sameFile(output, input)) {
         throw UsageError(what + " " + std::filesystem::absolute(output).string() +
@@ -346,6 +348,9 @@ int runCommand(const CliRequest& request) {
       break;
     case CliCommand::kReduce:
       {
+        // The report and the step drawings are one set: a run that fails leaves the previous
+        // report beside the drawings it names.
+        outputs.emplace();
         selectEveryPart(nester);
         const auto start = std::chrono::steady_clock::now();
         ReductionReport details("DetailsReport.txt");

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "geometry/arc_check.h"
+#include "geometry/discretise.h"
 #include "geometry/outline_check.h"
+#include "job/id_index.h"
 #include "loading/working_outline.h"
 #include "readers/dxf_list_file.h"
 #include "readers/part_list_file.h"
@@ -44,6 +46,39 @@ std::optional<std::string> failedCheck(Nester& nester, const Region& region) {
   if (passed) return std::nullopt;
   const std::string reason = reportLines(written);
   return reason.empty() ? std::string(kArcCheckFailed) : reason;
+}
+
+// Why an arc check refused the region, when the cause is an arc no larger than the
+// chord-height error: the operator sees a part with small holes or fillets refused and must
+// know it is the rule, not the drawing. Edges are taken in the order the checks take them, so
+// the arc named is the one that failed; empty when another check failed first.
+std::string smallArcDetail(const Region& region) {
+  const double limit = region.chordTolerance;
+  const auto firstSmallArc = [&](const Contour& contour, std::string& detail) {
+    const std::size_t n = contour.vertices.size();
+    for (std::size_t i = 0; i < n && i < contour.radii.size(); ++i) {
+      const double radius = contour.radii[i];
+      if (radius == 0) continue;
+      const Point& from = contour.vertices[i];
+      const Point& to = contour.vertices[(i + 1) % n];
+      if (!arcPossible(from, to, radius)) return true;
+      if (limit < std::fabs(radius)) continue;
+      detail = "an arc of radius " + formatG(std::fabs(radius)) + " mm from (" +
+               formatG(from.x) + ", " + formatG(from.y) + ") to (" + formatG(to.x) + ", " +
+               formatG(to.y) + "): arcs of radius " + formatG(limit) +
+               " mm or less (the chord-height error) refuse their whole part, so a hole of " +
+               formatG(2 * limit) + " mm across or less, or a fillet of " + formatG(limit) +
+               " mm or less, keeps a part out; draw such an arc as straight edges";
+      return true;
+    }
+    return false;
+  };
+  std::string detail;
+  if (firstSmallArc(region.outer, detail)) return detail;
+  for (const Contour& hole : region.holes) {
+    if (firstSmallArc(hole, detail)) return detail;
+  }
+  return detail;
 }
 
 std::vector<std::vector<Point>> loopsOf(const PlacedPart& part) {
@@ -159,12 +194,13 @@ void checkJobValues(const std::filesystem::path& path, const Job& job) {
     checkContour(region.label.text, region.outer);
     for (const Contour& hole : region.holes) checkContour(region.label.text, hole);
   }
+  const FirstById drawings(std::as_const(job.drawings));
   for (const PlacedPart& part : job.parts) {
     for (const Point& p : part.outer.vertices()) checkPoint(path, part.label.text, p);
     for (const Polygon& hole : part.holes) {
       for (const Point& p : hole.vertices()) checkPoint(path, part.label.text, p);
     }
-    const PartDrawing* drawing = findDrawing(job.drawings, part.id);
+    const PartDrawing* drawing = drawings.find(part.id);
     if (drawing == nullptr) continue;
     for (const Segment& line : drawing->lines) {
       checkPoint(path, part.label.text, line.start);
@@ -253,7 +289,8 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
       ++it;
       continue;
     }
-    report.rejected.push_back(RejectedPart{it->id, it->label.text, std::move(*failure)});
+    report.rejected.push_back(
+        RejectedPart{it->id, it->label.text, std::move(*failure), smallArcDetail(*it)});
     it = nester.regions.remove(it);
   }
 

@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "geometry/outside_chords.h"
+#include "job/id_index.h"
 #include "nesting/nester.h"
 #include "readers/dxf_part_reader.h"
 
@@ -105,13 +107,16 @@ bool workingPartOf(const PartDrawing& drawing, double chordError, PlacedPart& ou
 }
 
 void useWorkingOutlines(Nester& nester) {
+  const FirstById regions(std::as_const(nester.regions));
+  const FirstById drawings(std::as_const(nester.drawings));
+  const FirstById twins(std::as_const(nester.loadedParts));
   for (PlacedPart& part : nester.parts) {
     PlacedPart working;
-    if (const Region* region = nester.regions.findById(part.id)) {
+    if (const Region* region = regions.find(part.id)) {
       if (!hasArcs(*region)) continue;
       working = workingPartOf(*region);
-    } else if (const PartDrawing* drawing = findDrawing(nester.drawings, part.id)) {
-      const PlacedPart* twin = nester.loadedParts.findById(part.id);
+    } else if (const PartDrawing* drawing = drawings.find(part.id)) {
+      const PlacedPart* twin = twins.find(part.id);
       if (twin == nullptr || (drawing->arcs.empty() && drawing->circles.empty())) continue;
       if (!workingPartOf(*drawing, part.chordTolerance, working)) continue;
       // The drawing and the loaded twin share one frame; the twin's pose is the start.

@@ -1,6 +1,7 @@
 // Figures of the layout as it will be cut: the parts on the plate taken with their true
 // outlines (the loaded twins brought to each working part's pose, without the half gap the
 // working parts are grown by), and the parking of selected parts off the plate.
+#include "job/id_index.h"
 #include "nesting/nester.h"
 #include "nesting/posed_layout.h"
 
@@ -11,9 +12,10 @@ namespace platenest {
 // part of its id is not counted.
 LayoutStatistics layoutStatistics(const Nester& job, const Layout& layout) {
   const PosedLayout view = poseLayout(job, layout, PoseDetail::kOutlines);
+  const FirstById posed(view.parts);
   PartList placed;
   for (const PlacedPart& twin : job.loadedParts) {
-    const PosedPart* part = view.find(twin.id);
+    const PosedPart* part = posed.find(twin.id);
     if (part == nullptr || !part->onPlate) continue;
     placed.insertFront(part->cut);
   }

@@ -1,8 +1,13 @@
 // The posed view of the layout (see posed_layout.h).
 #include "nesting/posed_layout.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
+#include "geometry/outline_check.h"
+#include "job/id_index.h"
 #include "nesting/nester.h"
 
 namespace platenest {
@@ -28,7 +33,39 @@ struct PointPose {
   }
 };
 
+double distanceToEdge(const Point& p, const Point& a, const Point& b) {
+  const double dx = b.x - a.x;
+  const double dy = b.y - a.y;
+  const double length2 = dx * dx + dy * dy;
+  const double t = length2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
+  return p.distance(Point(a.x + t * dx, a.y + t * dy));
+}
+
+bool nearLoop(const std::vector<Point>& loop, const Point& p, double tolerance) {
+  for (std::size_t i = 0; i < loop.size(); ++i) {
+    if (distanceToEdge(p, loop[i], loop[(i + 1) % loop.size()]) < tolerance) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+std::string workingOutlineFault(const PlacedPart& working, const PlacedPart& cut) {
+  constexpr double kOnOutline = 1e-6;  // mm
+  const std::vector<Point>& grown = working.outer.vertices();
+  if (grown.size() < 3) {
+    return "its working outline has " + std::to_string(grown.size()) + " points";
+  }
+  for (const Point& p : cut.outer.vertices()) {
+    if (!loopContains(grown, p) && !nearLoop(grown, p, kOnOutline)) {
+      return "its cut outline reaches " + placeText(p) + ", outside its working outline";
+    }
+  }
+  if (const auto crossing = findLoopCrossing({grown, cut.outer.vertices()})) {
+    return "its working and cut outlines cross at " + placeText(crossing->where);
+  }
+  return {};
+}
 
 const PosedPart* PosedLayout::find(std::int32_t id) const {
   for (const PosedPart& part : parts) {
@@ -86,12 +123,15 @@ PosedLayout poseLayout(const Nester& job, const Layout& layout, PoseDetail detai
   view.plateLength = layout.plateLength();
   view.plateWidth = layout.plateWidth();
   view.parts.reserve(static_cast<std::size_t>(layout.parts().count()));
+  const FirstById twins(job.loadedParts);
+  const FirstById regions(job.regions);
+  const FirstById drawings(job.drawings);
   for (const PlacedPart& working : layout.parts()) {
     PosedPart part;
     part.id = working.id;
     part.name = working.label.text;
     part.working = &working;
-    const PlacedPart* twin = job.loadedParts.findById(working.id);
+    const PlacedPart* twin = twins.find(working.id);
     if (twin != nullptr) {
       part.cut = *twin;
       part.cut.replayPoseOf(working);
@@ -101,13 +141,23 @@ PosedLayout poseLayout(const Nester& job, const Layout& layout, PoseDetail detai
     }
     if (detail == PoseDetail::kOutlines) {
       // Figures need the true outlines only.
-    } else if (const Region* region = job.regions.findById(working.id)) {
+    } else if (const Region* region = regions.find(working.id)) {
       part.region = posedRegion(*region, working);
-    } else if (const PartDrawing* drawing = findDrawing(job.drawings, working.id);
+    } else if (const PartDrawing* drawing = drawings.find(working.id);
                drawing != nullptr && twin != nullptr) {
       part.drawing = posedDrawing(*drawing, *twin, working);
     }
     part.onPlate = layout.isOnPlate(working);
+#ifdef PLATENEST_VALIDATE
+    // Checked for the views the outputs draw; the figures are worked out far more often.
+    if (detail == PoseDetail::kEverything && part.onPlate && twin != nullptr) {
+      if (const std::string fault = workingOutlineFault(working, part.cut); !fault.empty()) {
+        std::fprintf(stderr, "platenest validation: part %d (%s) is on the plate, but %s\n",
+                     working.id, part.name.c_str(), fault.c_str());
+        std::abort();
+      }
+    }
+#endif
     part.selected = working.selected;
     part.mirrored = working.mirrored;
     part.rotation = working.rotation;

@@ -63,6 +63,12 @@ PosedLayout poseLayout(const Nester& job, const Layout& layout,
 // line through its reference point, moved, then turned about the working reference point.
 Region posedRegion(const Region& region, const PlacedPart& working);
 
+// What is wrong when the working outline of a part does not hold its cut outline (the part
+// would be cut over its neighbours and beyond the plate): a working outline of fewer than
+// three points, a vertex of the cut outline outside it, or the two outlines crossing.
+// Empty when it holds it. Points within 1e-6 mm of the working outline count as held.
+std::string workingOutlineFault(const PlacedPart& working, const PlacedPart& cut);
+
 // The drawing brought to the pose of `working`; `twin` is the part as loaded, in the frame of
 // the drawing. A turned-over arc is stored counterclockwise again, its angles reflected.
 PartDrawing posedDrawing(const PartDrawing& drawing, const PlacedPart& twin,

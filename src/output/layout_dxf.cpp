@@ -12,6 +12,7 @@
 #include <string>
 
 #include "geometry/region.h"
+#include "job/id_index.h"
 #include "nesting/nester.h"
 #include "nesting/posed_layout.h"
 #include "job/placed_part.h"
@@ -91,8 +92,9 @@ void writeLayoutDxf(const Nester& nester, const std::filesystem::path& path) {
   // Every part is drawn, on the plate or parked beside it: first the parts read as outlines,
   // in the order they were read, then the others in the order of the parts.
   const PosedLayout view = poseLayout(nester);
+  const FirstById posed(view.parts);
   for (const Region& region : nester.regions) {
-    const PosedPart* part = view.find(region.id);
+    const PosedPart* part = posed.find(region.id);
     if (part == nullptr || !part->region) continue;
     writeRegionEntities(out, *part->region, outlineColour(*part), kOutlineLayer, kNameLayer);
   }

@@ -4,6 +4,7 @@
 // and those parts are left selected so that the view shows them.
 #include "output/packing_report.h"
 
+#include "job/id_index.h"
 #include "nesting/nester.h"
 #include "nesting/posed_layout.h"
 #include "job/placed_part.h"
@@ -21,9 +22,10 @@ constexpr int kNamesPerLine = 10;
 // lists them: front insertion leaves them in the reverse of the loaded order.
 PartList placedOutlines(const Nester& nester) {
   const PosedLayout view = poseLayout(nester);
+  const FirstById posed(view.parts);
   PartList placed;
   for (const PlacedPart& twin : nester.loadedParts) {
-    const PosedPart* part = view.find(twin.id);
+    const PosedPart* part = posed.find(twin.id);
     if (part == nullptr || !part->onPlate) continue;
     placed.insertFront(part->cut);
   }

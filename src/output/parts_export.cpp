@@ -3,8 +3,8 @@
 #include "output/parts_export.h"
 
 #include <cstddef>
+#include <map>
 #include <set>
-#include <system_error>
 
 #include "nesting/nester.h"
 #include "nesting/posed_layout.h"
@@ -90,37 +90,26 @@ void writePartEntities(TextWriter& out, const PlacedPart& part) {
   writeLabelAndStart(out, part, part.outer);
 }
 
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-  std::error_code error;
-  const bool same = std::filesystem::equivalent(a, b, error);
-  if (!error) return same;
-  const auto normal = [](const std::filesystem::path& path) {
-    std::error_code ignored;
-    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ignored);
-    return canonical.empty() ? std::filesystem::absolute(path).lexically_normal() : canonical;
-  };
-  return normal(a) == normal(b);
-}
-
 std::vector<ExportedDrawing> exportPartsDxf(const Nester& nester,
                                             const std::filesystem::path& folder,
                                             const std::vector<std::filesystem::path>& keepOff) {
   const PosedLayout view = poseLayout(nester);
   std::set<std::string> taken;
   std::vector<ExportedDrawing> written;
+  const FileSet inputs(keepOff);
   const auto free = [&](const std::filesystem::path& path) {
-    if (taken.count(path.filename().string()) != 0) return false;
-    for (const std::filesystem::path& input : keepOff) {
-      if (sameFile(path, input)) return false;
-    }
-    return true;
+    return taken.count(path.filename().string()) == 0 && !inputs.holds(path);
   };
+  // Where the search for a free copy number of each name goes on: names are only ever taken,
+  // so a number passed over once stays taken, and many parts of one name cost no rescan.
+  std::map<std::string, int> nextCopy;
   for (const PosedPart& posed : view.parts) {
     const PlacedPart& part = *posed.working;
     const std::string base = safeFileName(part.label.text);
     ExportedDrawing drawing{folder / (base + ".dxf"), false};
-    for (int copy = 2; !free(drawing.path); ++copy) {
-      drawing = {folder / (base + " (" + std::to_string(copy) + ").dxf"), true};
+    int& copy = nextCopy.try_emplace(base, 2).first->second;
+    while (!free(drawing.path)) {
+      drawing = {folder / (base + " (" + std::to_string(copy++) + ").dxf"), true};
     }
     taken.insert(drawing.path.filename().string());
     const std::filesystem::path& path = drawing.path;

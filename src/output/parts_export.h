@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "geometry/polygon.h"
+#include "output/file_identity.h"
 #include "support/text_writer.h"
 
 namespace platenest {
@@ -29,9 +30,5 @@ struct ExportedDrawing {
 std::vector<ExportedDrawing> exportPartsDxf(const Nester& nester,
                                             const std::filesystem::path& folder = ".",
                                             const std::vector<std::filesystem::path>& keepOff = {});
-
-// Whether the two paths name the same file (through links too). A path that names no
-// file yet is compared by its absolute, normal form.
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 }  // namespace platenest

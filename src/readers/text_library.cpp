@@ -69,6 +69,15 @@ std::string location(const LineReader& file, int line) {
   return file.path().string() + ":" + std::to_string(line);
 }
 
+// One read of a line. A line padded with blanks beyond one read (or whose line feed falls
+// just past it) is one line: its padding is not read as the next line, where it would shift
+// every later vertex of the contour.
+bool readNumberLine(LineReader& file, std::string& line) {
+  if (!file.readLine(line, kReadBuffer)) return false;
+  if (line.back() != '\n') file.skipBlankRestOfLine();
+  return true;
+}
+
 // A name holds at most TextLabel::kMaxBytes bytes; the cut never splits a character (UTF-8
 // names are cut as UTF-8, anything else as GBK with its two-byte characters).
 std::string cutName(std::string name) {
@@ -111,7 +120,7 @@ ContourResult readContour(LineReader& file, Contour& contour) {
   // block as between blocks, so that a remark never cuts a part off from its holes.
   for (;;) {
     start = file.tell();
-    if (!file.readLine(line, kReadBuffer)) return ContourResult::kEndOfBlock;
+    if (!readNumberLine(file, line)) return ContourResult::kEndOfBlock;
     if (endsBlock(line)) {
       file.seek(start);
       return ContourResult::kEndOfBlock;
@@ -138,7 +147,7 @@ ContourResult readContour(LineReader& file, Contour& contour) {
   // Grown line by line: a count far beyond the lines really there allocates nothing extra.
   for (int i = 1; i <= m; ++i) {
     const std::size_t before = file.tell();
-    if (!file.readLine(line, kReadBuffer)) return ContourResult::kCutShort;
+    if (!readNumberLine(file, line)) return ContourResult::kCutShort;
     if (endsBlock(line)) {
       file.seek(before);
       return ContourResult::kCutShort;
@@ -197,13 +206,22 @@ Job readTextLibrary(const std::filesystem::path& path, TextWriter& errorLog) {
   LineReader file;
   if (!file.open(path)) throw FatalError::warning("零件数据文件读取失败!", path.string());
 
+  // Read by line feeds, such a file is one long line whose pieces give a plate size made up
+  // of whatever figures fall at the caption columns.
+  if (file.firstLineEndIsBareCarriageReturn()) {
+    throw FatalError(FatalChannel::kStandardError, "",
+                     "the lines of the part library end with a carriage return alone (CR "
+                     "without LF, as old Mac editors save them), so its lines cannot be told "
+                     "apart; save it with LF or CR LF line ends",
+                     location(file, 1));
+  }
   Job job;
   std::string line;
-  file.readLine(line, kReadBuffer);
+  readNumberLine(file, line);
   const double plateLength = numberAt(line, kLengthCaption);
-  file.readLine(line, kReadBuffer);
+  readNumberLine(file, line);
   const double plateWidth = numberAt(line, kWidthCaption);
-  file.readLine(line, kReadBuffer);
+  readNumberLine(file, line);
   job.partGap = numberAt(line, kGapCaption);
 
   job.plate.emplace().setSize(plateLength, plateWidth);

@@ -56,6 +56,29 @@ bool LineReader::readLine(std::string& line, int bufferSize) {
   return true;
 }
 
+// A carriage return inside the first line that something other than another carriage return
+// follows: text goes on after it. Carriage returns that only pad the line end do not count.
+bool LineReader::firstLineEndIsBareCarriageReturn() const {
+  const std::size_t lineEnd = std::min(data_.find('\n'), data_.size());
+  for (std::size_t i = data_.find('\r'); i != std::string::npos && i + 1 < lineEnd;
+       i = data_.find('\r', i + 1)) {
+    if (data_[i + 1] != '\r') return true;
+  }
+  return false;
+}
+
+bool LineReader::skipBlankRestOfLine() {
+  if (position_ >= data_.size()) return false;
+  std::size_t end = position_;
+  while (end < data_.size() && data_[end] != '\n') {
+    const char c = data_[end];
+    if (c != ' ' && c != '\t' && c != '\r') return false;
+    ++end;
+  }
+  position_ = end < data_.size() ? end + 1 : end;
+  return true;
+}
+
 void LineReader::seek(std::size_t position) { position_ = std::min(position, data_.size()); }
 
 int LineReader::lineNumber() const {

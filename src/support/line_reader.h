@@ -26,6 +26,14 @@ class LineReader {
   // 1-based number of the line the next read starts in, for error messages.
   int lineNumber() const;
   const std::filesystem::path& path() const { return path_; }
+  // Whether the first line ends with a carriage return alone (CR without LF, as old Mac
+  // editors save): read by line feeds, such a file is one long line cut at random places.
+  bool firstLineEndIsBareCarriageReturn() const;
+  // After a read that stopped short of its line's end: when the rest of that line holds
+  // only blanks (spaces, tabs, carriage returns) or nothing but its line feed, passes over
+  // it and the line feed, so that padding is not read as the next line. Returns whether it
+  // did.
+  bool skipBlankRestOfLine();
 
  private:
   std::string data_;  // file contents after CR LF -> LF

@@ -50,6 +50,30 @@ TEST(FullDeviceTest, EveryNamedOutputFailsWithStatusOneNamingTheFile) {
   }
 }
 
+// The reduction's report and step drawings are one set: a summary that cannot be written
+// at the end leaves the previous report beside the previous drawings, not a new report
+// naming drawings half of which were replaced.
+TEST(FullDeviceTest, AFailedReductionLeavesThePreviousReportAndStepDrawings) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  ScratchFolder scratch;
+  writeFile(scratch / "job.txt", smallJob());
+  // The job's plate is 1000 x 500: the first size the reduction tries.
+  writeFile(scratch / "DetailsReport.txt", "previous report\r\n");
+  writeFile(scratch / "1000x500.dxf", "previous drawing\r\n");
+  const CliRun failed = scratch.run(
+      {"reduce", "job.txt", "--error-log", "log.txt", "--quiet", "--json", "/dev/full"});
+  EXPECT_EQ(failed.status, 1) << failed.err;
+  EXPECT_EQ(readFile(scratch / "DetailsReport.txt"), "previous report\r\n");
+  EXPECT_EQ(readFile(scratch / "1000x500.dxf"), "previous drawing\r\n");
+  EXPECT_EQ(hiddenFiles(scratch.work()), std::vector<std::string>{});
+  // A run that succeeds replaces them all.
+  const CliRun done = scratch.run({"reduce", "job.txt", "--error-log", "log.txt", "--quiet"});
+  ASSERT_EQ(done.status, 0) << done.err;
+  EXPECT_NE(readFile(scratch / "DetailsReport.txt"), "previous report\r\n");
+  EXPECT_NE(readFile(scratch / "1000x500.dxf").find("EOF"), std::string::npos);
+  EXPECT_EQ(hiddenFiles(scratch.work()), std::vector<std::string>{});
+}
+
 TEST(FullDeviceTest, ErrorLogThatCannotBeWrittenIsOnlyAWarning) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   ScratchFolder scratch;

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "job/id_index.h"
+
 #include <algorithm>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/messages.h"
@@ -131,6 +134,30 @@ TEST(PartListTest, AssignFromReversesTheListAndEveryPartsHoles) {
   // The source is untouched and the old content is gone.
   EXPECT_EQ(idsOf(source), (std::vector<std::int32_t>{0, 1, 2}));
   EXPECT_EQ(copy.findById(42), nullptr);
+}
+
+
+// The index answers every id as a walk from the front does, on lists whose ids repeat (the
+// first of equal ids answers) and for ids no element has, for parts and regions alike.
+TEST(FirstByIdTest, AnswersAsAWalkFromTheFrontOnRandomListsWithRepeatedIds) {
+  std::mt19937 random(27);
+  for (int round = 0; round < 40; ++round) {
+    std::uniform_int_distribution<std::int32_t> anyId(0, 1 + round);
+    PartList parts;
+    RegionList regions;
+    for (int i = 0; i < round * 3; ++i) {
+      parts.insertFront(strip("p" + std::to_string(i), 1.0 + i, anyId(random)));
+      Region region;
+      region.id = anyId(random);
+      regions.insertFront(region);
+    }
+    const FirstById partIndex(parts);
+    const FirstById regionIndex(std::as_const(regions));
+    for (std::int32_t id = -1; id <= round + 2; ++id) {
+      EXPECT_EQ(partIndex.find(id), parts.findById(id)) << "round " << round << ", id " << id;
+      EXPECT_EQ(regionIndex.find(id), regions.findById(id)) << "round " << round << ", id " << id;
+    }
+  }
 }
 
 struct PlateCase {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "test_support/benchmark_jobs.h"
 
 #include <cmath>
@@ -169,6 +171,39 @@ TEST_F(LoadTest, AnArcThatCannotReachItsEndIsReportedAndLeftOut) {
   EXPECT_EQ(log[log.size() - 2], "\t" + report_.rejected[0].reason);
   // Measuring the region as read already met the arc that cannot be built.
   for (const std::string& text : sink_.texts()) EXPECT_EQ(text, "两圆求交失败!");
+}
+
+// The smallest arc radius is the chord-height error (1 mm): a part with a 2 mm hole or a
+// 0.5 mm fillet is refused whole, and its detail says it is that rule, with the radius and
+// the place; an arc that cannot reach its end keeps its own reason, and a 3 mm hole loads.
+TEST_F(LoadTest, APartRefusedForAnArcNoLargerThanTheChordErrorSaysSoInItsDetail) {
+  Nester& nester = load(
+      libraryHeader(3000, 1500, 0) +
+      "NAME:hole2\n5 0 0\n0 100 0\n0 100 100\n0 0 100\n0\n3 49 50\n1 51 50\n1\n" +
+      "NAME:fillet\n6 0 0\n0 99.5 0\n0.5 100 0.5\n0 100 100\n0 0 100\n0\n" +
+      "NAME:reach\n5 0 0\n4 10 0\n0 10 10\n0 0 10\n0\n" +
+      "NAME:hole3\n5 0 0\n0 100 0\n0 100 100\n0 0 100\n0\n3 48.5 50\n1.5 51.5 50\n1.5\n" +
+      "#end\n");
+  EXPECT_EQ(namesOf(nester.parts), (std::vector<std::string>{"hole3"}));
+  ASSERT_EQ(report_.rejected.size(), 3u);
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"hole2", "an arc of radius 1 mm from (49, 50) to (51, 50)"},
+      {"fillet", "an arc of radius 0.5 mm from (99.5, 0) to (100, 0.5)"},
+      {"reach", ""}};
+  for (const auto& [name, place] : expected) {
+    const auto rejected = std::find_if(report_.rejected.begin(), report_.rejected.end(),
+                                       [&](const RejectedPart& part) { return part.name == name; });
+    ASSERT_NE(rejected, report_.rejected.end()) << name;
+    if (place.empty()) {
+      EXPECT_EQ(rejected->detail, "") << name;
+      continue;
+    }
+    EXPECT_EQ(rejected->detail.rfind(place, 0), 0u) << rejected->detail;
+    EXPECT_NE(rejected->detail.find("arcs of radius 1 mm or less"), std::string::npos)
+        << rejected->detail;
+    // The defined reason stays as the error log has it.
+    EXPECT_NE(rejected->reason.find("半径绝对值太小!"), std::string::npos) << rejected->reason;
+  }
 }
 
 struct DegenerateCase {

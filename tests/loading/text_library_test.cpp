@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -252,6 +253,62 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenBlockCase{"HugeCountAtEndOfFile", "NAME:huge\n1e300 0 0\n0 10 0\n", "", "huge",
                         kCutShort, 1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Blanks after the figures of a line (padding up to a fixed width, as some exporters write)
+// change nothing, however far past one read they reach: each line of a library with a part
+// and a hole is padded in turn, in several ways, and the library reads as it does unpadded.
+TEST_F(TextLibraryTest, BlanksPaddingAnyLineBeyondOneReadChangeNothing) {
+  const std::vector<std::string> lines = {
+      "PlateLength: 3000", "PlateWidth: 1500", "PartToPartGap:5", "NAME:sq", "5 0 0",
+      "0 100 0", "0 100 100", "0 0 100", "0 0 0", "3 40 50", "10 60 50", "10", "#end"};
+  const auto library = [&](std::size_t padded, const std::string& padding) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      text += lines[i] + (i == padded ? padding : "") + "\r\n";
+    }
+    return text;
+  };
+  const auto summary = [&](const Nester& nester) {
+    std::ostringstream s;
+    s << nester.plateLength() << "x" << nester.plateWidth() << " gap " << nester.partGap;
+    for (const Region& region : nester.regions) {
+      s << " " << region.label.text << ":";
+      const Contour& outer = region.outer;
+      for (std::size_t i = 0; i < outer.vertices.size(); ++i) {
+        s << " " << outer.radii[i] << "," << outer.vertices[i].x << "," << outer.vertices[i].y;
+      }
+      s << " holes " << region.holes.size();
+      for (const Contour& hole : region.holes) s << " r" << hole.radii.at(0);
+    }
+    return s.str();
+  };
+  const std::string expected = summary(read(library(lines.size(), "")));
+  ASSERT_EQ(expected, "3000x1500 gap 5 sq: 0,0,0 0,100,0 0,100,100 0,0,100 holes 1 r10");
+  for (std::size_t padded = 0; padded + 1 < lines.size(); ++padded) {
+    if (padded == 3) continue;  // the name line: its rest is part of the name
+    // Past one read, well past it, with tabs and a carriage return, and a line whose line
+    // feed falls just past one read.
+    for (const std::string& padding :
+         {std::string(120, ' '), std::string(400, ' '), "\t" + std::string(110, ' ') + "\r",
+          std::string(99 - lines[padded].size(), ' ')}) {
+      EXPECT_EQ(summary(read(library(padded, padding))), expected)
+          << "line " << padded + 1 << " padded with " << padding.size() << " blanks";
+    }
+  }
+}
+
+// Lines ended by a carriage return alone read, by line feeds, as one line whose pieces
+// would give a plate of whatever figures fall at the caption columns: the file is refused,
+// naming it and its line ends.
+TEST_F(TextLibraryTest, LinesEndedByACarriageReturnAloneAreRefusedNamingTheLineEnds) {
+  std::string text = libraryHeader(6000, 1500, 5) + kSquareBlock + "#end\n";
+  for (char& c : text) {
+    if (c == '\n') c = '\r';
+  }
+  const FatalError error = readExpectingFatal(text);
+  EXPECT_NE(error.text().find("carriage return alone"), std::string::npos) << error.text();
+  EXPECT_EQ(error.detail(), libraryPath().string() + ":1");
+}
 
 struct BadHeadCase {
   const char* name;

@@ -63,6 +63,8 @@ TEST(PosedLayoutTest, TrueOutlinesStandHalfTheGapInsideTheWorkingOnesAtEveryPose
       EXPECT_TRUE(windingInside(outer, p));
       EXPECT_GE(distanceToRing(p, outer), halfGap - 1e-6);
     }
+    // The validation check of the outputs passes every part of a real layout.
+    EXPECT_EQ(workingOutlineFault(*working, part.cut), "");
     ASSERT_TRUE(part.region.has_value());
     EXPECT_FALSE(part.drawing.has_value());
     // Every corner of the outline as read is a vertex of the cut outline at the same pose.
@@ -89,6 +91,43 @@ TEST(PosedLayoutTest, TrueOutlinesStandHalfTheGapInsideTheWorkingOnesAtEveryPose
   EXPECT_TRUE(figures.freePackingPoints.empty());
   EXPECT_TRUE(engine_test::samePolygon(figures.parts.front().cut.outer,
                                        view.parts.front().cut.outer));
+}
+
+// The check behind the validation build's abort: a part whose working outline lost its
+// points, shrank, slid off its cut outline or crosses it is caught; a working outline equal
+// to the cut one (no gap) or grown from it passes.
+TEST(WorkingOutlineFaultTest, CatchesAWorkingOutlineThatDoesNotHoldTheCutOne) {
+  const auto part = [](std::vector<Point> outline) {
+    PlacedPart made;
+    made.setGeometry(Polygon(std::move(outline)), PolygonList());
+    return made;
+  };
+  const PlacedPart cut = part({{0, 0}, {100, 0}, {100, 100}, {0, 100}});
+  PlacedPart grown = cut;
+  ASSERT_TRUE(grown.offset(5));
+  struct Case {
+    const char* name;
+    PlacedPart working;
+    const char* fault;  // the start of the fault, or empty
+  };
+  const std::vector<Case> cases = {
+      {"grown", grown, ""},
+      {"no gap", cut, ""},
+      {"no points", PlacedPart(), "its working outline has 0 points"},
+      {"shrunk", part({{1, 1}, {99, 1}, {99, 99}, {1, 99}}), "its cut outline reaches (0, 0)"},
+      {"slid off", part({{3, 0}, {103, 0}, {103, 100}, {3, 100}}), "its cut outline reaches (0, 0)"},
+      {"notched", part({{-5, -5}, {105, -5}, {105, 105}, {50, 105}, {50, 50}, {40, 50},
+                        {40, 105}, {-5, 105}}),
+       "its working and cut outlines cross"},
+  };
+  for (const Case& c : cases) {
+    const std::string fault = workingOutlineFault(c.working, cut);
+    if (*c.fault == '\0') {
+      EXPECT_EQ(fault, "") << c.name;
+    } else {
+      EXPECT_EQ(fault.rfind(c.fault, 0), 0u) << c.name << ": " << fault;
+    }
+  }
 }
 
 }  // namespace
