@@ -146,7 +146,9 @@ TEST(FirstByIdTest, AnswersAsAWalkFromTheFrontOnRandomListsWithRepeatedIds) {
     PartList parts;
     RegionList regions;
     for (int i = 0; i < round * 3; ++i) {
-      parts.insertFront(strip("p" + std::to_string(i), 1.0 + i, anyId(random)));
+      std::string name = "p";
+      name += std::to_string(i);
+      parts.insertFront(strip(name, 1.0 + i, anyId(random)));
       Region region;
       region.id = anyId(random);
       regions.insertFront(region);
