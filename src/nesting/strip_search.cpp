@@ -235,13 +235,24 @@ class Worker {
     return !options_->attempts && std::chrono::steady_clock::now() >= options_->deadline;
   }
 
-  void offer() {
+  // Kept until the workers meet, so that the layouts are told in worker order and the count
+  // of improvements does not depend on which thread finished first.
+  void offer() { offers_.push_back(statistics_); }
+
+ public:
+  // Hands the layouts found since the last meeting to the shared record, shorter ones only.
+  void report() {
     std::lock_guard<std::mutex> lock(shared_.mutex);
-    if (statistics_.packingLength < shared_.reported) {
-      shared_.reported = statistics_.packingLength;
-      shared_.pending.push_back(statistics_);
+    for (const LayoutStatistics& s : offers_) {
+      if (s.packingLength < shared_.reported) {
+        shared_.reported = s.packingLength;
+        shared_.pending.push_back(s);
+      }
     }
+    offers_.clear();
   }
+
+ private:
 
   void placeOne(std::size_t i) {
     engine_.place(i, poses_[i].k, poses_[i].dx, poses_[i].dy);
@@ -607,6 +618,7 @@ class Worker {
     double loss = 0.0;
   };
   std::vector<Failed> pool_;
+  std::vector<LayoutStatistics> offers_;  // separated layouts not yet reported
   double lastLoss_ = 0.0;  // of the layout the last separation ended with
 };
 
@@ -654,6 +666,7 @@ StripSearchResult stripSearch(const Nester& nester, const std::vector<bool>& mov
   // After each pair of separations the worker behind takes the other's layout: both work on
   // the shortest found, each with its own stream, the same on one thread or two.
   auto meet = [&] {
+    for (auto& w : workers) w->report();
     workers[0]->adopt(*workers[1]);
     workers[1]->adopt(*workers[0]);
   };
@@ -707,6 +720,7 @@ StripSearchResult stripSearch(const Nester& nester, const std::vector<bool>& mov
       go = anyLeft();
     }
   }
+  for (auto& w : workers) w->report();
   calling();
 
   const Worker* best = nullptr;
