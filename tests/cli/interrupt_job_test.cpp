@@ -1,6 +1,7 @@
 // A long layout on the command line shows its progress on standard error and stops on
 // Ctrl-C, SIGTERM or SIGHUP: the outputs are still written with what was placed, the run says
-// it was interrupted and ends with 128 + the signal's number (130, 143, 129).
+// it was interrupted and ends with 128 + the signal's number (130, 143, 129). An export stops
+// the same way between two drawings.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -64,6 +65,33 @@ TEST(InterruptJobTest, StopSignalsEndALongLayoutAndItsOutputsAreStillWritten) {
     EXPECT_GT(placed, 0);
     EXPECT_LT(placed, 6000) << "the run should have stopped before the end";
   }
+}
+
+// export-parts stops on a signal as a layout does: stopped during its Layout All, it writes
+// no drawing, says so and ends with 143; no drawing file is left cut short.
+TEST(InterruptJobTest, AStopSignalEndsAnExportAndSaysHowManyDrawingsWereWritten) {
+  ScratchFolder scratch;
+  writeFile(scratch / "long.txt", longJob());
+  const std::string script =
+      "cd '" + scratch.work().string() + "' || exit 1; mkdir -p parts; HOME=. '" PLATENEST_CLI_PATH
+      "' export-parts long.txt --layout -C parts > out.txt 2> err.txt & pid=$!; "
+      "for i in $(seq 600); do grep -q 'parts placed' err.txt 2>/dev/null && break; "
+      "kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
+      "kill -TERM $pid 2>/dev/null; wait $pid; echo $?; ls parts | grep -c '[.]dxf$'";
+  writeFile(scratch / "send-signal.sh", script);
+  int status = 0;
+  const std::string output =
+      runCommand("bash '" + (scratch / "send-signal.sh").string() + "'", status);
+  const std::string err = readFile(scratch / "err.txt");
+  ASSERT_NE(err.find("parts placed"), std::string::npos) << "no progress shown: " << err;
+  const std::size_t lineEnd = output.find('\n');
+  ASSERT_NE(lineEnd, std::string::npos) << output;
+  EXPECT_EQ(std::stoi(output.substr(0, lineEnd)), 143) << err;
+  EXPECT_EQ(std::stoi(output.substr(lineEnd + 1)), 0) << output;
+  EXPECT_NE(err.find("interrupted; the export was stopped with 0 part drawings written"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(readFile(scratch / "out.txt").find("Wrote 0 part drawings in"), std::string::npos);
 }
 
 // Short runs and --quiet runs print no progress at all.
