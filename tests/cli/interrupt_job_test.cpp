@@ -25,6 +25,22 @@ std::string longJob() {
   return job;
 }
 
+// Runs platenest with `arguments` in the scratch folder (output to out.txt and err.txt), waits
+// until its progress line shows, then sends it `signal`. What the script prints: the run's
+// status on the first line, then whatever `after` prints.
+std::string runStoppedBySignal(const ScratchFolder& scratch, const std::string& arguments,
+                               const std::string& signal, const std::string& after = "") {
+  const std::string script =
+      "cd '" + scratch.work().string() + "' || exit 1; mkdir -p parts; HOME=. '" PLATENEST_CLI_PATH
+      "' " + arguments + " > out.txt 2> err.txt & pid=$!; "
+      "for i in $(seq 600); do grep -q 'parts placed' err.txt 2>/dev/null && break; "
+      "kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
+      "kill -" + signal + " $pid 2>/dev/null; wait $pid; echo $?; " + after;
+  writeFile(scratch / "send-signal.sh", script);
+  int status = 0;
+  return runCommand("bash '" + (scratch / "send-signal.sh").string() + "'", status);
+}
+
 // Ctrl-C, and SIGTERM and SIGHUP (what `timeout`, service managers and a closing terminal send;
 // they used to end the search with nothing written) each stop the layout with its outputs.
 TEST(InterruptJobTest, StopSignalsEndALongLayoutAndItsOutputsAreStillWritten) {
@@ -38,17 +54,8 @@ TEST(InterruptJobTest, StopSignalsEndALongLayoutAndItsOutputsAreStillWritten) {
     SCOPED_TRACE(signal);
     std::remove((scratch / "err.txt").c_str());
     std::remove((scratch / "layout.dxf").c_str());
-    // Start the run, wait until its progress line shows, then send the signal.
-    const std::string script =
-        "cd '" + scratch.work().string() + "' || exit 1; HOME=. '" PLATENEST_CLI_PATH
-        "' layout long.txt --json out.json > out.txt 2> err.txt & pid=$!; "
-        "for i in $(seq 600); do grep -q 'parts placed' err.txt 2>/dev/null && break; "
-        "kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
-        "kill -" + std::string(signal) + " $pid 2>/dev/null; wait $pid; echo $?";
-    writeFile(scratch / "send-signal.sh", script);
-    int status = 0;
     const std::string output =
-        runCommand("bash '" + (scratch / "send-signal.sh").string() + "'", status);
+        runStoppedBySignal(scratch, "layout long.txt --json out.json", signal);
     const std::string err = readFile(scratch / "err.txt");
     ASSERT_NE(err.find("parts placed"), std::string::npos) << "no progress shown: " << err;
     EXPECT_EQ(std::stoi(output), expected) << err;
@@ -72,16 +79,8 @@ TEST(InterruptJobTest, StopSignalsEndALongLayoutAndItsOutputsAreStillWritten) {
 TEST(InterruptJobTest, AStopSignalEndsAnExportAndSaysHowManyDrawingsWereWritten) {
   ScratchFolder scratch;
   writeFile(scratch / "long.txt", longJob());
-  const std::string script =
-      "cd '" + scratch.work().string() + "' || exit 1; mkdir -p parts; HOME=. '" PLATENEST_CLI_PATH
-      "' export-parts long.txt --layout -C parts > out.txt 2> err.txt & pid=$!; "
-      "for i in $(seq 600); do grep -q 'parts placed' err.txt 2>/dev/null && break; "
-      "kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
-      "kill -TERM $pid 2>/dev/null; wait $pid; echo $?; ls parts | grep -c '[.]dxf$'";
-  writeFile(scratch / "send-signal.sh", script);
-  int status = 0;
-  const std::string output =
-      runCommand("bash '" + (scratch / "send-signal.sh").string() + "'", status);
+  const std::string output = runStoppedBySignal(scratch, "export-parts long.txt --layout -C parts",
+                                                "TERM", "ls parts | grep -c '[.]dxf$'");
   const std::string err = readFile(scratch / "err.txt");
   ASSERT_NE(err.find("parts placed"), std::string::npos) << "no progress shown: " << err;
   const std::size_t lineEnd = output.find('\n');
