@@ -451,9 +451,16 @@ void MainWindow::reducePlateSize() {
   bool finished = false;
   runLong("Layout_PltDim_Reduced", [&](Nester& nester) {
     if (takesEveryPart) nester.selectAll();
+    // The report and the step drawings are one set: a run that fails leaves the previous
+    // report beside the drawings it names.
+    OutputSet outputs;
     ReductionReport details("DetailsReport.txt");
     nester.reducePlateSize([&](const ReductionStep& step) { details.record(nester, step); });
     details.finish();
+    const std::string problem = outputs.commit();
+    if (!problem.empty()) {
+      throw FatalError::warning("the outputs could not be put in place: " + problem);
+    }
     finished = true;
   });
   if (!finished) return;

@@ -315,13 +315,14 @@ int runCommand(const CliRequest& request) {
   const ScratchTimingFile timing(nester, laysOut);
 
   // Progress on standard error for long runs; Ctrl-C stops the layout between two
-  // placements and what was placed is still written.
+  // placements and what was placed is still written, and an export between two drawings.
   TerminalProgress progress(std::cerr, !request.quiet);
   InterruptToCancel interrupt(progress);
   nester.progress = &progress;
   double seconds = 0.0;
   std::optional<OptimiseResult> optimised;
   std::vector<std::string> written;
+  std::size_t exportedDrawings = 0;
   // The files a run writes are one set: none replaces its old file until all are finished.
   std::optional<OutputSet> outputs;
   switch (request.command) {
@@ -372,6 +373,7 @@ int runCommand(const CliRequest& request) {
       }
     {
       const std::vector<ExportedDrawing> drawings = exportPartsDxf(nester, ".", inputs);
+      exportedDrawings = drawings.size();
       written.push_back(std::to_string(drawings.size()) + " part drawings in " +
                         shownPath("."));
       for (const ExportedDrawing& drawing : drawings) {
@@ -407,7 +409,11 @@ int runCommand(const CliRequest& request) {
   progress.clear();
   nester.progress = nullptr;
   const bool interrupted = progress.cancelled();
-  if (interrupted) {
+  if (interrupted && request.command == CliCommand::kExportParts) {
+    std::cerr << "platenest: interrupted; the export was stopped with " << exportedDrawings
+              << (exportedDrawings == 1 ? " part drawing" : " part drawings")
+              << " written, each whole\n";
+  } else if (interrupted) {
     std::cerr << (optimised ? "platenest: interrupted; the outputs hold the best layout found "
                               "until then\n"
                             : "platenest: interrupted; the outputs hold what was placed until "

@@ -76,6 +76,8 @@ void TerminalProgress::draw() {
   } else if (what_ == "optimise tenths") {
     line << formatC("%.1f of %.1f s", static_cast<double>(done_) / 10,
                     static_cast<double>(total_) / 10);
+  } else if (what_ == "drawings") {
+    line << done_ << " of " << total_ << " part drawings written";
   } else {
     if (what_ == "trial parts") line << "trial " << trials_ << ": ";
     line << done_ << " of " << total_ << " parts placed";

@@ -7,8 +7,13 @@
 #include <limits>
 #include <map>
 #include <numeric>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
 #include <unistd.h>
 
+#include "job/id_index.h"
 #include "loading/input_type.h"
 #include "loading/load.h"
 #include "loading/working_outline.h"
@@ -77,7 +82,22 @@ std::string polygonLibrary(const Order& order) {
 struct LoadedSource {
   std::unique_ptr<Nester> nester;
   LoadReport report;
+  // Made once the source is read: an order may draw many kinds from one large source.
+  std::optional<FirstById<const Region>> regionsById;
+  std::optional<FirstById<const PartDrawing>> drawingsById;
+  std::vector<const PlacedPart*> parts;  // in reading order
+  std::unordered_map<std::string, std::vector<const PlacedPart*>> partsByName;  // in reading order
 };
+
+void indexSource(LoadedSource& source) {
+  const Nester& nester = *source.nester;
+  source.regionsById.emplace(nester.regions);
+  source.drawingsById.emplace(nester.drawings);
+  // The list keeps parts front-inserted: reading order is the reverse.
+  for (const PlacedPart& part : nester.loadedParts) source.parts.push_back(&part);
+  std::reverse(source.parts.begin(), source.parts.end());
+  for (const PlacedPart* part : source.parts) source.partsByName[part->label.text].push_back(part);
+}
 
 // While it lives, the process works in `folder`: what a reader writes beside the current
 // folder (the part list's check report) lands in the scratch folder, not where the operator is.
@@ -121,7 +141,9 @@ std::vector<OrderKind> prepareOrderKinds(const Order& order, const std::filesyst
     if (found != sources.end()) return found->second;
     LoadedSource source;
     source.nester = openLibrary(path, type, errorLogPath, loadOptions, source.report);
-    return sources.emplace(key, std::move(source)).first->second;
+    LoadedSource& stored = sources.emplace(key, std::move(source)).first->second;
+    indexSource(stored);
+    return stored;
   };
 
   std::vector<OrderKind> kinds;
@@ -163,11 +185,11 @@ std::vector<OrderKind> prepareOrderKinds(const Order& order, const std::filesyst
       throw OrderError(item.where + ": " + item.path.string() + ": " + error.what());
     }
     std::vector<const PlacedPart*> twins;
-    for (const PlacedPart& twin : source->nester->loadedParts) {
-      if (wanted.empty() || twin.label.text == wanted) twins.push_back(&twin);
+    if (wanted.empty()) {
+      twins = source->parts;
+    } else if (const auto named = source->partsByName.find(wanted); named != source->partsByName.end()) {
+      twins = named->second;
     }
-    // The list keeps parts front-inserted: reading order is the reverse.
-    std::reverse(twins.begin(), twins.end());
     const std::string rejected = rejectedList(source->report);
     if (twins.empty()) {
       throw OrderError(item.where + ": " + (wanted.empty() || item.source == ItemSource::kPolygon
@@ -189,8 +211,8 @@ std::vector<OrderKind> prepareOrderKinds(const Order& order, const std::filesyst
       kind.name = item.source == ItemSource::kPolygon ? item.id : twin->label.text;
       kind.twin = *twin;
       kind.twin.selected = false;
-      if (const Region* region = source->nester->regions.findById(twin->id)) kind.region = *region;
-      if (const PartDrawing* drawing = findDrawing(source->nester->drawings, twin->id)) kind.drawing = *drawing;
+      if (const Region* region = source->regionsById->find(twin->id)) kind.region = *region;
+      if (const PartDrawing* drawing = source->drawingsById->find(twin->id)) kind.drawing = *drawing;
       kind.rotationNumber = itemRotationNumber(item.orientations, order.settings.rotationNumber);
       kind.turnOver = item.turnOver.value_or(order.settings.turnOver);
       kind.priority = item.priority;

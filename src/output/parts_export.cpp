@@ -3,11 +3,13 @@
 #include "output/parts_export.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <set>
 
 #include "nesting/nester.h"
 #include "nesting/posed_layout.h"
+#include "nesting/progress.h"
 #include "job/placed_part.h"
 #include "output/drawing_entities.h"
 #include "output/dxf_entities.h"
@@ -103,7 +105,11 @@ std::vector<ExportedDrawing> exportPartsDxf(const Nester& nester,
   // Where the search for a free copy number of each name goes on: names are only ever taken,
   // so a number passed over once stays taken, and many parts of one name cost no rescan.
   std::map<std::string, int> nextCopy;
+  Progress* const progress = nester.progress;
+  if (progress != nullptr) progress->begin("drawings", static_cast<std::int64_t>(view.parts.size()));
   for (const PosedPart& posed : view.parts) {
+    // A stop asked for by the operator ends the export between two drawings, each whole.
+    if (progress != nullptr && progress->cancelled()) break;
     const PlacedPart& part = *posed.working;
     const std::string base = safeFileName(part.label.text);
     ExportedDrawing drawing{folder / (base + ".dxf"), false};
@@ -122,6 +128,7 @@ std::vector<ExportedDrawing> exportPartsDxf(const Nester& nester,
     writeDxfClosing(out);
     if (!out.close()) throw FatalError::warning("排样文件输出失败!", out.problem());
     written.push_back(drawing);
+    if (progress != nullptr) progress->advance(static_cast<std::int64_t>(written.size()));
   }
   return written;
 }

@@ -26,7 +26,8 @@ struct ExportedDrawing {
 
 // Writes <name>.dxf for every part into `folder`. A part whose name an earlier part took, or
 // whose file would be one of `keepOff` (the job's own files), gets "<name> (2).dxf", then
-// "(3)", and so on. Returns the drawings written, in the order of the parts.
+// "(3)", and so on. Returns the drawings written, in the order of the parts. The nester's
+// progress counts the drawings; once it is cancelled, no further drawing is begun.
 std::vector<ExportedDrawing> exportPartsDxf(const Nester& nester,
                                             const std::filesystem::path& folder = ".",
                                             const std::vector<std::filesystem::path>& keepOff = {});

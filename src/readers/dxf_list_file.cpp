@@ -315,6 +315,9 @@ Job readDxfListFile(const std::filesystem::path& path, const DxfReadOptions& opt
   if (!reader.open(path)) {
     throw FatalError::warning("排样信息文件读取失败!", displayName(path.string()));
   }
+  // Read by line feeds, such a file is one line: the plate size would come from whatever
+  // figures fall at the caption columns and the drawing folder would be lost.
+  refuseBareCarriageReturnLines(reader, "the DXF list");
   Job job;
   const double plateLength = readHeaderNumber(reader, kLengthCaption);
   const double plateWidth = readHeaderNumber(reader, kWidthCaption);

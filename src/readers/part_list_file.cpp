@@ -54,6 +54,9 @@ Job readPartListFile(const std::filesystem::path& path,
                      const std::filesystem::path& checkReportPath) {
   LineReader file;
   if (!file.open(path)) throw FatalError::warning("零件数据文件读取失败!", path.string());
+  // Read by line feeds, such a file is one line: no block heading would be found in it and the
+  // list would read as empty.
+  refuseBareCarriageReturnLines(file, "the part list");
 
   Job job;
   NestConfig config;

@@ -208,13 +208,7 @@ Job readTextLibrary(const std::filesystem::path& path, TextWriter& errorLog) {
 
   // Read by line feeds, such a file is one long line whose pieces give a plate size made up
   // of whatever figures fall at the caption columns.
-  if (file.firstLineEndIsBareCarriageReturn()) {
-    throw FatalError(FatalChannel::kStandardError, "",
-                     "the lines of the part library end with a carriage return alone (CR "
-                     "without LF, as old Mac editors save them), so its lines cannot be told "
-                     "apart; save it with LF or CR LF line ends",
-                     location(file, 1));
-  }
+  refuseBareCarriageReturnLines(file, "the part library");
   Job job;
   std::string line;
   readNumberLine(file, line);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "support/fatal_error.h"
 #include "support/whole_file.h"
 
 namespace platenest {
@@ -65,6 +66,16 @@ bool LineReader::firstLineEndIsBareCarriageReturn() const {
     if (data_[i + 1] != '\r') return true;
   }
   return false;
+}
+
+void refuseBareCarriageReturnLines(const LineReader& file, std::string_view whatFile) {
+  if (!file.firstLineEndIsBareCarriageReturn()) return;
+  std::string text = "the lines of ";
+  text += whatFile;
+  text +=
+      " end with a carriage return alone (CR without LF, as old Mac editors save them), so its "
+      "lines cannot be told apart; save it with LF or CR LF line ends";
+  throw FatalError(FatalChannel::kStandardError, "", std::move(text), file.path().string() + ":1");
 }
 
 bool LineReader::skipBlankRestOfLine() {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace platenest {
 
@@ -40,5 +41,9 @@ class LineReader {
   std::size_t position_ = 0;
   std::filesystem::path path_;
 };
+
+// Refuses a file whose lines end with a carriage return alone, naming the file, its first line
+// and its line ends; `whatFile` names the kind of file in the message ("the part library").
+void refuseBareCarriageReturnLines(const LineReader& file, std::string_view whatFile);
 
 }  // namespace platenest

@@ -9,6 +9,11 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include "loading/input_type.h"
 #include "app/parts_panel.h"
 #include "app/report_viewer.h"
@@ -39,6 +44,7 @@ class MainWindowTest : public QObject {
   void openDetectsTheKindOfJob();
   void partsPanelListsTheJobAndSelects();
   void reductionWithNothingPlacedRunsAsTheCommandLine();
+  void aFailedReductionLeavesThePreviousReportAndStepDrawings();
   void layoutDrawingAndPartExportAreWritten();
   void failedWriteIsShownAndTheJobStays();
   void stagedPartIsLaidOutSilentlyThenTheTimeIsAnnounced();
@@ -417,6 +423,35 @@ void MainWindowTest::reductionWithNothingPlacedRunsAsTheCommandLine() {
   f.window.undo();
   QCOMPARE(nester.plateLength(), 3000.0);
   QCOMPARE(nester.computeLayoutStatistics().count, 0);
+}
+
+// The reduction's report and step drawings are one set, as on the command line: a drawing
+// that cannot be written late in the run leaves the previous report and the earlier
+// drawings as they were, not a mix of two runs.
+void MainWindowTest::aFailedReductionLeavesThePreviousReportAndStepDrawings() {
+  Fixture f;
+  f.load(exampleJob("job.txt"));
+  const auto readAll = [](const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const auto writeAll = [](const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  };
+  // The example's run tries its plate of 3000 x 1500 first and ends on the restored
+  // 2900 x 1000, whose drawing a folder of that name stands in the way of.
+  writeAll(f.scratch.path("DetailsReport.txt"), "previous report\r\n");
+  writeAll(f.scratch.path("3000x1500.dxf"), "previous drawing\r\n");
+  const std::filesystem::path last = f.scratch.path("2900x1000(恢复后).dxf");
+  std::filesystem::create_directory(last);
+  f.window.packingKitCommand(1029);
+  QVERIFY(!f.messages.messages().empty());
+  QCOMPARE(readAll(f.scratch.path("DetailsReport.txt")), std::string("previous report\r\n"));
+  QCOMPARE(readAll(f.scratch.path("3000x1500.dxf")), std::string("previous drawing\r\n"));
+  QVERIFY(!std::filesystem::exists(f.scratch.path("3000x1400.dxf")));
+  for (const auto& entry : std::filesystem::directory_iterator(f.scratch.path("."))) {
+    QVERIFY2(entry.path().filename().string().front() != '.', entry.path().c_str());
+  }
 }
 
 void MainWindowTest::layoutDrawingAndPartExportAreWritten() {

@@ -1,6 +1,7 @@
 // A long layout on the command line shows its progress on standard error and stops on
 // Ctrl-C, SIGTERM or SIGHUP: the outputs are still written with what was placed, the run says
-// it was interrupted and ends with 128 + the signal's number (130, 143, 129).
+// it was interrupted and ends with 128 + the signal's number (130, 143, 129). An export stops
+// the same way between two drawings.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -24,6 +25,22 @@ std::string longJob() {
   return job;
 }
 
+// Runs platenest with `arguments` in the scratch folder (output to out.txt and err.txt), waits
+// until its progress line shows, then sends it `signal`. What the script prints: the run's
+// status on the first line, then whatever `after` prints.
+std::string runStoppedBySignal(const ScratchFolder& scratch, const std::string& arguments,
+                               const std::string& signal, const std::string& after = "") {
+  const std::string script =
+      "cd '" + scratch.work().string() + "' || exit 1; mkdir -p parts; HOME=. '" PLATENEST_CLI_PATH
+      "' " + arguments + " > out.txt 2> err.txt & pid=$!; "
+      "for i in $(seq 600); do grep -q 'parts placed' err.txt 2>/dev/null && break; "
+      "kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
+      "kill -" + signal + " $pid 2>/dev/null; wait $pid; echo $?; " + after;
+  writeFile(scratch / "send-signal.sh", script);
+  int status = 0;
+  return runCommand("bash '" + (scratch / "send-signal.sh").string() + "'", status);
+}
+
 // Ctrl-C, and SIGTERM and SIGHUP (what `timeout`, service managers and a closing terminal send;
 // they used to end the search with nothing written) each stop the layout with its outputs.
 TEST(InterruptJobTest, StopSignalsEndALongLayoutAndItsOutputsAreStillWritten) {
@@ -37,17 +54,8 @@ TEST(InterruptJobTest, StopSignalsEndALongLayoutAndItsOutputsAreStillWritten) {
     SCOPED_TRACE(signal);
     std::remove((scratch / "err.txt").c_str());
     std::remove((scratch / "layout.dxf").c_str());
-    // Start the run, wait until its progress line shows, then send the signal.
-    const std::string script =
-        "cd '" + scratch.work().string() + "' || exit 1; HOME=. '" PLATENEST_CLI_PATH
-        "' layout long.txt --json out.json > out.txt 2> err.txt & pid=$!; "
-        "for i in $(seq 600); do grep -q 'parts placed' err.txt 2>/dev/null && break; "
-        "kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
-        "kill -" + std::string(signal) + " $pid 2>/dev/null; wait $pid; echo $?";
-    writeFile(scratch / "send-signal.sh", script);
-    int status = 0;
     const std::string output =
-        runCommand("bash '" + (scratch / "send-signal.sh").string() + "'", status);
+        runStoppedBySignal(scratch, "layout long.txt --json out.json", signal);
     const std::string err = readFile(scratch / "err.txt");
     ASSERT_NE(err.find("parts placed"), std::string::npos) << "no progress shown: " << err;
     EXPECT_EQ(std::stoi(output), expected) << err;
@@ -64,6 +72,25 @@ TEST(InterruptJobTest, StopSignalsEndALongLayoutAndItsOutputsAreStillWritten) {
     EXPECT_GT(placed, 0);
     EXPECT_LT(placed, 6000) << "the run should have stopped before the end";
   }
+}
+
+// export-parts stops on a signal as a layout does: stopped during its Layout All, it writes
+// no drawing, says so and ends with 143; no drawing file is left cut short.
+TEST(InterruptJobTest, AStopSignalEndsAnExportAndSaysHowManyDrawingsWereWritten) {
+  ScratchFolder scratch;
+  writeFile(scratch / "long.txt", longJob());
+  const std::string output = runStoppedBySignal(scratch, "export-parts long.txt --layout -C parts",
+                                                "TERM", "ls parts | grep -c '[.]dxf$'");
+  const std::string err = readFile(scratch / "err.txt");
+  ASSERT_NE(err.find("parts placed"), std::string::npos) << "no progress shown: " << err;
+  const std::size_t lineEnd = output.find('\n');
+  ASSERT_NE(lineEnd, std::string::npos) << output;
+  EXPECT_EQ(std::stoi(output.substr(0, lineEnd)), 143) << err;
+  EXPECT_EQ(std::stoi(output.substr(lineEnd + 1)), 0) << output;
+  EXPECT_NE(err.find("interrupted; the export was stopped with 0 part drawings written"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(readFile(scratch / "out.txt").find("Wrote 0 part drawings in"), std::string::npos);
 }
 
 // Short runs and --quiet runs print no progress at all.

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "output_test_support.h"
+#include "nesting/progress.h"
 #include "support/fatal_error.h"
 #include "support/gbk.h"
 
@@ -136,6 +138,51 @@ TEST(PartsExportTest, SameNameGetsNumberedFilesInPartOrder) {
     widths.insert(maxX);
   }
   EXPECT_EQ(widths, (std::set<double>{10, 77}));
+}
+
+// A stop asked for during the export ends it between two drawings: what is written is the
+// first drawings of the full export, each byte for byte as the full export writes it.
+TEST(PartsExportTest, AStopEndsTheExportBetweenWholeDrawings) {
+  // Cancels once `after` drawings are written (0: cancelled before the export begins).
+  class StopAfter : public Progress {
+   public:
+    explicit StopAfter(std::int64_t after) : after_(after) {
+      if (after_ == 0) cancel();
+    }
+    void advance(std::int64_t done) override {
+      if (done >= after_) cancel();
+    }
+
+   private:
+    std::int64_t after_;
+  };
+  ScratchFolder scratch;
+  auto nester = testing::makeNester(scratch, 6000, 4000);
+  testing::addRegions(*nester, {testing::region(0, "A", testing::rectangle(0, 0, 10, 10)),
+                                testing::region(1, "B", testing::rectangle(0, 0, 20, 20)),
+                                testing::region(2, "A", testing::rectangle(0, 0, 30, 30))});
+  const std::filesystem::path whole = scratch / "whole";
+  std::filesystem::create_directory(whole);
+  const std::vector<ExportedDrawing> all = exportPartsDxf(*nester, whole);
+  ASSERT_EQ(all.size(), 3u);
+  for (std::int64_t after = 0; after <= 3; ++after) {
+    SCOPED_TRACE(after);
+    const std::filesystem::path folder = scratch / ("stopped" + std::to_string(after));
+    std::filesystem::create_directory(folder);
+    StopAfter stop(after);
+    nester->progress = &stop;
+    const std::vector<ExportedDrawing> written = exportPartsDxf(*nester, folder);
+    nester->progress = nullptr;
+    ASSERT_EQ(written.size(), static_cast<std::size_t>(after));
+    std::set<std::string> expected;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+      const std::string name = all[i].path.filename().string();
+      EXPECT_EQ(written[i].path.filename().string(), name);
+      EXPECT_EQ(testing::readBytes(written[i].path), testing::readBytes(all[i].path));
+      expected.insert(name);
+    }
+    EXPECT_EQ(filesIn(folder), expected);
+  }
 }
 
 // A name becomes a file name: separators, runs of dots, control characters and an empty
