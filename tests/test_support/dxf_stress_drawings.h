@@ -134,6 +134,12 @@ inline std::string insertBombDrawing(int levels, int copies, bool spread = true)
     dxfPair(blocks, 10, "0");
     dxfPair(blocks, 20, "0");
   };
+  // Built by append: GCC 12 warns falsely about a literal joined to a temporary string.
+  const auto blockName = [](int level) {
+    std::string name = "B";
+    name += std::to_string(level);
+    return name;
+  };
   blockHead("B0");
   dxfLine(blocks, 0, 0, 10, 0);
   dxfLine(blocks, 10, 0, 10, 10);
@@ -141,11 +147,11 @@ inline std::string insertBombDrawing(int levels, int copies, bool spread = true)
   dxfLine(blocks, 0, 10, 0, 0);
   dxfPair(blocks, 0, "ENDBLK");
   for (int level = 1; level <= levels; ++level) {
-    blockHead("B" + std::to_string(level));
+    blockHead(blockName(level));
     for (int c = 0; c < copies; ++c) {
       dxfPair(blocks, 0, "INSERT");
       dxfPair(blocks, 8, "0");
-      dxfPair(blocks, 2, "B" + std::to_string(level - 1));
+      dxfPair(blocks, 2, blockName(level - 1));
       dxfPair(blocks, 10, dxfNumber(spread ? c * std::pow(20.0, level) : 0.0));
       dxfPair(blocks, 20, "0");
     }
@@ -154,7 +160,7 @@ inline std::string insertBombDrawing(int levels, int copies, bool spread = true)
   std::string entities;
   dxfPair(entities, 0, "INSERT");
   dxfPair(entities, 8, "0");
-  dxfPair(entities, 2, "B" + std::to_string(levels));
+  dxfPair(entities, 2, blockName(levels));
   dxfPair(entities, 10, "0");
   dxfPair(entities, 20, "0");
   return dxfEntities(entities, blocks);
