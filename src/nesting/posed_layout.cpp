@@ -48,21 +48,61 @@ bool nearLoop(const std::vector<Point>& loop, const Point& p, double tolerance) 
   return false;
 }
 
+// Where an edge of the cut outline runs outside the working one by more than the tolerance,
+// if anywhere. Without a gap the two outlines coincide, and the roundings of their two poses
+// make them cross at every edge without the cut outline leaving the working one: the pieces
+// of each cut edge between its crossings are tested at their midpoints.
+std::optional<Point> cutLeavesWorking(const std::vector<Point>& working,
+                                      const std::vector<Point>& cut, double tolerance) {
+  const auto cross = [](const Point& o, const Point& a, const Point& b) {
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+  };
+  std::vector<double> along;
+  for (std::size_t i = 0; i < cut.size(); ++i) {
+    const Point& a = cut[i];
+    const Point& b = cut[(i + 1) % cut.size()];
+    along.assign({0.0, 1.0});
+    for (std::size_t j = 0; j < working.size(); ++j) {
+      const Point& c = working[j];
+      const Point& d = working[(j + 1) % working.size()];
+      const double c1 = cross(a, b, c);
+      const double c2 = cross(a, b, d);
+      const double c3 = cross(c, d, a);
+      const double c4 = cross(c, d, b);
+      if (((c1 > 0) != (c2 > 0)) && ((c3 > 0) != (c4 > 0))) {
+        along.push_back(std::clamp(c3 / (c3 - c4), 0.0, 1.0));
+      }
+    }
+    std::sort(along.begin(), along.end());
+    for (std::size_t k = 0; k + 1 < along.size(); ++k) {
+      const double t = (along[k] + along[k + 1]) / 2;
+      const Point m(a.x + t * (b.x - a.x), a.y + t * (b.y - a.y));
+      if (!loopContains(working, m) && !nearLoop(working, m, tolerance)) return m;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string workingOutlineFault(const PlacedPart& working, const PlacedPart& cut) {
   constexpr double kOnOutline = 1e-6;  // mm
+  // The working outline holds the true arcs; the cut polygon's chords of a hollow arc stand
+  // off the true arc, outside the material, by up to their chord-height error.
+  const double tolerance = std::max(kOnOutline, cut.chordTolerance);
   const std::vector<Point>& grown = working.outer.vertices();
   if (grown.size() < 3) {
     return "its working outline has " + std::to_string(grown.size()) + " points";
   }
   for (const Point& p : cut.outer.vertices()) {
-    if (!loopContains(grown, p) && !nearLoop(grown, p, kOnOutline)) {
+    if (!loopContains(grown, p) && !nearLoop(grown, p, tolerance)) {
       return "its cut outline reaches " + placeText(p) + ", outside its working outline";
     }
   }
   if (const auto crossing = findLoopCrossing({grown, cut.outer.vertices()})) {
-    return "its working and cut outlines cross at " + placeText(crossing->where);
+    if (const auto outside = cutLeavesWorking(grown, cut.outer.vertices(), tolerance)) {
+      return "its working and cut outlines cross at " + placeText(*outside);
+    }
   }
   return {};
 }

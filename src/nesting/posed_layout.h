@@ -66,7 +66,8 @@ Region posedRegion(const Region& region, const PlacedPart& working);
 // What is wrong when the working outline of a part does not hold its cut outline (the part
 // would be cut over its neighbours and beyond the plate): a working outline of fewer than
 // three points, a vertex of the cut outline outside it, or the two outlines crossing.
-// Empty when it holds it. Points within 1e-6 mm of the working outline count as held.
+// Empty when it holds it. Points of the cut polygon within its chord-height error of the
+// working outline count as held: its chords of a hollow arc stand off the true arc.
 std::string workingOutlineFault(const PlacedPart& working, const PlacedPart& cut);
 
 // The drawing brought to the pose of `working`; `twin` is the part as loaded, in the frame of

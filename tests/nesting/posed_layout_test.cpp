@@ -119,9 +119,19 @@ TEST(WorkingOutlineFaultTest, CatchesAWorkingOutlineThatDoesNotHoldTheCutOne) {
       {"notched", part({{-5, -5}, {105, -5}, {105, 105}, {50, 105}, {50, 50}, {40, 50},
                         {40, 105}, {-5, 105}}),
        "its working and cut outlines cross"},
+      // Without a gap the working outline holds the true arcs, and the cut polygon's chord of a
+      // hollow arc may stand off it by up to the chord-height error (1 mm), no further.
+      {"chord within its error", cut, ""},
+      {"chord beyond its error", cut, "its cut outline reaches (50, -1.5)"},
   };
+  const PlacedPart chordWithin = part({{0, 0}, {50, -0.5}, {100, 0}, {100, 100}, {0, 100}});
+  const PlacedPart chordBeyond = part({{0, 0}, {50, -1.5}, {100, 0}, {100, 100}, {0, 100}});
   for (const Case& c : cases) {
-    const std::string fault = workingOutlineFault(c.working, cut);
+    const std::string name = c.name;
+    const PlacedPart& against = name == "chord within its error"   ? chordWithin
+                                : name == "chord beyond its error" ? chordBeyond
+                                                                   : cut;
+    const std::string fault = workingOutlineFault(c.working, against);
     if (*c.fault == '\0') {
       EXPECT_EQ(fault, "") << c.name;
     } else {
