@@ -20,6 +20,7 @@
 #include <set>
 #include <utility>
 
+#include "geometry/outline_check.h"
 #include "geometry/point.h"
 #include "support/gbk.h"
 #include "support/number_parse.h"
@@ -70,15 +71,6 @@ struct Refusal {
 };
 
 [[noreturn]] void refuse(std::string reason) { throw Refusal{std::move(reason)}; }
-
-std::string place(const Point& p) {
-  std::string text(1, '(');
-  text += formatG(p.x);
-  text += ", ";
-  text += formatG(p.y);
-  text += ')';
-  return text;
-}
 
 std::vector<Pair> splitPairs(std::string_view bytes) {
   std::vector<std::string_view> lines;
@@ -349,14 +341,14 @@ class Flattener {
 
   void check(const Point& p) {
     if (!(std::fabs(p.x) <= kDxfLargestCoordinate && std::fabs(p.y) <= kDxfLargestCoordinate)) {
-      refuse("a point at " + place(p) + " lies beyond 1e+07 mm: the drawing's units or scale "
+      refuse("a point at " + placeText(p) + " lies beyond 1e+07 mm: the drawing's units or scale "
              "are wrong");
     }
   }
   void checkRadius(double r, const Point& centre) {
-    if (!(r > 0)) refuse("an arc or circle at " + place(centre) + " has radius " + formatG(r));
+    if (!(r > 0)) refuse("an arc or circle at " + placeText(centre) + " has radius " + formatG(r));
     if (!(r <= kDxfLargestCoordinate)) {
-      refuse("an arc or circle at " + place(centre) + " has radius " + formatG(r) +
+      refuse("an arc or circle at " + placeText(centre) + " has radius " + formatG(r) +
              " mm, beyond 1e+07 mm: the drawing's units or scale are wrong");
     }
   }
@@ -404,7 +396,7 @@ class Flattener {
     check(centre);
     checkRadius(std::fabs(radius), centre);
     if (!(std::fabs(start) <= kDxfMaxAngle && std::fabs(end) <= kDxfMaxAngle)) {
-      refuse("an arc at " + place(centre) + " has the angle " +
+      refuse("an arc at " + placeText(centre) + " has the angle " +
              formatG(std::fabs(start) > kDxfMaxAngle ? start : end) + " degrees");
     }
     double sweep = std::fmod(end - start, 360.0);
@@ -489,7 +481,7 @@ class Flattener {
       line(m.apply(p), m.apply(q));
       return;
     }
-    if (std::fabs(bulge) > 1e6) refuse("a polyline edge at " + place(m.apply(p)) +
+    if (std::fabs(bulge) > 1e6) refuse("a polyline edge at " + placeText(m.apply(p)) +
                                        " has the bulge " + formatG(bulge));
     const double angle = 4 * std::atan(bulge);
     const double radius = chord / (2 * std::sin(std::fabs(angle) / 2));
@@ -569,7 +561,7 @@ class Flattener {
     check(major);
     const double length = std::hypot(major.x, major.y);
     if (!(length > 0) || !(ratio > 0 && ratio <= 1)) {
-      refuse("an ellipse at " + place(m.apply(c)) + " has axes " + formatG(length) + " and " +
+      refuse("an ellipse at " + placeText(m.apply(c)) + " has axes " + formatG(length) + " and " +
              formatG(length * ratio));
     }
     const double nz = numberOr(e, 230, 1);
@@ -577,7 +569,7 @@ class Flattener {
     const double turn = nz < 0 ? -1.0 : 1.0;
     const Point minor(-major.y * ratio * turn, major.x * ratio * turn);
     double t0 = numberOr(e, 41, 0), t1 = numberOr(e, 42, 2 * kPi);
-    if (!(std::fabs(t0) <= 1e4 && std::fabs(t1) <= 1e4)) refuse("an ellipse at " + place(c) + " has a parameter beyond any turn");
+    if (!(std::fabs(t0) <= 1e4 && std::fabs(t1) <= 1e4)) refuse("an ellipse at " + placeText(c) + " has a parameter beyond any turn");
     while (t1 <= t0) t1 += 2 * kPi;
     if (t1 - t0 > 2 * kPi) t1 = t0 + 2 * kPi;
     curve(m,

@@ -22,6 +22,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "geometry/outline_check.h"
 #include "geometry/segment_crossing.h"
 #include "support/text_writer.h"
 
@@ -35,15 +36,6 @@ constexpr double kCheckChordError = 0.01;
 constexpr int kMostChordsPerCircle = 4096;
 // Ends at one point (within kSamePoint) beyond this refuse the drawing.
 constexpr int kMostEndsAtOnePoint = 16;
-
-std::string place(const Point& p) {
-  std::string text(1, '(');
-  text += formatG(p.x);
-  text += ", ";
-  text += formatG(p.y);
-  text += ')';
-  return text;
-}
 
 // A line or an arc between two ends; an arc runs counterclockwise from its start angle.
 struct Piece {
@@ -242,7 +234,7 @@ class Joiner {
       const std::uint64_t key = cellKey(cellOf(p.x, kSamePoint), cellOf(p.y, kSamePoint));
       if (++meeting[key] > kMostEndsAtOnePoint) {
         result.refusal = "more than " + std::to_string(kMostEndsAtOnePoint) +
-                         " line and arc ends meet at " + place(p) +
+                         " line and arc ends meet at " + placeText(p) +
                          ": outlines that share a corner cannot be cut as drawn";
         return false;
       }
@@ -304,7 +296,7 @@ class Joiner {
     if (gap <= kSamePoint) return;
     loop.bridges.push_back(Segment(from, to));
     result.closingLines.push_back(Segment(from, to));
-    result.closedGaps.push_back("gap of " + formatG(gap) + " mm closed at " + place(from));
+    result.closedGaps.push_back("gap of " + formatG(gap) + " mm closed at " + placeText(from));
   }
 
   // Why a walk stopped at `end`: the nearest end it could have gone on to.
@@ -314,7 +306,7 @@ class Joiner {
       if (used_[e / 2]) continue;
       gap = std::min(gap, endPoint(e).distance(end));
     }
-    return "outline not closed near " + place(end) + ": gap " + formatG(gap) +
+    return "outline not closed near " + placeText(end) + ": gap " + formatG(gap) +
            " mm is above the join tolerance " + formatG(tolerance_) +
            " mm; see --dxf-join-tolerance";
   }
@@ -393,7 +385,7 @@ class Joiner {
       loop.area = loop.finePolygon.area();
       if (loop.fine.size() < 3) {
         const Point& p = loop.fine.empty() ? Point() : loop.fine.front();
-        result.refusal = "a loop near " + place(p) + " encloses no area (a line drawn back on itself)";
+        result.refusal = "a loop near " + placeText(p) + " encloses no area (a line drawn back on itself)";
         return false;
       }
       loop.box = BoundingBox{loop.fine[0].x, loop.fine[0].x, loop.fine[0].y, loop.fine[0].y};
@@ -410,7 +402,7 @@ class Joiner {
   bool checkAreas(DxfLoopParts& result) const {
     for (const Loop& loop : loops_) {
       if (loop.area > 0) continue;
-      result.refusal = "a loop near " + place(loop.fine.front()) +
+      result.refusal = "a loop near " + placeText(loop.fine.front()) +
                        " encloses no area (a line drawn back on itself)";
       return false;
     }
@@ -461,15 +453,15 @@ class Joiner {
           Point where;
           if (!segmentsCrossProperly(a, b, c, d, where)) continue;
           if (e1.loop == e2.loop) {
-            result.refusal = "an outline crosses itself near " + place(where);
+            result.refusal = "an outline crosses itself near " + placeText(where);
           } else {
             const Loop& small = loops_[e1.loop].area < loops_[e2.loop].area ? loops_[e1.loop] : loops_[e2.loop];
             const Loop& large = &small == &loops_[e1.loop] ? loops_[e2.loop] : loops_[e1.loop];
             const Point middle((small.box.minX + small.box.maxX) / 2,
                                (small.box.minY + small.box.maxY) / 2);
             result.refusal = large.finePolygon.containsPoint(middle)
-                                 ? "a hole crosses its outline near " + place(where)
-                                 : "a hole or another outline crosses the outline near " + place(where);
+                                 ? "a hole crosses its outline near " + placeText(where)
+                                 : "a hole or another outline crosses the outline near " + placeText(where);
           }
           return false;
         }
