@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(BoundedWorkTest, JobThatIsNoRegularFileOrTooLargeIsRefusedNamingIt) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   fs::create_directory(scratch / "folder");
   ASSERT_EQ(::mkfifo((scratch / "pipe").c_str(), 0600), 0);
   {
@@ -44,8 +44,8 @@ TEST(BoundedWorkTest, JobThatIsNoRegularFileOrTooLargeIsRefusedNamingIt) {
 // Arcs of radius 1e7 mm (the largest taken): on a 50 mm part, in both turning senses, nearly
 // straight; on a part as long as the radius, thousands of chords chained in moments.
 TEST(BoundedWorkTest, HugeRadiusArcsLoadOnSmallAndLongParts) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt",
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt",
             textLibraryHeader(1000, 500, 0) +
                 "NAME:A\r\n5 0 0\r\n1e7 50 0\r\n0 50 50\r\n0 0 50\r\n0\r\n"
                 "NAME:B\r\n5 0 0\r\n-1e7 50 0\r\n0 50 50\r\n0 0 50\r\n0\r\n"

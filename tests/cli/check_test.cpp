@@ -91,21 +91,21 @@ std::string withGap(const std::string& library, const std::string& gapLine) {
 
 TEST(CheckTest, ShopJobLoadsSortedGrownByHalfTheGapAndParked) {
   PLATENEST_REQUIRE_BENCHMARKS();
-  const std::string library = readFile(kIndustrial60);
+  const std::string library = readBytes(kIndustrial60);
   ASSERT_FALSE(library.empty()) << kIndustrial60;
   const LibraryParts expected = readLibraryParts(library);
   ASSERT_EQ(expected.names.size(), 60u);
 
-  ScratchFolder scratch;
-  writeFile(scratch / "nogap.txt", withGap(library, "PartToPartGap:0"));
+  CliFolder scratch;
+  writeBytes(scratch / "nogap.txt", withGap(library, "PartToPartGap:0"));
   const CliRun run =
       scratch.run({"check", kIndustrial60, "--error-log", "log.txt", "--json", "gap5.json"});
   ASSERT_EQ(run.status, 0) << run.err;
   ASSERT_EQ(
       scratch.run({"check", "nogap.txt", "--error-log", "log.txt", "--json", "gap0.json"}).status,
       0);
-  const Json grown = Json::parse(readFile(scratch / "gap5.json"));
-  const Json plain = Json::parse(readFile(scratch / "gap0.json"));
+  const Json grown = Json::parse(readBytes(scratch / "gap5.json"));
+  const Json plain = Json::parse(readBytes(scratch / "gap0.json"));
 
   // Every part is loaded unless its arcs cannot be built, and each rejection is named.
   const std::size_t loaded = expected.names.size() - expected.unbuildable.size();
@@ -167,8 +167,8 @@ TEST(CheckTest, ShopJobLoadsSortedGrownByHalfTheGapAndParked) {
 // The summary's format: key order, number spelling, null for 0/0. Regenerate the golden
 // file only after checking the difference by eye.
 TEST(CheckTest, SummaryOfASmallJobMatchesTheGoldenFileByteForByte) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt",
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt",
             textLibraryHeader(1000, 500, 10) +
                 crlfLines({"NAME:frame", "5 0 0", "0 300 0", "0 300 200", "0 0 200", "0",
                            "5 100 75", "0 200 75", "0 200 125", "0 100 125", "0"}) +
@@ -176,9 +176,9 @@ TEST(CheckTest, SummaryOfASmallJobMatchesTheGoldenFileByteForByte) {
   const CliRun run = scratch.run({"check", "job.txt", "--error-log", "log.txt", "--json", "j"});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string golden =
-      readFile(std::string(PLATENEST_SOURCE_DIR) + "/tests/cli/data/small_check.json");
+      readBytes(std::string(PLATENEST_SOURCE_DIR) + "/tests/cli/data/small_check.json");
   ASSERT_FALSE(golden.empty());
-  EXPECT_EQ(readFile(scratch / "j"), golden);
+  EXPECT_EQ(readBytes(scratch / "j"), golden);
 }
 
 }  // namespace

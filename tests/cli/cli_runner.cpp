@@ -5,10 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-#include <system_error>
 
 #include "support/text_writer.h"
 
@@ -29,24 +25,13 @@ std::string shellQuoted(std::string_view text) {
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "platenest-cli-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  root_ = pattern;
-  work_ = root_ / "work";
-  std::filesystem::create_directory(work_);
-}
+CliFolder::CliFolder() : work_(root_ / "work") { std::filesystem::create_directory(work_); }
 
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
-}
-
-CliRun ScratchFolder::run(const std::vector<std::string>& arguments) const {
+CliRun CliFolder::run(const std::vector<std::string>& arguments) const {
   return runWithFileLimit(arguments, 0);
 }
 
-CliRun ScratchFolder::runWithFileLimit(const std::vector<std::string>& arguments,
+CliRun CliFolder::runWithFileLimit(const std::vector<std::string>& arguments,
                                        int blocks) const {
   const std::filesystem::path outPath = root_ / "stdout.txt";
   const std::filesystem::path errPath = root_ / "stderr.txt";
@@ -61,28 +46,18 @@ CliRun ScratchFolder::runWithFileLimit(const std::vector<std::string>& arguments
   const int raw = std::system(command.c_str());
   CliRun result;
   result.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
-  result.out = readFile(outPath);
-  result.err = readFile(errPath);
+  result.out = readBytes(outPath);
+  result.err = readBytes(errPath);
   return result;
 }
 
-std::vector<std::string> ScratchFolder::fileNames() const {
+std::vector<std::string> CliFolder::fileNames() const {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(work_)) {
     names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());
   return names;
-}
-
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const std::filesystem::path& path, std::string_view bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string crlfLines(std::initializer_list<std::string_view> lines) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "test_support/scratch_folder.h"
+
 namespace platenest::testing {
 
 struct CliRun {
@@ -16,14 +18,11 @@ struct CliRun {
   std::string err;  // standard error
 };
 
-// A fresh folder under the system's temporary folder, removed with the object. Programs run
-// in its subfolder `work`; what they print is kept beside it.
-class ScratchFolder {
+// A scratch folder the program runs in: in its subfolder `work`, with what the program
+// prints kept beside it.
+class CliFolder {
  public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  CliFolder();
 
   const std::filesystem::path& work() const { return work_; }
   std::filesystem::path operator/(const std::filesystem::path& relative) const {
@@ -41,12 +40,9 @@ class ScratchFolder {
   std::vector<std::string> fileNames() const;
 
  private:
-  std::filesystem::path root_;
+  ScratchFolder root_{"platenest-cli"};
   std::filesystem::path work_;
 };
-
-std::string readFile(const std::filesystem::path& path);
-void writeFile(const std::filesystem::path& path, std::string_view bytes);
 
 // Lines joined with CR LF and ended with one, as the cutting shop's files are written.
 std::string crlfLines(std::initializer_list<std::string_view> lines);

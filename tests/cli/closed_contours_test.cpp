@@ -192,7 +192,7 @@ TEST_P(ClosedContoursJobTest, LayoutDrawingHoldsClosedContours) {
     path = fs::path(PLATENEST_BENCHMARK_DIR) / file;
     ASSERT_TRUE(fs::exists(path)) << "no benchmark job " << path;
   }
-  ScratchFolder scratch;
+  CliFolder scratch;
   std::vector<std::string> arguments = {"layout", path.string(), "--mode", c.mode, "--quiet"};
   arguments.insert(arguments.end(), c.job.options.begin(), c.job.options.end());
   const CliRun run = scratch.run(arguments);
@@ -214,13 +214,13 @@ TEST(ClosedContoursJobTest, TurnedAndTurnedOverRoundPartsInEveryDrawing) {
   if (!haveEzdxf()) GTEST_SKIP() << "no Python with ezdxf";
   for (double gap : {3.0, 8.0}) {
     SCOPED_TRACE("gap " + formatG(gap));
-    ScratchFolder scratch;
-    writeFile(scratch / "round.txt", roundPartsJob(gap));
+    CliFolder scratch;
+    writeBytes(scratch / "round.txt", roundPartsJob(gap));
     for (const char* mode : {"all", "multi"}) {
       const CliRun run = scratch.run({"layout", "round.txt", "--rn", "24", "--turnover", "on",
                                       "--mode", mode, "--quiet", "--json", "round.json"});
       ASSERT_EQ(run.status, 0) << run.err;
-      const std::string json = readFile(scratch / "round.json");
+      const std::string json = readBytes(scratch / "round.json");
       EXPECT_NE(json.find("\"mirrored\":true"), std::string::npos)
           << "some part should be turned over";
       const ContourFindings layout = checkContours({scratch / "layout.dxf"}, "1", true, true);
@@ -246,7 +246,7 @@ TEST(ClosedContoursJobTest, TurnedAndTurnedOverRoundPartsInEveryDrawing) {
 // The checker itself: it must see a half circle written twice, an open end, and closed work.
 TEST(ClosedContoursTest, CheckerFindsTheFaultsItLooksFor) {
   if (!haveEzdxf()) GTEST_SKIP() << "no Python with ezdxf";
-  ScratchFolder scratch;
+  CliFolder scratch;
   const auto arc = [](double cx, double cy, double r, double a0, double a1) {
     return crlfLines({"ARC", "  8", "1", " 62", "3", " 10", formatG(cx), " 20", formatG(cy),
                       " 30", "0.0", " 40", formatG(r), " 50", formatG(a0), " 51", formatG(a1),
@@ -262,11 +262,11 @@ TEST(ClosedContoursTest, CheckerFindsTheFaultsItLooksFor) {
   };
   const std::string square =
       line(0, 0, 10, 0) + line(10, 0, 10, 10) + line(10, 10, 0, 10) + line(0, 10, 0, 0);
-  writeFile(scratch / "closed.dxf", drawing(square + arc(5, 5, 2, -30, 150) +
+  writeBytes(scratch / "closed.dxf", drawing(square + arc(5, 5, 2, -30, 150) +
                                             arc(5, 5, 2, 150, 330)));
-  writeFile(scratch / "twice.dxf", drawing(square + arc(5, 5, 2, -30, 150) +
+  writeBytes(scratch / "twice.dxf", drawing(square + arc(5, 5, 2, -30, 150) +
                                            arc(5, 5, 2, -30, 150)));
-  writeFile(scratch / "open.dxf", drawing(square + arc(5, 5, 2, -30, 150)));
+  writeBytes(scratch / "open.dxf", drawing(square + arc(5, 5, 2, -30, 150)));
   const ContourFindings findings = checkContours(
       {scratch / "closed.dxf", scratch / "twice.dxf", scratch / "open.dxf"}, "1", true, false);
   EXPECT_EQ(findings.files, 3);

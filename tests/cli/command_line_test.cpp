@@ -34,8 +34,8 @@ class RefusedCommandLineTest : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(RefusedCommandLineTest, EndsWithStatusTwoAndWritesNothing) {
   const RefusedCase& c = GetParam();
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", smallJob());
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", smallJob());
   const CliRun run = scratch.run(c.arguments);
   EXPECT_EQ(run.status, 2) << run.err;
   EXPECT_NE(run.err.find(c.stderrMentions), std::string::npos) << run.err;
@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
 
 TEST(CommandLineTest, VersionAndHelpGoToStandardOutputWithStatusZero) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   const CliRun version = scratch.run({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, std::string("platenest ") + PLATENEST_VERSION + "\n");
@@ -106,7 +106,7 @@ TEST(CommandLineTest, VersionAndHelpGoToStandardOutputWithStatusZero) {
 // ---- fatal errors: status 1 with the defined message
 
 TEST(CommandLineTest, MissingJobFileEndsWithStatusOneAndTheReadersMessage) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   for (const char* name : {"missing.txt", "missing.preSrc"}) {
     const CliRun run = scratch.run({"check", name, "--error-log", "log.txt"});
     EXPECT_EQ(run.status, 1) << name;
@@ -116,8 +116,8 @@ TEST(CommandLineTest, MissingJobFileEndsWithStatusOneAndTheReadersMessage) {
 }
 
 TEST(CommandLineTest, ZeroPlateEndsWithStatusOneNamingTheFile) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt",
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt",
             textLibraryHeader(0, 1500, 5) + rectangleBlock("A", 5, 5) + "#end\r\n");
   const CliRun run = scratch.run({"layout", "job.txt", "--error-log", "log.txt"});
   EXPECT_EQ(run.status, 1);
@@ -126,8 +126,8 @@ TEST(CommandLineTest, ZeroPlateEndsWithStatusOneNamingTheFile) {
 }
 
 TEST(CommandLineTest, ContourHeadOfOneLineEndsWithStatusOneNamingTheLine) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt",
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt",
             textLibraryHeader(1000, 500, 0) + crlfLines({"NAME:P", "1 0 0", "#end"}));
   const CliRun run = scratch.run({"check", "job.txt", "--error-log", "log.txt"});
   EXPECT_EQ(run.status, 1);
@@ -136,8 +136,8 @@ TEST(CommandLineTest, ContourHeadOfOneLineEndsWithStatusOneNamingTheLine) {
 
 // One output replacing another was taken with status 0.
 TEST(CommandLineTest, TwoOutputsOnOnePathAreABadCommandLine) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", smallJob());
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", smallJob());
   const std::vector<std::vector<std::string>> lines = {
       {"layout", "job.txt", "--dxf", "x.dxf", "--json", "x.dxf"},
       {"layout", "job.txt", "--json", "Report.txt"},
@@ -157,8 +157,8 @@ TEST(CommandLineTest, TwoOutputsOnOnePathAreABadCommandLine) {
 // that cannot be written failed every command with status 1; they are records beside the
 // outputs, so the job runs with a warning naming the path and the reason.
 TEST(CommandLineTest, UnopenableErrorLogAndTimingFileAreWarnings) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", smallJob());
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", smallJob());
   const CliRun check = scratch.run({"check", "job.txt", "--error-log", "missing/PackError.txt"});
   EXPECT_EQ(check.status, 0) << check.err;
   EXPECT_NE(check.err.find("missing/PackError.txt"), std::string::npos) << check.err;
@@ -176,8 +176,8 @@ TEST(CommandLineTest, UnopenableErrorLogAndTimingFileAreWarnings) {
 
 // A PPD as long as the plate's width left every part off the plate, with status 0.
 TEST(CommandLineTest, PpdWithNoPointInsideThePlateIsRefused) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt",
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt",
             textLibraryHeader(3000, 1500, 5) + rectangleBlock("A", 300, 200) + "#end\r\n");
   for (const char* ppd : {"1500", "2000", "3000"}) {
     const CliRun run = scratch.run({"layout", "job.txt", "--ppd", ppd, "--error-log", "log.txt"});
@@ -190,8 +190,8 @@ TEST(CommandLineTest, PpdWithNoPointInsideThePlateIsRefused) {
 }
 
 TEST(CommandLineTest, GridTooLargeForThePlateIsRefusedAfterLoadingWithStatusTwo) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt",
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt",
             textLibraryHeader(6000, 4000, 5) + rectangleBlock("A", 300, 200) + "#end\r\n");
   const CliRun run =
       scratch.run({"layout", "job.txt", "--ppd", "0.5", "--error-log", "log.txt", "--json", "j"});
@@ -202,12 +202,12 @@ TEST(CommandLineTest, GridTooLargeForThePlateIsRefusedAfterLoadingWithStatusTwo)
     EXPECT_FALSE(std::filesystem::exists(scratch / output)) << output;
   }
   // The same PPD on a plate small enough is taken.
-  writeFile(scratch / "small.txt",
+  writeBytes(scratch / "small.txt",
             textLibraryHeader(400, 300, 5) + rectangleBlock("A", 30, 20) + "#end\r\n");
   const CliRun small =
       scratch.run({"check", "small.txt", "--ppd", "0.5", "--error-log", "log.txt", "--json", "j"});
   EXPECT_EQ(small.status, 0) << small.err;
-  EXPECT_EQ(Json::parse(readFile(scratch / "j"))["packingPointDistance"], 0.5);
+  EXPECT_EQ(Json::parse(readBytes(scratch / "j"))["packingPointDistance"], 0.5);
 }
 
 struct UnwritableCase {
@@ -222,8 +222,8 @@ void PrintTo(const UnwritableCase& c, std::ostream* out) { *out << c.name; }
 class UnwritableOutputTest : public ::testing::TestWithParam<UnwritableCase> {};
 
 TEST_P(UnwritableOutputTest, EndsWithStatusOneAndTheDefinedMessage) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", smallJob());
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", smallJob());
   std::vector<std::string> arguments = {"layout", "job.txt", "--error-log", "log.txt"};
   arguments.insert(arguments.end(), GetParam().arguments.begin(), GetParam().arguments.end());
   const CliRun run = scratch.run(arguments);
@@ -245,8 +245,8 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- where things land
 
 TEST(CommandLineTest, OutputFolderTakesTheOutputsWhileNamedPathsStayRelativeToTheStart) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", smallJob());
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", smallJob());
   const CliRun run = scratch.run({"layout", "job.txt", "-C", "out/deep", "--json", "summary.json",
                                   "--svg", "picture.svg", "--error-log", "log.txt"});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -263,8 +263,8 @@ TEST(CommandLineTest, OutputFolderTakesTheOutputsWhileNamedPathsStayRelativeToTh
 }
 
 TEST(CommandLineTest, DefaultErrorLogIsPackErrorInTheHomeFolder) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", smallJob());
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", smallJob());
   ASSERT_EQ(scratch.run({"check", "job.txt", "-C", "elsewhere"}).status, 0);
   // The runner points HOME at the scratch folder.
   EXPECT_TRUE(std::filesystem::exists(scratch / "PackError.txt"));
@@ -274,24 +274,24 @@ TEST(CommandLineTest, DefaultErrorLogIsPackErrorInTheHomeFolder) {
 // ---- what check says about the job
 
 TEST(CommandLineTest, CheckNamesRejectedPartsWithTheirReasonAndLogsThem) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   // "bad" has an arc of radius 4 between points 10 apart: it cannot join them.
-  writeFile(scratch / "job.txt", textLibraryHeader(1000, 500, 0) + rectangleBlock("good", 50, 40) +
+  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 500, 0) + rectangleBlock("good", 50, 40) +
                                      crlfLines({"NAME:bad", "3 0 0", "4 10 0", "4"}) + "#end\r\n");
   const CliRun run = scratch.run({"check", "job.txt", "--error-log", "log.txt", "--json", "j"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("Parts: 1 loaded, 1 rejected"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("rejected bad: 报警圆弧"), std::string::npos) << run.out;
-  EXPECT_NE(readFile(scratch / "log.txt").find(utf8ToGbk("以上错误发生于零件:bad")),
+  EXPECT_NE(readBytes(scratch / "log.txt").find(utf8ToGbk("以上错误发生于零件:bad")),
             std::string::npos);
-  const Json summary = Json::parse(readFile(scratch / "j"));
+  const Json summary = Json::parse(readBytes(scratch / "j"));
   ASSERT_EQ(summary["parts"].size(), 1u);
   EXPECT_EQ(summary["parts"][0]["name"], "good");
 }
 
 TEST(CommandLineTest, EmptyJobFailsAndWritesNothing) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", textLibraryHeader(1000, 500, 0) + "#end\r\n");
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 500, 0) + "#end\r\n");
   const CliRun check = scratch.run({"check", "job.txt", "--error-log", "log.txt"});
   EXPECT_EQ(check.status, 1) << check.err;
   EXPECT_NE(check.out.find("The job holds no part."), std::string::npos) << check.out;
@@ -305,28 +305,28 @@ TEST(CommandLineTest, EmptyJobFailsAndWritesNothing) {
 }
 
 TEST(CommandLineTest, NamesReadAsGbkAreShownAndWrittenAsUtf8) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   const std::string gbkName = "\xB7\xA8\xC0\xBC";  // 法兰 in GBK
-  writeFile(scratch / "job.txt",
+  writeBytes(scratch / "job.txt",
             textLibraryHeader(1000, 500, 0) + rectangleBlock(gbkName, 50, 40) + "#end\r\n");
   const CliRun run = scratch.run({"layout", "job.txt", "--error-log", "log.txt", "--json", "j"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("Placed: 1 of 1 parts: 法兰"), std::string::npos) << run.out;
-  EXPECT_EQ(Json::parse(readFile(scratch / "j"))["parts"][0]["name"], "法兰");
+  EXPECT_EQ(Json::parse(readBytes(scratch / "j"))["parts"][0]["name"], "法兰");
   // The report keeps the name's bytes as read.
-  EXPECT_NE(readFile(scratch / "Report.txt").find(gbkName), std::string::npos);
+  EXPECT_NE(readBytes(scratch / "Report.txt").find(gbkName), std::string::npos);
 }
 
 TEST(CommandLineTest, PartsThatDoNotFitAreListedAsNotPlaced) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", textLibraryHeader(1000, 500, 0) +
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 500, 0) +
                                      rectangleBlock("huge", 1200, 600) +
                                      rectangleBlock("small", 100, 50) + "#end\r\n");
   const CliRun run = scratch.run({"layout", "job.txt", "--error-log", "log.txt", "--json", "j"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("Placed: 1 of 2 parts: small\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Not placed: 1: huge\n"), std::string::npos) << run.out;
-  const Json summary = Json::parse(readFile(scratch / "j"));
+  const Json summary = Json::parse(readBytes(scratch / "j"));
   EXPECT_EQ(summary["count"], 1);
   for (const Json& part : summary["parts"]) {
     EXPECT_EQ(part["onPlate"], part["name"] == "small") << part["name"];
@@ -350,9 +350,9 @@ class InputTypeTest : public ::testing::TestWithParam<InputTypeCase> {};
 
 TEST_P(InputTypeTest, SummaryNamesTheFormatTheJobWasReadAs) {
   const InputTypeCase& c = GetParam();
-  ScratchFolder scratch;
+  CliFolder scratch;
   std::filesystem::create_directory(scratch / "drawings");
-  writeFile(scratch / c.fileName, c.content);
+  writeBytes(scratch / c.fileName, c.content);
   std::vector<std::string> arguments = {"check", c.fileName, "--error-log", "log.txt"};
   arguments.insert(arguments.end(), c.extraArguments.begin(), c.extraArguments.end());
   const CliRun run = scratch.run(arguments);
@@ -404,28 +404,28 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<InputTypeCase>& info) { return info.param.name; });
 
 TEST(CommandLineTest, DxfListFindsItsDrawingsFolderBesideTheListWhereverTheOutputsGo) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   std::filesystem::create_directories(scratch / "jobs/drawings");
   std::filesystem::copy_file(std::string(PLATENEST_SOURCE_DIR) + "/examples/dxf-parts/hex-70.dxf",
                              scratch / "jobs/drawings/hex-70.dxf");
-  writeFile(scratch / "jobs/list.txt",
+  writeBytes(scratch / "jobs/list.txt",
             crlfLines({"PlateLength: 1000", "PlateWidth: 500", "PartToPartGap:4", "drawings"}));
   const CliRun run =
       scratch.run({"check", "jobs/list.txt", "-C", "out", "--error-log", "log.txt", "--json", "j"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("(DXF list file)"), std::string::npos) << run.out;
-  const Json summary = Json::parse(readFile(scratch / "j"));
+  const Json summary = Json::parse(readBytes(scratch / "j"));
   ASSERT_EQ(summary["parts"].size(), 1u);
   EXPECT_EQ(summary["partGap"], 4.0);
 }
 
 TEST(CommandLineTest, PartListWithoutSettingsKeepsTheConstructionValuesAndSaysSo) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.preSrc", kPartList);
+  CliFolder scratch;
+  writeBytes(scratch / "job.preSrc", kPartList);
   const CliRun run = scratch.run({"check", "job.preSrc", "--error-log", "log.txt", "--json", "j"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("no CONFIGINFO block"), std::string::npos) << run.out;
-  const Json summary = Json::parse(readFile(scratch / "j"));
+  const Json summary = Json::parse(readBytes(scratch / "j"));
   EXPECT_EQ(summary["plate"]["length"], 6000.0);
   EXPECT_EQ(summary["plate"]["width"], 4000.0);
   EXPECT_EQ(summary["partGap"], 0.0);
@@ -434,16 +434,16 @@ TEST(CommandLineTest, PartListWithoutSettingsKeepsTheConstructionValuesAndSaysSo
 }
 
 TEST(CommandLineTest, SettingsFromTheCommandLineReplaceTheJobsAndReachTheSummary) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", smallJob());
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", smallJob());
   ASSERT_EQ(scratch.run({"check", "job.txt", "--error-log", "l", "--json", "default.json"}).status,
             0);
   const CliRun run = scratch.run({"check", "job.txt", "--error-log", "l", "--json", "set.json",
                                   "--rn", "7", "--ppd", "12.5", "--turnover", "off"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("RN 7, PPD 12.5 mm, turnover off"), std::string::npos) << run.out;
-  const Json before = Json::parse(readFile(scratch / "default.json"));
-  const Json after = Json::parse(readFile(scratch / "set.json"));
+  const Json before = Json::parse(readBytes(scratch / "default.json"));
+  const Json after = Json::parse(readBytes(scratch / "set.json"));
   EXPECT_EQ(before["rotationNumber"], 4);
   EXPECT_EQ(before["bPartTurnover"], true);
   EXPECT_EQ(after["rotationNumber"], 7);

@@ -31,29 +31,29 @@ TEST(InputProtectionTest, OutputNamingTheJobIsRefusedWithStatusTwoBeforeAnything
       {"reduce", "out/DetailsReport.txt", "-C", "out"},
   };
   for (const std::vector<std::string>& arguments : cases) {
-    ScratchFolder scratch;
+    CliFolder scratch;
     fs::create_directories(scratch / "sub");
     fs::create_directories(scratch / "out");
-    writeFile(scratch / "job.txt", smallJob());
-    writeFile(scratch / "out" / "Report.txt", smallJob());
-    writeFile(scratch / "out" / "DetailsReport.txt", smallJob());
+    writeBytes(scratch / "job.txt", smallJob());
+    writeBytes(scratch / "out" / "Report.txt", smallJob());
+    writeBytes(scratch / "out" / "DetailsReport.txt", smallJob());
     fs::create_symlink(scratch / "job.txt", scratch / "link.txt");
     std::vector<std::string> withLog = arguments;
     if (arguments[2] != "--error-log") withLog.insert(withLog.end(), {"--error-log", "log.txt"});
     const CliRun run = scratch.run(withLog);
     EXPECT_EQ(run.status, 2) << arguments[2] << run.err;
     EXPECT_NE(run.err.find("which the job is read from"), std::string::npos) << run.err;
-    EXPECT_EQ(readFile(scratch / "job.txt"), smallJob());
-    EXPECT_EQ(readFile(scratch / "out" / "Report.txt"), smallJob());
-    EXPECT_EQ(readFile(scratch / "out" / "DetailsReport.txt"), smallJob());
+    EXPECT_EQ(readBytes(scratch / "job.txt"), smallJob());
+    EXPECT_EQ(readBytes(scratch / "out" / "Report.txt"), smallJob());
+    EXPECT_EQ(readBytes(scratch / "out" / "DetailsReport.txt"), smallJob());
     EXPECT_FALSE(fs::exists(scratch / "log.txt")) << arguments[2];
     EXPECT_FALSE(fs::exists(scratch / "layout.dxf")) << arguments[2];
   }
 }
 
 TEST(InputProtectionTest, PartsWithEqualNamesGetFilesOfTheirOwnAndTheCountIsWhatWasWritten) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 300, 200) +
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 300, 200) +
                                      rectangleBlock("A", 100, 50) + rectangleBlock("A", 60, 50) +
                                      rectangleBlock("B", 100, 50) + "#end\r\n");
   const CliRun run =
@@ -70,17 +70,17 @@ TEST(InputProtectionTest, PartsWithEqualNamesGetFilesOfTheirOwnAndTheCountIsWhat
 }
 
 TEST(InputProtectionTest, ExportIntoTheDrawingsFolderLeavesTheDrawingsAsTheyWere) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   const fs::path examples = fs::path(PLATENEST_SOURCE_DIR) / "examples";
   fs::copy(examples / "dxf-job.txt", scratch / "dxf-job.txt");
   fs::copy(examples / "dxf-parts", scratch / "dxf-parts");
   // A drawing named as the part it holds: the export must not replace it.
   fs::rename(scratch / "dxf-parts" / "flange-a.dxf", scratch / "dxf-parts" / "FLANGE-A.dxf");
-  const std::string drawing = readFile(scratch / "dxf-parts" / "FLANGE-A.dxf");
+  const std::string drawing = readBytes(scratch / "dxf-parts" / "FLANGE-A.dxf");
   const CliRun run = scratch.run(
       {"export-parts", "dxf-job.txt", "-C", "dxf-parts", "--error-log", "log.txt"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(readFile(scratch / "dxf-parts" / "FLANGE-A.dxf"), drawing);
+  EXPECT_EQ(readBytes(scratch / "dxf-parts" / "FLANGE-A.dxf"), drawing);
   EXPECT_TRUE(fs::exists(scratch / "dxf-parts" / "FLANGE-A (2).dxf"));
   EXPECT_NE(run.out.find("Wrote 8 part drawings"), std::string::npos) << run.out;
 }
@@ -88,18 +88,18 @@ TEST(InputProtectionTest, ExportIntoTheDrawingsFolderLeavesTheDrawingsAsTheyWere
 // The reduction's step drawings are named after the plate sizes tried, known only during the
 // run: one named as an input drawing of the job wrote over it, and the next load read it.
 TEST(InputProtectionTest, ReductionIntoTheDrawingsFolderLeavesTheDrawingsAsTheyWere) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   const fs::path examples = fs::path(PLATENEST_SOURCE_DIR) / "examples";
   fs::copy(examples / "dxf-job.txt", scratch / "dxf-job.txt");
   fs::copy(examples / "dxf-parts", scratch / "dxf-parts");
   // The example plate is 1000 x 500: the first size the reduction tries.
   fs::rename(scratch / "dxf-parts" / "flange-a.dxf", scratch / "dxf-parts" / "1000x500.dxf");
-  const std::string drawing = readFile(scratch / "dxf-parts" / "1000x500.dxf");
+  const std::string drawing = readBytes(scratch / "dxf-parts" / "1000x500.dxf");
   const CliRun run =
       scratch.run({"reduce", "dxf-job.txt", "-C", "dxf-parts", "--error-log", "log.txt"});
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("which the job is read from"), std::string::npos) << run.err;
-  EXPECT_EQ(readFile(scratch / "dxf-parts" / "1000x500.dxf"), drawing);
+  EXPECT_EQ(readBytes(scratch / "dxf-parts" / "1000x500.dxf"), drawing);
   // Into a folder of its own the same run goes through.
   const CliRun elsewhere =
       scratch.run({"reduce", "dxf-job.txt", "-C", "steps", "--error-log", "log.txt"});

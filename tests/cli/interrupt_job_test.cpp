@@ -28,7 +28,7 @@ std::string longJob() {
 // Runs platenest with `arguments` in the scratch folder (output to out.txt and err.txt), waits
 // until its progress line shows, then sends it `signal`. What the script prints: the run's
 // status on the first line, then whatever `after` prints.
-std::string runStoppedBySignal(const ScratchFolder& scratch, const std::string& arguments,
+std::string runStoppedBySignal(const CliFolder& scratch, const std::string& arguments,
                                const std::string& signal, const std::string& after = "") {
   const std::string script =
       "cd '" + scratch.work().string() + "' || exit 1; mkdir -p parts; HOME=. '" PLATENEST_CLI_PATH
@@ -36,7 +36,7 @@ std::string runStoppedBySignal(const ScratchFolder& scratch, const std::string& 
       "for i in $(seq 600); do grep -q 'parts placed' err.txt 2>/dev/null && break; "
       "kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
       "kill -" + signal + " $pid 2>/dev/null; wait $pid; echo $?; " + after;
-  writeFile(scratch / "send-signal.sh", script);
+  writeBytes(scratch / "send-signal.sh", script);
   int status = 0;
   return runCommand("bash '" + (scratch / "send-signal.sh").string() + "'", status);
 }
@@ -48,24 +48,24 @@ TEST(InterruptJobTest, StopSignalsEndALongLayoutAndItsOutputsAreStillWritten) {
     const char* signal;
     int status;
   } signals[] = {{"INT", 130}, {"TERM", 143}, {"HUP", 129}};
-  ScratchFolder scratch;
-  writeFile(scratch / "long.txt", longJob());
+  CliFolder scratch;
+  writeBytes(scratch / "long.txt", longJob());
   for (const auto& [signal, expected] : signals) {
     SCOPED_TRACE(signal);
     std::remove((scratch / "err.txt").c_str());
     std::remove((scratch / "layout.dxf").c_str());
     const std::string output =
         runStoppedBySignal(scratch, "layout long.txt --json out.json", signal);
-    const std::string err = readFile(scratch / "err.txt");
+    const std::string err = readBytes(scratch / "err.txt");
     ASSERT_NE(err.find("parts placed"), std::string::npos) << "no progress shown: " << err;
     EXPECT_EQ(std::stoi(output), expected) << err;
     EXPECT_NE(err.find("interrupted"), std::string::npos) << err;
-    const std::string summary = readFile(scratch / "out.txt");
+    const std::string summary = readBytes(scratch / "out.txt");
     EXPECT_NE(summary.find("Wrote "), std::string::npos) << summary;
-    const std::string drawing = readFile(scratch / "layout.dxf");
+    const std::string drawing = readBytes(scratch / "layout.dxf");
     ASSERT_GE(drawing.size(), 5u);
     EXPECT_EQ(drawing.substr(drawing.size() - 5), "EOF\r\n");
-    const std::string json = readFile(scratch / "out.json");
+    const std::string json = readBytes(scratch / "out.json");
     const std::size_t count = json.find("\"count\":");
     ASSERT_NE(count, std::string::npos);
     const int placed = std::stoi(json.substr(count + 8));
@@ -77,11 +77,11 @@ TEST(InterruptJobTest, StopSignalsEndALongLayoutAndItsOutputsAreStillWritten) {
 // export-parts stops on a signal as a layout does: stopped during its Layout All, it writes
 // no drawing, says so and ends with 143; no drawing file is left cut short.
 TEST(InterruptJobTest, AStopSignalEndsAnExportAndSaysHowManyDrawingsWereWritten) {
-  ScratchFolder scratch;
-  writeFile(scratch / "long.txt", longJob());
+  CliFolder scratch;
+  writeBytes(scratch / "long.txt", longJob());
   const std::string output = runStoppedBySignal(scratch, "export-parts long.txt --layout -C parts",
                                                 "TERM", "ls parts | grep -c '[.]dxf$'");
-  const std::string err = readFile(scratch / "err.txt");
+  const std::string err = readBytes(scratch / "err.txt");
   ASSERT_NE(err.find("parts placed"), std::string::npos) << "no progress shown: " << err;
   const std::size_t lineEnd = output.find('\n');
   ASSERT_NE(lineEnd, std::string::npos) << output;
@@ -90,12 +90,12 @@ TEST(InterruptJobTest, AStopSignalEndsAnExportAndSaysHowManyDrawingsWereWritten)
   EXPECT_NE(err.find("interrupted; the export was stopped with 0 part drawings written"),
             std::string::npos)
       << err;
-  EXPECT_NE(readFile(scratch / "out.txt").find("Wrote 0 part drawings in"), std::string::npos);
+  EXPECT_NE(readBytes(scratch / "out.txt").find("Wrote 0 part drawings in"), std::string::npos);
 }
 
 // Short runs and --quiet runs print no progress at all.
 TEST(InterruptJobTest, ShortRunsShowNoProgress) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   const CliRun run = scratch.run({"layout"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err.find("parts placed"), std::string::npos) << run.err;

@@ -171,7 +171,7 @@ int countParts(const std::string& job) {
 }
 
 std::string bundledExample() {
-  return readFile(std::string(PLATENEST_SOURCE_DIR) + "/examples/job.txt");
+  return readBytes(std::string(PLATENEST_SOURCE_DIR) + "/examples/job.txt");
 }
 
 // ---- the bundled example in each mode
@@ -187,7 +187,7 @@ void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.name; }
 class LayoutJobTest : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(LayoutJobTest, BundledExampleGivesAFeasibleRepeatableLayoutAndItsOutputs) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   std::vector<std::string> arguments = {"layout",     "--error-log", "log.txt",   "--svg",
                                         "layout.svg", "--json",      "first.json"};
   arguments.insert(arguments.end(), GetParam().options.begin(), GetParam().options.end());
@@ -195,7 +195,7 @@ TEST_P(LayoutJobTest, BundledExampleGivesAFeasibleRepeatableLayoutAndItsOutputs)
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "") << "the example loads and lays out without a warning";
 
-  const Json summary = Json::parse(readFile(scratch / "first.json"));
+  const Json summary = Json::parse(readBytes(scratch / "first.json"));
   const int partCount = countParts(bundledExample());
   ASSERT_EQ(static_cast<int>(summary["parts"].size()), partCount) << "no part rejected";
   EXPECT_EQ(summary["count"], partCount) << "the example fits its plate";
@@ -212,11 +212,11 @@ TEST_P(LayoutJobTest, BundledExampleGivesAFeasibleRepeatableLayoutAndItsOutputs)
   EXPECT_GT(summary["density"].get<double>(), 0.5);
 
   // The outputs, each recognisable as what it claims to be.
-  EXPECT_EQ(readFile(scratch / "layout.dxf").rfind("  0\r\nSECTION\r\n", 0), 0u);
-  const std::string report = readFile(scratch / "Report.txt");
+  EXPECT_EQ(readBytes(scratch / "layout.dxf").rfind("  0\r\nSECTION\r\n", 0), 0u);
+  const std::string report = readBytes(scratch / "Report.txt");
   EXPECT_EQ(report.rfind("Packed length:", 0), 0u) << report;
   EXPECT_NE(report.find("=" + std::to_string(partCount) + "\r\n"), std::string::npos) << report;
-  const std::string picture = readFile(scratch / "layout.svg");
+  const std::string picture = readBytes(scratch / "layout.svg");
   EXPECT_NE(picture.find("<svg"), std::string::npos);
   EXPECT_NE(picture.find("BP1000-1"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(scratch / "排样计算时间.txt"));
@@ -228,13 +228,13 @@ TEST_P(LayoutJobTest, BundledExampleGivesAFeasibleRepeatableLayoutAndItsOutputs)
   EXPECT_NE(run.out.find("排样计算时间为:"), std::string::npos) << run.out;
 
   // The same job twice gives the same layout, bit for bit.
-  const std::string firstDrawing = readFile(scratch / "layout.dxf");
+  const std::string firstDrawing = readBytes(scratch / "layout.dxf");
   arguments[6] = "second.json";
   ASSERT_EQ(scratch.run(arguments).status, 0);
-  const Json second = Json::parse(readFile(scratch / "second.json"));
+  const Json second = Json::parse(readBytes(scratch / "second.json"));
   EXPECT_EQ(second["parts"], summary["parts"]);
   EXPECT_EQ(second["packingLength"], summary["packingLength"]);
-  EXPECT_EQ(readFile(scratch / "layout.dxf"), firstDrawing);
+  EXPECT_EQ(readBytes(scratch / "layout.dxf"), firstDrawing);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, LayoutJobTest,
@@ -245,11 +245,11 @@ INSTANTIATE_TEST_SUITE_P(Modes, LayoutJobTest,
                          });
 
 TEST(LayoutOptionsJobTest, KeptOrientationsAndNoTurnoverLimitThePosesToQuarterTurns) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   const CliRun run = scratch.run({"layout", "--error-log", "log.txt", "--json", "j",
                                   "--keep-orientation", "--turnover", "off", "--rn", "4"});
   ASSERT_EQ(run.status, 0) << run.err;
-  const Json summary = Json::parse(readFile(scratch / "j"));
+  const Json summary = Json::parse(readBytes(scratch / "j"));
   expectFeasibleLayout(summary);
   const double quarter = std::acos(-1.0) / 2;
   for (const Json& part : summary["parts"]) {
@@ -263,7 +263,7 @@ TEST(LayoutOptionsJobTest, KeptOrientationsAndNoTurnoverLimitThePosesToQuarterTu
                       "--turnover", "off", "--rn", "1"})
                 .status,
             0);
-  const Json unturned = Json::parse(readFile(scratch / "j"));
+  const Json unturned = Json::parse(readBytes(scratch / "j"));
   for (const Json& part : unturned["parts"]) {
     EXPECT_EQ(part["rotation"].get<double>(), 0.0) << part["name"];
   }
@@ -272,15 +272,15 @@ TEST(LayoutOptionsJobTest, KeptOrientationsAndNoTurnoverLimitThePosesToQuarterTu
 // ---- reduce and export-parts
 
 TEST(ReduceTest, ShrinksThePlateKeepingEveryPartAndReportsEachTrial) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   std::string job = textLibraryHeader(1000, 600, 0);
   for (const char* name : {"A", "B", "C", "D"}) job += rectangleBlock(name, 200, 180);
-  writeFile(scratch / "job.txt", job + "#end\r\n");
+  writeBytes(scratch / "job.txt", job + "#end\r\n");
   const CliRun run =
       scratch.run({"reduce", "job.txt", "-C", "steps", "--error-log", "log.txt", "--json", "j"});
   ASSERT_EQ(run.status, 0) << run.err;
 
-  const Json summary = Json::parse(readFile(scratch / "j"));
+  const Json summary = Json::parse(readBytes(scratch / "j"));
   EXPECT_EQ(summary["count"], 4) << "the run ends on a plate that holds every part";
   expectFeasibleLayout(summary);
   const double length = summary["plate"]["length"];
@@ -292,7 +292,7 @@ TEST(ReduceTest, ShrinksThePlateKeepingEveryPartAndReportsEachTrial) {
       << run.out;
 
   // Every line of the detail report was shown on standard error as it was written.
-  const std::string details = readFile(scratch / "steps/DetailsReport.txt");
+  const std::string details = readBytes(scratch / "steps/DetailsReport.txt");
   int trialLines = 0;
   std::istringstream lines(run.err);
   for (std::string line; std::getline(lines, line);) {
@@ -304,8 +304,8 @@ TEST(ReduceTest, ShrinksThePlateKeepingEveryPartAndReportsEachTrial) {
 }
 
 TEST(ExportPartsTest, WritesOneDrawingPerPartIntoTheOutputFolder) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", textLibraryHeader(1000, 600, 4) + rectangleBlock("A", 200, 100) +
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 600, 4) + rectangleBlock("A", 200, 100) +
                                      rectangleBlock("B", 120, 80) + rectangleBlock("C", 60, 50) +
                                      "#end\r\n");
   for (bool layOutFirst : {false, true}) {
@@ -315,10 +315,10 @@ TEST(ExportPartsTest, WritesOneDrawingPerPartIntoTheOutputFolder) {
     const CliRun run = scratch.run(arguments);
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* name : {"A", "B", "C"}) {
-      const std::string drawing = readFile(scratch / "parts" / (std::string(name) + ".dxf"));
+      const std::string drawing = readBytes(scratch / "parts" / (std::string(name) + ".dxf"));
       EXPECT_EQ(drawing.rfind("  0\r\nSECTION\r\n", 0), 0u) << name;
     }
-    EXPECT_EQ(Json::parse(readFile(scratch / "j"))["count"], layOutFirst ? 3 : 0);
+    EXPECT_EQ(Json::parse(readBytes(scratch / "j"))["count"], layOutFirst ? 3 : 0);
   }
 }
 

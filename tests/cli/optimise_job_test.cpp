@@ -16,16 +16,16 @@ namespace {
 using Json = nlohmann::json;
 
 TEST(OptimiseJobTest, AFixedBudgetRepeatsOnAnyThreadsAndTheSummaryShowsTheGain) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   const CliRun one = scratch.run({"layout", "--mode", "optimise", "--iterations", "48", "--seed",
                                   "3", "--threads", "1", "--json", "one.json", "--dxf", "one.dxf"});
   ASSERT_EQ(one.status, 0) << one.err;
   const CliRun two = scratch.run({"layout", "--mode", "optimise", "--iterations", "48", "--seed",
                                   "3", "--threads", "2", "--json", "two.json", "--dxf", "two.dxf"});
   ASSERT_EQ(two.status, 0) << two.err;
-  EXPECT_EQ(readFile(scratch / "one.dxf"), readFile(scratch / "two.dxf"));
+  EXPECT_EQ(readBytes(scratch / "one.dxf"), readBytes(scratch / "two.dxf"));
 
-  const Json summary = Json::parse(readFile(scratch / "one.json"));
+  const Json summary = Json::parse(readBytes(scratch / "one.json"));
   EXPECT_EQ(summary["mode"], "optimise");
   EXPECT_EQ(summary["iterations"], 48);
   const double start = summary["layoutAll"]["packingLength"];
@@ -39,7 +39,7 @@ TEST(OptimiseJobTest, AFixedBudgetRepeatsOnAnyThreadsAndTheSummaryShowsTheGain) 
   // The other layout modes write no optimiser fields.
   const CliRun all = scratch.run({"layout", "--json", "all.json"});
   ASSERT_EQ(all.status, 0) << all.err;
-  const Json plain = Json::parse(readFile(scratch / "all.json"));
+  const Json plain = Json::parse(readBytes(scratch / "all.json"));
   EXPECT_FALSE(plain.contains("mode"));
   EXPECT_FALSE(plain.contains("layoutAll"));
 
@@ -54,14 +54,14 @@ TEST(OptimiseJobTest, AFixedBudgetRepeatsOnAnyThreadsAndTheSummaryShowsTheGain) 
 // finishes first must not change the summary. Its every field but the time repeats.
 TEST(OptimiseJobTest, AFixedBudgetGivesTheSameSummaryOnEveryRunAndThreadCount) {
   const std::string job = std::string(PLATENEST_BENCHMARK_DIR) + "/esicup/fu.txt";
-  ScratchFolder scratch;
+  CliFolder scratch;
   std::vector<Json> summaries;
   for (const char* threads : {"1", "2", "2"}) {
     const CliRun run = scratch.run({"layout", job, "--rn", "4", "--turnover", "off",
                                     "--keep-orientation", "--mode", "optimise", "--iterations",
                                     "300", "--threads", threads, "--json", "s.json", "--quiet"});
     ASSERT_EQ(run.status, 0) << run.err;
-    Json summary = Json::parse(readFile(scratch / "s.json"));
+    Json summary = Json::parse(readBytes(scratch / "s.json"));
     summary.erase("seconds");
     summaries.push_back(summary);
   }
@@ -72,7 +72,7 @@ TEST(OptimiseJobTest, AFixedBudgetGivesTheSameSummaryOnEveryRunAndThreadCount) {
 }
 
 TEST(OptimiseJobTest, BudgetOptionsNeedTheModeAndSensibleValues) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   for (const std::vector<std::string>& arguments :
        std::vector<std::vector<std::string>>{{"layout", "--seconds", "5"},
                                              {"layout", "--mode", "multi", "--threads", "2"},
@@ -90,7 +90,7 @@ TEST(OptimiseJobTest, BudgetOptionsNeedTheModeAndSensibleValues) {
 }
 
 TEST(OptimiseJobTest, CtrlCWritesTheBestLayoutFoundSoFar) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   // Wait for the search's first progress line, then press Ctrl-C.
   const std::string script =
       "cd '" + scratch.work().string() + "' || exit 1; HOME=. '" PLATENEST_CLI_PATH
@@ -98,18 +98,18 @@ TEST(OptimiseJobTest, CtrlCWritesTheBestLayoutFoundSoFar) {
       "for i in $(seq 600); do grep -q 'Layout All' err.txt 2>/dev/null && break; "
       "kill -0 $pid 2>/dev/null || break; sleep 0.1; done; sleep 0.5; "
       "kill -INT $pid 2>/dev/null; wait $pid; echo $?";
-  writeFile(scratch / "press-ctrl-c.sh", script);
+  writeBytes(scratch / "press-ctrl-c.sh", script);
   int status = 0;
   const std::string output =
       runCommand("bash '" + (scratch / "press-ctrl-c.sh").string() + "'", status);
-  const std::string err = readFile(scratch / "err.txt");
+  const std::string err = readBytes(scratch / "err.txt");
   EXPECT_EQ(std::stoi(output), 130) << err;
   EXPECT_NE(err.find("best layout found"), std::string::npos) << err;
-  const Json summary = Json::parse(readFile(scratch / "out.json"));
+  const Json summary = Json::parse(readBytes(scratch / "out.json"));
   EXPECT_EQ(summary["count"], summary["layoutAll"]["count"]);
   EXPECT_LE(static_cast<double>(summary["packingLength"]),
             static_cast<double>(summary["layoutAll"]["packingLength"]));
-  const std::string drawing = readFile(scratch / "layout.dxf");
+  const std::string drawing = readBytes(scratch / "layout.dxf");
   EXPECT_EQ(drawing.substr(drawing.size() - 5), "EOF\r\n");
 }
 

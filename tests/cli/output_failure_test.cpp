@@ -34,18 +34,18 @@ std::vector<std::string> hiddenFiles(const fs::path& folder) {
 TEST(FullDeviceTest, EveryNamedOutputFailsWithStatusOneNamingTheFile) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   for (const char* option : {"--dxf", "--report", "--svg", "--json"}) {
-    ScratchFolder scratch;
-    writeFile(scratch / "job.txt", smallJob());
+    CliFolder scratch;
+    writeBytes(scratch / "job.txt", smallJob());
     // The previous run's set: none of it may be replaced by a run that fails.
-    writeFile(scratch / "Report.txt", "previous report\r\n");
-    writeFile(scratch / "layout.dxf", "previous drawing\r\n");
+    writeBytes(scratch / "Report.txt", "previous report\r\n");
+    writeBytes(scratch / "layout.dxf", "previous drawing\r\n");
     const CliRun run =
         scratch.run({"layout", "job.txt", "--error-log", "log.txt", option, "/dev/full"});
     EXPECT_EQ(run.status, 1) << option << run.err;
     EXPECT_NE(run.err.find("/dev/full"), std::string::npos) << option << run.err;
     EXPECT_EQ(run.out.find("Wrote"), std::string::npos) << option << run.out;
-    EXPECT_EQ(readFile(scratch / "Report.txt"), "previous report\r\n") << option;
-    EXPECT_EQ(readFile(scratch / "layout.dxf"), "previous drawing\r\n") << option;
+    EXPECT_EQ(readBytes(scratch / "Report.txt"), "previous report\r\n") << option;
+    EXPECT_EQ(readBytes(scratch / "layout.dxf"), "previous drawing\r\n") << option;
     EXPECT_EQ(hiddenFiles(scratch.work()), std::vector<std::string>{}) << option;
   }
 }
@@ -55,29 +55,29 @@ TEST(FullDeviceTest, EveryNamedOutputFailsWithStatusOneNamingTheFile) {
 // naming drawings half of which were replaced.
 TEST(FullDeviceTest, AFailedReductionLeavesThePreviousReportAndStepDrawings) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", smallJob());
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", smallJob());
   // The job's plate is 1000 x 500: the first size the reduction tries.
-  writeFile(scratch / "DetailsReport.txt", "previous report\r\n");
-  writeFile(scratch / "1000x500.dxf", "previous drawing\r\n");
+  writeBytes(scratch / "DetailsReport.txt", "previous report\r\n");
+  writeBytes(scratch / "1000x500.dxf", "previous drawing\r\n");
   const CliRun failed = scratch.run(
       {"reduce", "job.txt", "--error-log", "log.txt", "--quiet", "--json", "/dev/full"});
   EXPECT_EQ(failed.status, 1) << failed.err;
-  EXPECT_EQ(readFile(scratch / "DetailsReport.txt"), "previous report\r\n");
-  EXPECT_EQ(readFile(scratch / "1000x500.dxf"), "previous drawing\r\n");
+  EXPECT_EQ(readBytes(scratch / "DetailsReport.txt"), "previous report\r\n");
+  EXPECT_EQ(readBytes(scratch / "1000x500.dxf"), "previous drawing\r\n");
   EXPECT_EQ(hiddenFiles(scratch.work()), std::vector<std::string>{});
   // A run that succeeds replaces them all.
   const CliRun done = scratch.run({"reduce", "job.txt", "--error-log", "log.txt", "--quiet"});
   ASSERT_EQ(done.status, 0) << done.err;
-  EXPECT_NE(readFile(scratch / "DetailsReport.txt"), "previous report\r\n");
-  EXPECT_NE(readFile(scratch / "1000x500.dxf").find("EOF"), std::string::npos);
+  EXPECT_NE(readBytes(scratch / "DetailsReport.txt"), "previous report\r\n");
+  EXPECT_NE(readBytes(scratch / "1000x500.dxf").find("EOF"), std::string::npos);
   EXPECT_EQ(hiddenFiles(scratch.work()), std::vector<std::string>{});
 }
 
 TEST(FullDeviceTest, ErrorLogThatCannotBeWrittenIsOnlyAWarning) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", smallJob());
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", smallJob());
   const CliRun run = scratch.run({"layout", "job.txt", "--error-log", "/dev/full"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("warning: the error log could not be written: /dev/full"),
@@ -89,27 +89,27 @@ TEST(FullDeviceTest, ErrorLogThatCannotBeWrittenIsOnlyAWarning) {
 // Every command's files against a limit on file size: the drawings of the example are
 // several kilobytes, so none can be finished.
 TEST(FullDiskTest, CutOutputsLeaveThePreviousOnesAndEndWithStatusOne) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   const std::vector<std::string> layout = {"layout",      kExampleJob.string(), "--error-log",
                                            "log.txt",     "--svg",              "l.svg",
                                            "--json",      "l.json"};
   ASSERT_EQ(scratch.run(layout).status, 0);
-  const std::string drawing = readFile(scratch / "layout.dxf");
+  const std::string drawing = readBytes(scratch / "layout.dxf");
   ASSERT_GT(drawing.size(), 8u * 512u);
   const CliRun cut = scratch.runWithFileLimit(layout, 8);
   EXPECT_EQ(cut.status, 1) << cut.err;
   EXPECT_NE(cut.err.find("layout.dxf"), std::string::npos) << cut.err;
   EXPECT_EQ(cut.out.find("Wrote"), std::string::npos) << cut.out;
-  EXPECT_EQ(readFile(scratch / "layout.dxf"), drawing);
+  EXPECT_EQ(readBytes(scratch / "layout.dxf"), drawing);
   EXPECT_EQ(hiddenFiles(scratch.work()), std::vector<std::string>{});
 
   // Reduction: the step drawings cannot be written; the previous detail report stays.
-  writeFile(scratch / "DetailsReport.txt", "previous\r\n");
+  writeBytes(scratch / "DetailsReport.txt", "previous\r\n");
   const CliRun reduce = scratch.runWithFileLimit(
       {"reduce", kExampleJob.string(), "--error-log", "log.txt", "--quiet"}, 8);
   EXPECT_EQ(reduce.status, 1) << reduce.err;
   EXPECT_NE(reduce.err.find(".dxf"), std::string::npos) << reduce.err;
-  EXPECT_EQ(readFile(scratch / "DetailsReport.txt"), "previous\r\n");
+  EXPECT_EQ(readBytes(scratch / "DetailsReport.txt"), "previous\r\n");
   EXPECT_EQ(hiddenFiles(scratch.work()), std::vector<std::string>{});
 
   // Part drawings: the first that does not fit ends the command; none is left cut.
@@ -117,7 +117,7 @@ TEST(FullDiskTest, CutOutputsLeaveThePreviousOnesAndEndWithStatusOne) {
       {"export-parts", kExampleJob.string(), "-C", "parts", "--error-log", "log.txt"}, 1);
   EXPECT_EQ(parts.status, 1) << parts.err;
   for (const auto& entry : fs::directory_iterator(scratch / "parts")) {
-    const std::string bytes = readFile(entry.path());
+    const std::string bytes = readBytes(entry.path());
     EXPECT_NE(bytes.find("EOF\r\n"), std::string::npos) << entry.path();
   }
   EXPECT_EQ(hiddenFiles(scratch.work()), std::vector<std::string>{});
@@ -125,7 +125,7 @@ TEST(FullDiskTest, CutOutputsLeaveThePreviousOnesAndEndWithStatusOne) {
 
 // A real full file system, where the machine lets the tests mount one.
 TEST(FullDiskTest, SmallFileSystemKeepsTheGoodDrawingOfThePreviousRun) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   const fs::path disk = scratch / "disk";
   fs::create_directory(disk);
   if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=96k") != 0) {
@@ -135,13 +135,13 @@ TEST(FullDiskTest, SmallFileSystemKeepsTheGoodDrawingOfThePreviousRun) {
                                            "--error-log", "log.txt"};
   const CliRun first = scratch.run(layout);
   EXPECT_EQ(first.status, 0) << first.err;
-  const std::string drawing = readFile(disk / "layout.dxf");
+  const std::string drawing = readBytes(disk / "layout.dxf");
   // Fill the rest of the disk.
-  writeFile(disk / "filler", std::string(200 * 1024, 'x'));
+  writeBytes(disk / "filler", std::string(200 * 1024, 'x'));
   const CliRun full = scratch.run(layout);
   EXPECT_EQ(full.status, 1) << full.err;
   EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
-  EXPECT_EQ(readFile(disk / "layout.dxf"), drawing);
+  EXPECT_EQ(readBytes(disk / "layout.dxf"), drawing);
   EXPECT_EQ(hiddenFiles(disk), std::vector<std::string>{});
   ::umount(disk.c_str());
 }

@@ -35,8 +35,8 @@ class RefusedValueTest : public ::testing::TestWithParam<RefusedValue> {};
 
 TEST_P(RefusedValueTest, CheckAndLayoutEndWithStatusOneNamingTheValue) {
   for (const char* command : {"check", "layout"}) {
-    ScratchFolder scratch;
-    writeFile(scratch / "job.txt", GetParam().job);
+    CliFolder scratch;
+    writeBytes(scratch / "job.txt", GetParam().job);
     const CliRun run = scratch.run({command, "job.txt", "--error-log", "log.txt"});
     EXPECT_EQ(run.status, 1) << command << run.err;
     EXPECT_NE(run.err.find(GetParam().named), std::string::npos) << command << run.err;
@@ -71,8 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RefusedValue>& info) { return info.param.name; });
 
 TEST(RefusedValueTest, LargestAcceptedSizesStillLoad) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt",
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt",
             header("1e7", "500", "0") + square("A", "100", "-1e7") + "#end\r\n");
   const CliRun run = scratch.run({"check", "job.txt", "--error-log", "log.txt"});
   EXPECT_EQ(run.status, 0) << run.err;

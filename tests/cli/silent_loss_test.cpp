@@ -29,21 +29,21 @@ std::string cutBefore(const std::string& bytes, const std::string& marker) {
 }
 
 // A DXF list job over a copy of the bundled drawings, in the folder "parts".
-void copyDxfJob(const ScratchFolder& scratch) {
+void copyDxfJob(const CliFolder& scratch) {
   fs::create_directories(scratch / "parts");
   for (const auto& entry : fs::directory_iterator(kExamples / "dxf-parts")) {
     fs::copy_file(entry.path(), scratch / "parts" / entry.path().filename());
   }
-  writeFile(scratch / "job.txt",
+  writeBytes(scratch / "job.txt",
             crlfLines({"PlateLength: 1000", "PlateWidth: 500", "PartToPartGap:5", "parts"}));
 }
 
 // ---- a file without its closing line loads as it is, with a warning naming it
 
 TEST(CutShortFileTest, TextLibraryWithoutEndLineLoadsWithAWarning) {
-  ScratchFolder scratch;
-  writeFile(scratch / "whole.txt", twoParts() + "#end\r\n");
-  writeFile(scratch / "cut.txt", twoParts());
+  CliFolder scratch;
+  writeBytes(scratch / "whole.txt", twoParts() + "#end\r\n");
+  writeBytes(scratch / "cut.txt", twoParts());
   const CliRun whole = scratch.run({"check", "whole.txt", "--error-log", "log.txt"});
   ASSERT_EQ(whole.status, 0) << whole.err;
   EXPECT_EQ(whole.err.find(kCutShort), std::string::npos) << whole.err;
@@ -56,10 +56,10 @@ TEST(CutShortFileTest, TextLibraryWithoutEndLineLoadsWithAWarning) {
 }
 
 TEST(CutShortFileTest, PartListWhoseLastEntryHasNoEndLineLoadsWithAWarning) {
-  ScratchFolder scratch;
-  const std::string whole = readFile(kExamples / "shop-sheet.preSrc");
-  writeFile(scratch / "whole.preSrc", whole);
-  writeFile(scratch / "cut.preSrc", cutBefore(whole, "_end_"));
+  CliFolder scratch;
+  const std::string whole = readBytes(kExamples / "shop-sheet.preSrc");
+  writeBytes(scratch / "whole.preSrc", whole);
+  writeBytes(scratch / "cut.preSrc", cutBefore(whole, "_end_"));
   const CliRun wholeRun = scratch.run({"check", "whole.preSrc", "--error-log", "log.txt"});
   ASSERT_EQ(wholeRun.status, 0) << wholeRun.err;
   EXPECT_EQ(wholeRun.err.find(kCutShort), std::string::npos) << wholeRun.err;
@@ -70,21 +70,21 @@ TEST(CutShortFileTest, PartListWhoseLastEntryHasNoEndLineLoadsWithAWarning) {
       << cut.err;
 
   // An entry cut inside its point block is rejected, and the cut is still named.
-  writeFile(scratch / "cut-in-points.preSrc", cutBefore(cutBefore(whole, "_end_"), "\r\n"));
+  writeBytes(scratch / "cut-in-points.preSrc", cutBefore(cutBefore(whole, "_end_"), "\r\n"));
   const CliRun inPoints = scratch.run({"check", "cut-in-points.preSrc", "--error-log", "l"});
   ASSERT_EQ(inPoints.status, 0) << inPoints.err;
   EXPECT_NE(inPoints.err.find(kCutShort), std::string::npos) << inPoints.err;
 }
 
 TEST(CutShortFileTest, DrawingWithoutEofLoadsWithAWarningNamingIt) {
-  ScratchFolder scratch;
+  CliFolder scratch;
   copyDxfJob(scratch);
   const CliRun whole = scratch.run({"check", "job.txt", "--type", "dxf-list", "--error-log", "l"});
   ASSERT_EQ(whole.status, 0) << whole.err;
   EXPECT_EQ(whole.err.find(kCutShort), std::string::npos) << whole.err;
 
   const fs::path drawing = scratch / "parts" / "hex-70.dxf";
-  writeFile(drawing, cutBefore(readFile(drawing), "EOF"));
+  writeBytes(drawing, cutBefore(readBytes(drawing), "EOF"));
   const CliRun cut = scratch.run({"check", "job.txt", "--type", "dxf-list", "--error-log", "l"});
   ASSERT_EQ(cut.status, 0) << cut.err;
   EXPECT_NE(cut.err.find("hex-70.dxf has no closing \"EOF\" line"), std::string::npos) << cut.err;
@@ -94,9 +94,9 @@ TEST(CutShortFileTest, DrawingWithoutEofLoadsWithAWarningNamingIt) {
 // ---- a job from which no part loads fails and writes nothing
 
 TEST(NoPartLoadedTest, FailsWithStatusOneAndKeepsThePreviousOutputs) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", textLibraryHeader(1000, 500, 0) + "NAME empty\r\n#end\r\n");
-  writeFile(scratch / "layout.dxf", "the previous good drawing");
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 500, 0) + "NAME empty\r\n#end\r\n");
+  writeBytes(scratch / "layout.dxf", "the previous good drawing");
   for (const std::string command : {"layout", "check", "reduce", "export-parts"}) {
     SCOPED_TRACE(command);
     const CliRun run =
@@ -107,15 +107,15 @@ TEST(NoPartLoadedTest, FailsWithStatusOneAndKeepsThePreviousOutputs) {
     // The reason the one block was left out is still told.
     EXPECT_NE(run.out.find("empty"), std::string::npos) << run.out;
     EXPECT_EQ(scratch.fileNames(), (std::vector<std::string>{"job.txt", "layout.dxf", "log.txt"}));
-    EXPECT_EQ(readFile(scratch / "layout.dxf"), "the previous good drawing");
+    EXPECT_EQ(readBytes(scratch / "layout.dxf"), "the previous good drawing");
   }
 }
 
 // ---- --strict: a rejected part fails the command once the outputs are written
 
 TEST(StrictTest, RejectedPartEndsWithStatusThreeAfterTheOutputs) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", twoParts() + "NAME hollow\r\n#end\r\n");
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", twoParts() + "NAME hollow\r\n#end\r\n");
   const CliRun lenient = scratch.run({"layout", "job.txt", "--error-log", "log.txt", "-C", "a"});
   EXPECT_EQ(lenient.status, 0) << lenient.err;
 
@@ -123,13 +123,13 @@ TEST(StrictTest, RejectedPartEndsWithStatusThreeAfterTheOutputs) {
       scratch.run({"layout", "job.txt", "--error-log", "log.txt", "-C", "b", "--strict"});
   EXPECT_EQ(strict.status, 3) << strict.err;
   EXPECT_NE(strict.err.find("1 part was rejected"), std::string::npos) << strict.err;
-  EXPECT_EQ(readFile(scratch / "b" / "layout.dxf"), readFile(scratch / "a" / "layout.dxf"));
+  EXPECT_EQ(readBytes(scratch / "b" / "layout.dxf"), readBytes(scratch / "a" / "layout.dxf"));
   EXPECT_TRUE(fs::exists(scratch / "b" / "Report.txt"));
 }
 
 TEST(StrictTest, JobWithEveryPartLoadedEndsWithStatusZero) {
-  ScratchFolder scratch;
-  writeFile(scratch / "job.txt", twoParts() + "#end\r\n");
+  CliFolder scratch;
+  writeBytes(scratch / "job.txt", twoParts() + "#end\r\n");
   const CliRun run = scratch.run({"check", "job.txt", "--error-log", "log.txt", "--strict"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");

@@ -4,14 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 
 #include "geometry/discretise.h"
 #include "support/gbk.h"
 #include "support/messages.h"
+#include "test_support/scratch_folder.h"
 
 namespace platenest {
 namespace {
@@ -28,20 +27,15 @@ std::string reportBytes(const std::string& utf8) {
 
 // Runs `write` against a fresh report file and returns what landed in it.
 std::string capture(const std::function<void(TextWriter&)>& write) {
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() /
-      (std::string("platenest_arc_check_") +
-       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
+  const testing::ScratchFolder folder;
+  const std::filesystem::path path = folder / "report.txt";
   {
     TextWriter report;
     EXPECT_TRUE(report.open(path, TextWriter::Mode::kTruncate));
     write(report);
     EXPECT_TRUE(report.close());
   }
-  std::ifstream file(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  std::filesystem::remove(path);
-  return bytes;
+  return testing::readBytes(path);
 }
 
 const char kReachLine[] =

@@ -4,14 +4,13 @@
 #include <filesystem>
 
 #include "loading/load.h"
+#include "test_support/scratch_folder.h"
 
 namespace platenest {
 namespace {
 
 TEST(ConfigSectionTest, ApplyCopiesTheSettingsIntoTheNester) {
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / "platenest-config-section-test";
-  std::filesystem::create_directories(folder);
+  const testing::ScratchFolder folder;
   Nester nester(folder / "PackError.txt");
 
   NestConfig config;
@@ -51,7 +50,6 @@ TEST(ConfigSectionTest, ApplyCopiesTheSettingsIntoTheNester) {
   EXPECT_EQ(nester.settings.feetLength_1, 150);
   EXPECT_EQ(nester.settings.minPartGap, 3);
   EXPECT_EQ(nester.settings.maxPartGap, 4);
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -24,11 +24,11 @@ namespace {
 
 using testing::findPython;
 using testing::libraryHeader;
-using testing::PartsScratch;
+using testing::ScratchFolder;
 using testing::readBytes;
 using testing::runCommand;
 
-std::filesystem::path writeCorpus(const PartsScratch& scratch, const std::string& python) {
+std::filesystem::path writeCorpus(const ScratchFolder& scratch, const std::string& python) {
   int status = 0;
   const std::string output =
       runCommand(python + " '" PLATENEST_SOURCE_DIR "/tests/readers/dxf_corpus.py' '" +
@@ -44,7 +44,7 @@ std::string drawingOf(const std::string& label) { return label.substr(0, label.f
 TEST(DxfCorpusTest, EveryPartReadsTrueAndEveryRefusalNamesItsReason) {
   const std::string python = findPython("ezdxf, shapely");
   if (python.empty()) GTEST_SKIP() << "python3 with ezdxf and shapely not found";
-  PartsScratch scratch;
+  ScratchFolder scratch;
   const std::filesystem::path list = writeCorpus(scratch, python);
   const nlohmann::json truth = nlohmann::json::parse(readBytes(scratch / "parts" / "corpus.json"));
 
@@ -104,7 +104,7 @@ TEST(DxfCorpusTest, EveryPartReadsTrueAndEveryRefusalNamesItsReason) {
 TEST(DxfCorpusTest, DamagedDrawingsAreReadOrRefusedWithAReason) {
   const std::string python = findPython("ezdxf, shapely");
   if (python.empty()) GTEST_SKIP() << "python3 with ezdxf and shapely not found";
-  PartsScratch scratch;
+  ScratchFolder scratch;
   writeCorpus(scratch, python);
   std::vector<std::string> drawings;
   for (const auto& entry : std::filesystem::directory_iterator(scratch / "parts")) {

@@ -31,7 +31,8 @@ namespace {
 using testing::findPython;
 using testing::libraryHeader;
 using testing::namesOf;
-using testing::PartsScratch;
+using testing::ScratchFolder;
+using testing::CurrentFolder;
 using testing::runCommand;
 
 // A closed w x h rectangle named by a TEXT, as a drawing file's bytes.
@@ -63,7 +64,7 @@ struct ListRun {
 };
 
 // Reads a list file into a fresh nester whose error log stays in the scratch folder.
-ListRun readList(const PartsScratch& scratch, const std::filesystem::path& listPath) {
+ListRun readList(const ScratchFolder& scratch, const std::filesystem::path& listPath) {
   ListRun run;
   run.nester = std::make_unique<Nester>(scratch / "PackError.txt");
   RecordingMessageSink sink;
@@ -73,7 +74,7 @@ ListRun readList(const PartsScratch& scratch, const std::filesystem::path& listP
   return run;
 }
 
-std::filesystem::path writeList(const PartsScratch& scratch, const std::string& folderLine,
+std::filesystem::path writeList(const ScratchFolder& scratch, const std::string& folderLine,
                                 const std::string& name = "job.txt") {
   return scratch.write(name, libraryHeader(3000, 1500, 5) + folderLine + "\n");
 }
@@ -85,7 +86,7 @@ std::vector<int> idsOf(const PartList& parts) {
 }
 
 TEST(DxfListFileTest, HeaderSetsPlateAndGap) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   std::filesystem::create_directories(scratch / "parts");
   const ListRun run = readList(scratch, writeList(scratch, (scratch / "parts").string()));
   const Nester& nester = *run.nester;
@@ -102,7 +103,7 @@ TEST(DxfListFileTest, HeaderSetsPlateAndGap) {
 }
 
 TEST(DxfListFileTest, AFileThatCannotBeReadIsNamedAndSkipped) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   std::filesystem::create_directories(scratch / "parts");
   scratch.write("parts/a.dxf", partDrawing("A"));
   scratch.write("parts/b.dxf", openDrawing());
@@ -126,7 +127,7 @@ TEST(DxfListFileTest, AFileThatCannotBeReadIsNamedAndSkipped) {
 
 // Zero bytes after the folder's name end it; the drawings in it are still read, each once.
 TEST(DxfListFileTest, AFolderLineEndsAtAZeroByte) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   std::filesystem::create_directories(scratch / "parts");
   scratch.write("parts/a.dxf", partDrawing("A"));
   const ListRun run = readList(
@@ -141,7 +142,7 @@ TEST(DxfListFileTest, AFolderLineEndsAtAZeroByte) {
 // Files go in byte order of their names; each is inserted at the front, so the list holds
 // them in reverse, and ids count the files read from 0.
 TEST(DxfListFileTest, FilesInNameOrderGiveTheListReversed) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   std::filesystem::create_directories(scratch / "parts");
   for (const char* name : {"z", "x", "y"}) {
     scratch.write(std::string("parts/") + name + ".dxf", partDrawing(name));
@@ -152,7 +153,7 @@ TEST(DxfListFileTest, FilesInNameOrderGiveTheListReversed) {
   EXPECT_TRUE(run.messages.empty());
 
   // Byte order, not the order of a person: capitals first, "a10" before "a9".
-  PartsScratch other;
+  ScratchFolder other;
   std::filesystem::create_directories(other / "p");
   for (const char* name : {"a9", "a10", "a", "B"}) {
     other.write(std::string("p/") + name + ".dxf", partDrawing(name));
@@ -162,7 +163,7 @@ TEST(DxfListFileTest, FilesInNameOrderGiveTheListReversed) {
 }
 
 TEST(DxfListFileTest, TheExtensionMatchesInAnyCaseAndOnlyFilesAreRead) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   std::filesystem::create_directories(scratch / "parts" / "g.dxf");
   for (const char* name : {"C.DXF", "d.Dxf", "e.dxf.bak", "f.txt", "dxf"}) {
     scratch.write(std::string("parts/") + name, partDrawing(name));
@@ -174,7 +175,7 @@ TEST(DxfListFileTest, TheExtensionMatchesInAnyCaseAndOnlyFilesAreRead) {
 
 // A folder that is missing, empty, without drawings or not given reads no part, silently.
 TEST(DxfListFileTest, NoDrawingsGiveAnEmptyJob) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   std::filesystem::create_directories(scratch / "empty");
   std::filesystem::create_directories(scratch / "other");
   scratch.write("other/notes.txt", "nothing here");
@@ -189,22 +190,10 @@ TEST(DxfListFileTest, NoDrawingsGiveAnEmptyJob) {
   EXPECT_TRUE(threeLines.nester->parts.empty());
 }
 
-class CurrentDirectory {
- public:
-  explicit CurrentDirectory(const std::filesystem::path& path)
-      : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path);
-  }
-  ~CurrentDirectory() { std::filesystem::current_path(previous_); }
-
- private:
-  std::filesystem::path previous_;
-};
-
 // Absolute, relative to the current directory, or else relative to the list file's folder;
 // "\" separates like "/".
 TEST(DxfListFileTest, WhereTheFolderIsFound) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   std::filesystem::create_directories(scratch / "jobs" / "sub" / "parts");
   std::filesystem::create_directories(scratch / "sub" / "parts");
   scratch.write("jobs/sub/parts/beside.dxf", partDrawing("beside"));
@@ -213,11 +202,11 @@ TEST(DxfListFileTest, WhereTheFolderIsFound) {
       scratch.write("jobs/job.txt", libraryHeader(10, 10, 0) + "sub\\parts\n");
 
   {
-    CurrentDirectory here(scratch.path());
+    CurrentFolder here(scratch.path());
     EXPECT_EQ(namesOf(readList(scratch, list).nester->parts), std::vector<std::string>{"current"});
   }
   {
-    CurrentDirectory here(scratch / "jobs" / "sub");
+    CurrentFolder here(scratch / "jobs" / "sub");
     EXPECT_EQ(namesOf(readList(scratch, list).nester->parts), std::vector<std::string>{"beside"});
     EXPECT_EQ(dxfListFolder(list), list.parent_path() / "sub/parts");
   }
@@ -236,7 +225,7 @@ TEST(DxfListFileTest, WhereTheFolderIsFound) {
 // A folder name written in GBK, as the list file is, finds the folder whose name the file
 // system keeps in UTF-8.
 TEST(DxfListFileTest, AGbkFolderNameFindsItsFolder) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   std::filesystem::create_directories(scratch / "零件");
   scratch.write("零件/一.dxf", partDrawing("one"));
   const std::string line4 = scratch.path().string() + "/" + utf8ToGbk("零件");
@@ -247,7 +236,7 @@ TEST(DxfListFileTest, AGbkFolderNameFindsItsFolder) {
 
 // The folder line and the paths built from it are not cut at 200 characters.
 TEST(DxfListFileTest, LongPathsAreReadWhole) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   std::filesystem::path folder = scratch.path();
   for (int i = 0; i < 6; ++i) folder /= std::string(60, static_cast<char>('a' + i));
   std::filesystem::create_directories(folder);
@@ -260,7 +249,7 @@ TEST(DxfListFileTest, LongPathsAreReadWhole) {
 }
 
 TEST(DxfListFileTest, FatalErrors) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   Nester nester(scratch / "PackError.txt");
   try {
     readDxfListFile(nester, scratch / "no-such-list.txt");
@@ -301,7 +290,7 @@ std::vector<std::filesystem::path> exampleDrawings() {
 }
 
 TEST(DxfListFileTest, TheExampleFolderReadsWhole) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   const ListRun run = readList(scratch, exampleList());
   EXPECT_TRUE(run.messages.empty());
   const std::map<std::string, int> holes = {{"BASE-320", 1},  {"BRACKET-L", 2},  {"COVER-T", 2},
@@ -337,7 +326,7 @@ TEST(DxfListFileTest, TheExampleFolderReadsWhole) {
 TEST(DxfListFileTest, EzdxfReadsEveryExampleDrawing) {
   const std::string python = findPython("ezdxf");
   if (python.empty()) GTEST_SKIP() << "python3 with ezdxf not found";
-  PartsScratch scratch;
+  ScratchFolder scratch;
   const std::filesystem::path script = scratch.write("count.py", R"(import collections, sys
 import ezdxf
 for path in sys.argv[1:]:
@@ -384,7 +373,7 @@ for path in sys.argv[1:]:
 // The command line tells the list file by its folder, lays out the example folder, and the
 // layout drawing shows every part.
 TEST(DxfListJobTest, TheExampleLaysOutFromTheCommandLine) {
-  PartsScratch scratch;
+  ScratchFolder scratch;
   const std::filesystem::path out = scratch / "out";
   const std::string command = std::string(PLATENEST_CLI_PATH) + " layout " +
                               exampleList().string() + " -C " + out.string() + " --svg " +
@@ -413,7 +402,7 @@ TEST(DxfListJobTest, TheExampleLaysOutFromTheCommandLine) {
 TEST(DxfListJobTest, GapsAreClosedInTheDrawingsAndWideOnesNamed) {
   const std::string python = findPython("ezdxf");
   if (python.empty()) GTEST_SKIP() << "python3 with ezdxf not found";
-  PartsScratch scratch;
+  ScratchFolder scratch;
   const auto rectangleWithGap = [](double gap) {
     return "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n0\n 20\n0\n 11\n" +
            std::to_string(150 - gap) +

@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using testing::libraryHeader;
-using testing::PartsScratch;
+using testing::ScratchFolder;
 
 struct LineEndCase {
   const char* reader;
@@ -50,7 +50,7 @@ TEST(LineEndsTest, EveryReaderRefusesLinesEndedByACarriageReturnAlone) {
   };
   for (const LineEndCase& c : cases) {
     SCOPED_TRACE(c.reader);
-    PartsScratch scratch;
+    ScratchFolder scratch;
     RecordingMessageSink sink;
     ScopedMessageSink guard(&sink);
     {

@@ -25,7 +25,7 @@ namespace {
 using testing::gbkLines;
 using testing::libraryHeader;
 using testing::namesOf;
-using testing::PartsScratch;
+using testing::ScratchFolder;
 using testing::rectangleBlock;
 
 // A straight-edged block from the given vertices.
@@ -67,7 +67,7 @@ class LoadTest : public ::testing::Test {
     return gbkLines(logPath());
   }
 
-  PartsScratch scratch_;
+  ScratchFolder scratch_;
   std::unique_ptr<Nester> nester_;
   LoadReport report_;
   RecordingMessageSink sink_;
@@ -387,7 +387,7 @@ std::set<std::string> partsWithUnreachableArcs(const std::filesystem::path& path
 // A generated shop job: 60 plates, flanges, rings and brackets with arcs and holes, gap 5.
 TEST(IndustrialLoadJobTest, SixtyPartsLoadSortedGrownAndParked) {
   PLATENEST_REQUIRE_BENCHMARKS();
-  PartsScratch scratch;
+  ScratchFolder scratch;
   RecordingMessageSink sink;
   ScopedMessageSink scope(&sink);
   LoadReport report;

@@ -27,7 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using Scratch = ::platenest::testing::ScratchFolder;
+using ::platenest::testing::ScratchFolder;
 using ::platenest::testing::readBytes;
 
 // The bytes a GBK, CR LF report holds for these UTF-8 lines.
@@ -274,7 +274,7 @@ Reported checkAndRepair(const PartEntry& entry, const fs::path& reportPath) {
 
 // An arc radius 0.05 short of half its chord is mended by the 0.1 mm step; 0.15 short is not.
 TEST(PartEntryTest, ArcsTooShortAreReportedAndRepairedOnce) {
-  Scratch scratch;
+  ScratchFolder scratch;
   const std::string check =
       "\t报警圆弧:起点(0,0),终点(10,0), 错误细节:起讫点距离d=10"
       "超过两倍半径的绝对值=2*|R|=2*";
@@ -301,7 +301,7 @@ TEST(PartEntryTest, ArcsTooShortAreReportedAndRepairedOnce) {
 }
 
 TEST(PartEntryTest, BadGroupsAreReportedByTheCheckAndOnceByTheRepair) {
-  Scratch scratch;
+  ScratchFolder scratch;
   const std::vector<Rec> twoBad{{0, 0, 0}, {1, 0, 0}, {0, 0, 0}, {0, 0, 0}};
   const std::vector<Rec> negative{{0, 0, 0}, {-3, 0, 0}, {0, 1, 1}, {0, 2, 2}};
   const std::string bad = "\t某个面域点的数目<=0, 错误!";
@@ -352,7 +352,7 @@ TEST(PartEntryTest, LongNamesAreCutToTheLabelWithoutSplittingACharacter) {
 // ---- The whole file
 
 TEST(PartListFileTest, DroppedEntriesLeaveGapsInTheIds) {
-  Scratch scratch;
+  ScratchFolder scratch;
   const fs::path file = scratch / "job.preSrc";
   std::ofstream(file, std::ios::binary)
       << settings(setting("staPlate_0", "3000") + setting("staPlate_1", "1500")) +
@@ -380,7 +380,7 @@ TEST(PartListFileTest, DroppedEntriesLeaveGapsInTheIds) {
 }
 
 TEST(PartListFileTest, SettingsReachTheNesterAndThePlate) {
-  Scratch scratch;
+  ScratchFolder scratch;
   const fs::path file = scratch / "job.preSrc";
   std::ofstream(file, std::ios::binary)
       << "header line\r\n" +
@@ -408,7 +408,7 @@ TEST(PartListFileTest, SettingsReachTheNesterAndThePlate) {
 }
 
 TEST(PartListFileTest, WithoutSettingsTheConstructionValuesStay) {
-  Scratch scratch;
+  ScratchFolder scratch;
   const fs::path file = scratch / "job.preSrc";
   std::ofstream(file, std::ios::binary) << block("A", 6, group(kRectangle));
   Nester nester(scratch / "log.txt");
@@ -426,7 +426,7 @@ TEST(PartListFileTest, WithoutSettingsTheConstructionValuesStay) {
 }
 
 TEST(PartListFileTest, ZeroPlateFromTheSettingsIsFatal) {
-  Scratch scratch;
+  ScratchFolder scratch;
   const fs::path file = scratch / "job.preSrc";
   std::ofstream(file, std::ios::binary)
       << settings("staPlate_0     = 3000\r\n" + setting("staPlate_1", "1500")) +
@@ -445,7 +445,7 @@ TEST(PartListFileTest, ZeroPlateFromTheSettingsIsFatal) {
 }
 
 TEST(PartListFileTest, FilesThatCannotBeOpenedAreFatal) {
-  Scratch scratch;
+  ScratchFolder scratch;
   Nester nester(scratch / "log.txt");
   try {
     readPartListFile(nester, scratch / "missing.preSrc", scratch / "PackError.txt");
@@ -470,7 +470,7 @@ TEST(PartListFileTest, FilesThatCannotBeOpenedAreFatal) {
 }
 
 TEST(PartListFileTest, EntriesWithWrongCountsAreDroppedWithoutAReportLine) {
-  Scratch scratch;
+  ScratchFolder scratch;
   const fs::path file = scratch / "job.preSrc";
   std::ofstream(file, std::ios::binary)
       << block("SEVEN", 7, group(kRectangle)) + block("GOOD", 6, group(kRectangle));

@@ -18,7 +18,7 @@ namespace {
 
 using testing::gbkLines;
 using testing::libraryHeader;
-using testing::PartsScratch;
+using testing::ScratchFolder;
 using testing::rectangleBlock;
 
 const std::string kSquareBlock = "NAME:sq\n5 0 0\n0 100 0\n0 100 100\n0 0 100\n0 0 0\n";
@@ -53,7 +53,7 @@ class TextLibraryTest : public ::testing::Test {
     return gbkLines(scratch_ / "PackError.txt");
   }
 
-  PartsScratch scratch_;
+  ScratchFolder scratch_;
   std::unique_ptr<Nester> nester_;
   std::vector<RejectedPart> rejected_;
   RecordingMessageSink sink_;

@@ -19,7 +19,7 @@ using engine_test::rectangleOutline;
 using engine_test::samePose;
 using engine_test::Scene;
 using engine_test::openExampleJob;
-using engine_test::TempFolder;
+using engine_test::ScratchFolder;
 
 std::vector<bool> selection(Nester& nester) {
   std::vector<bool> flags;
@@ -180,7 +180,7 @@ TEST(SnapshotTest, RestoreGivesBackEveryPoseSelectionPlateAndGridBitForBit) {
 TEST(SnapshotTest, RestoredJobLaysOutAsAFreshLoad) {
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
-  TempFolder folder;
+  ScratchFolder folder;
   auto fresh = openExampleJob(folder, "fresh");
   fresh->layoutAll(false);
 
@@ -237,7 +237,7 @@ class StoppingProgress : public Progress {
 TEST(ProgressTest, StoppedLayoutLeavesPartsPlacedOrParkedAndCanGoOn) {
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
-  TempFolder folder;
+  ScratchFolder folder;
   auto whole = openExampleJob(folder, "whole");
   whole->layoutAll(false);
 

@@ -35,11 +35,10 @@ inline GridSearchOptions gridOptions(const Nester& nester, bool turnedOver) {
   return options;
 }
 
-// A temporary folder of one test, removed with it.
-using TempFolder = ::platenest::testing::ScratchFolder;
+using ::platenest::testing::ScratchFolder;
 
 // The bundled example job, loaded afresh; its error log and timing file named after `run`.
-inline std::unique_ptr<Nester> openExampleJob(const TempFolder& folder, const std::string& run) {
+inline std::unique_ptr<Nester> openExampleJob(const ScratchFolder& folder, const std::string& run) {
   auto nester =
       openLibrary(std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / "job.txt",
                   LoadType::kTextLibrary, folder.path() / ("log-" + run + ".txt"));
@@ -49,7 +48,7 @@ inline std::unique_ptr<Nester> openExampleJob(const TempFolder& folder, const st
 
 // A benchmark job loaded with its recorded settings, nothing laid out yet.
 inline std::unique_ptr<Nester> openBenchmark(const ::platenest::testing::BenchmarkJob& job,
-                                             const TempFolder& folder) {
+                                             const ScratchFolder& folder) {
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
   LoadOptions options;
@@ -64,7 +63,7 @@ inline std::unique_ptr<Nester> openBenchmark(const ::platenest::testing::Benchma
 
 // A benchmark job loaded with its recorded settings and laid out by Layout All.
 inline std::unique_ptr<Nester> layOutBenchmark(const ::platenest::testing::BenchmarkJob& job,
-                                               const TempFolder& folder) {
+                                               const ScratchFolder& folder) {
   auto nester = openBenchmark(job, folder);
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
@@ -110,7 +109,7 @@ class Scene {
   }
 
  private:
-  TempFolder folder_;
+  ScratchFolder folder_;
   std::unique_ptr<Nester> nester_;
 };
 

@@ -23,8 +23,9 @@ namespace {
 
 using engine_test::distanceToSegment;
 using engine_test::samePose;
-using engine_test::TempFolder;
+using engine_test::ScratchFolder;
 using engine_test::windingInside;
+using ::platenest::testing::CurrentFolder;
 
 // ---- Plain geometry: orientation, proper crossing and winding number.
 
@@ -198,21 +199,6 @@ std::filesystem::path folderOf(Folder folder) {
                                        : std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples";
 }
 
-// Runs in the test's own folder, so that files written to the current directory (the
-// part-list check report) stay out of the source tree; a DXF list's drawing folder is then
-// found beside the list. Goes back afterwards.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const std::filesystem::path& path)
-      : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path);
-  }
-  ~WorkingDirectory() { std::filesystem::current_path(previous_); }
-
- private:
-  std::filesystem::path previous_;
-};
-
 struct Layout {
   std::unique_ptr<Nester> nester;
   LayoutStatistics statistics;
@@ -220,11 +206,13 @@ struct Layout {
 
 enum class Mode { kLayoutAll, kMultipleSteps };
 
-Layout layOut(const Job& job, const TempFolder& folder, const std::string& run,
+Layout layOut(const Job& job, const ScratchFolder& folder, const std::string& run,
               bool searchMemo = true, Mode mode = Mode::kLayoutAll) {
   RecordingMessageSink sink;  // load warnings about single parts are not the subject here
   ScopedMessageSink guard(&sink);
-  WorkingDirectory here(folder.path());
+  // In the test's own folder, files written to the current folder (the part-list check
+  // report) stay out of the source tree; a DXF list's drawing folder is then found beside it.
+  CurrentFolder here(folder.path());
   LoadOptions options;
   options.keepOrientation = job.fixedOrientations;
   Layout layout;
@@ -282,7 +270,7 @@ class LayoutAllJobTest : public ::testing::TestWithParam<Job> {
 
 TEST_P(LayoutAllJobTest, LayoutIsFeasibleAndRepeatsBitForBit) {
   const Job& job = GetParam();
-  TempFolder folder;
+  ScratchFolder folder;
   const Layout first = layOut(job, folder, "1");
   const Nester& nester = *first.nester;
   ASSERT_GT(nester.parts.count(), 0);
@@ -340,7 +328,7 @@ TEST_P(LayoutAllJobTest, PosesMatchTheRecordedLayout) {
       {"exampleDxfList", 0x23acc2ad81516d59ULL},
   };
   const Job& job = GetParam();
-  TempFolder folder;
+  ScratchFolder folder;
   const Layout layout = layOut(job, folder, "1");
   const std::uint64_t hash = poseHash(*layout.nester);
   const auto it = recorded.find(job.name);
@@ -367,7 +355,7 @@ TEST_P(MultipleStepsJobTest, LayoutIsFeasibleRepeatsAndMatchesTheRecordedLayout)
       {"exampleDxfList", 0x23acc2ad81516d59ULL},
   };
   const Job& job = GetParam();
-  TempFolder folder;
+  ScratchFolder folder;
   const Layout first = layOut(job, folder, "1", true, Mode::kMultipleSteps);
   ASSERT_GT(first.nester->parts.count(), 0);
   checkFeasible(*first.nester, first.statistics);

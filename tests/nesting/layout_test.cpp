@@ -23,7 +23,7 @@ namespace {
 using engine_test::layOutBenchmark;
 using engine_test::openBenchmark;
 using engine_test::samePose;
-using engine_test::TempFolder;
+using engine_test::ScratchFolder;
 using testing::makePart;
 using testing::makeRectangle;
 using testing::rectangleOutline;
@@ -67,7 +67,7 @@ class LayoutCollisionJobTest : public ::testing::TestWithParam<testing::Benchmar
 // among the obstacles; the hazards are exactly the parts the clearance test refuses, each
 // with a depth above zero; a bound cuts the list short after the hazard that passes it.
 TEST_P(LayoutCollisionJobTest, CollisionQueryAgreesWithTheFitTest) {
-  TempFolder folder;
+  ScratchFolder folder;
   const auto nester = layOutBenchmark(GetParam(), folder);
   const Layout layout(nester->plate(), nester->parts);
   ASSERT_EQ(layout.partCount(), static_cast<std::size_t>(nester->parts.count()));
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Jobs, LayoutCollisionJobTest,
 // Layout All makes on the nester, bit for bit (holes in their order too); the nester is not
 // touched by it, nor the clone by the nester.
 TEST_P(LayoutCollisionJobTest, CloneSearchedByAWorkerMatchesLayoutAll) {
-  TempFolder folder;
+  ScratchFolder folder;
   const auto nester = openBenchmark(GetParam(), folder);
   Layout clone = nester->layout().clone();
   const Layout::Saved unplaced = nester->layout().save();

@@ -7,12 +7,12 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 
 #include "support/fatal_error.h"
 #include "test_support/part_makers.h"
+#include "test_support/scratch_folder.h"
 #include "support/gbk.h"
 #include "support/messages.h"
 
@@ -21,23 +21,10 @@ namespace {
 
 class NesterTest : public ::testing::Test {
  protected:
-  NesterTest() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = std::filesystem::temp_directory_path() / "platenest-nester-tests" / info->name();
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-  }
-  ~NesterTest() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
   std::filesystem::path logPath() const { return folder_ / "PackError.txt"; }
-  std::string logText() const {
-    std::ifstream in(logPath(), std::ios::binary);
-    return gbkToUtf8(std::string(std::istreambuf_iterator<char>(in), {}));
-  }
+  std::string logText() const { return gbkToUtf8(testing::readBytes(logPath())); }
 
-  std::filesystem::path folder_;
+  testing::ScratchFolder folder_{"platenest-nester-tests"};
   RecordingMessageSink sink_;
   ScopedMessageSink scope_{&sink_};
 };

@@ -24,7 +24,7 @@ namespace {
 using engine_test::layOutBenchmark;
 using engine_test::openExampleJob;
 using engine_test::samePose;
-using engine_test::TempFolder;
+using engine_test::ScratchFolder;
 
 constexpr double kAllowance = 0.05;  // mm the cut shapes may come short of the gap
 
@@ -54,7 +54,7 @@ class OptimiseJobTest : public ::testing::TestWithParam<testing::BenchmarkJob> {
 };
 
 TEST_P(OptimiseJobTest, ShortensTheLayoutAndKeepsEveryPartSoundAsCut) {
-  TempFolder folder;
+  ScratchFolder folder;
   auto nester = layOutBenchmark(GetParam(), folder);
   const LayoutStatistics start = nester->computeLayoutStatistics();
   ASSERT_GT(start.count, 0);
@@ -94,7 +94,7 @@ void expectSameLayout(const Nester& a, const Nester& b) {
 }
 
 // A small job of plates, brackets and rings: quick enough for the sanitizer build.
-std::unique_ptr<Nester> openSmallJob(const TempFolder& folder, const std::string& run) {
+std::unique_ptr<Nester> openSmallJob(const ScratchFolder& folder, const std::string& run) {
   const std::filesystem::path path = folder.path() / "small.txt";
   if (!std::filesystem::exists(path)) {
     std::ofstream out(path);
@@ -127,7 +127,7 @@ std::unique_ptr<Nester> openSmallJob(const TempFolder& folder, const std::string
 }
 
 TEST(OptimiserTest, TheSameSeedAndTrialsGiveTheSameLayoutOnAnyNumberOfThreads) {
-  TempFolder folder;
+  ScratchFolder folder;
   std::vector<std::unique_ptr<Nester>> runs;
   std::vector<double> lengths;
   for (int threads : {1, 2, 3}) {
@@ -167,7 +167,7 @@ class StopAtOnce : public Progress {
 };
 
 TEST(OptimiserTest, AStoppedSearchLeavesAValidLayoutNoLongerThanLayoutAll) {
-  TempFolder folder;
+  ScratchFolder folder;
   auto nester = openSmallJob(folder, "stop");
   nester->layoutAll(false);
   const LayoutStatistics start = nester->computeLayoutStatistics();
@@ -193,7 +193,7 @@ TEST(OptimiserTest, AStoppedSearchLeavesAValidLayoutNoLongerThanLayoutAll) {
 }
 
 TEST(OptimiserTest, PartsLayoutAllCouldNotPlaceStayWhereTheyWere) {
-  TempFolder folder;
+  ScratchFolder folder;
   auto nester = openExampleJob(folder, "small");
   // A plate too short for the whole job: some parts stay off it.
   nester->setPlateSize(nester->plateLength() / 4, nester->plateWidth());
@@ -218,7 +218,7 @@ TEST(OptimiserTest, PartsLayoutAllCouldNotPlaceStayWhereTheyWere) {
 }
 
 TEST(OptimiserTest, AnEmptyPlateIsLeftAsItIs) {
-  TempFolder folder;
+  ScratchFolder folder;
   auto nester = openExampleJob(folder, "empty");
   OptimiseOptions options;
   options.iterations = 8;

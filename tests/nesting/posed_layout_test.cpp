@@ -16,7 +16,7 @@ namespace platenest {
 namespace {
 
 using engine_test::openExampleJob;
-using engine_test::TempFolder;
+using engine_test::ScratchFolder;
 using engine_test::windingInside;
 
 double distanceToRing(const Point& p, const std::vector<Point>& ring) {
@@ -33,7 +33,7 @@ double distanceToRing(const Point& p, const std::vector<Point>& ring) {
 TEST(PosedLayoutTest, TrueOutlinesStandHalfTheGapInsideTheWorkingOnesAtEveryPose) {
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
-  TempFolder folder;
+  ScratchFolder folder;
   auto nester = openExampleJob(folder, "posed");
   nester->rotationNumber = 12;
   nester->layoutAll(false);

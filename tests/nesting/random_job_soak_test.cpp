@@ -25,7 +25,7 @@
 namespace platenest::testing {
 namespace {
 
-using engine_test::TempFolder;
+using engine_test::ScratchFolder;
 
 constexpr double kAllowance = 0.05;  // mm the cut shapes may come short of the gap
 
@@ -160,7 +160,7 @@ int envNumber(const char* name, int fallback) {
 TEST(RandomJobTest, EveryLayoutKeepsTheGapAndThePlateAsCut) {
   const int jobs = envNumber("PLATENEST_SOAK_JOBS", 100);
   const auto firstSeed = static_cast<std::uint32_t>(envNumber("PLATENEST_SOAK_SEED", 1));
-  TempFolder folder;
+  ScratchFolder folder;
   int layouts = 0, placed = 0;
   for (int i = 0; i < jobs; ++i) {
     const std::uint32_t seed = firstSeed + static_cast<std::uint32_t>(i);

@@ -26,7 +26,7 @@ namespace {
 using engine_test::makePart;
 using engine_test::rectangleOutline;
 using engine_test::samePose;
-using engine_test::TempFolder;
+using engine_test::ScratchFolder;
 
 // Shapes the jobs have: a frame with a hole, a bracket, a star, a sliver, a small square.
 std::vector<PlacedPart> shapes() {
@@ -181,7 +181,7 @@ TEST(OverlapMeasureTest, TheStripExcessIsZeroExactlyInsideThePlateTest) {
 }
 
 // A shared job laid out by Layout All.
-std::unique_ptr<Nester> layOut(const std::string& name, const TempFolder& folder, const std::string& run) {
+std::unique_ptr<Nester> layOut(const std::string& name, const ScratchFolder& folder, const std::string& run) {
   const testing::BenchmarkJob job = testing::benchmarkJob(name);
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
@@ -204,7 +204,7 @@ std::vector<bool> onPlate(const Nester& nester) {
 TEST(StripSearchTest, ShortensJobsRepeatablyOnOneThreadOrTwoAndTheLayoutsAreSoundAsCut) {
   PLATENEST_SKIP_WITHOUT_BENCHMARKS();
   for (const char* name : {"jakobs1", "fu"}) {
-    TempFolder folder;
+    ScratchFolder folder;
     std::vector<std::unique_ptr<Nester>> runs;
     std::vector<StripSearchResult> results;
     for (int threads : {1, 2}) {
@@ -243,7 +243,7 @@ TEST(StripSearchTest, ShortensJobsRepeatablyOnOneThreadOrTwoAndTheLayoutsAreSoun
 
 TEST(StripSearchTest, AStoppedSearchFindsNothingAndLeavesTheLayoutAlone) {
   PLATENEST_SKIP_WITHOUT_BENCHMARKS();
-  TempFolder folder;
+  ScratchFolder folder;
   auto nester = layOut("shirts", folder, "stopped");
   const NesterSnapshot before = nester->snapshot();
   Progress progress;

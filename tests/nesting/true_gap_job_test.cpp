@@ -20,7 +20,7 @@
 namespace platenest::testing {
 namespace {
 
-using engine_test::TempFolder;
+using engine_test::ScratchFolder;
 
 constexpr double kAllowance = 0.05;  // mm the cut shapes may come short of the gap
 
@@ -151,7 +151,7 @@ class TrueGapJobTest : public ::testing::TestWithParam<double> {};
 
 TEST_P(TrueGapJobTest, ShopPartsWithArcsKeepTheGapAsCut) {
   const double gap = GetParam();
-  TempFolder folder;
+  ScratchFolder folder;
   const std::filesystem::path job = writeShopJob(folder.path(), gap);
   for (bool keep : {true, false}) {
     const auto nester = layOut(job, LoadType::kTextLibrary, folder.path(), keep, false);
@@ -164,7 +164,7 @@ TEST_P(TrueGapJobTest, ShopPartsWithArcsKeepTheGapAsCut) {
 
 TEST_P(TrueGapJobTest, DrawnPartsKeepTheGapAsCut) {
   const double gap = GetParam();
-  TempFolder folder;
+  ScratchFolder folder;
   const std::filesystem::path job = writeDrawnJob(folder.path(), gap);
   for (bool keep : {true, false}) {
     const auto nester = layOut(job, LoadType::kDxfList, folder.path(), keep, false);
@@ -183,7 +183,7 @@ TEST(TrueGapFinePolygonTest, FinelyPolygonisedCirclesAreLaidOutApartOnThePlate) 
     int points, decimals;
   };
   const std::vector<Fine> circles = {{150, 720, 2}, {50, 500, 2}, {300, 3600, 3}};
-  TempFolder folder;
+  ScratchFolder folder;
   const std::filesystem::path path = folder.path() / "fine.txt";
   {
     std::ofstream out(path);
@@ -223,7 +223,7 @@ class TrueGapSharedJobTest : public ::testing::TestWithParam<SharedJob> {};
 
 TEST_P(TrueGapSharedJobTest, PlacedPartsKeepTheGapAsCut) {
   const SharedJob& job = GetParam();
-  TempFolder folder;
+  ScratchFolder folder;
   const auto nester = layOut(job.path, job.type, folder.path(), false, false);
   const GapFinding finding = measureCutShapes(*nester, nester->partGap + 1);
   ASSERT_GT(finding.placed, 0);

@@ -25,19 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder that is also the current directory while the test runs (the part-list
-// reader writes its check report there).
-class ScratchDirectory : public ::platenest::testing::ScratchFolder {
- public:
-  ScratchDirectory() : previous_(fs::current_path()) { fs::current_path(path()); }
-  ~ScratchDirectory() {
-    std::error_code ignored;
-    fs::current_path(previous_, ignored);
-  }
-
- private:
-  fs::path previous_;
-};
+using ::platenest::testing::CurrentFolder;
+using ::platenest::testing::ScratchFolder;
 
 using ::platenest::testing::readBytes;
 
@@ -77,7 +66,7 @@ std::string partListJob(const JobSettings& s, const std::vector<Rectangle>& part
   return text;
 }
 
-std::unique_ptr<Nester> loadJob(const ScratchDirectory& scratch, const std::string& job) {
+std::unique_ptr<Nester> loadJob(const ScratchFolder& scratch, const std::string& job) {
   const fs::path file = scratch / "job.preSrc";
   std::ofstream(file, std::ios::binary) << job;
   std::unique_ptr<Nester> nester =
@@ -140,7 +129,8 @@ int countOnPlate(const Nester& nester) {
 }
 
 TEST(ReductionTest, FirstWidthTrialLosingThePartRestoresTheWidth) {
-  ScratchDirectory scratch;
+  ScratchFolder scratch;
+  CurrentFolder inScratch(scratch.path());  // the part-list check report lands there
   // 850 x 250 on 1000 x 300: 200 wide is too narrow, 900 long is enough, 800 is not.
   std::unique_ptr<Nester> nester = loadJob(scratch, partListJob({}, {{"BIG", 850, 250}}));
   selectAll(*nester);
@@ -191,7 +181,8 @@ class ReductionLimitTest : public ::testing::TestWithParam<LimitCase> {};
 
 // A 300 x 100 part never runs short of room here, so the limits alone decide the trials.
 TEST_P(ReductionLimitTest, StepsAndSmallestSizesDecideTheTrials) {
-  ScratchDirectory scratch;
+  ScratchFolder scratch;
+  CurrentFolder inScratch(scratch.path());  // the part-list check report lands there
   const LimitCase& c = GetParam();
   std::unique_ptr<Nester> nester = loadJob(scratch, partListJob(c.settings, {{"P", 300, 100}}));
   selectAll(*nester);
@@ -253,7 +244,8 @@ INSTANTIATE_TEST_SUITE_P(Limits, ReductionLimitTest, ::testing::ValuesIn(kLimitC
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReductionTest, WithNothingSelectedOnlyTheFixedPartsCountAndNoneMoves) {
-  ScratchDirectory scratch;
+  ScratchFolder scratch;
+  CurrentFolder inScratch(scratch.path());  // the part-list check report lands there
   std::unique_ptr<Nester> nester =
       loadJob(scratch, partListJob({}, {{"A", 400, 100}, {"B", 300, 100}, {"C", 200, 150}}));
   nester->layoutAll(false);  // clears the selection
@@ -295,7 +287,8 @@ TEST(ReductionTest, WithNothingSelectedOnlyTheFixedPartsCountAndNoneMoves) {
 }
 
 TEST(ReductionTest, AReportThatCannotBeWrittenEndsTheRunBeforeAnyLayout) {
-  ScratchDirectory scratch;
+  ScratchFolder scratch;
+  CurrentFolder inScratch(scratch.path());  // the part-list check report lands there
   std::unique_ptr<Nester> nester = loadJob(scratch, partListJob({}, {{"P", 300, 100}}));
   selectAll(*nester);
   try {
@@ -315,7 +308,8 @@ TEST(ReductionTest, AReportThatCannotBeWrittenEndsTheRunBeforeAnyLayout) {
 // The bundled part-list job: the run ends on a smaller plate that holds every part the
 // first plate held, and every trial left its drawing.
 TEST(ReductionJobTest, ShopSheetEndsOnASmallerPlateHoldingAsManyParts) {
-  ScratchDirectory scratch;
+  ScratchFolder scratch;
+  CurrentFolder inScratch(scratch.path());  // the part-list check report lands there
   const fs::path job = fs::path(PLATENEST_SOURCE_DIR) / "examples" / "shop-sheet.preSrc";
   std::unique_ptr<Nester> nester = openLibrary(job, LoadType::kPartList, scratch / "error-log.txt");
   nester->timingFilePath = scratch / "timing.txt";
@@ -363,7 +357,7 @@ TEST(ReductionJobTest, ShopSheetEndsOnASmallerPlateHoldingAsManyParts) {
 namespace platenest {
 namespace {
 
-std::unique_ptr<Nester> loadJakobs1(const ScratchDirectory& scratch) {
+std::unique_ptr<Nester> loadJakobs1(const ScratchFolder& scratch) {
   LoadOptions options;
   options.keepOrientation = true;
   std::unique_ptr<Nester> nester =
@@ -381,7 +375,8 @@ std::unique_ptr<Nester> loadJakobs1(const ScratchDirectory& scratch) {
 // trial of 1200 x 1100 instead, and the restored line and drawing say so.
 TEST(ReductionJobTest, RestoreHandsBackTheAcceptedTrialWhenTheRelayoutHoldsFewer) {
   PLATENEST_REQUIRE_BENCHMARKS();
-  ScratchDirectory scratch;
+  ScratchFolder scratch;
+  CurrentFolder inScratch(scratch.path());  // the part-list check report lands there
   std::unique_ptr<Nester> nester = loadJakobs1(scratch);
   reduce(*nester, scratch / "DetailsReport.txt");
   const std::vector<std::string> lines = reportLines(scratch / "DetailsReport.txt");
@@ -415,7 +410,8 @@ class StopInTrial : public Progress {
 // its plate size, and reports no trial it did not finish.
 TEST(ReductionJobTest, StoppedRunLeavesTheLastAcceptedTrial) {
   PLATENEST_REQUIRE_BENCHMARKS();
-  ScratchDirectory scratch;
+  ScratchFolder scratch;
+  CurrentFolder inScratch(scratch.path());  // the part-list check report lands there
   std::unique_ptr<Nester> nester = loadJakobs1(scratch);
   StopInTrial progress(4);  // 1300 x 2000, 1900 and 1800 done; stopped in 1300 x 1700
   nester->progress = &progress;

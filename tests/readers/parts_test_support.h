@@ -17,9 +17,6 @@
 
 namespace platenest::testing {
 
-// A fresh, empty folder per test, removed afterwards.
-using PartsScratch = ScratchFolder;
-
 // The lines of a GBK, CR LF file as UTF-8, without their line ends.
 inline std::vector<std::string> gbkLines(const std::filesystem::path& path) {
   const std::string text = gbkToUtf8(readBytes(path));

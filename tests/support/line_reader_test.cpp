@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "support/whole_file.h"
+#include "test_support/scratch_folder.h"
 
 namespace platenest {
 namespace {
@@ -91,8 +92,8 @@ TEST(LineReaderTest, EmptyInputAndUselessBuffers) {
 }
 
 TEST(LineReaderTest, ReadsFilesAndReportsMissingOnes) {
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() / "platenest_line_reader_test.txt";
+  const testing::ScratchFolder scratch;
+  const std::filesystem::path path = scratch / "job.txt";
   {
     std::ofstream file(path, std::ios::binary);
     file << "NAME P1\r\n\xC4\xB8\xB0\xE5\r\n";
@@ -114,9 +115,8 @@ TEST(LineReaderTest, ReadsFilesAndReportsMissingOnes) {
 // A drawing list may name a folder, a pipe or a device: each is refused at once, where
 // reading it would throw out of the stream library, block forever or never end.
 TEST(LineReaderTest, RefusesWhatIsNotAnOrdinaryFile) {
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / "platenest_line_reader_folder";
-  std::filesystem::create_directories(folder);
+  const testing::ScratchFolder scratch;
+  const std::filesystem::path& folder = scratch.path();
   const std::filesystem::path pipe = folder / "pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   LineReader reader;
@@ -127,7 +127,6 @@ TEST(LineReaderTest, RefusesWhatIsNotAnOrdinaryFile) {
   std::string bytes = "stale";
   EXPECT_FALSE(readWholeFile(folder, bytes));
   EXPECT_TRUE(bytes.empty());
-  std::filesystem::remove_all(folder);
 }
 
 // The size a file shows when asked is no bound on what a read gets: a job still being
@@ -140,8 +139,8 @@ TEST(LineReaderTest, TheSizeLimitHoldsWhileTheFileIsRead) {
   ASSERT_GT(bytes.size(), 64u);
   EXPECT_FALSE(readWholeFile(shownEmpty, bytes, 64));
   EXPECT_TRUE(bytes.empty());
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() / "platenest_line_reader_limit.txt";
+  const testing::ScratchFolder scratch;
+  const std::filesystem::path path = scratch / "growing.txt";
   {
     std::ofstream file(path, std::ios::binary);
     file << std::string(200000, 'x');
@@ -149,7 +148,6 @@ TEST(LineReaderTest, TheSizeLimitHoldsWhileTheFileIsRead) {
   EXPECT_TRUE(readWholeFile(path, bytes, 200000));
   EXPECT_EQ(bytes.size(), 200000u);
   EXPECT_FALSE(readWholeFile(path, bytes, 199999));
-  std::filesystem::remove(path);
 }
 
 }  // namespace

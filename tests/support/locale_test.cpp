@@ -10,6 +10,7 @@
 
 #include "support/number_parse.h"
 #include "support/text_writer.h"
+#include "test_support/scratch_folder.h"
 
 namespace platenest {
 namespace {
@@ -32,17 +33,15 @@ bool switchToCommaLocale(const std::filesystem::path& scratch) {
 }
 
 TEST(LocaleTest, NumbersKeepTheDecimalPointUnderACommaLocale) {
-  const std::filesystem::path scratch =
-      std::filesystem::temp_directory_path() / "platenest_locale_test";
+  const testing::ScratchFolder scratch;
   const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-  const bool switched = switchToCommaLocale(scratch);
+  const bool switched = switchToCommaLocale(scratch.path());
   const std::string written = formatG(1234.5678);
   const std::string formatted = formatC("%gx%g", 0.5, 2.25);
   std::size_t consumed = 0;
   const double read = parseDouble("12.5", &consumed);
   const double huge = parseDouble("1.5e999");
   std::setlocale(LC_NUMERIC, previous.c_str());
-  std::filesystem::remove_all(scratch);
   if (!switched) GTEST_SKIP() << "no locale with a decimal comma could be set up";
   EXPECT_EQ(written, "1234.57");
   EXPECT_EQ(formatted, "0.5x2.25");

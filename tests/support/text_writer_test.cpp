@@ -18,17 +18,10 @@ using ::platenest::testing::readBytes;
 
 class TextWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("platenest_text_writer_" +
-                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(directory_);
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
   std::filesystem::path file(const char* name) const { return directory_ / name; }
 
-  std::filesystem::path directory_;
+  testing::ScratchFolder scratch_;
+  const std::filesystem::path& directory_ = scratch_.path();
 };
 
 TEST(FormatTest, RealNumbersAsPercentG) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -19,13 +21,19 @@ ScratchFolder::ScratchFolder(std::string_view area) {
   for (char& c : name) {
     if (c == '/') c = '_';
   }
-  // The process id keeps apart runs of the same test at once (two builds' test runs, two
-  // engineers on one machine): each would otherwise empty the other's folder mid-test.
+  // The process id and the unique ending keep apart runs of the same test at once (two builds'
+  // test runs, two engineers on one machine) and two folders of one test: each would
+  // otherwise empty the other's folder mid-test.
   name += '.';
   name += std::to_string(::getpid());
-  path_ = std::filesystem::temp_directory_path() / std::string(area) / name;
-  std::filesystem::remove_all(path_);
-  std::filesystem::create_directories(path_);
+  name += "-XXXXXX";
+  const std::filesystem::path parent = std::filesystem::temp_directory_path() / std::string(area);
+  std::filesystem::create_directories(parent);
+  std::string pattern = (parent / name).string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::system_error(errno, std::generic_category(), "no scratch folder " + pattern);
+  }
+  path_ = pattern;
 }
 
 ScratchFolder::~ScratchFolder() {
@@ -39,6 +47,16 @@ std::filesystem::path ScratchFolder::write(const std::filesystem::path& relative
   std::filesystem::create_directories(file.parent_path());
   writeBytes(file, bytes);
   return file;
+}
+
+CurrentFolder::CurrentFolder(const std::filesystem::path& folder)
+    : previous_(std::filesystem::current_path()) {
+  std::filesystem::current_path(folder);
+}
+
+CurrentFolder::~CurrentFolder() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous_, ignored);
 }
 
 std::string readBytes(const std::filesystem::path& path) {

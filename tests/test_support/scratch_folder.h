@@ -9,7 +9,8 @@ namespace platenest::testing {
 
 class ScratchFolder {
  public:
-  // Under the system's temporary folder; `area` keeps the suites of one program apart.
+  // Under the system's temporary folder; `area` keeps the suites of one program apart. Every
+  // folder is new, also the second of one test: two at once never share their files.
   explicit ScratchFolder(std::string_view area = "platenest-tests");
   ~ScratchFolder();
   ScratchFolder(const ScratchFolder&) = delete;
@@ -24,6 +25,19 @@ class ScratchFolder {
 
  private:
   std::filesystem::path path_;
+};
+
+// Makes `folder` the current folder for its lifetime and goes back afterwards: what a run
+// writes to the current folder (reports, step drawings) stays out of the source tree.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::filesystem::path& folder);
+  ~CurrentFolder();
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+ private:
+  std::filesystem::path previous_;
 };
 
 // The whole file as bytes; empty when it cannot be read.
