@@ -172,7 +172,7 @@ TEST(CheckTest, SummaryOfASmallJobMatchesTheGoldenFileByteForByte) {
             textLibraryHeader(1000, 500, 10) +
                 crlfLines({"NAME:frame", "5 0 0", "0 300 0", "0 300 200", "0 0 200", "0",
                            "5 100 75", "0 200 75", "0 200 125", "0 100 125", "0"}) +
-                rectangleBlock("tab", 100, 50) + "#end\r\n");
+                rectangleBlock("tab", 0, 0, 100, 50) + "#end\r\n");
   const CliRun run = scratch.run({"check", "job.txt", "--error-log", "log.txt", "--json", "j"});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string golden =

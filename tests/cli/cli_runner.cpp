@@ -74,11 +74,4 @@ std::string textLibraryHeader(double plateLength, double plateWidth, double gap)
          "\r\n" + "PartToPartGap:" + formatG(gap) + "\r\n";
 }
 
-std::string rectangleBlock(std::string_view name, double w, double h) {
-  const std::string ws = formatG(w);
-  const std::string hs = formatG(h);
-  return "NAME:" + std::string(name) + "\r\n" + "5 0 0\r\n" + "0 " + ws + " 0\r\n" + "0 " + ws +
-         " " + hs + "\r\n" + "0 0 " + hs + "\r\n" + "0\r\n";
-}
-
 }  // namespace platenest::testing

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "test_support/library_text.h"
 #include "test_support/scratch_folder.h"
 
 namespace platenest::testing {
@@ -49,8 +50,5 @@ std::string crlfLines(std::initializer_list<std::string_view> lines);
 
 // The header of a text part library with the three captions at their fixed widths.
 std::string textLibraryHeader(double plateLength, double plateWidth, double gap);
-
-// A NAME block for a w x h rectangle with its lower-left corner at the origin.
-std::string rectangleBlock(std::string_view name, double w, double h);
 
 }  // namespace platenest::testing

@@ -15,8 +15,8 @@ namespace {
 using Json = nlohmann::json;
 
 std::string smallJob() {
-  return textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 300, 200) +
-         rectangleBlock("B", 100, 50) + "#end\r\n";
+  return textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 0, 0, 300, 200) +
+         rectangleBlock("B", 0, 0, 100, 50) + "#end\r\n";
 }
 
 // ---- options refused before anything is read or written
@@ -118,7 +118,7 @@ TEST(CommandLineTest, MissingJobFileEndsWithStatusOneAndTheReadersMessage) {
 TEST(CommandLineTest, ZeroPlateEndsWithStatusOneNamingTheFile) {
   CliFolder scratch;
   writeBytes(scratch / "job.txt",
-            textLibraryHeader(0, 1500, 5) + rectangleBlock("A", 5, 5) + "#end\r\n");
+            textLibraryHeader(0, 1500, 5) + rectangleBlock("A", 0, 0, 5, 5) + "#end\r\n");
   const CliRun run = scratch.run({"layout", "job.txt", "--error-log", "log.txt"});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("Warning!: 包围盒大小为零!"), std::string::npos) << run.err;
@@ -178,7 +178,7 @@ TEST(CommandLineTest, UnopenableErrorLogAndTimingFileAreWarnings) {
 TEST(CommandLineTest, PpdWithNoPointInsideThePlateIsRefused) {
   CliFolder scratch;
   writeBytes(scratch / "job.txt",
-            textLibraryHeader(3000, 1500, 5) + rectangleBlock("A", 300, 200) + "#end\r\n");
+            textLibraryHeader(3000, 1500, 5) + rectangleBlock("A", 0, 0, 300, 200) + "#end\r\n");
   for (const char* ppd : {"1500", "2000", "3000"}) {
     const CliRun run = scratch.run({"layout", "job.txt", "--ppd", ppd, "--error-log", "log.txt"});
     EXPECT_EQ(run.status, 2) << ppd;
@@ -192,7 +192,7 @@ TEST(CommandLineTest, PpdWithNoPointInsideThePlateIsRefused) {
 TEST(CommandLineTest, GridTooLargeForThePlateIsRefusedAfterLoadingWithStatusTwo) {
   CliFolder scratch;
   writeBytes(scratch / "job.txt",
-            textLibraryHeader(6000, 4000, 5) + rectangleBlock("A", 300, 200) + "#end\r\n");
+            textLibraryHeader(6000, 4000, 5) + rectangleBlock("A", 0, 0, 300, 200) + "#end\r\n");
   const CliRun run =
       scratch.run({"layout", "job.txt", "--ppd", "0.5", "--error-log", "log.txt", "--json", "j"});
   EXPECT_EQ(run.status, 2);
@@ -203,7 +203,7 @@ TEST(CommandLineTest, GridTooLargeForThePlateIsRefusedAfterLoadingWithStatusTwo)
   }
   // The same PPD on a plate small enough is taken.
   writeBytes(scratch / "small.txt",
-            textLibraryHeader(400, 300, 5) + rectangleBlock("A", 30, 20) + "#end\r\n");
+            textLibraryHeader(400, 300, 5) + rectangleBlock("A", 0, 0, 30, 20) + "#end\r\n");
   const CliRun small =
       scratch.run({"check", "small.txt", "--ppd", "0.5", "--error-log", "log.txt", "--json", "j"});
   EXPECT_EQ(small.status, 0) << small.err;
@@ -276,7 +276,7 @@ TEST(CommandLineTest, DefaultErrorLogIsPackErrorInTheHomeFolder) {
 TEST(CommandLineTest, CheckNamesRejectedPartsWithTheirReasonAndLogsThem) {
   CliFolder scratch;
   // "bad" has an arc of radius 4 between points 10 apart: it cannot join them.
-  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 500, 0) + rectangleBlock("good", 50, 40) +
+  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 500, 0) + rectangleBlock("good", 0, 0, 50, 40) +
                                      crlfLines({"NAME:bad", "3 0 0", "4 10 0", "4"}) + "#end\r\n");
   const CliRun run = scratch.run({"check", "job.txt", "--error-log", "log.txt", "--json", "j"});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -308,7 +308,7 @@ TEST(CommandLineTest, NamesReadAsGbkAreShownAndWrittenAsUtf8) {
   CliFolder scratch;
   const std::string gbkName = "\xB7\xA8\xC0\xBC";  // 法兰 in GBK
   writeBytes(scratch / "job.txt",
-            textLibraryHeader(1000, 500, 0) + rectangleBlock(gbkName, 50, 40) + "#end\r\n");
+            textLibraryHeader(1000, 500, 0) + rectangleBlock(gbkName, 0, 0, 50, 40) + "#end\r\n");
   const CliRun run = scratch.run({"layout", "job.txt", "--error-log", "log.txt", "--json", "j"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("Placed: 1 of 1 parts: 法兰"), std::string::npos) << run.out;
@@ -320,8 +320,8 @@ TEST(CommandLineTest, NamesReadAsGbkAreShownAndWrittenAsUtf8) {
 TEST(CommandLineTest, PartsThatDoNotFitAreListedAsNotPlaced) {
   CliFolder scratch;
   writeBytes(scratch / "job.txt", textLibraryHeader(1000, 500, 0) +
-                                     rectangleBlock("huge", 1200, 600) +
-                                     rectangleBlock("small", 100, 50) + "#end\r\n");
+                                     rectangleBlock("huge", 0, 0, 1200, 600) +
+                                     rectangleBlock("small", 0, 0, 100, 50) + "#end\r\n");
   const CliRun run = scratch.run({"layout", "job.txt", "--error-log", "log.txt", "--json", "j"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("Placed: 1 of 2 parts: small\n"), std::string::npos) << run.out;
@@ -374,7 +374,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         InputTypeCase{"TextLibrary",
                       "job.txt",
-                      textLibraryHeader(1000, 500, 0) + rectangleBlock("A", 5, 5) + "#end\r\n",
+                      textLibraryHeader(1000, 500, 0) + rectangleBlock("A", 0, 0, 5, 5) + "#end\r\n",
                       {},
                       "text part library"},
         InputTypeCase{"FourthLineFolder", "list.txt", kDxfList, {}, "DXF list file"},
@@ -386,7 +386,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A folder on line 4 does not make a library with NAME blocks a DXF list.
         InputTypeCase{"FolderLineInLibrary",
                       "job.txt",
-                      kDxfList + rectangleBlock("A", 5, 5) + "#end\r\n",
+                      kDxfList + rectangleBlock("A", 0, 0, 5, 5) + "#end\r\n",
                       {},
                       "text part library"},
         InputTypeCase{"FourthLineNoFolder",

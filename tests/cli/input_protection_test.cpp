@@ -15,8 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string smallJob() {
-  return textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 300, 200) +
-         rectangleBlock("B", 100, 50) + "#end\r\n";
+  return textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 0, 0, 300, 200) +
+         rectangleBlock("B", 0, 0, 100, 50) + "#end\r\n";
 }
 
 TEST(InputProtectionTest, OutputNamingTheJobIsRefusedWithStatusTwoBeforeAnythingIsWritten) {
@@ -53,9 +53,9 @@ TEST(InputProtectionTest, OutputNamingTheJobIsRefusedWithStatusTwoBeforeAnything
 
 TEST(InputProtectionTest, PartsWithEqualNamesGetFilesOfTheirOwnAndTheCountIsWhatWasWritten) {
   CliFolder scratch;
-  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 300, 200) +
-                                     rectangleBlock("A", 100, 50) + rectangleBlock("A", 60, 50) +
-                                     rectangleBlock("B", 100, 50) + "#end\r\n");
+  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 0, 0, 300, 200) +
+                                     rectangleBlock("A", 0, 0, 100, 50) + rectangleBlock("A", 0, 0, 60, 50) +
+                                     rectangleBlock("B", 0, 0, 100, 50) + "#end\r\n");
   const CliRun run =
       scratch.run({"export-parts", "job.txt", "-C", "parts", "--error-log", "log.txt"});
   ASSERT_EQ(run.status, 0) << run.err;

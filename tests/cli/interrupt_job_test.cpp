@@ -20,7 +20,7 @@ std::string longJob() {
   for (int i = 0; i < 6000; ++i) {
     std::string name = "R";
     name += std::to_string(i);
-    job += rectangleBlock(name, 20 + (i * 37) % 180, 15 + (i * 53) % 140);
+    job += rectangleBlock(name, 0, 0, 20 + (i * 37) % 180, 15 + (i * 53) % 140);
   }
   return job;
 }

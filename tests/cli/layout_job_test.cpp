@@ -274,7 +274,7 @@ TEST(LayoutOptionsJobTest, KeptOrientationsAndNoTurnoverLimitThePosesToQuarterTu
 TEST(ReduceTest, ShrinksThePlateKeepingEveryPartAndReportsEachTrial) {
   CliFolder scratch;
   std::string job = textLibraryHeader(1000, 600, 0);
-  for (const char* name : {"A", "B", "C", "D"}) job += rectangleBlock(name, 200, 180);
+  for (const char* name : {"A", "B", "C", "D"}) job += rectangleBlock(name, 0, 0, 200, 180);
   writeBytes(scratch / "job.txt", job + "#end\r\n");
   const CliRun run =
       scratch.run({"reduce", "job.txt", "-C", "steps", "--error-log", "log.txt", "--json", "j"});
@@ -305,8 +305,8 @@ TEST(ReduceTest, ShrinksThePlateKeepingEveryPartAndReportsEachTrial) {
 
 TEST(ExportPartsTest, WritesOneDrawingPerPartIntoTheOutputFolder) {
   CliFolder scratch;
-  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 600, 4) + rectangleBlock("A", 200, 100) +
-                                     rectangleBlock("B", 120, 80) + rectangleBlock("C", 60, 50) +
+  writeBytes(scratch / "job.txt", textLibraryHeader(1000, 600, 4) + rectangleBlock("A", 0, 0, 200, 100) +
+                                     rectangleBlock("B", 0, 0, 120, 80) + rectangleBlock("C", 0, 0, 60, 50) +
                                      "#end\r\n");
   for (bool layOutFirst : {false, true}) {
     std::vector<std::string> arguments = {"export-parts", "job.txt", "-C",     "parts",

@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 const fs::path kExampleJob = fs::path(PLATENEST_SOURCE_DIR) / "examples" / "job.txt";
 
 std::string smallJob() {
-  return textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 300, 200) +
-         rectangleBlock("B", 100, 50) + "#end\r\n";
+  return textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 0, 0, 300, 200) +
+         rectangleBlock("B", 0, 0, 100, 50) + "#end\r\n";
 }
 
 // Names in `folder` that begin with a dot: temporary files left behind.

@@ -17,8 +17,8 @@ const fs::path kExamples = fs::path(PLATENEST_SOURCE_DIR) / "examples";
 constexpr const char* kCutShort = "may be cut short";
 
 std::string twoParts() {
-  return textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 300, 200) +
-         rectangleBlock("B", 100, 50);
+  return textLibraryHeader(1000, 500, 10) + rectangleBlock("A", 0, 0, 300, 200) +
+         rectangleBlock("B", 0, 0, 100, 50);
 }
 
 // The bytes before the last occurrence of `marker` (a copy cut where a download stopped).

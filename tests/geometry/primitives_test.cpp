@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "geometry/arc.h"
+#include "test_support/shape_makers.h"
 #include "geometry/contour.h"
 #include "geometry/point.h"
 #include "geometry/polygon.h"
@@ -363,12 +364,6 @@ TEST(ContourTest, MovesAndMirroring) {
   EXPECT_EQ(mirrored.radii[0], 0.0);
 }
 
-Region rectangleRegion(double width, double height) {
-  Region region;
-  region.setGeometry(Contour({{0, 0}, {width, 0}, {width, height}, {0, height}}, {0, 0, 0, 0}), {});
-  return region;
-}
-
 TEST(RegionTest, SetGeometryAnchorsLabelAndPose) {
   Region region;
   region.rotation = 3.0;
@@ -395,7 +390,7 @@ TEST(RegionTest, SetGeometryAnchorsLabelAndPose) {
 }
 
 TEST(RegionTest, MovesCarryLabelRefPointAndCentroid) {
-  Region region = rectangleRegion(100, 50);
+  Region region = testing::rectangleRegion(0, 0, 100, 50);
   region.translate(10.0, -5.0);
   EXPECT_EQ(region.outer.vertices[2].x, 110.0);
   EXPECT_EQ(region.label.x, 10.0);

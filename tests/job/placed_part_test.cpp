@@ -12,10 +12,8 @@
 namespace platenest {
 namespace {
 
-// By its corners, as every part maker of the tests.
-Polygon rectangle(double minX, double minY, double maxX, double maxY) {
-  return Polygon(testing::rectangleOutline(minX, minY, maxX, maxY));
-}
+// By its corners, as every shape maker of the tests.
+constexpr auto& rectangle = testing::rectanglePolygon;
 
 // A part from an outline and holes given in the order the part should hold them.
 PlacedPart partOf(const Polygon& outer, const std::vector<Polygon>& holes = {}) {

@@ -76,8 +76,8 @@ class LoadTest : public ::testing::Test {
 
 TEST_F(LoadTest, PartsAreSortedByAreaWithEqualPartsInReadingOrder) {
   Nester& nester =
-      load(libraryHeader(3000, 1500, 0) + rectangleBlock("P", 0, 0, 10, 10) +
-           rectangleBlock("Q", 0, 0, 20, 20) + rectangleBlock("R", 0, 0, 40, 10) + "#end\n");
+      load(libraryHeader(3000, 1500, 0) + rectangleBlock("P", 0, 0, 10, 10, "\n") +
+           rectangleBlock("Q", 0, 0, 20, 20, "\n") + rectangleBlock("R", 0, 0, 40, 10, "\n") + "#end\n");
   EXPECT_EQ(namesOf(nester.parts), (std::vector<std::string>{"Q", "R", "P"}));
   EXPECT_EQ(namesOf(nester.loadedParts), (std::vector<std::string>{"R", "Q", "P"}));
   // Each part meets its untouched twin through its id.
@@ -93,8 +93,8 @@ TEST_F(LoadTest, PartsAreSortedByAreaWithEqualPartsInReadingOrder) {
 }
 
 TEST_F(LoadTest, PartsGrowByHalfTheGapAndWaitBesideThePlate) {
-  Nester& nester = load(libraryHeader(3000, 1500, 10) + rectangleBlock("R", 0, 0, 100, 50) +
-                        rectangleBlock("S", 5, 5, 20, 20) + "#end\n");
+  Nester& nester = load(libraryHeader(3000, 1500, 10) + rectangleBlock("R", 0, 0, 100, 50, "\n") +
+                        rectangleBlock("S", 5, 5, 25, 25, "\n") + "#end\n");
   const PlacedPart& r = nester.parts.front();
   ASSERT_EQ(r.label.text, "R");
   EXPECT_EQ(r.box.minX, 3000);
@@ -152,7 +152,7 @@ TEST_F(LoadTest, PartsTurnToTheirSmallestBoxUnlessTheirOrientationIsKept) {
 
 TEST_F(LoadTest, AnArcThatCannotReachItsEndIsReportedAndLeftOut) {
   // The arc of radius 4 cannot join two points 10 apart.
-  Nester& nester = load(libraryHeader(3000, 1500, 0) + rectangleBlock("good", 0, 0, 10, 10) +
+  Nester& nester = load(libraryHeader(3000, 1500, 0) + rectangleBlock("good", 0, 0, 10, 10, "\n") +
                         "NAME:bad\n5 0 0\n4 10 0\n0 10 10\n0 0 10\n0 0 0\n" + "#end\n");
   EXPECT_EQ(namesOf(nester.parts), (std::vector<std::string>{"good"}));
   EXPECT_EQ(nester.regions.count(), 1);
@@ -246,7 +246,7 @@ TEST_F(LoadTest, UncuttableOutlinesAreRejectedWithThePlace) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Nester& nester = load(libraryHeader(3000, 1500, 4) + rectangleBlock("good", 0, 0, 10, 10) +
+    Nester& nester = load(libraryHeader(3000, 1500, 4) + rectangleBlock("good", 0, 0, 10, 10, "\n") +
                           "NAME:" + c.name + "\n" + c.contours + "#end\n");
     EXPECT_EQ(namesOf(nester.parts), (std::vector<std::string>{"good"}));
     ASSERT_EQ(report_.rejected.size(), 1u);
@@ -263,7 +263,7 @@ TEST_F(LoadTest, UncuttableOutlinesAreRejectedWithThePlace) {
 class DegeneratePartTest : public LoadTest, public ::testing::WithParamInterface<DegenerateCase> {};
 
 TEST_P(DegeneratePartTest, IsRejectedAtLoadWithoutHarmingTheOthers) {
-  Nester& nester = load(libraryHeader(3000, 1500, 4) + rectangleBlock("good", 0, 0, 10, 10) +
+  Nester& nester = load(libraryHeader(3000, 1500, 4) + rectangleBlock("good", 0, 0, 10, 10, "\n") +
                         GetParam().block + "#end\n");
   EXPECT_EQ(namesOf(nester.parts), (std::vector<std::string>{"good"}));
   EXPECT_EQ(nester.regions.count(), 1);
@@ -323,7 +323,7 @@ TEST_F(LoadTest, EveryJobAppendsItsOwnDatedHeaderToTheErrorLog) {
   load(libraryHeader(3000, 1500, 0) + bad + "#end\n");
   const std::vector<std::string> first = errorLog();
   nester_.reset();
-  load(libraryHeader(3000, 1500, 0) + rectangleBlock("good", 0, 0, 10, 10) + "#end\n");
+  load(libraryHeader(3000, 1500, 0) + rectangleBlock("good", 0, 0, 10, 10, "\n") + "#end\n");
   const std::vector<std::string> both = errorLog();
 
   ASSERT_EQ(both.size(), first.size() + 1);

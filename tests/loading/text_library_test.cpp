@@ -131,8 +131,8 @@ TEST_F(TextLibraryTest, FieldsReadAsTheCLibraryReadsThem) {
 }
 
 TEST_F(TextLibraryTest, BlocksArriveInReverseReadingOrderNumberedAsRead) {
-  Nester& nester = read(libraryHeader(3000, 1500, 0) + rectangleBlock("A", 0, 0, 10, 10) +
-                        rectangleBlock("B", 0, 0, 20, 10) + "#end\n");
+  Nester& nester = read(libraryHeader(3000, 1500, 0) + rectangleBlock("A", 0, 0, 10, 10, "\n") +
+                        rectangleBlock("B", 0, 0, 20, 10, "\n") + "#end\n");
   ASSERT_EQ(nester.regions.count(), 2);
   auto it = nester.regions.begin();
   EXPECT_EQ(it->label.text, "B");
@@ -165,8 +165,8 @@ TEST_F(TextLibraryTest, TheFirstContourIsTheOutlineWhateverItsSize) {
 }
 
 TEST_F(TextLibraryTest, LinesOutsideBlocksAreSkipped) {
-  read(libraryHeader(3000, 1500, 0) + "a comment\n" + rectangleBlock("A", 0, 0, 10, 10) +
-       "xyz\n\n" + rectangleBlock("B", 0, 0, 20, 10) + "-- its hole:\n" +
+  read(libraryHeader(3000, 1500, 0) + "a comment\n" + rectangleBlock("A", 0, 0, 10, 10, "\n") +
+       "xyz\n\n" + rectangleBlock("B", 0, 0, 20, 10, "\n") + "-- its hole:\n" +
        "5 2 2\n0 4 2\n0 4 4\n0 2 4\n0 2 2\n" + "#end\nNAME:after the end\n");
   const std::vector<const Region*> regions = inReadingOrder();
   ASSERT_EQ(regions.size(), 2u);
@@ -181,7 +181,7 @@ TEST_F(TextLibraryTest, LinesOutsideBlocksAreSkipped) {
 
 TEST_F(TextLibraryTest, ALibraryWithoutEndMarkEndsWithTheFile) {
   // The last contour line has no line end either.
-  read(libraryHeader(3000, 1500, 0) + rectangleBlock("A", 0, 0, 10, 10) +
+  read(libraryHeader(3000, 1500, 0) + rectangleBlock("A", 0, 0, 10, 10, "\n") +
        "NAME:B\n5 0 0\n0 20 0\n0 20 10\n0 0 10\n0 0 0");
   const std::vector<const Region*> regions = inReadingOrder();
   ASSERT_EQ(regions.size(), 2u);
@@ -204,7 +204,7 @@ class BrokenBlockTest : public TextLibraryTest,
 
 TEST_P(BrokenBlockTest, IsLeftOutAndReportedWhileTheOthersAreRead) {
   const BrokenBlockCase& c = GetParam();
-  Nester& nester = read(libraryHeader(3000, 1500, 0) + rectangleBlock("first", 0, 0, 10, 10) +
+  Nester& nester = read(libraryHeader(3000, 1500, 0) + rectangleBlock("first", 0, 0, 10, 10, "\n") +
                         c.blocks + c.rest);
   EXPECT_EQ(nester.regions.count(), c.regionsRead);
   ASSERT_EQ(rejected_.size(), 1u);
@@ -237,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, BrokenBlockTest,
     ::testing::Values(
         BrokenBlockCase{"NoContourBeforeNextName", "NAME:empty\n",
-                        rectangleBlock("last", 0, 0, 5, 5) + "#end\n", "empty", "零件没有轮廓!", 2},
+                        rectangleBlock("last", 0, 0, 5, 5, "\n") + "#end\n", "empty", "零件没有轮廓!", 2},
         BrokenBlockCase{"NoContourBeforeEnd", "NAME:empty\n", "#end\n", "empty", "零件没有轮廓!",
                         1},
         BrokenBlockCase{"NoContourAtEndOfFile", "NAME:empty", "", "empty", "零件没有轮廓!", 1},
@@ -247,7 +247,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "NAME:cut\n5 0 0\n0 10 0\n0 10 10\n0 0 10\n0 0 0\n5 2 2\n0 4 2\n", "",
                         "cut", kCutShort, 1},
         BrokenBlockCase{"ContourCutByNextName", "NAME:cut\n5 0 0\n0 10 0\n",
-                        rectangleBlock("last", 0, 0, 5, 5) + "#end\n", "cut", kCutShort, 2},
+                        rectangleBlock("last", 0, 0, 5, 5, "\n") + "#end\n", "cut", kCutShort, 2},
         BrokenBlockCase{"HugeCountRunsIntoTheEnd", "NAME:huge\n2000000000 0 0\n0 10 0\n0 10 10\n",
                         "#end\n", "huge", kCutShort, 1},
         BrokenBlockCase{"HugeCountAtEndOfFile", "NAME:huge\n1e300 0 0\n0 10 0\n", "", "huge",
@@ -321,7 +321,7 @@ class ContourHeadTest : public TextLibraryTest,
 TEST_P(ContourHeadTest, ACountOfOneLineOrFewerEndsTheRunNamingTheLine) {
   // The head stands on line 11: three header lines, a six-line block, then the name line.
   const FatalError error =
-      readExpectingFatal(libraryHeader(3000, 1500, 0) + rectangleBlock("A", 0, 0, 10, 10) +
+      readExpectingFatal(libraryHeader(3000, 1500, 0) + rectangleBlock("A", 0, 0, 10, 10, "\n") +
                          "NAME:bad\n" + GetParam().head + "\n0 0 0\n#end\n");
   EXPECT_EQ(error.text(), "某个面域点的数目<=0, 错误!");
   EXPECT_EQ(error.caption(), "Warning!");

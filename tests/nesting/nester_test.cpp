@@ -29,8 +29,7 @@ class NesterTest : public ::testing::Test {
   ScopedMessageSink scope_{&sink_};
 };
 
-PlacedPart rectanglePart(double w, double h, std::int32_t id) {
-  PlacedPart part = testing::makeRectangle(0, 0, w, h);
+PlacedPart withId(PlacedPart part, std::int32_t id) {
   part.id = id;
   return part;
 }
@@ -134,8 +133,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, PlateRectTest,
 
 TEST_F(NesterTest, OffsettingAllPartsGrowsEachOnceAndZeroChangesNothing) {
   Nester nester(logPath());
-  nester.parts.insertFront(rectanglePart(100, 50, 0));
-  nester.parts.insertFront(rectanglePart(10, 10, 1));
+  nester.parts.insertFront(withId(testing::makeRectangle(0, 0, 100, 50), 0));
+  nester.parts.insertFront(withId(testing::makeRectangle(0, 0, 10, 10), 1));
   nester.offsetAllParts(0);
   EXPECT_EQ(nester.parts.findById(0)->box.maxX, 100);
   EXPECT_EQ(nester.parts.findById(0)->area, 5000);
@@ -161,7 +160,7 @@ TEST_P(DefaultPpdTest, ATenthOfTheSmallestPartsShorterSideAndAtLeastThirty) {
   nester.setPackingPointDistance(0.5);
   const auto& sizes = GetParam().sizes;
   for (std::size_t i = sizes.size(); i-- > 0;) {
-    nester.parts.insertFront(rectanglePart(sizes[i].first, sizes[i].second, static_cast<int>(i)));
+    nester.parts.insertFront(withId(testing::makeRectangle(0, 0, sizes[i].first, sizes[i].second), static_cast<int>(i)));
   }
   EXPECT_EQ(nester.defaultPackingPointDistance(), GetParam().expected);
 }

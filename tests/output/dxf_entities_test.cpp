@@ -148,8 +148,8 @@ TEST(ContourEntitiesTest, FlatArcStaysAnArc) {
 TEST(RegionEntitiesTest, OuterThenHolesThenLabel) {
   ScratchFolder scratch;
   const Region part = testing::region(
-      7, "FLANGE", testing::rectangle(0, 0, 100, 50),
-      {testing::rectangle(10, 10, 20, 20), testing::contour({{60, 25, 5}, {70, 25, 5}})});
+      7, "FLANGE", testing::rectangleContour(0, 0, 100, 50),
+      {testing::rectangleContour(10, 10, 20, 20), testing::contour({{60, 25, 5}, {70, 25, 5}})});
   const auto lines =
       written(scratch, [&](TextWriter& out) { writeRegionEntities(out, part, 3, "1", "2"); });
   std::vector<std::string> kinds;

@@ -18,6 +18,7 @@
 
 #include "external_tools.h"
 #include "test_support/scratch_folder.h"
+#include "test_support/shape_makers.h"
 #include "geometry/contour.h"
 #include "geometry/region.h"
 #include "nesting/nester.h"
@@ -79,10 +80,6 @@ inline Contour contour(const std::vector<std::vector<double>>& vertices) {
     result.radii.push_back(v.size() > 2 ? v[2] : 0.0);
   }
   return result;
-}
-
-inline Contour rectangle(double x0, double y0, double x1, double y1) {
-  return contour({{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}});
 }
 
 inline Region region(std::int32_t id, const std::string& name, const Contour& outer,
@@ -187,7 +184,7 @@ inline std::vector<DxfEntity> readDxfEntities(const std::filesystem::path& path)
 // fillet and a bolt hole, and a part left parked beyond the plate.
 inline std::vector<Region> smallJob() {
   return {
-      region(0, "FLANGE", rectangle(0, 0, 200, 100),
+      region(0, "FLANGE", rectangleContour(0, 0, 200, 100),
              {contour({{80, 50, 20}, {120, 50, 20}}), contour({{15, 50, 5}, {25, 50, 5}}),
               contour({{175, 50, 5}, {185, 50, 5}})}),
       region(1, "HALF", contour({{0, 0, 0}, {10, 0, 5}})),

@@ -26,7 +26,7 @@ std::unique_ptr<Nester> squares(const ScratchFolder& scratch, int count,
   std::vector<Region> regions;
   for (int i = 0; i < count; ++i) {
     regions.push_back(
-        testing::region(i, prefix + std::to_string(i + 1), testing::rectangle(0, 0, 100, 100)));
+        testing::region(i, prefix + std::to_string(i + 1), testing::rectangleContour(0, 0, 100, 100)));
   }
   testing::addRegions(*nester, regions);
   for (PlacedPart& part : nester->parts) part.translate(7000, -200);

@@ -40,8 +40,8 @@ std::vector<std::string> types(const std::vector<DxfEntity>& entities) {
 std::unique_ptr<Nester> squareWithHole(const ScratchFolder& scratch) {
   auto nester = testing::makeNester(scratch, 6000, 4000);
   nester->partGap = 2;
-  testing::addRegions(*nester, {testing::region(0, "SQ-HOLE", testing::rectangle(0, 0, 100, 100),
-                                                {testing::rectangle(30, 30, 70, 70)})});
+  testing::addRegions(*nester, {testing::region(0, "SQ-HOLE", testing::rectangleContour(0, 0, 100, 100),
+                                                {testing::rectangleContour(30, 30, 70, 70)})});
   nester->parts.front().offset(1);
   return nester;
 }
@@ -91,9 +91,9 @@ TEST(PartsExportTest, GrownOutlineHoleNameAndStartPoint) {
 TEST(PartsExportTest, OneFilePerPartAtItsCurrentPose) {
   ScratchFolder scratch;
   auto nester = testing::makeNester(scratch, 6000, 4000);
-  testing::addRegions(*nester, {testing::region(0, "P1", testing::rectangle(0, 0, 10, 10)),
-                                testing::region(1, "P2", testing::rectangle(0, 0, 20, 20)),
-                                testing::region(2, "P3", testing::rectangle(0, 0, 30, 30))});
+  testing::addRegions(*nester, {testing::region(0, "P1", testing::rectangleContour(0, 0, 10, 10)),
+                                testing::region(1, "P2", testing::rectangleContour(0, 0, 20, 20)),
+                                testing::region(2, "P3", testing::rectangleContour(0, 0, 30, 30))});
   testing::partNamed(*nester, "P2").translate(500, 250);
   exportPartsDxf(*nester, scratch.path());
   EXPECT_EQ(filesIn(scratch.path()),
@@ -114,9 +114,9 @@ TEST(PartsExportTest, OneFilePerPartAtItsCurrentPose) {
 TEST(PartsExportTest, SameNameGetsNumberedFilesInPartOrder) {
   ScratchFolder scratch;
   auto nester = testing::makeNester(scratch, 6000, 4000);
-  testing::addRegions(*nester, {testing::region(0, "TWIN", testing::rectangle(0, 0, 10, 10)),
-                                testing::region(1, "TWIN", testing::rectangle(0, 0, 77, 10)),
-                                testing::region(2, "empty text!", testing::rectangle(0, 0, 5, 5))});
+  testing::addRegions(*nester, {testing::region(0, "TWIN", testing::rectangleContour(0, 0, 10, 10)),
+                                testing::region(1, "TWIN", testing::rectangleContour(0, 0, 77, 10)),
+                                testing::region(2, "empty text!", testing::rectangleContour(0, 0, 5, 5))});
   // A file of the job's own in the folder is never taken.
   testing::writeBytes(scratch / "empty text!.dxf", "input");
   const auto written = exportPartsDxf(*nester, scratch.path(), {scratch / "empty text!.dxf"});
@@ -158,9 +158,9 @@ TEST(PartsExportTest, AStopEndsTheExportBetweenWholeDrawings) {
   };
   ScratchFolder scratch;
   auto nester = testing::makeNester(scratch, 6000, 4000);
-  testing::addRegions(*nester, {testing::region(0, "A", testing::rectangle(0, 0, 10, 10)),
-                                testing::region(1, "B", testing::rectangle(0, 0, 20, 20)),
-                                testing::region(2, "A", testing::rectangle(0, 0, 30, 30))});
+  testing::addRegions(*nester, {testing::region(0, "A", testing::rectangleContour(0, 0, 10, 10)),
+                                testing::region(1, "B", testing::rectangleContour(0, 0, 20, 20)),
+                                testing::region(2, "A", testing::rectangleContour(0, 0, 30, 30))});
   const std::filesystem::path whole = scratch / "whole";
   std::filesystem::create_directory(whole);
   const std::vector<ExportedDrawing> all = exportPartsDxf(*nester, whole);
@@ -216,9 +216,9 @@ TEST(PartsExportTest, HostileNamesStayInTheOutputFolder) {
   const auto folder = scratch / "out" / "parts";
   std::filesystem::create_directories(folder);
   auto nester = testing::makeNester(scratch, 6000, 4000);
-  testing::addRegions(*nester, {testing::region(0, "../escaped", testing::rectangle(0, 0, 1, 1)),
-                                testing::region(1, "/tmp/x", testing::rectangle(0, 0, 1, 1)),
-                                testing::region(2, "", testing::rectangle(0, 0, 1, 1))});
+  testing::addRegions(*nester, {testing::region(0, "../escaped", testing::rectangleContour(0, 0, 1, 1)),
+                                testing::region(1, "/tmp/x", testing::rectangleContour(0, 0, 1, 1)),
+                                testing::region(2, "", testing::rectangleContour(0, 0, 1, 1))});
   exportPartsDxf(*nester, folder);
   EXPECT_EQ(filesIn(folder), (std::set<std::string>{"___escaped.dxf", "_tmp_x.dxf", "_.dxf"}));
   EXPECT_EQ(filesIn(scratch / "out"), (std::set<std::string>{"parts", "parts/___escaped.dxf",

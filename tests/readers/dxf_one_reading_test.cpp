@@ -14,48 +14,29 @@
 #include "readers/dxf_list_file.h"
 #include "readers/dxf_part_reader.h"
 #include "support/messages.h"
+#include "test_support/dxf_text.h"
 #include "support/text_writer.h"
 #include "test_support/scratch_folder.h"
 
 namespace platenest {
 namespace {
 
-std::string n(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.17g", v);
-  return buffer;
-}
-std::string pairs(const std::vector<std::pair<std::string, std::string>>& list) {
-  std::string out;
-  for (const auto& [code, value] : list) out += code + "\n" + value + "\n";
-  return out;
-}
-std::string line(double x1, double y1, double x2, double y2) {
-  return pairs({{"  0", "LINE"}, {"  8", "CUT"}, {" 10", n(x1)}, {" 20", n(y1)},
-                {" 11", n(x2)}, {" 21", n(y2)}});
-}
-std::string circle(double cx, double cy, double r) {
-  return pairs({{"  0", "CIRCLE"}, {" 10", n(cx)}, {" 20", n(cy)}, {" 40", n(r)}});
-}
-std::string arc(double cx, double cy, double r, double start, double end) {
-  return pairs({{"  0", "ARC"}, {" 10", n(cx)}, {" 20", n(cy)}, {" 40", n(r)},
-                {" 50", n(start)}, {" 51", n(end)}});
-}
+using testing::arcEntity;
+using testing::circleEntity;
+using testing::dxfEntities;
+using testing::dxfNumber;
+using testing::dxfPairs;
+using testing::lineEntity;
+using testing::rectangleLines;
+
 std::string text(const std::string& value, double x, double y) {
-  return pairs({{"  0", "TEXT"}, {" 10", n(x)}, {" 20", n(y)}, {" 40", "5"}, {"  1", value}});
-}
-std::string rectangle(double x, double y, double w, double h) {
-  return line(x, y, x + w, y) + line(x + w, y, x + w, y + h) + line(x + w, y + h, x, y + h) +
-         line(x, y + h, x, y);
-}
-std::string drawing(const std::string& entities) {
-  return "  0\nSECTION\n  2\nENTITIES\n" + entities + "  0\nENDSEC\n  0\nEOF\n";
+  return dxfPairs({{"  0", "TEXT"}, {" 10", dxfNumber(x)}, {" 20", dxfNumber(y)}, {" 40", "5"}, {"  1", value}});
 }
 // A rectangle drawn with a closed polyline: a drawing only the drawing reader reads.
 std::string polylineRectangle(double w, double h) {
-  return pairs({{"  0", "LWPOLYLINE"}, {" 90", "4"}, {" 70", "1"}, {" 10", "0"}, {" 20", "0"},
-                {" 10", n(w)}, {" 20", "0"}, {" 10", n(w)}, {" 20", n(h)}, {" 10", "0"},
-                {" 20", n(h)}});
+  return dxfPairs({{"  0", "LWPOLYLINE"}, {" 90", "4"}, {" 70", "1"}, {" 10", "0"}, {" 20", "0"},
+                {" 10", dxfNumber(w)}, {" 20", "0"}, {" 10", dxfNumber(w)}, {" 20", dxfNumber(h)}, {" 10", "0"},
+                {" 20", dxfNumber(h)}});
 }
 
 struct PlainRead {
@@ -127,31 +108,31 @@ std::vector<std::pair<double, double>> endsOf(const SegmentList& lines) {
 TEST(DxfOneReadingTest, TheListReadsEveryPlainDrawingAsThePlainReaderDoes) {
   testing::ScratchFolder scratch;
   const double s10 = std::sin(10.0 / 180 * kPi), c10 = std::cos(10.0 / 180 * kPi);
-  const std::string threeSides = line(0, 0, 100, 0) + line(100, 0, 100, 50) + line(100, 50, 0, 50);
+  const std::string threeSides = lineEntity(0, 0, 100, 0) + lineEntity(100, 0, 100, 50) + lineEntity(100, 50, 0, 50);
   std::vector<std::pair<std::string, std::string>> cases = {
-      {"rectangle_and_hole", drawing(rectangle(0, 0, 100, 50) + circle(30, 25, 10))},
-      {"reversed", drawing(line(0, 50, 0, 0) + line(100, 50, 0, 50) + line(100, 0, 100, 50) +
-                           line(0, 0, 100, 0) + circle(30, 25, 10))},
-      {"hole_first", drawing(circle(30, 25, 10) + line(100, 0, 100, 50) + line(0, 50, 0, 0) +
-                             line(0, 0, 100, 0) + line(0, 50, 100, 50))},
-      {"arc_across_zero", drawing(arc(0, 0, 500, 350, 10) +
-                                  line(500 * c10, 500 * s10, 500 * c10, -500 * s10))},
-      {"slot", drawing(line(0, 0, 80, 0) + arc(80, 20, 20, 270, 90) + line(80, 40, 0, 40) +
-                       arc(0, 20, 20, 90, 270) + arc(40, 20, 7.3, 15.5, 195.5) +
-                       arc(40, 20, 7.3, 195.5, 15.5))},
-      {"ring", drawing(circle(0, 0, 20) + circle(0, 0, 90))},
-      {"two_holes", drawing(rectangle(0, 0, 100, 50) + circle(20, 25, 10) + circle(70, 25, 10))},
-      {"named", drawing(rectangle(0, 0, 100, 50) + text("name:BRACKET-7", 20, 30) +
+      {"rectangle_and_hole", dxfEntities(rectangleLines(0, 0, 100, 50) + circleEntity(30, 25, 10))},
+      {"reversed", dxfEntities(lineEntity(0, 50, 0, 0) + lineEntity(100, 50, 0, 50) + lineEntity(100, 0, 100, 50) +
+                           lineEntity(0, 0, 100, 0) + circleEntity(30, 25, 10))},
+      {"hole_first", dxfEntities(circleEntity(30, 25, 10) + lineEntity(100, 0, 100, 50) + lineEntity(0, 50, 0, 0) +
+                             lineEntity(0, 0, 100, 0) + lineEntity(0, 50, 100, 50))},
+      {"arc_across_zero", dxfEntities(arcEntity(0, 0, 500, 350, 10) +
+                                  lineEntity(500 * c10, 500 * s10, 500 * c10, -500 * s10))},
+      {"slot", dxfEntities(lineEntity(0, 0, 80, 0) + arcEntity(80, 20, 20, 270, 90) + lineEntity(80, 40, 0, 40) +
+                       arcEntity(0, 20, 20, 90, 270) + arcEntity(40, 20, 7.3, 15.5, 195.5) +
+                       arcEntity(40, 20, 7.3, 195.5, 15.5))},
+      {"ring", dxfEntities(circleEntity(0, 0, 20) + circleEntity(0, 0, 90))},
+      {"two_holes", dxfEntities(rectangleLines(0, 0, 100, 50) + circleEntity(20, 25, 10) + circleEntity(70, 25, 10))},
+      {"named", dxfEntities(rectangleLines(0, 0, 100, 50) + text("name:BRACKET-7", 20, 30) +
                         text("thick=12", 1, 2))},
-      {"no_eof", "  0\nSECTION\n  2\nENTITIES\n" + rectangle(0, 0, 100, 50)},
+      {"no_eof", "  0\nSECTION\n  2\nENTITIES\n" + rectangleLines(0, 0, 100, 50)},
       {"empty_file", ""},
-      {"two_lines", drawing(line(0, 0, 1, 0) + line(1, 0, 0, 0))},
-      {"text_only", drawing(text("name:A", 0, 0))},
-      {"gap_0.6", drawing(line(0, 0, 99.4, 0) + line(100, 0, 100, 50) + line(100, 50, 0, 50) +
-                          line(0, 50, 0, 0))},
-      {"open_chain", drawing(threeSides)},
-      {"collinear", drawing(line(10, 10, 20, 10) + line(20, 10, 30, 10) + line(30, 10, 10, 10) +
-                            rectangle(0, 0, 100, 50))},
+      {"two_lines", dxfEntities(lineEntity(0, 0, 1, 0) + lineEntity(1, 0, 0, 0))},
+      {"text_only", dxfEntities(text("name:A", 0, 0))},
+      {"gap_0.6", dxfEntities(lineEntity(0, 0, 99.4, 0) + lineEntity(100, 0, 100, 50) + lineEntity(100, 50, 0, 50) +
+                          lineEntity(0, 50, 0, 0))},
+      {"open_chain", dxfEntities(threeSides)},
+      {"collinear", dxfEntities(lineEntity(10, 10, 20, 10) + lineEntity(20, 10, 30, 10) + lineEntity(30, 10, 10, 10) +
+                            rectangleLines(0, 0, 100, 50))},
   };
   for (const auto& entry : std::filesystem::directory_iterator(
            std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / "dxf-parts")) {
@@ -206,11 +187,11 @@ TEST(DxfOneReadingTest, GapsClosedAreNamedAndDrawn) {
     std::string hole;  // a circle, or nothing
   };
   for (const Case& c : {Case{"hand_drawn", 0.2, "0.2", ""}, Case{"fine", 0.05, "0.05", ""},
-                        Case{"with_hole", 0.2, "0.2", circle(75, 50, 10)}}) {
+                        Case{"with_hole", 0.2, "0.2", circleEntity(75, 50, 10)}}) {
     SCOPED_TRACE(c.name);
     const std::string bytes =
-        drawing(line(0, 0, 150 - c.gap, 0) + line(150, 0, 150, 100) + line(150, 100, 0, 100) +
-                line(0, 100, 0, 0) + c.hole);
+        dxfEntities(lineEntity(0, 0, 150 - c.gap, 0) + lineEntity(150, 0, 150, 100) + lineEntity(150, 100, 0, 100) +
+                lineEntity(0, 100, 0, 0) + c.hole);
     const std::filesystem::path path = scratch.write(std::string(c.name) + ".dxf", bytes);
     const ListRead listed = readListed(path);
     ASSERT_EQ(listed.job.parts.size(), 1u);
@@ -227,8 +208,8 @@ TEST(DxfOneReadingTest, GapsClosedAreNamedAndDrawn) {
     for (const auto& end : ends) EXPECT_EQ(std::count(ends.begin(), ends.end(), end) % 2, 0);
   }
 
-  const std::string wide = drawing(line(0, 0, 149, 0) + line(150, 0, 150, 100) +
-                                   line(150, 100, 0, 100) + line(0, 100, 0, 0));
+  const std::string wide = dxfEntities(lineEntity(0, 0, 149, 0) + lineEntity(150, 0, 150, 100) +
+                                   lineEntity(150, 100, 0, 100) + lineEntity(0, 100, 0, 0));
   const ListRead refused = readListed(scratch.write("wide.dxf", wide));
   EXPECT_TRUE(refused.job.parts.empty());
   ASSERT_EQ(refused.job.rejected.size(), 1u);
@@ -254,11 +235,11 @@ TEST(DxfOneReadingTest, GapsClosedAreNamedAndDrawn) {
 TEST(DxfOneReadingTest, EmptyEntitiesAreSkippedWithOneWarning) {
   testing::ScratchFolder scratch;
   const std::string leftovers =
-      line(100, 100, 100, 100) + circle(100, 100, 0) + arc(100, 100, 0, 0, 90);
+      lineEntity(100, 100, 100, 100) + circleEntity(100, 100, 0) + arcEntity(100, 100, 0, 0, 90);
   for (const std::string& outline :
-       {rectangle(0, 0, 200, 150) + circle(50, 50, 10), polylineRectangle(200, 150)}) {
-    const std::filesystem::path clean = scratch.write("clean.dxf", drawing(outline));
-    const std::filesystem::path left = scratch.write("left.dxf", drawing(leftovers + outline));
+       {rectangleLines(0, 0, 200, 150) + circleEntity(50, 50, 10), polylineRectangle(200, 150)}) {
+    const std::filesystem::path clean = scratch.write("clean.dxf", dxfEntities(outline));
+    const std::filesystem::path left = scratch.write("left.dxf", dxfEntities(leftovers + outline));
     const ListRead expected = readListed(clean);
     const ListRead r = readListed(left);
     ASSERT_EQ(expected.job.parts.size(), 1u);
@@ -271,7 +252,7 @@ TEST(DxfOneReadingTest, EmptyEntitiesAreSkippedWithOneWarning) {
     EXPECT_EQ(r.job.drawings[0].circles.size(), expected.job.drawings[0].circles.size());
   }
   const ListRead one = readListed(
-      scratch.write("one.dxf", drawing(rectangle(0, 0, 200, 150) + line(5, 5, 5, 5))));
+      scratch.write("one.dxf", dxfEntities(rectangleLines(0, 0, 200, 150) + lineEntity(5, 5, 5, 5))));
   EXPECT_EQ(one.messages, std::vector<std::string>{"one.dxf: 1 empty entity skipped"});
   EXPECT_EQ(one.job.parts.size(), 1u);
 }

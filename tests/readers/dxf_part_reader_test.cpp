@@ -13,59 +13,30 @@
 #include <vector>
 
 #include "support/messages.h"
+#include "test_support/dxf_text.h"
 
 namespace platenest {
 namespace {
 
+using testing::arcEntity;
+using testing::circleEntity;
+using testing::dxfEntities;
+using testing::dxfNumber;
+using testing::dxfPairs;
+using testing::lineEntity;
+using testing::rectangleLines;
+
 const std::string kFewerThanThree = "读取得到的零件顶点数目少于3!";
 const std::string kNotClosed = "读取得到的零件顶点无法构成多边形面域!";
 
-std::string n(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.17g", v);
-  return buffer;
-}
 
-// Entities as an ASCII DXF writes them: a right-aligned group code line, then its value.
-std::string pairs(const std::vector<std::pair<std::string, std::string>>& list) {
-  std::string out;
-  for (const auto& [code, value] : list) out += code + "\n" + value + "\n";
-  return out;
-}
-std::string line(double x1, double y1, double x2, double y2) {
-  return pairs({{"  0", "LINE"},
-                {"  8", "CUT"},
-                {" 10", n(x1)},
-                {" 20", n(y1)},
-                {" 30", "0"},
-                {" 11", n(x2)},
-                {" 21", n(y2)}});
-}
-std::string circle(double cx, double cy, double r) {
-  return pairs({{"  0", "CIRCLE"}, {" 10", n(cx)}, {" 20", n(cy)}, {" 40", n(r)}});
-}
-std::string arc(double cx, double cy, double r, double start, double end) {
-  return pairs({{"  0", "ARC"},
-                {" 10", n(cx)},
-                {" 20", n(cy)},
-                {" 40", n(r)},
-                {" 50", n(start)},
-                {" 51", n(end)}});
-}
 std::string text(const std::string& value, double x, double y, double h, double angle) {
-  return pairs({{"  0", "TEXT"},
-                {" 10", n(x)},
-                {" 20", n(y)},
-                {" 40", n(h)},
+  return dxfPairs({{"  0", "TEXT"},
+                {" 10", dxfNumber(x)},
+                {" 20", dxfNumber(y)},
+                {" 40", dxfNumber(h)},
                 {"  1", value},
-                {" 50", n(angle)}});
-}
-std::string rectangle(double x, double y, double w, double h) {
-  return line(x, y, x + w, y) + line(x + w, y, x + w, y + h) + line(x + w, y + h, x, y + h) +
-         line(x, y + h, x, y);
-}
-std::string drawing(const std::string& entities) {
-  return "  0\nSECTION\n  2\nENTITIES\n" + entities + "  0\nENDSEC\n  0\nEOF\n";
+                {" 50", dxfNumber(angle)}});
 }
 
 struct ReadResult {
@@ -102,7 +73,7 @@ double circlePolygonArea(double r) {
 }
 
 TEST(DxfPartReaderTest, RectangleWithCircleHole) {
-  const ReadResult r = read(drawing(rectangle(0, 0, 100, 50) + circle(30, 25, 10)));
+  const ReadResult r = read(dxfEntities(rectangleLines(0, 0, 100, 50) + circleEntity(30, 25, 10)));
   ASSERT_TRUE(r.ok);
   EXPECT_TRUE(r.messages.empty());
   const PlacedPart& part = r.part;
@@ -126,17 +97,17 @@ TEST(DxfPartReaderTest, RectangleWithCircleHole) {
 // The same outline written in other ways: lines reversed and reordered, the hole first,
 // CR LF line ends, sections and entities the reader ignores.
 std::vector<std::pair<std::string, std::string>> writings() {
-  const std::string plain = drawing(rectangle(0, 0, 100, 50) + circle(30, 25, 10));
+  const std::string plain = dxfEntities(rectangleLines(0, 0, 100, 50) + circleEntity(30, 25, 10));
   std::string crlf;
   for (char c : plain) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   return {
       {"plain", plain},
-      {"reversed", drawing(line(0, 50, 0, 0) + line(100, 50, 0, 50) + line(100, 0, 100, 50) +
-                           line(0, 0, 100, 0) + circle(30, 25, 10))},
-      {"shuffled", drawing(circle(30, 25, 10) + line(100, 0, 100, 50) + line(0, 50, 0, 0) +
-                           line(0, 0, 100, 0) + line(0, 50, 100, 50))},
+      {"reversed", dxfEntities(lineEntity(0, 50, 0, 0) + lineEntity(100, 50, 0, 50) + lineEntity(100, 0, 100, 50) +
+                           lineEntity(0, 0, 100, 0) + circleEntity(30, 25, 10))},
+      {"shuffled", dxfEntities(circleEntity(30, 25, 10) + lineEntity(100, 0, 100, 50) + lineEntity(0, 50, 0, 0) +
+                           lineEntity(0, 0, 100, 0) + lineEntity(0, 50, 100, 50))},
       {"crlf", crlf},
-      {"dressed", pairs({{"  0", "SECTION"},
+      {"dressed", dxfPairs({{"  0", "SECTION"},
                          {"  2", "HEADER"},
                          {"  9", "$ACADVER"},
                          {"  1", "AC1009"},
@@ -144,13 +115,13 @@ std::vector<std::pair<std::string, std::string>> writings() {
                          {" 10", "0"},
                          {" 20", "0"},
                          {"  0", "ENDSEC"}}) +
-                      drawing(pairs({{"  0", "POINT"},
+                      dxfEntities(dxfPairs({{"  0", "POINT"},
                                      {" 10", "500"},
                                      {" 20", "500"},
                                      {"  0", "LWPOLYLINE"},
                                      {" 10", "300"},
                                      {" 20", "300"}}) +
-                              rectangle(0, 0, 100, 50) + circle(30, 25, 10))},
+                              rectangleLines(0, 0, 100, 50) + circleEntity(30, 25, 10))},
   };
 }
 
@@ -233,45 +204,45 @@ TEST(DxfPartReaderTest, RefusedParts) {
     std::string bytes;
     std::vector<std::string> messages;
   };
-  const std::string threeSides = line(0, 0, 100, 0) + line(100, 0, 100, 50) + line(100, 50, 0, 50);
+  const std::string threeSides = lineEntity(0, 0, 100, 0) + lineEntity(100, 0, 100, 50) + lineEntity(100, 50, 0, 50);
   const std::vector<Case> cases = {
       // Nothing at all, not even "EOF": perhaps a download cut at its first byte.
       {"empty_file",
        "",
        {"the drawing has no closing \"EOF\" line: the file may be cut short, and parts or holes "
         "may be missing"}},
-      {"two_lines", drawing(line(0, 0, 1, 0) + line(1, 0, 0, 0)), {}},
-      {"text_only", drawing(text("name:A", 0, 0, 1, 0)), {}},
+      {"two_lines", dxfEntities(lineEntity(0, 0, 1, 0) + lineEntity(1, 0, 0, 0)), {}},
+      {"text_only", dxfEntities(text("name:A", 0, 0, 1, 0)), {}},
       // The chain starts at the first line and stops at once at a 0.5 or 0.6 gap.
       {"gap_0.5",
-       drawing(line(0, 0, 99.5, 0) + line(100, 0, 100, 50) + line(100, 50, 0, 50) +
-               line(0, 50, 0, 0)),
+       dxfEntities(lineEntity(0, 0, 99.5, 0) + lineEntity(100, 0, 100, 50) + lineEntity(100, 50, 0, 50) +
+               lineEntity(0, 50, 0, 0)),
        {kFewerThanThree}},
       {"gap_0.6",
-       drawing(line(0, 0, 99.4, 0) + line(100, 0, 100, 50) + line(100, 50, 0, 50) +
-               line(0, 50, 0, 0)),
+       dxfEntities(lineEntity(0, 0, 99.4, 0) + lineEntity(100, 0, 100, 50) + lineEntity(100, 50, 0, 50) +
+               lineEntity(0, 50, 0, 0)),
        {kFewerThanThree}},
-      {"open_chain", drawing(threeSides), {kNotClosed}},
+      {"open_chain", dxfEntities(threeSides), {kNotClosed}},
       // A real edge that is unreadable or incomplete breaks the chain instead of bending it.
       {"unpadded_edge",
-       drawing(threeSides + "  0\nLINE\n10\n0\n20\n50\n11\n0\n21\n0\n"),
+       dxfEntities(threeSides + "  0\nLINE\n10\n0\n20\n50\n11\n0\n21\n0\n"),
        {kNotClosed}},
       {"edge_without_end_y",
-       drawing(threeSides + "  0\nLINE\n 10\n0\n 20\n50\n 11\n0\n"),
+       dxfEntities(threeSides + "  0\nLINE\n 10\n0\n 20\n50\n 11\n0\n"),
        {kNotClosed}},
       // Closed chains without area: a doubled line, collinear chords.
       {"doubled_line",
-       drawing(line(10, 10, 20, 10) + line(20, 10, 10, 10) + rectangle(0, 0, 100, 50)),
+       dxfEntities(lineEntity(10, 10, 20, 10) + lineEntity(20, 10, 10, 10) + rectangleLines(0, 0, 100, 50)),
        {kFewerThanThree}},
       {"collinear",
-       drawing(line(10, 10, 20, 10) + line(20, 10, 30, 10) + line(30, 10, 10, 10) +
-               rectangle(0, 0, 100, 50)),
+       dxfEntities(lineEntity(10, 10, 20, 10) + lineEntity(20, 10, 30, 10) + lineEntity(30, 10, 10, 10) +
+               rectangleLines(0, 0, 100, 50)),
        {kNotClosed}},
       // Radii and angles no drawing can mean: refused promptly, memory untouched.
-      {"huge_radius", drawing(rectangle(0, 0, 100, 50) + circle(0, 0, 1e300)), {}},
-      {"huge_arc_radius", drawing(rectangle(0, 0, 100, 50) + arc(0, 0, 1e300, 0, 90)), {}},
-      {"huge_start_angle", drawing(rectangle(0, 0, 100, 50) + arc(0, 0, 10, 1e300, 0)), {}},
-      {"huge_end_angle", drawing(rectangle(0, 0, 100, 50) + arc(0, 0, 10, 0, -1e300)), {}},
+      {"huge_radius", dxfEntities(rectangleLines(0, 0, 100, 50) + circleEntity(0, 0, 1e300)), {}},
+      {"huge_arc_radius", dxfEntities(rectangleLines(0, 0, 100, 50) + arcEntity(0, 0, 1e300, 0, 90)), {}},
+      {"huge_start_angle", dxfEntities(rectangleLines(0, 0, 100, 50) + arcEntity(0, 0, 10, 1e300, 0)), {}},
+      {"huge_end_angle", dxfEntities(rectangleLines(0, 0, 100, 50) + arcEntity(0, 0, 10, 0, -1e300)), {}},
   };
   for (const Case& c : cases) {
     const ReadResult r = read(c.bytes);
@@ -287,8 +258,8 @@ TEST(DxfPartReaderTest, RefusedParts) {
 
 TEST(DxfPartReaderTest, CornersMissingByLessThanHalfAMillimetreChain) {
   const double g = 0.4;
-  const ReadResult r = read(drawing(line(0, 0, 100 - g, 0) + line(100, 0, 100, 50 - g) +
-                                    line(100, 50, g, 50) + line(0, 50, 0, g)));
+  const ReadResult r = read(dxfEntities(lineEntity(0, 0, 100 - g, 0) + lineEntity(100, 0, 100, 50 - g) +
+                                    lineEntity(100, 50, g, 50) + lineEntity(0, 50, 0, g)));
   ASSERT_TRUE(r.ok);
   EXPECT_TRUE(r.messages.empty());
   EXPECT_EQ(r.part.outer.vertexCount(), 4);
@@ -296,7 +267,7 @@ TEST(DxfPartReaderTest, CornersMissingByLessThanHalfAMillimetreChain) {
 }
 
 TEST(DxfPartReaderTest, AnArcAcrossZeroDegrees) {
-  const DxfEntities entities = scan(arc(0, 0, 500, 350, 10));
+  const DxfEntities entities = scan(arcEntity(0, 0, 500, 350, 10));
   ASSERT_EQ(entities.arcs.size(), 1u);
   EXPECT_EQ(entities.arcs.front().startAngle, 350.0);
   EXPECT_EQ(entities.arcs.front().endAngle, 370.0);
@@ -305,7 +276,7 @@ TEST(DxfPartReaderTest, AnArcAcrossZeroDegrees) {
   const double s = std::sin(10.0 / 180 * kPi);
   const double c = std::cos(10.0 / 180 * kPi);
   const ReadResult r =
-      read(drawing(arc(0, 0, 500, 350, 10) + line(500 * c, 500 * s, 500 * c, -500 * s)));
+      read(dxfEntities(arcEntity(0, 0, 500, 350, 10) + lineEntity(500 * c, 500 * s, 500 * c, -500 * s)));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.part.outer.vertexCount(), 3);
   EXPECT_NEAR(r.part.box.maxX, 500.0, 1e-9);
@@ -313,7 +284,7 @@ TEST(DxfPartReaderTest, AnArcAcrossZeroDegrees) {
 }
 
 TEST(DxfPartReaderTest, TheLargestPolygonIsTheOutline) {
-  const ReadResult ring = read(drawing(circle(0, 0, 20) + circle(0, 0, 90)));
+  const ReadResult ring = read(dxfEntities(circleEntity(0, 0, 20) + circleEntity(0, 0, 90)));
   ASSERT_TRUE(ring.ok);
   ASSERT_EQ(ring.part.holes.count(), 1);
   EXPECT_EQ(ring.part.box.maxX, 90.0);
@@ -321,7 +292,7 @@ TEST(DxfPartReaderTest, TheLargestPolygonIsTheOutline) {
 
   // Holes are inserted at the front in polygon-list order: drawing order comes back.
   const ReadResult plate =
-      read(drawing(rectangle(0, 0, 100, 50) + circle(20, 25, 10) + circle(70, 25, 10)));
+      read(dxfEntities(rectangleLines(0, 0, 100, 50) + circleEntity(20, 25, 10) + circleEntity(70, 25, 10)));
   ASSERT_TRUE(plate.ok);
   ASSERT_EQ(plate.part.holes.count(), 2);
   EXPECT_EQ(plate.part.holes[0].box().maxX, 30.0);
@@ -329,18 +300,18 @@ TEST(DxfPartReaderTest, TheLargestPolygonIsTheOutline) {
 
   // Beside a larger outline, two equal ones are both holes; alone, two equal outlines
   // leave no area and no part.
-  const ReadResult twins = read(drawing(rectangle(0, 0, 50, 50) + rectangle(200, 0, 50, 50) +
-                                        rectangle(-100, -100, 400, 300)));
+  const ReadResult twins = read(dxfEntities(rectangleLines(0, 0, 50, 50) + rectangleLines(200, 0, 250, 50) +
+                                        rectangleLines(-100, -100, 300, 200)));
   ASSERT_TRUE(twins.ok);
   EXPECT_EQ(twins.part.holes.count(), 2);
   EXPECT_EQ(twins.part.area, 120000.0 - 5000.0);
-  const ReadResult pair = read(drawing(rectangle(0, 0, 50, 50) + rectangle(200, 0, 50, 50)));
+  const ReadResult pair = read(dxfEntities(rectangleLines(0, 0, 50, 50) + rectangleLines(200, 0, 250, 50)));
   EXPECT_FALSE(pair.ok);
   EXPECT_TRUE(pair.messages.empty());
 
   // A circle too small for the chord error is refused by the cutting, with its message,
   // and the rest of the part stands.
-  const ReadResult small = read(drawing(rectangle(0, 0, 100, 50) + circle(50, 25, 0.8)));
+  const ReadResult small = read(dxfEntities(rectangleLines(0, 0, 100, 50) + circleEntity(50, 25, 0.8)));
   ASSERT_TRUE(small.ok);
   EXPECT_EQ(small.part.holes.count(), 0);
   EXPECT_EQ(small.messages, std::vector<std::string>{"弓高误差错误!"});
@@ -367,16 +338,16 @@ std::vector<TextCase> textCases() {
       {"capital_name", text("NAME:X", 1, 2, 3, 0), none, none},
       {"empty_name", text("name:", 1, 2, 3, 0), label("", 1, 2, 0, 3), none},
       {"without_angle",
-       pairs({{"  0", "TEXT"}, {" 10", "7"}, {" 20", "8"}, {" 40", "2"}, {"  1", "name:A"}}),
+       dxfPairs({{"  0", "TEXT"}, {" 10", "7"}, {" 20", "8"}, {" 40", "2"}, {"  1", "name:A"}}),
        label("A", 7, 8, 0, 2), none},
-      {"without_position_or_height", pairs({{"  0", "TEXT"}, {"  1", "name:A"}, {" 50", "30"}}),
+      {"without_position_or_height", dxfPairs({{"  0", "TEXT"}, {"  1", "name:A"}, {" 50", "30"}}),
        label("A", 0, 0, 30, 10), none},
       {"later_text_wins",
        text("name:FIRST", 1, 1, 1, 1) + text("thick=3", 2, 2, 2, 2) +
            text("name:SECOND", 5, 6, 7, 8),
        label("SECOND", 5, 6, 8, 7), label("3", 2, 2, 2, 2)},
       {"later_code_wins",
-       pairs({{"  0", "TEXT"}, {" 10", "1"}, {" 10", "2"}, {"  1", "name:A"}, {"  1", "name:B"}}),
+       dxfPairs({{"  0", "TEXT"}, {" 10", "1"}, {" 10", "2"}, {"  1", "name:A"}, {"  1", "name:B"}}),
        label("B", 2, 0, 0, 10), none},
       {"cut_at_48", text("name:" + l43 + "TAIL", 0, 0, 1, 0), label(l43, 0, 0, 0, 1), none},
       // A character across the cut is dropped whole, in UTF-8 and in GBK (0xC1 0xE3).
@@ -400,7 +371,7 @@ void expectLabel(const TextLabel& actual, const TextLabel& expected) {
 }
 
 TEST_P(DxfTextTest, SetsTheLabels) {
-  const ReadResult r = read(drawing(rectangle(0, 0, 100, 50) + GetParam().entities));
+  const ReadResult r = read(dxfEntities(rectangleLines(0, 0, 100, 50) + GetParam().entities));
   ASSERT_TRUE(r.ok);
   expectLabel(r.part.label, GetParam().label);
   expectLabel(r.part.secondLabel, GetParam().secondLabel);

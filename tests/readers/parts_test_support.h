@@ -13,6 +13,7 @@
 #include "job/part_lists.h"
 #include "support/gbk.h"
 
+#include "test_support/library_text.h"
 #include "test_support/scratch_folder.h"
 
 namespace platenest::testing {
@@ -42,14 +43,6 @@ inline std::string libraryHeader(double length, double width, double gap) {
   };
   return "PlateLength: " + number(length) + "\nPlateWidth: " + number(width) +
          "\nPartToPartGap:" + number(gap) + "\n";
-}
-
-// A NAME block with one straight-edged rectangular contour (its lower-left corner first).
-inline std::string rectangleBlock(const std::string& name, double x, double y, double w, double h) {
-  auto n = [](double v) { return std::to_string(v); };
-  return "NAME:" + name + "\n5 " + n(x) + " " + n(y) + "\n0 " + n(x + w) + " " + n(y) + "\n0 " +
-         n(x + w) + " " + n(y + h) + "\n0 " + n(x) + " " + n(y + h) + "\n0 " + n(x) + " " + n(y) +
-         "\n";
 }
 
 inline std::vector<std::string> namesOf(const PartList& parts) {

@@ -13,19 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "test_support/dxf_text.h"
+
 namespace platenest::testing {
-
-inline void dxfPair(std::string& out, int code, const std::string& value) {
-  std::string codeText = std::to_string(code);
-  out += std::string(codeText.size() < 3 ? 3 - codeText.size() : 0, ' ') + codeText + "\n";
-  out += value + "\n";
-}
-
-inline std::string dxfNumber(double v) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.17g", v);
-  return buffer;
-}
 
 inline void dxfLine(std::string& out, double x1, double y1, double x2, double y2,
                     const std::string& layer = "0") {
@@ -43,22 +33,6 @@ inline void dxfCircle(std::string& out, double x, double y, double r) {
   dxfPair(out, 10, dxfNumber(x));
   dxfPair(out, 20, dxfNumber(y));
   dxfPair(out, 40, dxfNumber(r));
-}
-
-inline std::string dxfEntities(const std::string& entities, const std::string& blocks = "") {
-  std::string out;
-  if (!blocks.empty()) {
-    dxfPair(out, 0, "SECTION");
-    dxfPair(out, 2, "BLOCKS");
-    out += blocks;
-    dxfPair(out, 0, "ENDSEC");
-  }
-  dxfPair(out, 0, "SECTION");
-  dxfPair(out, 2, "ENTITIES");
-  out += entities;
-  dxfPair(out, 0, "ENDSEC");
-  dxfPair(out, 0, "EOF");
-  return out;
 }
 
 // The perimeter of a regular `count`-gon of sides `side` mm as loose lines in shuffled order,

@@ -1,4 +1,4 @@
-// Parts built in code for the tests, all with one convention: rectangles by their corners
+// Parts built in code for the tests, with the shapes' convention: rectangles by their corners
 // (minX, minY, maxX, maxY), outlines as vertex lists, holes in the order the part holds them.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include "geometry/point.h"
 #include "geometry/polygon.h"
 #include "job/placed_part.h"
+#include "test_support/shape_makers.h"
 
 namespace platenest::testing {
 
@@ -17,10 +18,6 @@ inline PlacedPart makePart(std::vector<Point> outer, std::vector<std::vector<Poi
   PlacedPart part;
   part.setGeometry(Polygon(std::move(outer)), holeList);
   return part;
-}
-
-inline std::vector<Point> rectangleOutline(double minX, double minY, double maxX, double maxY) {
-  return {{minX, minY}, {maxX, minY}, {maxX, maxY}, {minX, maxY}};
 }
 
 inline PlacedPart makeRectangle(double minX, double minY, double maxX, double maxY) {
