@@ -12,6 +12,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,7 @@ struct DegenerateCase {
   const char* name;
   std::string block;
 };
+void PrintTo(const DegenerateCase& c, std::ostream* out) { *out << c.name; }
 
 // Outlines no shop can cut are refused at load with the place, as a drawing would be; before,
 // they passed and their holes were cut through the neighbouring parts.
@@ -297,6 +299,7 @@ struct EmptyLoadCase {
   std::string parts;
   std::size_t rejected;
 };
+void PrintTo(const EmptyLoadCase& c, std::ostream* out) { *out << c.name; }
 
 class EmptyLoadTest : public LoadTest, public ::testing::WithParamInterface<EmptyLoadCase> {};
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,7 @@ struct BrokenBlockCase {
   std::string reason;
   int regionsRead;
 };
+void PrintTo(const BrokenBlockCase& c, std::ostream* out) { *out << c.name; }
 
 class BrokenBlockTest : public TextLibraryTest,
                         public ::testing::WithParamInterface<BrokenBlockCase> {};
@@ -314,6 +316,7 @@ struct BadHeadCase {
   const char* name;
   std::string head;
 };
+void PrintTo(const BadHeadCase& c, std::ostream* out) { *out << c.name; }
 
 class ContourHeadTest : public TextLibraryTest,
                         public ::testing::WithParamInterface<BadHeadCase> {};
@@ -341,6 +344,7 @@ struct NameCase {
   std::string nameLine;  // after "NAME"
   std::string expected;
 };
+void PrintTo(const NameCase& c, std::ostream* out) { *out << c.name; }
 
 class PartNameTest : public TextLibraryTest, public ::testing::WithParamInterface<NameCase> {};
 

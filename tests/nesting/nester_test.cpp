@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <ostream>
 #include <string>
 
 #include "support/fatal_error.h"
@@ -101,6 +102,7 @@ struct PlateRectCase {
   double width;
   bool fatal;
 };
+void PrintTo(const PlateRectCase& c, std::ostream* out) { *out << c.name; }
 
 class PlateRectTest : public NesterTest, public ::testing::WithParamInterface<PlateRectCase> {};
 
@@ -152,6 +154,7 @@ struct PpdCase {
   std::vector<std::pair<double, double>> sizes;  // box of each part, first to last
   double expected;
 };
+void PrintTo(const PpdCase& c, std::ostream* out) { *out << c.name; }
 
 class DefaultPpdTest : public NesterTest, public ::testing::WithParamInterface<PpdCase> {};
 
