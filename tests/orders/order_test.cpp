@@ -80,7 +80,9 @@ std::string libraryItem(const std::string& part, int quantity, const std::string
          std::to_string(quantity) + "\n" + extra + "\n";
 }
 
-TEST(OrderNesting, ExampleOrderHonoursQuantitiesAndEveryPlatePassesAsCut) {
+// The whole example order: a job-sized run, with the other whole-job tests in the optimised
+// pass only.
+TEST(OrderJobTest, ExampleOrderHonoursQuantitiesAndEveryPlatePassesAsCut) {
   const Order order = readOrder(kSource / "examples/order/order.toml");
   const OrderResult result = nest(order);
   ASSERT_FALSE(result.plates.empty());
@@ -301,7 +303,8 @@ TEST(OrderFiles, JsonInstancesWithZonesOrOtherTurnsAreRefused) {
 
 // ---- the outputs, through the command: ezdxf reads every cut drawing
 
-TEST(OrderOutputs, CutDrawingsAreClosedInMillimetresAndTheSummaryMatches) {
+// The whole example order through the command line (a job-sized run, as above).
+TEST(OrderJobTest, CutDrawingsAreClosedInMillimetresAndTheSummaryMatches) {
   const std::string python = testing::findPython("ezdxf");
   if (python.empty()) GTEST_SKIP() << "python3-ezdxf is not installed";
   ScratchFolder folder("platenest-orders");
