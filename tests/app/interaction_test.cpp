@@ -11,6 +11,7 @@
 #include "app/undo_history.h"
 #include "loading/load.h"
 #include "nesting/nester.h"
+#include "test_support/scratch_folder.h"
 
 namespace platenest {
 namespace {
@@ -37,10 +38,6 @@ class Host : public InteractionHost {
 class InteractionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("platenest-interaction-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder_);
     const std::filesystem::path job = folder_ / "squares.txt";
     std::ofstream(job, std::ios::binary)
         << "PlateLength: 6000\r\nPlateWidth: 4000\r\nPartToPartGap:0\r\n"
@@ -54,10 +51,6 @@ class InteractionTest : public ::testing::Test {
     host.transform.fit(600, 400, host.job->plateRect());
     host.history.clear();
   }
-  void TearDown() override {
-    host.job.reset();
-    std::filesystem::remove_all(folder_);
-  }
 
   PlacedPart& part(int index) { return *std::next(host.job->parts.begin(), index); }
   void placeAt(int index, double x, double y) {
@@ -67,7 +60,7 @@ class InteractionTest : public ::testing::Test {
   }
   Pixel pixelOf(double x, double y) const { return host.transform.worldToPixel(Point(x, y)); }
 
-  std::filesystem::path folder_;
+  testing::ScratchFolder folder_{"platenest-app"};
   Host host;
   Interaction gestures{host};
 };

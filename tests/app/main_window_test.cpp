@@ -30,10 +30,7 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initTestCase() {
-    QCoreApplication::setOrganizationName("platenest-tests");
-    QCoreApplication::setApplicationName("main-window-test");
-  }
+  void initTestCase() { nameTestProgram("main-window-test"); }
   void menuHasTheDefinedItemsMarksAndTitle();
   void viewTogglesKeepTheirCheckMarks();
   void commandsOnPartsWaitForALoad();
@@ -57,18 +54,7 @@ class MainWindowTest : public QObject {
 
 namespace {
 
-struct Fixture {
-  Scratch scratch;
-  RecordingMessageSink messages;
-  ScopedMessageSink sink{&messages};
-  ScriptedFileChooser chooser;
-  MainWindow window{&chooser};
-  Fixture() { window.setErrorLogPath(scratch.path("PackError.txt")); }
-  void load(const std::filesystem::path& path, int command = 40001) {
-    chooser.answers.push_back(QString::fromStdString(path.string()));
-    menuAction(window, command)->trigger();
-  }
-};
+using Fixture = WindowFixture;
 
 }  // namespace
 

@@ -14,21 +14,15 @@ class OrderPlatesTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initTestCase() {
-    QCoreApplication::setOrganizationName("platenest-tests");
-    QCoreApplication::setApplicationName("order-plates-test");
-  }
+  void initTestCase() { nameTestProgram("order-plates-test"); }
 
   void platesAreShownEditedAndWritten() {
-    Scratch scratch;
-    RecordingMessageSink messages;
-    ScopedMessageSink sink(&messages);
-    ScriptedFileChooser chooser;
-    MainWindow window(&chooser);
-    window.setErrorLogPath(scratch.path("PackError.txt"));
+    WindowFixture f;
+    const Scratch& scratch = f.scratch;
+    ScriptedFileChooser& chooser = f.chooser;
+    MainWindow& window = f.window;
     window.resize(900, 600);
-    chooser.answers.push_back(QString::fromStdString(exampleJob("order/order.toml").string()));
-    menuAction(window, 40101)->trigger();
+    f.load(exampleJob("order/order.toml"), 40101);
     // Found by name: the session is a plain QObject to the meta-object system.
     auto* plates = static_cast<OrderPlates*>(window.findChild<QObject*>("orderSession"));
     QVERIFY(plates != nullptr);

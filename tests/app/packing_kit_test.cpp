@@ -22,10 +22,7 @@ class PackingKitTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initTestCase() {
-    QCoreApplication::setOrganizationName("platenest-tests");
-    QCoreApplication::setApplicationName("packing-kit-test");
-  }
+  void initTestCase() { nameTestProgram("packing-kit-test"); }
   void kitHasItsButtonsInDialogUnitsAndClosesItself();
   void layoutAllFromTheKitWritesTheReportAndUndoRestoresEveryPose();
   void modeButtonsAndKeysSetTheModeAndTheFocusReturns();
@@ -37,19 +34,14 @@ class PackingKitTest : public QObject {
 
 namespace {
 
-struct Fixture {
-  Scratch scratch;
-  RecordingMessageSink messages;
-  ScopedMessageSink sink{&messages};
-  ScriptedFileChooser chooser;
-  MainWindow window{&chooser};
+struct Fixture : WindowFixture {
   Fixture() {
-    window.setErrorLogPath(scratch.path("PackError.txt"));
     window.setRemembersSize(false);
     window.resize(900, 640);
     window.show();
     QApplication::processEvents();
   }
+  // Opens the library straight, without the file dialog.
   void load(const std::filesystem::path& path) { QVERIFY(window.openJob(path, LoadType::kTextLibrary)); }
   QPushButton* button(int id) {
     return named<QPushButton>(*window.packingKitDialog(), QString("button%1").arg(id));

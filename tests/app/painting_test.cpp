@@ -35,8 +35,9 @@ class PaintingTest : public QObject {
 
 namespace {
 
-Scratch* scratch = nullptr;
-RecordingMessageSink* messages = nullptr;
+// One window for the whole program: every case paints the same job.
+WindowFixture* shell = nullptr;
+const Scratch* scratch = nullptr;
 ScriptedFileChooser* chooser = nullptr;
 MainWindow* window = nullptr;
 
@@ -61,20 +62,16 @@ Point topMiddle(const PosedPart& part) {
 }  // namespace
 
 void PaintingTest::initTestCase() {
-  QCoreApplication::setOrganizationName("platenest-tests");
-  QCoreApplication::setApplicationName("painting-test");
-  scratch = new Scratch;
-  messages = new RecordingMessageSink;
-  setMessageSink(messages);
-  chooser = new ScriptedFileChooser;
-  window = new MainWindow(chooser);
+  nameTestProgram("painting-test");
+  shell = new WindowFixture;
+  scratch = &shell->scratch;
+  chooser = &shell->chooser;
+  window = &shell->window;
   window->setRemembersSize(false);
-  window->setErrorLogPath(scratch->path("PackError.txt"));
   window->canvas()->setFixedSize(801, 601);
   window->show();
   QVERIFY(QTest::qWaitForWindowExposed(window));
-  chooser->answers.push_back(QString::fromStdString(writeDiscAndSlabJob(*scratch).string()));
-  menuAction(*window, 40001)->trigger();
+  shell->load(writeDiscAndSlabJob(*scratch));
   QVERIFY(window->nester() != nullptr);
   QCOMPARE(window->view().width(), 801);
   QCOMPARE(window->view().height(), 601);
@@ -361,11 +358,7 @@ void PaintingTest::resizeShowsTheWholePlateAgain() {
 }
 
 void PaintingTest::cleanupTestCase() {
-  delete window;
-  delete chooser;
-  setMessageSink(nullptr);
-  delete messages;
-  delete scratch;
+  delete shell;
 }
 
 QTEST_MAIN(PaintingTest)

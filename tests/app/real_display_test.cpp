@@ -12,7 +12,6 @@
 #include <QProcess>
 #include <QScreen>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <clocale>
@@ -25,6 +24,7 @@
 #include "app/layout_canvas.h"
 #include "app/main_window.h"
 #include "app/message_box_sink.h"
+#include "shell_test_support.h"
 #include "support/messages.h"
 
 using namespace platenest;
@@ -154,17 +154,14 @@ int main(int argc, char** argv) {
   });
   watchdog.start(120000);
 
-  QTemporaryDir scratch;
-  QDir::setCurrent(scratch.path());
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
-  QCoreApplication::setOrganizationName("platenest-tests");
-  QCoreApplication::setApplicationName("real-display-test");
+  const platenest::testing::Scratch scratch;
+  platenest::testing::nameTestProgram("real-display-test");
 
   MainWindow window;
   MessageBoxSink boxes(&window);
   ScopedMessageSink sink(&boxes);
   window.setRemembersSize(false);
-  window.setErrorLogPath((scratch.path() + "/PackError.txt").toStdString());
+  window.setErrorLogPath(scratch.path("PackError.txt"));
   window.setGeometry(0, 0, 1000, 720);
   window.show();
   check(QTest::qWaitForWindowExposed(&window, 10000), "the main window is shown");

@@ -19,10 +19,7 @@ class RnPpdDialogTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void initTestCase() {
-    QCoreApplication::setOrganizationName("platenest-tests");
-    QCoreApplication::setApplicationName("rn-ppd-dialog-test");
-  }
+  void initTestCase() { nameTestProgram("rn-ppd-dialog-test"); }
   void openingShowsTheCurrentValues();
   void typedPpdIsConvertedAndTheGridRebuilt();
   void renewRnLeavesThePackingPoints();
@@ -34,19 +31,11 @@ class RnPpdDialogTest : public QObject {
 
 namespace {
 
-struct Fixture {
-  Scratch scratch;
-  RecordingMessageSink messages;
-  ScopedMessageSink sink{&messages};
-  ScriptedFileChooser chooser;
-  MainWindow window{&chooser};
-
+struct Fixture : WindowFixture {
   explicit Fixture(bool loaded = true) {
-    window.setErrorLogPath(scratch.path("PackError.txt"));
     window.clientResized(801, 601);
     if (loaded) {
-      chooser.answers.push_back(QString::fromStdString(writeDiscAndSlabJob(scratch).string()));
-      menuAction(window, 40001)->trigger();
+      load(writeDiscAndSlabJob(scratch));
       window.layoutAll();
     }
     menuAction(window, 40003)->trigger();

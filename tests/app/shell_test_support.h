@@ -1,12 +1,12 @@
 // What the window tests share: a file chooser that answers as told, a scratch folder made
-// current, the jobs the tests load, and a look-up of widgets by object name.
+// current, the window over them, the jobs the tests load, and a look-up of widgets by object
+// name.
 #pragma once
 
 #include <QAction>
 #include <QDir>
 #include <QImage>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 #include <deque>
@@ -19,6 +19,8 @@
 #include "app/file_chooser.h"
 #include "app/layout_canvas.h"
 #include "app/main_window.h"
+#include "support/messages.h"
+#include "test_support/scratch_folder.h"
 
 namespace platenest::testing {
 
@@ -69,19 +71,24 @@ class ScriptedFileChooser : public FileChooser {
 class Scratch {
  public:
   Scratch() {
-    QDir::setCurrent(folder_.path());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder_.path());
+    const QString here = QString::fromStdString(folder_.path().string());
+    QDir::setCurrent(here);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, here);
   }
-  std::filesystem::path path(const std::string& name) const {
-    return std::filesystem::path(folder_.path().toStdString()) / name;
-  }
+  std::filesystem::path path(const std::string& name) const { return folder_ / name; }
   QString qpath(const std::string& name) const {
     return QString::fromStdString(path(name).string());
   }
 
  private:
-  QTemporaryDir folder_;
+  ScratchFolder folder_{"platenest-app"};
 };
+
+// Names the program for the settings it remembers (kept in the scratch folder).
+inline void nameTestProgram(const char* name) {
+  QCoreApplication::setOrganizationName("platenest-tests");
+  QCoreApplication::setApplicationName(name);
+}
 
 inline std::filesystem::path exampleJob(const std::string& name) {
   return std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / name;
@@ -114,6 +121,23 @@ inline QAction* menuAction(MainWindow& window, int id) {
 inline void pressKey(MainWindow& window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
   QTest::keyClick(&window, key, modifiers);
 }
+
+// The main window of one test over its scratch folder, with a file chooser that answers as
+// told, the messages recorded and the error log in the folder.
+struct WindowFixture {
+  Scratch scratch;
+  RecordingMessageSink messages;
+  ScopedMessageSink sink{&messages};
+  ScriptedFileChooser chooser;
+  MainWindow window{&chooser};
+
+  WindowFixture() { window.setErrorLogPath(scratch.path("PackError.txt")); }
+  // Opens `path` through the file dialog of the menu command `command` (Open by default).
+  void load(const std::filesystem::path& path, int command = 40001) {
+    chooser.answers.push_back(QString::fromStdString(path.string()));
+    menuAction(window, command)->trigger();
+  }
+};
 
 // The deferred deletions of dialogs that closed themselves.
 inline void settleDeletions() {
