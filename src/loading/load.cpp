@@ -220,24 +220,10 @@ void checkJobValues(const std::filesystem::path& path, const Job& job) {
 }  // namespace
 
 void applyConfig(Nester& nester, const NestConfig& config) {
-  JobSettings& settings = nester.settings;
-  settings.staPlate_0 = config.staPlate_0;
-  settings.staPlate_1 = config.staPlate_1;
-  nester.setPlateSize(settings.staPlate_0, settings.staPlate_1);
-  settings.partToPartGap = config.partToPartGap;
+  nester.settings = config;
+  nester.setPlateSize(config.staPlate_0, config.staPlate_1);
   nester.partGap = config.partToPartGap;
   nester.bPartTurnover = config.bPartTurnover;
-  settings.minPlate_0 = config.minPlate_0;
-  settings.minPlate_1 = config.minPlate_1;
-  settings.feetLength_0 = config.feetLength_0;
-  settings.feetLength_1 = config.feetLength_1;
-  // Kept for the record; no operation reads them.
-  settings.partToMplateGap = config.partToMplateGap;
-  settings.bHolePart = config.bHolePart;
-  settings.maxPlate_0 = config.maxPlate_0;
-  settings.maxPlate_1 = config.maxPlate_1;
-  settings.minPartGap = config.minPartGap;
-  settings.maxPartGap = config.maxPartGap;
 }
 
 void applyJob(Nester& nester, Job job) {
