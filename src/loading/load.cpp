@@ -30,10 +30,10 @@ constexpr const char* kArcCheckFailed = "零件轮廓检查未通过!";
 // A part whose outline has no area cannot be measured (its rectangularity, aspect ratio and
 // centroid divide by zero) and cannot be laid out; it is refused at load.
 bool isDegenerate(const PlacedPart& part) {
-  const double w = part.box.maxX - part.box.minX;
-  const double h = part.box.maxY - part.box.minY;
+  const double w = part.box().maxX - part.box().minX;
+  const double h = part.box().maxY - part.box().minY;
   return part.outer.vertexCount() < 3 || !(w > 0) || !(h > 0) || !(part.outer.area() > 0) ||
-         !(part.area > 0);
+         !(part.area() > 0);
 }
 
 // The arc checks of one region, written to the error log; what they wrote is the reason the
@@ -330,7 +330,7 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
   growAllParts(nester, nester.partGap * 0.5, report);
   // Park every part right of the plate and below its bottom edge: nothing is on the plate yet.
   for (PlacedPart& part : nester.parts) {
-    part.translate(nester.plateLength() - part.box.minX, 0 - part.box.maxY);
+    part.translate(nester.plateLength() - part.box().minX, 0 - part.box().maxY);
   }
   nester.errorLog.flush();
   report.loadedCount = nester.parts.count();

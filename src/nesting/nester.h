@@ -117,7 +117,8 @@ class Nester {
   std::int32_t packingColumns() const { return layout_.packingColumns(); }
   PackingPoint packingPoint(int column, int row) const { return layout_.packingPoint(column, row); }
   // The starting PPD of the job's parts (load flow): a tenth of the smaller side of the
-  // smallest part, at least 30 mm.
+  // smallest part, at least 30 mm. With more than one part it first takes every part's area
+  // afresh from its outline as it now stands (PlacedPart::refreshArea).
   double defaultPackingPointDistance();
 
   // ---- load flow
