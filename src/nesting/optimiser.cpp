@@ -217,8 +217,9 @@ class Worker {
 
     // Largest first, with now and then two neighbours in the order swapped (a restart shuffles
     // more).
-    std::stable_sort(taken.begin(), taken.end(),
-                     [](const PlacedPart* a, const PlacedPart* b) { return a->area() > b->area(); });
+    std::stable_sort(taken.begin(), taken.end(), [](const PlacedPart* a, const PlacedPart* b) {
+      return a->area() > b->area();
+    });
     const double swap = start.restart ? kRestartOrderSwap : kOrderSwap;
     for (std::size_t i = 0; i + 1 < taken.size(); ++i) {
       if (random.unit() < swap) std::swap(taken[i], taken[i + 1]);

@@ -321,7 +321,8 @@ class Worker {
     const double areaA = engine_.placed(a).area();
     std::vector<std::size_t> unlike;
     for (std::size_t r = 0; r < large; ++r) {
-      if (std::fabs(engine_.placed(order[r]).area() - areaA) > 0.01 * areaA) unlike.push_back(order[r]);
+      if (std::fabs(engine_.placed(order[r]).area() - areaA) > 0.01 * areaA)
+        unlike.push_back(order[r]);
     }
     std::size_t b = a;
     if (!unlike.empty()) {

@@ -389,7 +389,8 @@ class PlateFiller {
         for (const PlacedPart& part : nester.parts) usedArea += part.area();
         // More copies than the free area holds cannot all fit: one over that proves it.
         const double room = std::max(0.0, plateArea - usedArea);
-        const auto bound = static_cast<std::int64_t>(std::min(1e9, std::floor(room / kind.working.area()))) + 1;
+        const auto bound =
+            static_cast<std::int64_t>(std::min(1e9, std::floor(room / kind.working.area()))) + 1;
         const std::int64_t chunk = std::min(left[k], bound);
         for (PlacedPart& part : nester.parts) part.selected = false;
         for (std::int64_t c = 0; c < chunk; ++c) {
@@ -490,7 +491,8 @@ OrderResult nestOrder(const Order& order, std::vector<OrderKind> kinds, const Or
     // and stays within what the plates can hold.
     double smallest = std::numeric_limits<double>::infinity();
     for (const OrderKind& kind : all) {
-      smallest = std::min({smallest, kind.twin.box().maxX - kind.twin.box().minX, kind.twin.box().maxY - kind.twin.box().minY});
+      smallest = std::min({smallest, kind.twin.box().maxX - kind.twin.box().minX,
+                           kind.twin.box().maxY - kind.twin.box().minY});
     }
     ppd = smallest / 10;
     for (const StockPlate& plate : stock) {

@@ -110,7 +110,8 @@ TEST(PlacedPartTest, RectangleFiguresAndWhatARotationRecomputes) {
   // A part standing on its long side measures the same aspect ratio.
   EXPECT_EQ(partOf(rectangle(0, 0, 50, 100)).aspectRatio(), 2);
   // An L of 3 squares fills three quarters of its box.
-  EXPECT_EQ(partOf(Polygon({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}})).rectangularity(), 0.75);
+  EXPECT_EQ(partOf(Polygon({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}})).rectangularity(),
+            0.75);
 }
 
 TEST(PlacedPartTest, HolesReduceTheAreaAndMoveTheCentroid) {
