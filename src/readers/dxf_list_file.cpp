@@ -108,7 +108,7 @@ constexpr double kPlainReaderMostChords = 20000;
 double plainChords(const DxfGeometry& geometry, double chordTolerance) {
   const auto chords = [&](double radius, double sweepDegrees) {
     if (!(radius > chordTolerance)) return 8.0;
-    const double step = 2 * std::acos(1 - chordTolerance / radius) * 180 / kPi;
+    const double step = chordAngleDegrees(radius, chordTolerance);
     return std::ceil(sweepDegrees / step) + 1;
   };
   double total = static_cast<double>(geometry.lines.size());
