@@ -1,5 +1,6 @@
-// Cutting arcs and circles into chords, chaining loose segments into one outline, and
-// turning a contour with arc edges into a polygon. Division angles are in degrees.
+// Cutting arcs and circles into chords (and the angle one chord may span, which every cutter
+// of arcs shares), chaining loose segments into one outline, and turning a contour with arc
+// edges into a polygon. Division angles are in degrees.
 #pragma once
 
 #include "geometry/arc.h"

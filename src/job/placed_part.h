@@ -1,6 +1,7 @@
 // One part of the job in its current pose: the polygons the engine tests (grown by half
-// the gap), the figures derived from them, and the pose bookkeeping (refPoint, rotation,
-// mirrored) that lets the outline as read be replayed at the same place.
+// the gap), the figures derived from them (kept by the part, changed only by its own moves
+// and setters), and the pose bookkeeping (refPoint, rotation, mirrored) that lets the
+// outline as read be replayed at the same place.
 #pragma once
 
 #include <cstdint>
