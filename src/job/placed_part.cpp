@@ -123,9 +123,7 @@ void PlacedPart::measureAspectRatio() {
   figures_.aspectRatio = h >= w ? h / w : w / h;
 }
 
-void PlacedPart::translate(double dx, double dy) {
-  outer.translate(dx, dy);
-  for (Polygon& hole : holes) hole.translate(dx, dy);
+void PlacedPart::shiftFigures(double dx, double dy) {
   BoundingBox& box = figures_.box;
   box.minX += dx;
   box.maxX += dx;
@@ -133,6 +131,12 @@ void PlacedPart::translate(double dx, double dy) {
   box.maxY += dy;
   figures_.centroid.x += dx;
   figures_.centroid.y += dy;
+}
+
+void PlacedPart::translate(double dx, double dy) {
+  outer.translate(dx, dy);
+  for (Polygon& hole : holes) hole.translate(dx, dy);
+  shiftFigures(dx, dy);
   refPoint.x += dx;
   refPoint.y += dy;
   label.x += dx;
@@ -272,13 +276,7 @@ void PlacedPart::assignTranslated(const PlacedPart& source, double dx, double dy
   secondLabel.x += dx;
   secondLabel.y += dy;
   figures_ = source.figures_;
-  BoundingBox& box = figures_.box;
-  box.minX += dx;
-  box.maxX += dx;
-  box.minY += dy;
-  box.maxY += dy;
-  figures_.centroid.x += dx;
-  figures_.centroid.y += dy;
+  shiftFigures(dx, dy);
   chordTolerance = source.chordTolerance;
   selected = source.selected;
   id = source.id;

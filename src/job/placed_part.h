@@ -143,6 +143,8 @@ class PlacedPart {
   void derive();
   // What a change of outline in place keeps in step: box, area, centroid.
   void followOutlines();
+  // A move carries box and centroid along; area and shape ratios stay.
+  void shiftFigures(double dx, double dy);
 
   Figures figures_;
 };
