@@ -174,7 +174,7 @@ void BM_MarkCoveredPackingPoints12000x2500(benchmark::State& state) {
   auto nester = largePlate();
   nester->layout().rebuildPackingGrid();
   PlacedPart part = nester->parts.front();
-  part.translate(-part.box.minX + 3000.0, -part.box.minY + 500.0);
+  part.translate(-part.box().minX + 3000.0, -part.box().minY + 500.0);
   // On a fresh grid each time, as a newly placed part finds it: the rebuild is timed too.
   for (auto _ : state) {
     nester->layout().rebuildPackingGrid();

@@ -44,7 +44,7 @@ class OutlinePainter {
     const double sweep = arc.sweep() / 180.0 * kPi;
     int chords = 1;
     if (radiusPixels > kArcBulgePixels) {
-      const double step = 2 * std::acos(1 - kArcBulgePixels / radiusPixels);
+      const double step = chordAngle(radiusPixels, kArcBulgePixels);
       const double perTurn = std::min<double>(kMaxChordsPerTurn, 2 * kPi / step);
       chords = std::max(1, static_cast<int>(std::ceil(perTurn * sweep / (2 * kPi))));
     }

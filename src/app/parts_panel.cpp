@@ -23,9 +23,9 @@ QString areaText(double squareMillimetres) {
 // The true (not gap-grown) net area of a part: that of its loaded twin when there is one.
 double trueArea(const Nester& nester, const PlacedPart& part) {
   for (const PlacedPart& loaded : nester.loadedParts) {
-    if (loaded.id == part.id) return loaded.area;
+    if (loaded.id == part.id) return loaded.area();
   }
-  return part.area;
+  return part.area();
 }
 
 }  // namespace

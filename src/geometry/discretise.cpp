@@ -29,17 +29,20 @@ Point onCircle(const Point& centre, double radius, double degrees) {
   return Point(centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle));
 }
 
-// The division angle, in degrees, whose chords stray at most `chordError` from the circle.
-double divisionAngleFor(double radius, double chordError) {
-  return 2 * std::acos(1 - chordError / radius) * 180 / kPi;
-}
-
 // The radius of edge i; a contour with fewer radii than vertices has straight edges there.
 double edgeRadius(const Contour& contour, std::size_t i) {
   return i < contour.radii.size() ? contour.radii[i] : 0.0;
 }
 
 }  // namespace
+
+double chordAngle(double radius, double chordError) {
+  return 2 * std::acos(1 - chordError / radius);
+}
+
+double chordAngleDegrees(double radius, double chordError) {
+  return chordAngle(radius, chordError) * 180 / kPi;
+}
 
 void divideArc(const Arc& arc, double divisionAngle, SegmentList& out) {
   const double sweep = arc.endAngle - arc.startAngle;
@@ -68,7 +71,7 @@ void divideArcByChord(const Arc& arc, double chordError, SegmentList& out) {
     showWarning("弓高误差错误!");
     return;
   }
-  divideArc(arc, divisionAngleFor(arc.radius, chordError), out);
+  divideArc(arc, chordAngleDegrees(arc.radius, chordError), out);
 }
 
 void divideCircle(const Circle& circle, double divisionAngle, SegmentList& out) {
@@ -100,7 +103,7 @@ void divideCircleByChord(const Circle& circle, double chordError, SegmentList& o
     showWarning("弓高误差错误!");
     return;
   }
-  divideCircle(circle, divisionAngleFor(circle.radius, chordError), out);
+  divideCircle(circle, chordAngleDegrees(circle.radius, chordError), out);
 }
 
 void divideArcs(const ArcList& arcs, SegmentList& out, double chordError) {

@@ -1,5 +1,6 @@
-// Cutting arcs and circles into chords, chaining loose segments into one outline, and
-// turning a contour with arc edges into a polygon. Division angles are in degrees.
+// Cutting arcs and circles into chords (and the angle one chord may span, which every cutter
+// of arcs shares), chaining loose segments into one outline, and turning a contour with arc
+// edges into a polygon. Division angles are in degrees.
 #pragma once
 
 #include "geometry/arc.h"
@@ -17,6 +18,13 @@ inline constexpr double kRadiusRepairStep = 0.1;       // mm, once per edge
 // A chord may exceed 2|R| by this relative amount and still count as reachable: a half
 // circle written with decimal end points is often one rounding error too long.
 inline constexpr double kHalfCircleSlack = 1e-9;
+
+// The angle, in radians, that one chord of an arc of this radius may span so that it stands
+// at most `chordError` off the arc (its sagitta): 2·acos(1 − chordError / radius), for
+// chordError no larger than the radius.
+double chordAngle(double radius, double chordError);
+// The same angle in degrees: chordAngle · 180 / π.
+double chordAngleDegrees(double radius, double chordError);
 
 void divideArc(const Arc& arc, double divisionAngle, SegmentList& out);
 void divideArcByChord(const Arc& arc, double chordError, SegmentList& out);

@@ -24,7 +24,7 @@ Point onCircle(const Point& centre, double radius, double degrees) {
 int pieceCount(double sweep, double radius, double chordError) {
   double widest = kWidestPiece;
   if (chordError < radius) {
-    widest = std::min(widest, 2 * std::acos(1 - chordError / radius) * 180 / kPi);
+    widest = std::min(widest, chordAngleDegrees(radius, chordError));
   }
   const double count = std::ceil(sweep / widest);
   return std::max(1, static_cast<int>(std::min(count, 1e6)));

@@ -15,9 +15,9 @@
 
 namespace platenest {
 
-// The settings block of a part-list file. Every field is named after its key. Reals are
-// single precision as in the file format, so 0.1 reaches the nester as the double nearest
-// the float 0.1. Index 0 of a pair is the plate length (x), index 1 the plate width (y).
+// The settings block of a part-list file, which the nester keeps as its job settings. Every
+// field is named after its key. Reals are single precision as in the file format, so 0.1
+// reaches the nester's double arithmetic as the double nearest the float 0.1. Index 0 of a pair is the plate length (x), index 1 the plate width (y).
 // Lengths in mm.
 struct NestConfig {
   std::int32_t nestType = 0;

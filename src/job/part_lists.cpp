@@ -23,7 +23,7 @@ void PartList::assignFrom(const PartList& other) {
 // job the reading order among equal parts.
 void PartList::sortByAreaDescending() {
   if (items_.size() < 2) return;
-  items_.sort([](const PlacedPart& a, const PlacedPart& b) { return a.area > b.area; });
+  items_.sort([](const PlacedPart& a, const PlacedPart& b) { return a.area() > b.area(); });
 }
 
 PlacedPart* PartList::findById(std::int32_t id) {

@@ -1,10 +1,11 @@
-// A part in its current pose: building it from a region, its derived figures, and the moves
-// that keep them and the pose bookkeeping in step. The fit tests live in overlap.cpp.
+// A part in its current pose: building it from a region or from read polygons, the one
+// derivation of its figures, and the moves that keep them and the pose bookkeeping in step. The fit tests live in overlap.cpp.
 #include "job/placed_part.h"
 
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <utility>
 
 #include "geometry/discretise.h"
 #include "geometry/offset.h"
@@ -37,25 +38,59 @@ void PolygonList::assignFrom(const PolygonList& other) {
 
 void PlacedPart::setGeometry(const Polygon& outerPolygon, const PolygonList& holePolygons) {
   outer = outerPolygon;
-  holes = holePolygons;
-  area = computeArea();
-  computeCentroid();
-  box = outer.box();
-  computeRectangularity();
-  computeAspectRatio();
+  holes = holePolygons;  // a copy: the holes in reverse order
+  derive();
+}
+
+void PlacedPart::setGeometry(Polygon&& outerPolygon, PolygonList&& holePolygons) {
+  outer = std::move(outerPolygon);
+  holes = std::move(holePolygons);
+  derive();
+}
+
+void PlacedPart::takeOutlines(const Polygon& outerPolygon, const PolygonList& holePolygons) {
+  outer = outerPolygon;
+  holes = holePolygons;  // a copy: the holes in reverse order
+  followOutlines();
+}
+
+void PlacedPart::restoreOutlines(const Polygon& outerPolygon,
+                                 const std::vector<Polygon>& holePolygons,
+                                 const Figures& figures) {
+  outer = outerPolygon;
+  std::size_t h = 0;
+  for (Polygon& hole : holes) hole = holePolygons[h++];
+  figures_ = figures;
+}
+
+void PlacedPart::refreshArea() { measureArea(); }
+
+void PlacedPart::refreshCentroid() { measureCentroid(); }
+
+void PlacedPart::derive() {
+  measureArea();
+  measureCentroid();
+  figures_.box = outer.box();
+  measureRectangularity();
+  measureAspectRatio();
   if (!outer.empty()) refPoint = outer.vertex(0);
   rotation = 0.0;
 }
 
-double PlacedPart::computeArea() {
+void PlacedPart::followOutlines() {
+  measureBox();
+  measureArea();
+  measureCentroid();
+}
+
+void PlacedPart::measureArea() {
   const double outerArea = outer.computeArea();
   double holeArea = 0.0;
   for (Polygon& hole : holes) holeArea += hole.computeArea();
-  area = outerArea - holeArea;
-  return area;
+  figures_.area = outerArea - holeArea;
 }
 
-Point PlacedPart::computeCentroid() {
+void PlacedPart::measureCentroid() {
   const double a0 = outer.area();
   const Point c0 = outer.centroid();
   double sumArea = 0.0;
@@ -68,39 +103,40 @@ Point PlacedPart::computeCentroid() {
     sumX += hole.area() * ci.x;
     sumY += hole.area() * ci.y;
   }
-  centroid.x = (a0 * c0.x - sumX) / (a0 - sumArea);
-  centroid.y = (a0 * c0.y - sumY) / (a0 - sumArea);
-  return centroid;
+  figures_.centroid.x = (a0 * c0.x - sumX) / (a0 - sumArea);
+  figures_.centroid.y = (a0 * c0.y - sumY) / (a0 - sumArea);
 }
 
-BoundingBox PlacedPart::computeBox() {
-  box = outer.computeBox();
-  return box;
-}
+void PlacedPart::measureBox() { figures_.box = outer.computeBox(); }
 
-double PlacedPart::computeRectangularity() {
+void PlacedPart::measureRectangularity() {
+  const BoundingBox& box = figures_.box;
   const double ratio = outer.area() / ((box.maxX - box.minX) * (box.maxY - box.minY));
   // Capped at 1; a box without area (0/0) also counts as fully filled.
-  rectangularity = ratio < 1.0 ? ratio : 1.0;
-  return rectangularity;
+  figures_.rectangularity = ratio < 1.0 ? ratio : 1.0;
 }
 
-double PlacedPart::computeAspectRatio() {
+void PlacedPart::measureAspectRatio() {
+  const BoundingBox& box = figures_.box;
   const double w = box.maxX - box.minX;
   const double h = box.maxY - box.minY;
-  aspectRatio = h >= w ? h / w : w / h;
-  return aspectRatio;
+  figures_.aspectRatio = h >= w ? h / w : w / h;
+}
+
+void PlacedPart::shiftFigures(double dx, double dy) {
+  BoundingBox& box = figures_.box;
+  box.minX += dx;
+  box.maxX += dx;
+  box.minY += dy;
+  box.maxY += dy;
+  figures_.centroid.x += dx;
+  figures_.centroid.y += dy;
 }
 
 void PlacedPart::translate(double dx, double dy) {
   outer.translate(dx, dy);
   for (Polygon& hole : holes) hole.translate(dx, dy);
-  box.minX += dx;
-  box.maxX += dx;
-  box.minY += dy;
-  box.maxY += dy;
-  centroid.x += dx;
-  centroid.y += dy;
+  shiftFigures(dx, dy);
   refPoint.x += dx;
   refPoint.y += dy;
   label.x += dx;
@@ -116,9 +152,9 @@ void PlacedPart::rotateAbout(const Point& c, double theta) {
   const double sinTheta = std::sin(theta);
   outer.rotateAbout(centre, cosTheta, sinTheta);
   for (Polygon& hole : holes) hole.rotateAbout(centre, cosTheta, sinTheta);
-  centroid.rotateAbout(centre, cosTheta, sinTheta);
-  computeBox();
-  computeRectangularity();
+  figures_.centroid.rotateAbout(centre, cosTheta, sinTheta);
+  measureBox();
+  measureRectangularity();
   rotateLabel(label, centre, cosTheta, sinTheta);
   label.angle += theta / kPi * 180;
   refPoint.rotateAbout(centre, cosTheta, sinTheta);
@@ -127,14 +163,15 @@ void PlacedPart::rotateAbout(const Point& c, double theta) {
 
 void PlacedPart::mirrorAt(const Point& p) {
   const Point at = p;  // p may be this part's own refPoint
+  const BoundingBox& box = figures_.box;
   const double w = box.maxX - box.minX;
   const double h = box.maxY - box.minY;
   // Two distinct points on the horizontal line through p.
   const Segment line(at, Point(at.x + (w / 2 + h / 2), at.y));
   outer.mirror(line);
   for (Polygon& hole : holes) hole.mirror(line);
-  computeCentroid();
-  computeBox();
+  measureCentroid();
+  measureBox();
   label.y = 2 * at.y - label.y;
   refPoint.y = 2 * at.y - refPoint.y;
   rotation = -rotation;
@@ -142,7 +179,8 @@ void PlacedPart::mirrorAt(const Point& p) {
 }
 
 Point PlacedPart::rotationCentre() {
-  computeCentroid();
+  measureCentroid();
+  const Point& centroid = figures_.centroid;
   if (outer.empty()) return centroid;
   Point best = outer.nearestVertex(centroid);
   double bestDistance = best.distance(centroid);
@@ -175,13 +213,12 @@ bool PlacedPart::offset(double gap) {
     }
     holes = std::move(kept);
   }
-  computeBox();
-  computeArea();
-  computeCentroid();
+  followOutlines();
   return grown;
 }
 
 void PlacedPart::normaliseOrientation() {
+  const BoundingBox& box = figures_.box;
   const double a0 = (box.maxX - box.minX) * (box.maxY - box.minY);
   const double step = 2 * kPi / 360;
   // The cosines and sines of the trial angles, the same for every part.
@@ -238,15 +275,8 @@ void PlacedPart::assignTranslated(const PlacedPart& source, double dx, double dy
   secondLabel = source.secondLabel;
   secondLabel.x += dx;
   secondLabel.y += dy;
-  area = source.area;
-  box = source.box;
-  box.minX += dx;
-  box.maxX += dx;
-  box.minY += dy;
-  box.maxY += dy;
-  centroid = source.centroid;
-  centroid.x += dx;
-  centroid.y += dy;
+  figures_ = source.figures_;
+  shiftFigures(dx, dy);
   chordTolerance = source.chordTolerance;
   selected = source.selected;
   id = source.id;
@@ -255,8 +285,6 @@ void PlacedPart::assignTranslated(const PlacedPart& source, double dx, double dy
   refPoint.x += dx;
   refPoint.y += dy;
   rotation = source.rotation;
-  rectangularity = source.rectangularity;
-  aspectRatio = source.aspectRatio;
 }
 
 PlacedPart toPlacedPart(const Region& region) {

@@ -1,6 +1,7 @@
 // One part of the job in its current pose: the polygons the engine tests (grown by half
-// the gap), the figures derived from them, and the pose bookkeeping (refPoint, rotation,
-// mirrored) that lets the outline as read be replayed at the same place.
+// the gap), the figures derived from them (kept by the part, changed only by its own moves
+// and setters), and the pose bookkeeping (refPoint, rotation, mirrored) that lets the
+// outline as read be replayed at the same place.
 #pragma once
 
 #include <cstdint>
@@ -45,37 +46,64 @@ class PolygonList {
 
 class PlacedPart {
  public:
+  // What the part's outlines give: kept by the part itself and changed only by its own moves
+  // and setters, so every reader sees figures that belong to the outlines it sees.
+  struct Figures {
+    double area = 0.0;      // net area, outer minus holes, mm^2
+    BoundingBox box;        // box of outer
+    Point centroid;         // of the net area; the search minimises its x
+    // The outline's area over its box's, at most 1; follows the box through turns.
+    double rectangularity = 1.0;
+    // The box's longer side over its shorter, of the outline as set; kept through moves so
+    // that the similarity rules compare parts as they were drawn.
+    double aspectRatio = 1.0;
+  };
+
   Polygon outer;
   PolygonList holes;
   TextLabel label;
   TextLabel secondLabel;  // follows translations only; never read by the engine
-  double area = 0.0;      // net area, outer minus holes, mm^2
-  BoundingBox box;        // box of outer
-  Point centroid;         // of the net area; the search minimises its x
   double chordTolerance = 1.0;
   bool selected = false;
   std::int32_t id = 0;
   bool mirrored = false;
   Point refPoint;
   double rotation = 0.0;  // radians since the geometry was set
-  double rectangularity = 1.0;
-  double aspectRatio = 1.0;
 
-  // Copies the polygons in and derives area, centroid, box, rectangularity, aspect ratio;
-  // refPoint = first outer vertex, rotation 0.
+  double area() const { return figures_.area; }
+  const BoundingBox& box() const { return figures_.box; }
+  const Point& centroid() const { return figures_.centroid; }
+  double rectangularity() const { return figures_.rectangularity; }
+  double aspectRatio() const { return figures_.aspectRatio; }
+  const Figures& figures() const { return figures_; }
+
+  // Takes the polygons and derives every figure from them; refPoint = first outer vertex,
+  // rotation 0. A copy of a hole list holds its holes in reverse order, so this overload
+  // keeps them reversed, as the parts made of regions have always had them.
   void setGeometry(const Polygon& outerPolygon, const PolygonList& holePolygons);
+  // As above, the holes kept in the order given (the parts read from drawings).
+  void setGeometry(Polygon&& outerPolygon, PolygonList&& holePolygons);
+  // New outlines in the same pose (the working outlines that hold every arc whole): box,
+  // area and centroid follow them; rectangularity and aspect ratio stay those of the part as
+  // set. The holes are copied, so they come in reverse order, as they always have.
+  void takeOutlines(const Polygon& outerPolygon, const PolygonList& holePolygons);
+  // Puts back a saved state of this part's outlines with the figures they had (the holes
+  // count and order as saved).
+  void restoreOutlines(const Polygon& outerPolygon, const std::vector<Polygon>& holePolygons,
+                       const Figures& figures);
 
-  double computeArea();
-  Point computeCentroid();
-  BoundingBox computeBox();
-  double computeRectangularity();
-  double computeAspectRatio();
+  // The net area measured afresh from the outlines as they stand: a turn keeps the area as
+  // set, which a fresh measurement can differ from in the last bits.
+  void refreshArea();
+  // The centroid taken afresh from the outlines, in place of the one carried through moves.
+  void refreshCentroid();
 
   void translate(double dx, double dy);
   void rotateAbout(const Point& c, double theta);
   // Turns the part over across the horizontal line through p.
   void mirrorAt(const Point& p);
-  // The vertex (outer or hole) nearest to the centroid; parts are rotated about it.
+  // The vertex (outer or hole) nearest to the centroid, taken afresh first (refreshCentroid);
+  // parts are rotated about it.
   Point rotationCentre();
   // Grows the outer by gap and shrinks the holes by gap (no change when gap is 0).
   // Where the mitred growth of an outline or a hole does not keep the distance (finely
@@ -103,6 +131,22 @@ class PlacedPart {
   // The parts do not overlap; either may lie wholly in a hole of the other.
   bool isClearOf(const PlacedPart& other) const;
   bool overlapsRect(double minX, double maxX, double minY, double maxY) const;
+
+ private:
+  // The derivation of the figures, in the order a new geometry takes them.
+  void measureArea();  // the polygons' areas afresh, then the net area
+  void measureCentroid();
+  void measureBox();  // afresh from the outer vertices
+  void measureRectangularity();
+  void measureAspectRatio();
+  // Every figure of a new geometry, and the pose started at the first outer vertex.
+  void derive();
+  // What a change of outline in place keeps in step: box, area, centroid.
+  void followOutlines();
+  // A move carries box and centroid along; area and shape ratios stay.
+  void shiftFigures(double dx, double dy);
+
+  Figures figures_;
 };
 
 // The part made of a region as read: its contours cut into polygons, its pose copied.

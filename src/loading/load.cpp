@@ -30,10 +30,10 @@ constexpr const char* kArcCheckFailed = "零件轮廓检查未通过!";
 // A part whose outline has no area cannot be measured (its rectangularity, aspect ratio and
 // centroid divide by zero) and cannot be laid out; it is refused at load.
 bool isDegenerate(const PlacedPart& part) {
-  const double w = part.box.maxX - part.box.minX;
-  const double h = part.box.maxY - part.box.minY;
+  const double w = part.box().maxX - part.box().minX;
+  const double h = part.box().maxY - part.box().minY;
   return part.outer.vertexCount() < 3 || !(w > 0) || !(h > 0) || !(part.outer.area() > 0) ||
-         !(part.area > 0);
+         !(part.area() > 0);
 }
 
 // The arc checks of one region, written to the error log; what they wrote is the reason the
@@ -220,24 +220,10 @@ void checkJobValues(const std::filesystem::path& path, const Job& job) {
 }  // namespace
 
 void applyConfig(Nester& nester, const NestConfig& config) {
-  JobSettings& settings = nester.settings;
-  settings.staPlate_0 = config.staPlate_0;
-  settings.staPlate_1 = config.staPlate_1;
-  nester.setPlateSize(settings.staPlate_0, settings.staPlate_1);
-  settings.partToPartGap = config.partToPartGap;
+  nester.settings = config;
+  nester.setPlateSize(config.staPlate_0, config.staPlate_1);
   nester.partGap = config.partToPartGap;
   nester.bPartTurnover = config.bPartTurnover;
-  settings.minPlate_0 = config.minPlate_0;
-  settings.minPlate_1 = config.minPlate_1;
-  settings.feetLength_0 = config.feetLength_0;
-  settings.feetLength_1 = config.feetLength_1;
-  // Kept for the record; no operation reads them.
-  settings.partToMplateGap = config.partToMplateGap;
-  settings.bHolePart = config.bHolePart;
-  settings.maxPlate_0 = config.maxPlate_0;
-  settings.maxPlate_1 = config.maxPlate_1;
-  settings.minPartGap = config.minPartGap;
-  settings.maxPartGap = config.maxPartGap;
 }
 
 void applyJob(Nester& nester, Job job) {
@@ -344,7 +330,7 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
   growAllParts(nester, nester.partGap * 0.5, report);
   // Park every part right of the plate and below its bottom edge: nothing is on the plate yet.
   for (PlacedPart& part : nester.parts) {
-    part.translate(nester.plateLength() - part.box.minX, 0 - part.box.maxY);
+    part.translate(nester.plateLength() - part.box().minX, 0 - part.box().maxY);
   }
   nester.errorLog.flush();
   report.loadedCount = nester.parts.count();

@@ -50,8 +50,9 @@ std::unique_ptr<Nester> openLibrary(const std::filesystem::path& path, LoadType 
                                     const std::filesystem::path& errorLogPath,
                                     const LoadOptions& options, LoadReport& report);
 
-// Copies a part list's settings into the nester: plate size, gap, turnover, reduction limits
-// and the stored-only values. The caller sets the plate and its rectangle afterwards.
+// Gives the nester a part list's settings: it keeps the block as read (the reduction limits
+// and the stored-only values) and takes its plate size, gap and turnover. The caller sets the
+// plate and its rectangle afterwards.
 void applyConfig(Nester& nester, const NestConfig& config);
 
 // Hands a job as read to the nester: settings, plate and its rectangle, gap, then the

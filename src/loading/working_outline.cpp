@@ -127,11 +127,7 @@ void useWorkingOutlines(Nester& nester) {
       continue;
     }
     working.replayPoseOf(part);
-    part.outer = working.outer;
-    part.holes = working.holes;
-    part.computeBox();
-    part.computeArea();
-    part.computeCentroid();
+    part.takeOutlines(working.outer, working.holes);
   }
 }
 

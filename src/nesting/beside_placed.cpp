@@ -37,13 +37,13 @@ constexpr Side kSides[] = {Side::kRight, Side::kAbove, Side::kBelow};
 void moveBeside(PlacedPart& trial, const BoundingBox& neighbour, Side side) {
   switch (side) {
     case Side::kRight:
-      trial.translate(neighbour.maxX - trial.box.minX, neighbour.minY - trial.box.minY);
+      trial.translate(neighbour.maxX - trial.box().minX, neighbour.minY - trial.box().minY);
       break;
     case Side::kAbove:
-      trial.translate(neighbour.minX - trial.box.minX, neighbour.maxY - trial.box.minY);
+      trial.translate(neighbour.minX - trial.box().minX, neighbour.maxY - trial.box().minY);
       break;
     case Side::kBelow:
-      trial.translate(neighbour.minX - trial.box.minX, neighbour.minY - trial.box.maxY);
+      trial.translate(neighbour.minX - trial.box().minX, neighbour.minY - trial.box().maxY);
       break;
   }
 }
@@ -59,24 +59,24 @@ void assignQuarterTurn(PlacedPart& trial, const PlacedPart& source, int quarterT
 }  // namespace
 
 bool isSimilar(const PlacedPart& a, const PlacedPart& b) {
-  const double widthA = a.box.maxX - a.box.minX;
-  const double heightA = a.box.maxY - a.box.minY;
-  const double widthB = b.box.maxX - b.box.minX;
-  const double heightB = b.box.maxY - b.box.minY;
+  const double widthA = a.box().maxX - a.box().minX;
+  const double heightA = a.box().maxY - a.box().minY;
+  const double widthB = b.box().maxX - b.box().minX;
+  const double heightB = b.box().maxY - b.box().minY;
   const double maxA = std::max(widthA, heightA);
   const double minA = std::min(widthA, heightA);
   const double maxB = std::max(widthB, heightB);
   const double minB = std::min(widthB, heightB);
   const bool sideMatches =
       std::fabs(maxA - maxB) / maxA < kSimilarSide || std::fabs(minA - minB) / minA < kSimilarSide;
-  return sideMatches && std::fabs(a.rectangularity - b.rectangularity) < kSimilarRectangularity;
+  return sideMatches && std::fabs(a.rectangularity() - b.rectangularity()) < kSimilarRectangularity;
 }
 
 double unionBoxArea(const PlacedPart& a, const PlacedPart& b) {
-  const double minX = std::min(a.box.minX, b.box.minX);
-  const double maxX = std::max(a.box.maxX, b.box.maxX);
-  const double minY = std::min(a.box.minY, b.box.minY);
-  const double maxY = std::max(a.box.maxY, b.box.maxY);
+  const double minX = std::min(a.box().minX, b.box().minX);
+  const double maxX = std::max(a.box().maxX, b.box().maxX);
+  const double minY = std::min(a.box().minY, b.box().minY);
+  const double maxY = std::max(a.box().maxY, b.box().maxY);
   return (maxX - minX) * (maxY - minY);
 }
 
@@ -89,12 +89,12 @@ double unionBoxArea(const PlacedPart& a, const PlacedPart& b) {
 bool tryPairWith(const Layout& layout, double threshold, const PlacedPart& neighbour,
                  const PlacedPart& part, Pose& pose, double& score, Point& centroid,
                  const GridSearchOptions& options) {
-  if (!isSimilar(neighbour, part) || std::fabs(part.rectangularity - 1) < kRectangleTolerance) {
+  if (!isSimilar(neighbour, part) || std::fabs(part.rectangularity() - 1) < kRectangleTolerance) {
     return false;
   }
   const double layoutLength = layout.packingLength();
-  const double areaN = neighbour.box.area();
-  const double areaP = part.box.area();
+  const double areaN = neighbour.box().area();
+  const double areaP = part.box().area();
   double bestScore = kNoScore;
   double bestCentroidX = kFarAway;
   Point bestCentroid;
@@ -105,7 +105,7 @@ bool tryPairWith(const Layout& layout, double threshold, const PlacedPart& neigh
     for (int i = 0; i < 4; ++i) {
       assignQuarterTurn(trial, source, i);
       for (Side side : kSides) {
-        moveBeside(trial, neighbour.box, side);
+        moveBeside(trial, neighbour.box(), side);
         switch (side) {
           case Side::kRight:
             slideLeftTo(layout, trial, neighbour);
@@ -120,16 +120,16 @@ bool tryPairWith(const Layout& layout, double threshold, const PlacedPart& neigh
         if (!layout.fits(trial)) continue;
         const double candidateScore = areaN + areaP - unionBoxArea(neighbour, trial);
         const bool better = candidateScore > bestScore ||
-                            (candidateScore == bestScore && bestCentroidX > trial.centroid.x);
+                            (candidateScore == bestScore && bestCentroidX > trial.centroid().x);
         if (!better) continue;
         if (side == Side::kRight && !(areaP >= kLargeBoxArea)) {
-          const double width = trial.box.maxX - trial.box.minX;
-          const double height = trial.box.maxY - trial.box.minY;
-          if (!(trial.box.maxX <= layoutLength + std::max(width, height) / 2)) continue;
+          const double width = trial.box().maxX - trial.box().minX;
+          const double height = trial.box().maxY - trial.box().minY;
+          if (!(trial.box().maxX <= layoutLength + std::max(width, height) / 2)) continue;
         }
         bestScore = candidateScore;
-        bestCentroidX = trial.centroid.x;
-        bestCentroid = trial.centroid;
+        bestCentroidX = trial.centroid().x;
+        bestCentroid = trial.centroid();
         bestPose = poseOf(trial);
       }
     }
@@ -143,7 +143,7 @@ bool tryPairWith(const Layout& layout, double threshold, const PlacedPart& neigh
     tryOrientations(turnedOver);
   }
 
-  if (!(bestScore / areaP / (1 - part.rectangularity) >= threshold)) return false;
+  if (!(bestScore / areaP / (1 - part.rectangularity()) >= threshold)) return false;
   pose = bestPose;
   score = bestScore;
   centroid = bestCentroid;
@@ -188,10 +188,10 @@ bool fitAgainst(const Layout& layout, const PlacedPart& neighbour, const PlacedP
   for (int i = 0; i < 4; ++i) {
     assignQuarterTurn(trial, part, i);
     for (Side side : kSides) {
-      moveBeside(trial, neighbour.box, side);
+      moveBeside(trial, neighbour.box(), side);
       if (!layout.fits(trial)) continue;
       found = true;
-      const Point& c = trial.centroid;
+      const Point& c = trial.centroid();
       if (c.x < best.x || (c.x == best.x && c.y < best.y)) {
         best = c;
         bestPose = poseOf(trial);

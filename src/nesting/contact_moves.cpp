@@ -37,8 +37,8 @@ constexpr Direction kDown{0, -1};
 // first step ends where it is.
 template <class Test>
 void slide(PlacedPart& part, Direction u, double ppd, double limit, Test passes) {
-  const double w = part.box.maxX - part.box.minX;
-  const double h = part.box.maxY - part.box.minY;
+  const double w = part.box().maxX - part.box().minX;
+  const double h = part.box().maxY - part.box().minY;
   const double s = std::min(0.25 * std::min(w, h), ppd);
   // A step of zero (a part without width or height, or a PPD of zero) would never end,
   // and a negative one would slide the wrong way.
@@ -173,17 +173,17 @@ void contactDownCandidate(const Layout& layout, PlacedPart& candidate) {
 // them: once the part's box has passed the other's box it can never meet it, and the slide
 // ends there.
 void slideLeftTo(const Layout& layout, PlacedPart& part, const PlacedPart& other) {
-  slide(part, kLeft, layout.packingPointDistance(), part.box.maxX - other.box.minX,
+  slide(part, kLeft, layout.packingPointDistance(), part.box().maxX - other.box().minX,
         [&] { return part.isClearOf(other); });
 }
 
 void slideUpTo(const Layout& layout, PlacedPart& part, const PlacedPart& other) {
-  slide(part, kUp, layout.packingPointDistance(), other.box.maxY - part.box.minY,
+  slide(part, kUp, layout.packingPointDistance(), other.box().maxY - part.box().minY,
         [&] { return part.isClearOf(other); });
 }
 
 void slideDownTo(const Layout& layout, PlacedPart& part, const PlacedPart& other) {
-  slide(part, kDown, layout.packingPointDistance(), part.box.maxY - other.box.minY,
+  slide(part, kDown, layout.packingPointDistance(), part.box().maxY - other.box().minY,
         [&] { return part.isClearOf(other); });
 }
 

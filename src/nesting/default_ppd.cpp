@@ -13,12 +13,13 @@ double Nester::defaultPackingPointDistance() {
   if (parts.empty()) return packingPointDistance();
   PlacedPart* smallest = &parts.front();
   if (parts.count() > 1) {
-    smallest->computeArea();
+    // The areas as the outlines now stand, taken afresh into the parts.
+    for (PlacedPart& part : parts) part.refreshArea();
     for (auto it = std::next(parts.begin()); it != parts.end(); ++it) {
-      if (it->computeArea() < smallest->area) smallest = &*it;
+      if (it->area() < smallest->area()) smallest = &*it;
     }
   }
-  const BoundingBox& b = smallest->box;
+  const BoundingBox& b = smallest->box();
   const double w = b.maxX - b.minX;
   const double h = b.maxY - b.minY;
   return std::max(30.0, std::min(w, h) / 10);

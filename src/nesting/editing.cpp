@@ -55,7 +55,7 @@ void Nester::rotateSelected(const Point& centre, double angle) {
 void Nester::mirrorFirstSelected() {
   for (PlacedPart& part : parts) {
     if (!part.selected) continue;
-    part.mirrorAt(part.centroid);
+    part.mirrorAt(part.centroid());
     return;
   }
 }

@@ -149,7 +149,7 @@ void Layout::place(std::size_t i, const PlacedPart& posed) { part(i) = posed; }
 
 void Layout::park(std::size_t i) {
   PlacedPart& parked = part(i);
-  parked.translate(plateRect_.maxX - parked.box.minX, plateRect_.minY - parked.box.maxY);
+  parked.translate(plateRect_.maxX - parked.box().minX, plateRect_.minY - parked.box().maxY);
 }
 
 double Layout::packingLength() const {
@@ -157,7 +157,7 @@ double Layout::packingLength() const {
   double length = 0.0;
   for (const PlacedPart& member : parts_) {
     if (!isOnPlate(member)) continue;
-    if (!any || member.box.maxX > length) length = member.box.maxX;
+    if (!any || member.box().maxX > length) length = member.box().maxX;
     any = true;
   }
   return length;

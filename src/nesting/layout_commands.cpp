@@ -141,7 +141,7 @@ void Nester::layoutAll(bool announce) {
 void Nester::stageNextPart() {
   for (PlacedPart& part : parts) {
     if (isOnPlate(part)) continue;
-    part.translate(plateLength() - part.box.minX, plateWidth() - part.box.maxY);
+    part.translate(plateLength() - part.box().minX, plateWidth() - part.box().maxY);
     for (PlacedPart& other : parts) other.selected = false;
     part.selected = true;
     return;
@@ -175,7 +175,7 @@ void Nester::layoutMultipleSteps(bool announce) {
     for (PlacedPart& part : parts) {
       if (tally.stopped()) break;
       if (considered(part) && part.outer.area() >= kLargeArea &&
-          part.rectangularity >= kLargeRectangularity) {
+          part.rectangularity() >= kLargeRectangularity) {
         offer(part, [&](PlacedPart& p) { placeBesideNeighbours(layout_, p, options); });
       }
     }
@@ -188,7 +188,7 @@ void Nester::layoutMultipleSteps(bool announce) {
     for (PlacedPart& part : parts) {
       if (tally.stopped()) break;
       if (!considered(part)) continue;
-      if (part.outer.area() > kSmallArea || part.aspectRatio > kCompactAspectRatio) {
+      if (part.outer.area() > kSmallArea || part.aspectRatio() > kCompactAspectRatio) {
         offer(part, [&](PlacedPart& p) {
           placeBySimilarOrGrid(layout_, p, kPairingThreshold, options);
         });

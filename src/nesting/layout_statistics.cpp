@@ -23,8 +23,9 @@ LayoutStatistics layoutStatistics(const Nester& job, const Layout& layout) {
   double sumArea = 0;
   bool first = true;
   for (PlacedPart& part : placed) {
-    sumArea += part.area;
-    const BoundingBox box = part.computeBox();
+    sumArea += part.area();
+    // Measured afresh from the outline; the copy is the statistics' own.
+    const BoundingBox box = part.outer.computeBox();
     if (first || box.maxX > statistics.packingLength) statistics.packingLength = box.maxX;
     first = false;
     ++statistics.count;
@@ -38,7 +39,7 @@ LayoutStatistics layoutStatistics(const Nester& job, const Layout& layout) {
 // top at y = 0, so the part is off the plate whatever the plate's width.
 void Nester::parkSelectedParts() {
   for (PlacedPart& part : parts) {
-    if (part.selected) part.translate(plateLength() - part.box.minX, 0 - part.box.maxY);
+    if (part.selected) part.translate(plateLength() - part.box().minX, 0 - part.box().maxY);
   }
 }
 

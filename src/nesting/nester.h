@@ -38,6 +38,7 @@
 
 #include "geometry/part_drawing.h"
 #include "geometry/point.h"
+#include "job/job.h"
 #include "job/part_lists.h"
 #include "job/placed_part.h"
 #include "nesting/grid_search.h"
@@ -64,25 +65,6 @@ struct ReductionStep {
 };
 
 enum class ContactDirection { kLeft, kRight, kUp, kDown };
-
-// The job settings a part-list file brings (each named after its key). Without such a file
-// they are 0: reduction steps are then 100 mm and the smallest sizes 0. Only the reduction
-// run reads the smallest sizes and the steps; the others are kept for the record.
-struct JobSettings {
-  bool bHolePart = false;
-  double partToPartGap = 0.0;
-  double partToMplateGap = 0.0;
-  double staPlate_0 = 0.0;
-  double staPlate_1 = 0.0;
-  double minPlate_0 = 0.0;
-  double maxPlate_0 = 0.0;
-  double minPlate_1 = 0.0;
-  double maxPlate_1 = 0.0;
-  double feetLength_0 = 0.0;
-  double feetLength_1 = 0.0;
-  double minPartGap = 0.0;
-  double maxPartGap = 0.0;
-};
 
 class Nester;
 
@@ -135,7 +117,8 @@ class Nester {
   std::int32_t packingColumns() const { return layout_.packingColumns(); }
   PackingPoint packingPoint(int column, int row) const { return layout_.packingPoint(column, row); }
   // The starting PPD of the job's parts (load flow): a tenth of the smaller side of the
-  // smallest part, at least 30 mm.
+  // smallest part, at least 30 mm. With more than one part it first takes every part's area
+  // afresh from its outline as it now stands (PlacedPart::refreshArea).
   double defaultPackingPointDistance();
 
   // ---- load flow
@@ -209,7 +192,10 @@ class Nester {
   double partGap = 0.0;  // mm; the load flow grows every part by half of it
   std::int32_t rotationNumber = 4;  // RN
   bool bPartTurnover = true;
-  JobSettings settings;
+  // The settings block of a part-list file, as the file gives it. Without one every figure is
+  // 0: reduction steps are then 100 mm and the smallest sizes 0. Only the reduction run reads
+  // the smallest sizes and the steps; the others are kept for the record.
+  NestConfig settings;
   // Whether the job came with a settings block (part-list files only).
   bool hasJobSettings = false;
   TextWriter errorLog;

@@ -95,7 +95,7 @@ double distanceSquared(const Point& a, const Point& b) {
 
 // Off the plate whatever its length: right of its end and below its lower edge.
 void park(PlacedPart& part, double plateLength) {
-  part.translate(plateLength + 10.0 - part.box.minX, -10.0 - part.box.maxY);
+  part.translate(plateLength + 10.0 - part.box().minX, -10.0 - part.box().maxY);
 }
 
 // Points of the grid for the layout's plate and PPD, as a number that cannot overflow.
@@ -108,7 +108,7 @@ double gridPoints(const Layout& layout) {
 double spread(const Layout& layout) {
   double sum = 0.0;
   for (const PlacedPart& part : layout.parts()) {
-    if (layout.isOnPlate(part)) sum += part.area * part.box.maxX;
+    if (layout.isOnPlate(part)) sum += part.area() * part.box().maxX;
   }
   return sum;
 }
@@ -176,7 +176,7 @@ class Worker {
     std::vector<PlacedPart*> taken;
     std::vector<PlacedPart*> stay;
     for (PlacedPart* part : onPlate) {
-      (part->box.maxX > target ? taken : stay).push_back(part);
+      (part->box().maxX > target ? taken : stay).push_back(part);
     }
     if (!stay.empty()) {
       const std::size_t most = std::max<std::size_t>(
@@ -185,15 +185,15 @@ class Worker {
                                 : std::min(stay.size(), 1 + random.below(std::min(most, kMostRuined)));
       switch (random.below(3)) {
         case 0: {  // the parts nearest a part picked at random
-          const Point centre = stay[random.below(stay.size())]->centroid;
+          const Point centre = stay[random.below(stay.size())]->centroid();
           std::stable_sort(stay.begin(), stay.end(), [&](const PlacedPart* a, const PlacedPart* b) {
-            return distanceSquared(a->centroid, centre) < distanceSquared(b->centroid, centre);
+            return distanceSquared(a->centroid(), centre) < distanceSquared(b->centroid(), centre);
           });
           break;
         }
         case 1:  // the last parts of the strip
           std::stable_sort(stay.begin(), stay.end(), [](const PlacedPart* a, const PlacedPart* b) {
-            return a->box.maxX > b->box.maxX;
+            return a->box().maxX > b->box().maxX;
           });
           break;
         default:
@@ -217,8 +217,9 @@ class Worker {
 
     // Largest first, with now and then two neighbours in the order swapped (a restart shuffles
     // more).
-    std::stable_sort(taken.begin(), taken.end(),
-                     [](const PlacedPart* a, const PlacedPart* b) { return a->area > b->area; });
+    std::stable_sort(taken.begin(), taken.end(), [](const PlacedPart* a, const PlacedPart* b) {
+      return a->area() > b->area();
+    });
     const double swap = start.restart ? kRestartOrderSwap : kOrderSwap;
     for (std::size_t i = 0; i + 1 < taken.size(); ++i) {
       if (random.unit() < swap) std::swap(taken[i], taken[i + 1]);

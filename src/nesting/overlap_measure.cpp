@@ -60,7 +60,7 @@ CircleCover coverWithCircles(const PlacedPart& part, std::size_t most, double sm
   CircleCover cover;
   const BoundingBox box = part.outer.box();
   const double longer = std::max(box.width(), box.height());
-  if (part.outer.vertexCount() < 3 || !(longer > 0) || !(part.area > 0)) return cover;
+  if (part.outer.vertexCount() < 3 || !(longer > 0) || !(part.area() > 0)) return cover;
   const double cell = longer / kCoarseCells;
   const int nx = static_cast<int>(std::ceil(box.width() / cell)) + 1;
   const int ny = static_cast<int>(std::ceil(box.height() / cell)) + 1;

@@ -203,8 +203,8 @@ void Layout::markCoveredPackingPoints(const PlacedPart& part) {
 }
 
 int Layout::scanStride(const PlacedPart& part) const {
-  const double w = part.box.maxX - part.box.minX;
-  const double h = part.box.maxY - part.box.minY;
+  const double w = part.box().maxX - part.box().minX;
+  const double h = part.box().maxY - part.box().minY;
   const double m = std::min(w, h) / 10;
   const double ppd = packingPointDistance_;
   if (!(2 * ppd < m) || !(ppd > 0)) return 1;

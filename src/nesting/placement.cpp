@@ -321,7 +321,7 @@ bool placeWithVariants(Layout& layout, PlacedPart& part, const GridSearchOptions
   const bool turnover = options.tryTurnedOver;
   const std::int32_t rn = options.rotationNumber;
   if (rn <= 0) return false;
-  const Point c = part.centroid;
+  const Point c = part.centroid();
   const Point d = part.rotationCentre();
   double reach = d.distance(c);
   std::vector<TrialVariant> variants;
@@ -369,9 +369,10 @@ bool gridSearch(Layout& layout, PlacedPart& part, const GridSearchOptions& optio
 // The rectangle must be free at the grid point while the part's true centroid is the value
 // minimised; used for parts whose similar partners are still waiting.
 bool placeBoundingRectangle(Layout& layout, PlacedPart& part) {
-  const BoundingBox box = part.box;
+  const BoundingBox box = part.box();
   const Point s(box.minX, box.minY);
-  const Point c = part.computeCentroid();
+  part.refreshCentroid();
+  const Point c = part.centroid();
   const double reach = s.distance(c);
   PlacedPart rectangle;
   rectangle.setGeometry(Polygon({Point(box.minX, box.minY), Point(box.maxX, box.minY),
@@ -390,11 +391,11 @@ bool placeBoundingRectangle(Layout& layout, PlacedPart& part) {
   PlacedPart moved = rectangle;
   moved.translate(q.x - s.x, q.y - s.y);
   moved.rotateAbout(q, angle);
-  const Point g = moved.centroid;
+  const Point g = moved.centroid();
   contactLeftCandidate(layout, moved);
   contactDownCandidate(layout, moved);
-  const double ex = moved.centroid.x - g.x;
-  const double ey = moved.centroid.y - g.y;
+  const double ex = moved.centroid().x - g.x;
+  const double ey = moved.centroid().y - g.y;
 
   const double mx = q.x - s.x + ex;
   const double my = q.y - s.y + ey;

@@ -175,7 +175,6 @@ PosedLayout poseLayout(const Nester& job, const Layout& layout, PoseDetail detai
     if (twin != nullptr) {
       part.cut = *twin;
       part.cut.replayPoseOf(working);
-      part.cut.computeBox();
     } else {
       part.cut = working;
     }

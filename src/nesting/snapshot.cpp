@@ -25,15 +25,11 @@ NesterSnapshot Layout::snapshot() const {
     state.holes.assign(part.holes.begin(), part.holes.end());
     state.label = part.label;
     state.secondLabel = part.secondLabel;
-    state.area = part.area;
-    state.box = part.box;
-    state.centroid = part.centroid;
+    state.figures = part.figures();
     state.selected = part.selected;
     state.mirrored = part.mirrored;
     state.refPoint = part.refPoint;
     state.rotation = part.rotation;
-    state.rectangularity = part.rectangularity;
-    state.aspectRatio = part.aspectRatio;
     saved.parts.push_back(std::move(state));
   }
   return saved;
@@ -53,20 +49,13 @@ void Layout::restore(const NesterSnapshot& saved) {
   i = 0;
   for (PlacedPart& part : parts_) {
     const PartState& state = saved.parts[i++];
-    part.outer = state.outer;
-    std::size_t h = 0;
-    for (Polygon& hole : part.holes) hole = state.holes[h++];
+    part.restoreOutlines(state.outer, state.holes, state.figures);
     part.label = state.label;
     part.secondLabel = state.secondLabel;
-    part.area = state.area;
-    part.box = state.box;
-    part.centroid = state.centroid;
     part.selected = state.selected;
     part.mirrored = state.mirrored;
     part.refPoint = state.refPoint;
     part.rotation = state.rotation;
-    part.rectangularity = state.rectangularity;
-    part.aspectRatio = state.aspectRatio;
   }
   plate_ = saved.plate;
   plateRect_ = BoundingBox{0, plate_.length, 0, plate_.width};

@@ -11,6 +11,7 @@
 #include "geometry/region.h"
 #include "nesting/packing_grid.h"
 #include "job/part_lists.h"
+#include "job/placed_part.h"
 
 namespace platenest {
 
@@ -25,15 +26,11 @@ struct PartState {
   std::vector<Polygon> holes;
   TextLabel label;
   TextLabel secondLabel;
-  double area = 0.0;
-  BoundingBox box;
-  Point centroid;
+  PlacedPart::Figures figures;
   bool selected = false;
   bool mirrored = false;
   Point refPoint;
   double rotation = 0.0;
-  double rectangularity = 1.0;
-  double aspectRatio = 1.0;
 };
 
 // The plate and the grid's occupancy go with the parts: a layout command continued after a

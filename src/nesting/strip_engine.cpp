@@ -16,7 +16,7 @@ StripEngine::StripEngine(const Nester& job, const NesterSnapshot& layout,
   for (PlacedPart& part : layout_.parts()) {
     if (!movable[index++]) {
       // Off the plate whatever its length: right of its end and below its lower edge.
-      part.translate(fullLength_ + 10.0 - part.box.minX, -10.0 - part.box.maxY);
+      part.translate(fullLength_ + 10.0 - part.box().minX, -10.0 - part.box().maxY);
       continue;
     }
     Item item;
@@ -24,7 +24,7 @@ StripEngine::StripEngine(const Nester& job, const NesterSnapshot& layout,
     const Point centre = part.rotationCentre();
     item.centre = centre;
     if (job.rotationNumber > 0) {
-      buildTrialVariants(part, centre, part.centroid, job.rotationNumber, job.bPartTurnover,
+      buildTrialVariants(part, centre, part.centroid(), job.rotationNumber, job.bPartTurnover,
                          item.variants);
     }
     // The pose it has is the first orientation, bit for bit.
@@ -67,7 +67,7 @@ bool StripEngine::feasible(double length) const {
 
 double StripEngine::packingLength() const {
   double length = 0.0;
-  for (const Item& item : items_) length = std::max(length, item.part->box.maxX);
+  for (const Item& item : items_) length = std::max(length, item.part->box().maxX);
   return length;
 }
 

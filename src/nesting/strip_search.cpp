@@ -307,21 +307,22 @@ class Worker {
     double totalArea = 0.0;
     for (std::size_t i = 0; i < n_; ++i) {
       order[i] = i;
-      totalArea += engine_.placed(i).area;
+      totalArea += engine_.placed(i).area();
     }
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-      return engine_.placed(a).area > engine_.placed(b).area;
+      return engine_.placed(a).area() > engine_.placed(b).area();
     });
     std::size_t large = 0;
     for (double sum = 0.0; large < n_ && sum <= kLargeAreaShare * totalArea; ++large) {
-      sum += engine_.placed(order[large]).area;
+      sum += engine_.placed(order[large]).area();
     }
     large = std::max<std::size_t>(large, 2);
     const std::size_t a = order[random_.below(large)];
-    const double areaA = engine_.placed(a).area;
+    const double areaA = engine_.placed(a).area();
     std::vector<std::size_t> unlike;
     for (std::size_t r = 0; r < large; ++r) {
-      if (std::fabs(engine_.placed(order[r]).area - areaA) > 0.01 * areaA) unlike.push_back(order[r]);
+      if (std::fabs(engine_.placed(order[r]).area() - areaA) > 0.01 * areaA)
+        unlike.push_back(order[r]);
     }
     std::size_t b = a;
     if (!unlike.empty()) {

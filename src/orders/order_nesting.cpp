@@ -217,7 +217,7 @@ std::vector<OrderKind> prepareOrderKinds(const Order& order, const std::filesyst
       kind.turnOver = item.turnOver.value_or(order.settings.turnOver);
       kind.priority = item.priority;
       kind.quantity = item.quantity;
-      kind.area = twin->area;
+      kind.area = twin->area();
       kinds.push_back(std::move(kind));
     }
   }
@@ -262,7 +262,7 @@ void addCopy(Nester& nester, const OrderKind& kind, std::int32_t id) {
   copy.id = id;
   copy.selected = true;
   // Parked right of the plate and below it: not on the plate until placed.
-  copy.translate(nester.plateLength() + 10 - copy.box.minX, -10 - copy.box.maxY);
+  copy.translate(nester.plateLength() + 10 - copy.box().minX, -10 - copy.box().maxY);
   nester.parts.insertFront(copy);
   PlacedPart twin = kind.twin;
   twin.id = id;
@@ -386,10 +386,11 @@ class PlateFiller {
       const OrderKind& kind = kinds_[k];
       while (left[k] > 0 && !run.exhausted[k] && !progress_.cancelled()) {
         double usedArea = 0.0;
-        for (const PlacedPart& part : nester.parts) usedArea += part.area;
+        for (const PlacedPart& part : nester.parts) usedArea += part.area();
         // More copies than the free area holds cannot all fit: one over that proves it.
         const double room = std::max(0.0, plateArea - usedArea);
-        const auto bound = static_cast<std::int64_t>(std::min(1e9, std::floor(room / kind.working.area))) + 1;
+        const auto bound =
+            static_cast<std::int64_t>(std::min(1e9, std::floor(room / kind.working.area()))) + 1;
         const std::int64_t chunk = std::min(left[k], bound);
         for (PlacedPart& part : nester.parts) part.selected = false;
         for (std::int64_t c = 0; c < chunk; ++c) {
@@ -462,7 +463,7 @@ bool fitsAlone(const OrderKind& kind, double length, double width, const Order& 
   nester.bPartTurnover = kind.turnOver;
   PlacedPart copy = kind.working;
   copy.selected = true;
-  copy.translate(nester.plateLength() + 10 - copy.box.minX, -10 - copy.box.maxY);
+  copy.translate(nester.plateLength() + 10 - copy.box().minX, -10 - copy.box().maxY);
   nester.parts.insertFront(copy);
   if (nester.packingGridProblem()) return false;
   nester.layoutSelected(false);
@@ -490,7 +491,8 @@ OrderResult nestOrder(const Order& order, std::vector<OrderKind> kinds, const Or
     // and stays within what the plates can hold.
     double smallest = std::numeric_limits<double>::infinity();
     for (const OrderKind& kind : all) {
-      smallest = std::min({smallest, kind.twin.box.maxX - kind.twin.box.minX, kind.twin.box.maxY - kind.twin.box.minY});
+      smallest = std::min({smallest, kind.twin.box().maxX - kind.twin.box().minX,
+                           kind.twin.box().maxY - kind.twin.box().minY});
     }
     ppd = smallest / 10;
     for (const StockPlate& plate : stock) {
@@ -501,9 +503,9 @@ OrderResult nestOrder(const Order& order, std::vector<OrderKind> kinds, const Or
     // A strip long enough for every part side by side, with the longest part's length to spare.
     double area = 0.0, longest = 0.0;
     for (const OrderKind& kind : all) {
-      area += kind.working.area * static_cast<double>(kind.quantity);
-      longest = std::max({longest, kind.working.box.maxX - kind.working.box.minX,
-                          kind.working.box.maxY - kind.working.box.minY});
+      area += kind.working.area() * static_cast<double>(kind.quantity);
+      longest = std::max({longest, kind.working.box().maxX - kind.working.box().minX,
+                          kind.working.box().maxY - kind.working.box().minY});
     }
     stock[0].length = 2 * area / stock[0].width + 2 * longest;
     // The grid grows with the strip; a coarser grid keeps it within what can be held.
@@ -542,7 +544,7 @@ OrderResult nestOrder(const Order& order, std::vector<OrderKind> kinds, const Or
   std::iota(sequence.begin(), sequence.end(), 0);
   std::stable_sort(sequence.begin(), sequence.end(), [&](std::size_t a, std::size_t b) {
     if (all[a].priority != all[b].priority) return all[a].priority == Priority::kMust;
-    return all[a].working.area > all[b].working.area;
+    return all[a].working.area() > all[b].working.area();
   });
 
   std::int64_t placedSoFar = 0;

@@ -195,11 +195,11 @@ std::string cutDrawing(const PosedLayout& view, const CutPlate& plate) {
       writePolygon(dxf, part.cut.outer, by, kOuterLayer);
       for (const Polygon& hole : part.cut.holes) writePolygon(dxf, hole, by, kInnerLayer);
     }
-    const BoundingBox& box = part.cut.box;
+    const BoundingBox& box = part.cut.box();
     const double height = std::clamp(std::min(box.maxX - box.minX, box.maxY - box.minY) / 8, 2.0, 50.0);
     dxf.group(0, "TEXT");
     dxf.group(8, kLabelLayer);
-    dxf.point(10, moved(part.cut.centroid, by));
+    dxf.point(10, moved(part.cut.centroid(), by));
     dxf.number(40, height);
     std::string name = displayName(part.name);
     for (char& c : name) {
@@ -256,12 +256,12 @@ std::string plateSvg(const PosedLayout& view, const CutPlate& plate) {
     svg += formatC("<path d=\"%s\" fill=\"%s\" fill-rule=\"evenodd\" stroke=\"#1b3a5c\" "
                    "stroke-width=\"%.3f\"/>\n",
                    path.c_str(), part.mirrored ? "#f2d04b" : "#7fa7d1", margin * 0.1);
-    const BoundingBox& box = part.cut.box;
+    const BoundingBox& box = part.cut.box();
     const double height = std::clamp(std::min(box.maxX - box.minX, box.maxY - box.minY) / 6, 2.0, 60.0);
     svg += formatC("<text x=\"%.3f\" y=\"%.3f\" font-size=\"%.3f\" text-anchor=\"middle\" "
                    "font-family=\"sans-serif\">%s</text>\n",
-                   part.cut.centroid.x + plate.origin.x,
-                   plate.width - (part.cut.centroid.y + plate.origin.y), height,
+                   part.cut.centroid().x + plate.origin.x,
+                   plate.width - (part.cut.centroid().y + plate.origin.y), height,
                    escaped(displayName(part.name)).c_str());
   }
   return svg + "</svg>\n";

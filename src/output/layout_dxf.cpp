@@ -63,10 +63,10 @@ Summary summarise(const PosedLayout& view) {
     double maxX = 0.0;
     if (part.region) {
       summary.area += part.region->area;
-      maxX = toPlacedPart(*part.region).box.maxX;
+      maxX = toPlacedPart(*part.region).box().maxX;
     } else {
-      summary.area += part.cut.area;
-      maxX = part.cut.box.maxX;
+      summary.area += part.cut.area();
+      maxX = part.cut.box().maxX;
     }
     if (maxX > summary.packingLength) summary.packingLength = maxX;
   }

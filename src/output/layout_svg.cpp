@@ -102,7 +102,7 @@ void writeLayoutSvg(const Nester& nester, const std::filesystem::path& path) {
     Drawn item{part.cut, part.onPlate};
     if (item.onPlate) {
       ++onPlateCount;
-      packingLength = std::max(packingLength, item.outline.box.maxX);
+      packingLength = std::max(packingLength, item.outline.box().maxX);
     }
     drawn.push_back(item);
   }
@@ -111,7 +111,7 @@ void writeLayoutSvg(const Nester& nester, const std::filesystem::path& path) {
   const double width = nester.plateWidth();
   BoundingBox extent{0.0, length, 0.0, width};
   for (const Drawn& item : drawn) {
-    if (!item.outline.outer.empty()) widen(extent, item.outline.box);
+    if (!item.outline.outer.empty()) widen(extent, item.outline.box());
   }
   const double span = std::max(extent.width(), extent.height());
   const double margin = span * 0.03;
@@ -173,16 +173,16 @@ void writeLayoutSvg(const Nester& nester, const std::filesystem::path& path) {
     const std::string name = displayName(part.label.text);
     const int characters = std::max(1, codePointCount(name));
     // Tall narrow parts carry their name along their length.
-    const bool upright = part.box.height() > 2 * part.box.width();
-    const double across = upright ? part.box.width() : part.box.height();
-    const double along = upright ? part.box.height() : part.box.width();
-    const double size = std::min({0.3 * std::sqrt(std::abs(part.area)), across * 0.4,
+    const bool upright = part.box().height() > 2 * part.box().width();
+    const double across = upright ? part.box().width() : part.box().height();
+    const double along = upright ? part.box().height() : part.box().width();
+    const double size = std::min({0.3 * std::sqrt(std::abs(part.area())), across * 0.4,
                                   along / (0.65 * characters), largestName});
-    if (!(size > 0) || !std::isfinite(part.centroid.x) || !std::isfinite(part.centroid.y)) {
+    if (!(size > 0) || !std::isfinite(part.centroid().x) || !std::isfinite(part.centroid().y)) {
       continue;
     }
-    const std::string x = coordinate(part.centroid.x);
-    const std::string y = coordinate(-part.centroid.y);
+    const std::string x = coordinate(part.centroid().x);
+    const std::string y = coordinate(-part.centroid().y);
     // dy puts the baseline below the centre line so the letters sit centred.
     svg += "<text class=\"name\" x=\"" + x + "\" y=\"" + y + "\" dy=\"" + coordinate(size * 0.35) +
            "\" font-size=\"" + coordinate(size) + "\"" +

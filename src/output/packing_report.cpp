@@ -43,8 +43,8 @@ void writePackingReport(Nester& nester, const std::filesystem::path& fileName) {
   double totalArea = 0.0;
   double packedLength = 0.0;
   for (const PlacedPart& part : placed) {
-    totalArea += part.area;
-    if (part.box.maxX > packedLength) packedLength = part.box.maxX;
+    totalArea += part.area();
+    if (part.box().maxX > packedLength) packedLength = part.box().maxX;
   }
   // With nothing on the plate there is no strip to be dense in: report 0, not 0/0.
   const double density = packedLength == 0.0 ? 0.0 : totalArea / (packedLength * nester.plateWidth());

@@ -108,7 +108,7 @@ constexpr double kPlainReaderMostChords = 20000;
 double plainChords(const DxfGeometry& geometry, double chordTolerance) {
   const auto chords = [&](double radius, double sweepDegrees) {
     if (!(radius > chordTolerance)) return 8.0;
-    const double step = 2 * std::acos(1 - chordTolerance / radius) * 180 / kPi;
+    const double step = chordAngleDegrees(radius, chordTolerance);
     return std::ceil(sweepDegrees / step) + 1;
   };
   double total = static_cast<double>(geometry.lines.size());
@@ -154,17 +154,6 @@ void showClosedGaps(const std::string& name, const DxfLoopParts& joined) {
   }
 }
 
-void finishPart(PlacedPart& part, const Polygon& outer, PolygonList holes) {
-  part.outer = outer;
-  part.holes = std::move(holes);
-  part.area = part.computeArea();
-  part.computeCentroid();
-  part.box = part.outer.box();
-  part.computeRectangularity();
-  part.computeAspectRatio();
-  part.refPoint = part.outer.vertex(0);
-  part.rotation = 0.0;
-}
 
 // A drawing that gives no part: the reader's messages, the file's message naming the path,
 // then what was found, so that the operator reads why, not only that, it was refused.
@@ -294,7 +283,8 @@ void readDxfDrawing(std::string_view bytes, const std::filesystem::path& partPat
   for (const DxfLoopPart& loops : joined.parts) {
     ++number;
     PlacedPart part;
-    finishPart(part, loops.outer, loops.holes);
+    // Copied, the loops' holes come in reverse order, as these parts have always had them.
+    part.setGeometry(loops.outer, loops.holes);
     part.label = geometry.label;
     part.secondLabel = geometry.secondLabel;
     if (!geometry.named) part.label.text = stem;
@@ -302,7 +292,7 @@ void readDxfDrawing(std::string_view bytes, const std::filesystem::path& partPat
       part.label.text += '#';
       part.label.text += std::to_string(number);
     }
-    if (!(part.area > 0.0)) {
+    if (!(part.area() > 0.0)) {
       reject({}, "part " + part.label.text + " encloses no area");
       continue;
     }

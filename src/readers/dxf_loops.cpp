@@ -22,6 +22,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "geometry/discretise.h"
 #include "geometry/outline_check.h"
 #include "geometry/segment_crossing.h"
 #include "support/text_writer.h"
@@ -76,7 +77,8 @@ std::uint64_t cellKey(std::int64_t x, std::int64_t y) {
 // Chords of an arc no further than `error` from it, from `start` to `end` degrees (end >
 // start), as points from the start up to but without the end.
 int chordCount(double r, double sweep, double error, int least) {
-  const double step = error < r ? 2 * std::acos(1 - error / r) / kPi * 180 : 120.0;
+  // In degrees as this joiner has always rounded them: divided by π before the 180.
+  const double step = error < r ? chordAngle(r, error) / kPi * 180 : 120.0;
   const double n = std::ceil(sweep / std::min(step, 120.0));
   return static_cast<int>(std::clamp(n, static_cast<double>(least),
                                      static_cast<double>(kMostChordsPerCircle)));

@@ -278,21 +278,15 @@ bool dxfPartFromEntities(PlacedPart& part, const DxfEntities& entities, PartDraw
   PolygonList polygons;
   if (!buildPolygons(work, polygons)) return false;
 
+  Polygon outer;
   PolygonList holes;
-  splitOuterAndHoles(polygons, part.outer, holes);
+  splitOuterAndHoles(polygons, outer, holes);
 
-  // Derived figures as setGeometry makes them, with the holes in the order inserted here.
-  part.holes = std::move(holes);
-  part.area = part.computeArea();
+  // The holes stay in the order inserted here.
+  part.setGeometry(std::move(outer), std::move(holes));
   // "Holes" as large as the outline (two equal outlines side by side in one drawing) leave
-  // no part: its centroid would be 0/0. The caller names the file.
-  if (!(part.area > 0.0)) return false;
-  part.computeCentroid();
-  part.box = part.outer.box();
-  part.computeRectangularity();
-  part.computeAspectRatio();
-  part.refPoint = part.outer.vertex(0);
-  part.rotation = 0.0;
+  // no part: its centroid is 0/0. The caller names the file.
+  if (!(part.area() > 0.0)) return false;
   part.label = entities.label;
   part.secondLabel = entities.secondLabel;
   return true;

@@ -56,7 +56,7 @@ class InteractionTest : public ::testing::Test {
   void placeAt(int index, double x, double y) {
     host.job->clearSelection();
     part(index).selected = true;
-    host.job->moveSelected(x - part(index).box.minX, y - part(index).box.minY);
+    host.job->moveSelected(x - part(index).box().minX, y - part(index).box().minY);
   }
   Pixel pixelOf(double x, double y) const { return host.transform.worldToPixel(Point(x, y)); }
 
@@ -120,18 +120,18 @@ TEST_F(InteractionTest, DiagonalTestedMoveStopsInXAndFollowsInY) {
   gestures.leftButtonDown(start, false);
   gestures.mouseMove(end, false);
   gestures.leftButtonDown(end, false);
-  EXPECT_EQ(part(1).box.minX, 1200);
-  EXPECT_NEAR(part(1).box.minY, 100 + (b.y - a.y), 1e-9);
+  EXPECT_EQ(part(1).box().minX, 1200);
+  EXPECT_NEAR(part(1).box().minY, 100 + (b.y - a.y), 1e-9);
   EXPECT_EQ(host.blocked, 0);
   // The whole gesture is one undo step.
   ASSERT_EQ(host.history.undoCount(), 1u);
   host.history.undo(*host.job);
-  EXPECT_EQ(part(1).box.minY, 100);
+  EXPECT_EQ(part(1).box().minY, 100);
 
   // Straight into A: nothing can move, and the operator is told.
   gestures.leftButtonDown(start, false);
   gestures.mouseMove(Pixel{start.x - 30, start.y}, false);
-  EXPECT_EQ(part(1).box.minX, 1200);
+  EXPECT_EQ(part(1).box().minX, 1200);
   EXPECT_EQ(host.blocked, 1);
 }
 
@@ -142,7 +142,7 @@ TEST_F(InteractionTest, PlainMoveFollowsTheMouseUntested) {
   gestures.leftButtonDown(start, false);
   gestures.mouseMove(Pixel{start.x - 30, start.y}, false);
   gestures.leftButtonDown(Pixel{start.x - 30, start.y}, false);
-  EXPECT_LT(part(1).box.minX, 1100);  // overlapping A: plain moves are not tested
+  EXPECT_LT(part(1).box().minX, 1100);  // overlapping A: plain moves are not tested
   EXPECT_EQ(gestures.clickCount(), 0);
 }
 

@@ -359,7 +359,7 @@ void MainWindowTest::partsPanelListsTheJobAndSelects() {
     const auto loaded = std::find_if(nester.loadedParts.begin(), nester.loadedParts.end(),
                                      [&](const PlacedPart& p) { return p.id == part.id; });
     QVERIFY(loaded != nester.loadedParts.end());
-    QCOMPARE(table->item(row, PartsPanel::kArea)->text().toDouble(), std::round(loaded->area));
+    QCOMPARE(table->item(row, PartsPanel::kArea)->text().toDouble(), std::round(loaded->area()));
     QCOMPARE(table->item(row, PartsPanel::kOnPlate)->text(), QString("not placed"));
     ++row;
   }

@@ -249,8 +249,8 @@ void PackingKitTest::editingWalk() {
   f.shoot("02-laid-out");
   QWidget* canvas = f.window.canvas();
   PlacedPart& slab = f.part(1);
-  QVERIFY(slab.area < f.part(0).area);  // the disc comes first, the slab lies above it
-  const BoundingBox box = slab.box;
+  QVERIFY(slab.area() < f.part(0).area());  // the disc comes first, the slab lies above it
+  const BoundingBox box = slab.box();
   f.click(1009);
   QTest::mouseClick(canvas, Qt::LeftButton, {}, f.pixelOf(box.minX - 50, box.maxY + 50));
   QTest::mouseClick(canvas, Qt::LeftButton, {}, f.pixelOf(box.maxX + 50, box.minY - 50));
@@ -262,20 +262,20 @@ void PackingKitTest::editingWalk() {
   // Right and down: the disc below stops the y share, the x share goes through.
   QTest::mouseMove(canvas, start + QPoint(40, 40));
   QTest::mouseClick(canvas, Qt::LeftButton, {}, start + QPoint(40, 40));
-  QVERIFY(slab.box.minX > box.minX);
-  QCOMPARE(slab.box.minY, box.minY);
+  QVERIFY(slab.box().minX > box.minX);
+  QCOMPARE(slab.box().minY, box.minY);
   f.shoot("04-moved");
 
-  const double before = slab.box.minX;
+  const double before = slab.box().minX;
   f.click(1015);
-  QVERIFY(slab.box.minX < before);
+  QVERIFY(slab.box().minX < before);
   f.shoot("05-contact-left");
   f.click(1015);  // already resting on the plate's edge
   QVERIFY(f.window.statusBar()->currentMessage().contains("cannot move") ||
           f.window.statusBar()->currentMessage().contains("already in contact"));
 
   f.click(1013);
-  const QPoint centre = f.pixelOf(slab.centroid.x, slab.centroid.y);
+  const QPoint centre = f.pixelOf(slab.centroid().x, slab.centroid().y);
   QTest::mouseClick(canvas, Qt::LeftButton, {}, centre);
   const double turned = slab.rotation;
   QTest::keyClick(canvas, Qt::Key_A);
@@ -294,7 +294,7 @@ void PackingKitTest::editingWalk() {
   QCOMPARE(slab.rotation, turned);
   QCOMPARE(slab.mirrored, mirrored);
   QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
-  QCOMPARE(slab.box.minX, before);
+  QCOMPARE(slab.box().minX, before);
   f.shoot("08-undone");
 
   f.chooser.answers.push_back(f.scratch.qpath("layout.dxf"));

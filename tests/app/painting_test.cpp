@@ -55,7 +55,7 @@ const PosedPart& posed(const PosedLayout& layout, const char* name) {
 
 // The middle of a part's top edge, from its true outline.
 Point topMiddle(const PosedPart& part) {
-  const BoundingBox& box = part.cut.box;
+  const BoundingBox& box = part.cut.box();
   return Point((box.minX + box.maxX) / 2, box.maxY);
 }
 
@@ -136,8 +136,8 @@ namespace {
 
 // Pixels of the hatching of parts in the way inside the part's own bounding box on screen.
 int hatchedPixels(const QImage& picture, const PosedPart& part) {
-  const Pixel low = window->view().worldToPixel(Point(part.cut.box.minX, part.cut.box.minY));
-  const Pixel high = window->view().worldToPixel(Point(part.cut.box.maxX, part.cut.box.maxY));
+  const Pixel low = window->view().worldToPixel(Point(part.cut.box().minX, part.cut.box().minY));
+  const Pixel high = window->view().worldToPixel(Point(part.cut.box().maxX, part.cut.box().maxY));
   int count = 0;
   for (int y = std::max(0, high.y); y <= std::min(picture.height() - 1, low.y); ++y) {
     for (int x = std::max(0, low.x); x <= std::min(picture.width() - 1, high.x); ++x) {
@@ -180,8 +180,8 @@ void PaintingTest::partsInTheWayAreHatchedCountedAndConfirmed() {
   // Moved untested so that its centre sits on the disc's right edge, then turned 15 degrees
   // about that centre: it overlaps the disc and stays inside the plate.
   const PosedLayout before = poseLayout(nester);
-  const BoundingBox slabBox = posed(before, "SLAB").cut.box;
-  const BoundingBox discBox = posed(before, "DISC").cut.box;
+  const BoundingBox slabBox = posed(before, "SLAB").cut.box();
+  const BoundingBox discBox = posed(before, "DISC").cut.box();
   const Pixel from = window->view().worldToPixel(
       Point((slabBox.minX + slabBox.maxX) / 2, (slabBox.minY + slabBox.maxY) / 2));
   const Pixel to = window->view().worldToPixel(
@@ -270,8 +270,8 @@ void PaintingTest::workingOutlinesAndPackingPointsFollowTheViewMenu() {
   }
   QVERIFY(free != nullptr);
   const PosedPart& disc = posed(layout, "DISC");
-  const Point discCentre((disc.cut.box.minX + disc.cut.box.maxX) / 2,
-                         (disc.cut.box.minY + disc.cut.box.maxY) / 2);
+  const Point discCentre((disc.cut.box().minX + disc.cut.box().maxX) / 2,
+                         (disc.cut.box().minY + disc.cut.box().maxY) / 2);
   // Where the disc lies, the grid is occupied: no point shows there.
   for (const Point& p : layout.freePackingPoints) QVERIFY(!disc.cut.containsPoint(p));
 
@@ -308,7 +308,7 @@ void PaintingTest::workingOutlinesAndPackingPointsFollowTheViewMenu() {
 void PaintingTest::arcsStayRoundWhenZoomedIn() {
   const PosedLayout layout = poseLayout(*window->nester());
   const PosedPart& disc = posed(layout, "DISC");
-  const BoundingBox& box = disc.cut.box;
+  const BoundingBox& box = disc.cut.box();
   const Point centre((box.minX + box.maxX) / 2, (box.minY + box.maxY) / 2);
   const double radius = (box.maxX - box.minX) / 2;
   // Zoom in on the top of the disc until a millimetre is about ten pixels: a chord cut for

@@ -208,6 +208,24 @@ TEST(DivideCircleTest, ByChordError) {
   EXPECT_EQ(out.size(), 7u);
 }
 
+// The chord of the angle stands exactly the chord error off the arc at its middle (its
+// sagitta), and the degrees are the same angle: an independent check on the one formula
+// every cutter of arcs into chords shares.
+TEST(ChordAngleTest, ChordStandsTheChordErrorOffTheArc) {
+  for (const double radius : {0.5, 1.0, 10.0, 250.0, 1e5}) {
+    for (const double error : {1e-3, 0.05, 0.25, 1.0}) {
+      if (error > radius) continue;
+      const double angle = chordAngle(radius, error);
+      EXPECT_NEAR(radius * (1 - std::cos(angle / 2)), error, 1e-9 * radius)
+          << radius << " " << error;
+      EXPECT_DOUBLE_EQ(chordAngleDegrees(radius, error), angle / kPi * 180);
+    }
+  }
+  // Half the radius: 120 degrees; the whole radius: a half circle.
+  EXPECT_DOUBLE_EQ(chordAngleDegrees(2, 1), 120);
+  EXPECT_DOUBLE_EQ(chordAngle(3, 3), kPi);
+}
+
 TEST(DivideListsTest, ListsAreWalkedFrontToBackAndLandInFront) {
   ArcList arcs;
   Arc first;

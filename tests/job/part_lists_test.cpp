@@ -82,7 +82,7 @@ TEST(SortByAreaTest, MatchesAStableSortOnRandomListsWithManyTies) {
     for (int i = 0; i < n; ++i) parts.push_back(strip("p", area(random), i));
     std::vector<PlacedPart> expected = parts;
     std::stable_sort(expected.begin(), expected.end(),
-                     [](const PlacedPart& a, const PlacedPart& b) { return a.area > b.area; });
+                     [](const PlacedPart& a, const PlacedPart& b) { return a.area() > b.area(); });
     PartList list = listOf(parts);
     list.sortByAreaDescending();
     std::vector<std::int32_t> expectedIds;

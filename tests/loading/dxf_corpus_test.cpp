@@ -81,12 +81,12 @@ TEST(DxfCorpusTest, EveryPartReadsTrueAndEveryRefusalNamesItsReason) {
       // Chords lie within the chord tolerance of every arc, so the area lost is at most that
       // tolerance times the length cut.
       const double area = want["area"].get<double>();
-      EXPECT_NEAR(part.area, area, chord * want["perimeter"].get<double>()) << part.label.text;
+      EXPECT_NEAR(part.area(), area, chord * want["perimeter"].get<double>()) << part.label.text;
       const std::vector<double> box = want["box"].get<std::vector<double>>();
-      EXPECT_NEAR(part.box.minX, box[0], chord) << part.label.text;
-      EXPECT_NEAR(part.box.minY, box[1], chord) << part.label.text;
-      EXPECT_NEAR(part.box.maxX, box[2], chord) << part.label.text;
-      EXPECT_NEAR(part.box.maxY, box[3], chord) << part.label.text;
+      EXPECT_NEAR(part.box().minX, box[0], chord) << part.label.text;
+      EXPECT_NEAR(part.box().minY, box[1], chord) << part.label.text;
+      EXPECT_NEAR(part.box().maxX, box[2], chord) << part.label.text;
+      EXPECT_NEAR(part.box().maxY, box[3], chord) << part.label.text;
     }
   }
   EXPECT_EQ(job.parts.size() + job.rejected.size(),
@@ -134,7 +134,7 @@ TEST(DxfCorpusTest, DamagedDrawingsAreReadOrRefusedWithAReason) {
   // Every damaged drawing gives a part or more, or is refused.
   EXPECT_GE(job.rejected.size() + job.parts.size(), static_cast<std::size_t>(written));
   for (const PlacedPart& part : job.parts) {
-    EXPECT_GT(part.area, 0.0) << part.label.text;
+    EXPECT_GT(part.area(), 0.0) << part.label.text;
     EXPECT_GE(part.outer.vertexCount(), 3) << part.label.text;
   }
   for (const RejectedPart& r : job.rejected) EXPECT_FALSE(r.reason.empty()) << r.name;

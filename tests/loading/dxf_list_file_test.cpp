@@ -111,7 +111,7 @@ TEST(DxfListFileTest, AFileThatCannotBeReadIsNamedAndSkipped) {
   ASSERT_EQ(run.nester->parts.count(), 1);
   EXPECT_EQ(run.nester->parts.front().id, 0);
   EXPECT_EQ(run.nester->parts.front().label.text, "A");
-  EXPECT_EQ(run.nester->parts.front().area, 5000.0);
+  EXPECT_EQ(run.nester->parts.front().area(), 5000.0);
   const std::string path = (scratch / "parts" / "b.dxf").string();
   // The drawing reaches the list of rejected parts, named by its file, with the warning and
   // what was found; the operator is shown both.
@@ -306,16 +306,16 @@ TEST(DxfListFileTest, TheExampleFolderReadsWhole) {
     EXPECT_NE(part.secondLabel.text, "empty text!");
     // Every hole lies inside the outline, and the centroid inside the box.
     for (const Polygon& hole : part.holes) {
-      EXPECT_GT(hole.box().minX, part.box.minX);
-      EXPECT_LT(hole.box().maxX, part.box.maxX);
-      EXPECT_GT(hole.box().minY, part.box.minY);
-      EXPECT_LT(hole.box().maxY, part.box.maxY);
+      EXPECT_GT(hole.box().minX, part.box().minX);
+      EXPECT_LT(hole.box().maxX, part.box().maxX);
+      EXPECT_GT(hole.box().minY, part.box().minY);
+      EXPECT_LT(hole.box().maxY, part.box().maxY);
       EXPECT_TRUE(part.outer.containsAll(hole));
     }
-    EXPECT_GT(part.area, 0.0);
-    EXPECT_LT(part.area, part.outer.area());
-    EXPECT_GT(part.centroid.x, part.box.minX);
-    EXPECT_LT(part.centroid.x, part.box.maxX);
+    EXPECT_GT(part.area(), 0.0);
+    EXPECT_LT(part.area(), part.outer.area());
+    EXPECT_GT(part.centroid().x, part.box().minX);
+    EXPECT_LT(part.centroid().x, part.box().maxX);
     ids.insert(part.id);
   }
   EXPECT_EQ(ids, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7}));

@@ -98,24 +98,24 @@ TEST_F(LoadTest, PartsGrowByHalfTheGapAndWaitBesideThePlate) {
                         rectangleBlock("S", 5, 5, 25, 25, "\n") + "#end\n");
   const PlacedPart& r = nester.parts.front();
   ASSERT_EQ(r.label.text, "R");
-  EXPECT_EQ(r.box.minX, 3000);
-  EXPECT_EQ(r.box.maxX, 3110);
-  EXPECT_EQ(r.box.minY, -60);
-  EXPECT_EQ(r.box.maxY, 0);
-  EXPECT_DOUBLE_EQ(r.area, 110 * 60);
+  EXPECT_EQ(r.box().minX, 3000);
+  EXPECT_EQ(r.box().maxX, 3110);
+  EXPECT_EQ(r.box().minY, -60);
+  EXPECT_EQ(r.box().maxY, 0);
+  EXPECT_DOUBLE_EQ(r.area(), 110 * 60);
   // Rectangularity and aspect ratio describe the part as read, not the grown outline.
-  EXPECT_EQ(r.aspectRatio, 2);
+  EXPECT_EQ(r.aspectRatio(), 2);
   for (const PlacedPart& part : nester.parts) {
-    EXPECT_GE(part.box.minX, nester.plateLength());
-    EXPECT_LE(part.box.maxY, 0);
+    EXPECT_GE(part.box().minX, nester.plateLength());
+    EXPECT_LE(part.box().maxY, 0);
   }
   // The twins keep the true outline where it was read.
   const PlacedPart* twin = nester.loadedParts.findById(r.id);
   ASSERT_NE(twin, nullptr);
-  EXPECT_EQ(twin->box.minX, 0);
-  EXPECT_EQ(twin->box.maxX, 100);
-  EXPECT_EQ(twin->box.maxY, 50);
-  EXPECT_DOUBLE_EQ(twin->area, 5000);
+  EXPECT_EQ(twin->box().minX, 0);
+  EXPECT_EQ(twin->box().maxX, 100);
+  EXPECT_EQ(twin->box().maxY, 50);
+  EXPECT_DOUBLE_EQ(twin->area(), 5000);
 }
 
 TEST_F(LoadTest, NoGapLeavesTheOutlinesAsRead) {
@@ -126,20 +126,20 @@ TEST_F(LoadTest, NoGapLeavesTheOutlinesAsRead) {
   const PlacedPart* twin = nester.loadedParts.findById(part.id);
   ASSERT_NE(twin, nullptr);
   ASSERT_EQ(part.outer.vertexCount(), twin->outer.vertexCount());
-  const double dx = part.box.minX - twin->box.minX;
-  const double dy = part.box.minY - twin->box.minY;
+  const double dx = part.box().minX - twin->box().minX;
+  const double dy = part.box().minY - twin->box().minY;
   for (int i = 0; i < part.outer.vertexCount(); ++i) {
     EXPECT_EQ(part.outer.vertex(i).x, twin->outer.vertex(i).x + dx);
     EXPECT_EQ(part.outer.vertex(i).y, twin->outer.vertex(i).y + dy);
   }
-  EXPECT_EQ(part.area, twin->area);
+  EXPECT_EQ(part.area(), twin->area());
 }
 
 TEST_F(LoadTest, PartsTurnToTheirSmallestBoxUnlessTheirOrientationIsKept) {
   const std::string library =
       libraryHeader(3000, 1500, 0) + polygonBlock("tilted", squareAt(30, 100)) + "#end\n";
   const PlacedPart& turned = load(library).parts.front();
-  EXPECT_LT(turned.box.width() * turned.box.height(), 1.0001 * turned.area);
+  EXPECT_LT(turned.box().width() * turned.box().height(), 1.0001 * turned.area());
   // A whole number of degrees that stands the square upright: 60, 150, 240 or 330.
   const double degrees = turned.rotation / (2 * kPi / 360);
   EXPECT_NEAR(std::fmod(degrees - 60, 90), 0, 1e-9) << degrees;
@@ -147,7 +147,7 @@ TEST_F(LoadTest, PartsTurnToTheirSmallestBoxUnlessTheirOrientationIsKept) {
   LoadOptions keep;
   keep.keepOrientation = true;
   const PlacedPart& kept = load(library, keep).parts.front();
-  EXPECT_NEAR(kept.box.width() * kept.box.height() / kept.area, 1 + std::sin(kPi / 3), 1e-9);
+  EXPECT_NEAR(kept.box().width() * kept.box().height() / kept.area(), 1 + std::sin(kPi / 3), 1e-9);
   EXPECT_EQ(kept.rotation, 0);
 }
 
@@ -277,7 +277,7 @@ TEST_P(DegeneratePartTest, IsRejectedAtLoadWithoutHarmingTheOthers) {
   EXPECT_EQ(log[1], "\t零件轮廓退化(顶点少于3个或面积为零)!");
   EXPECT_EQ(log[2], "以上错误发生于零件:flat");
   for (const PlacedPart& part : nester.parts) {
-    EXPECT_TRUE(std::isfinite(part.centroid.x) && std::isfinite(part.centroid.y));
+    EXPECT_TRUE(std::isfinite(part.centroid().x) && std::isfinite(part.centroid().y));
   }
   EXPECT_TRUE(std::isfinite(nester.packingPointDistance()));
 }
@@ -419,17 +419,17 @@ TEST(IndustrialLoadJobTest, SixtyPartsLoadSortedGrownAndParked) {
     const PlacedPart* twin = nester->loadedParts.findById(part.id);
     ASSERT_NE(twin, nullptr);
     // Sorted by the area as read (orientation does not change it), largest first.
-    EXPECT_LE(twin->area, previousArea * (1 + 1e-12)) << part.label.text;
-    previousArea = twin->area;
+    EXPECT_LE(twin->area(), previousArea * (1 + 1e-12)) << part.label.text;
+    previousArea = twin->area();
     // Grown by 2.5 mm on every side: the box by at least 5 mm each way (mitred corners of
     // chord polygons reach a little further), and the net area grows as the holes shrink.
     if (part.rotation == 0) {
-      EXPECT_GE(part.box.width(), twin->box.width() + 5 - 1e-9) << part.label.text;
-      EXPECT_GE(part.box.height(), twin->box.height() + 5 - 1e-9) << part.label.text;
+      EXPECT_GE(part.box().width(), twin->box().width() + 5 - 1e-9) << part.label.text;
+      EXPECT_GE(part.box().height(), twin->box().height() + 5 - 1e-9) << part.label.text;
     }
-    EXPECT_GT(part.area, twin->area);
-    EXPECT_DOUBLE_EQ(part.box.minX, 6000) << part.label.text;
-    EXPECT_DOUBLE_EQ(part.box.maxY, 0) << part.label.text;
+    EXPECT_GT(part.area(), twin->area());
+    EXPECT_DOUBLE_EQ(part.box().minX, 6000) << part.label.text;
+    EXPECT_DOUBLE_EQ(part.box().maxY, 0) << part.label.text;
     EXPECT_FALSE(nester->isOnPlate(part));
   }
   EXPECT_EQ(nester->packingPointDistance(), nester->defaultPackingPointDistance());

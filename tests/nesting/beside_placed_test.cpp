@@ -178,12 +178,12 @@ TEST(PairingTest, TwoLShapesInterlockAtAHalfTurn) {
   EXPECT_FALSE(tryPairWith(nester.layout(), 2.01, neighbour, part, other, otherScore, otherCentroid, jobGridSearch(nester)));
 
   applyPose(part, pose);
-  EXPECT_NEAR(part.box.minX, 0, 1e-9);
-  EXPECT_NEAR(part.box.maxX, 1000, 1e-9);
-  EXPECT_GE(part.box.minY, 200 - 1e-9);
-  EXPECT_LT(part.box.minY, 200.01);
-  EXPECT_NEAR(part.centroid.x, centroid.x, 1e-9);
-  EXPECT_NEAR(part.centroid.y, centroid.y, 1e-9);
+  EXPECT_NEAR(part.box().minX, 0, 1e-9);
+  EXPECT_NEAR(part.box().maxX, 1000, 1e-9);
+  EXPECT_GE(part.box().minY, 200 - 1e-9);
+  EXPECT_LT(part.box().minY, 200.01);
+  EXPECT_NEAR(part.centroid().x, centroid.x, 1e-9);
+  EXPECT_NEAR(part.centroid().y, centroid.y, 1e-9);
   EXPECT_NEAR(unionBoxArea(neighbour, part), 400000.0 + 400000.0 - score, 1e-6);
   expectFeasible(nester);
 }
@@ -213,7 +213,7 @@ TEST(PairingTest, PoorPairingsAndRectanglesAreRefused) {
     // Within 0.001 of a rectangle counts as a rectangle; a little further off it is paired
     // (here with a threshold that accepts saving nothing).
     auto members = scene.setParts({notched(0, 0, 1000, 400, 10), notched(2000, 0, 1000, 400, 10)});
-    ASSERT_LT(std::fabs(members[1]->rectangularity - 1), 0.001);
+    ASSERT_LT(std::fabs(members[1]->rectangularity() - 1), 0.001);
     EXPECT_FALSE(tryPairWith(nester.layout(), -1, *members[0], *members[1], pose, score, centroid, jobGridSearch(nester)));
     members = scene.setParts({notched(0, 0, 1000, 400, 30), notched(2000, 0, 1000, 400, 30)});
     EXPECT_TRUE(tryPairWith(nester.layout(), -1, *members[0], *members[1], pose, score, centroid, jobGridSearch(nester)));
@@ -258,9 +258,9 @@ TEST(PairingTest, SmallPartsMayNotStickOutFarRightOfTheLayout) {
     // bar until it met the partner's block.
     applyPose(*members[1], pose);
     EXPECT_FALSE(pose.mirrored);
-    EXPECT_NEAR(members[1]->box.minY, 0, 1e-9);
-    EXPECT_GE(members[1]->box.minX, 600 * s - 1e-9);
-    EXPECT_LT(members[1]->box.minX, 600 * s + 0.01);
+    EXPECT_NEAR(members[1]->box().minY, 0, 1e-9);
+    EXPECT_GE(members[1]->box().minX, 600 * s - 1e-9);
+    EXPECT_LT(members[1]->box().minX, 600 * s + 0.01);
     expectFeasible(nester);
   }
 }
@@ -280,9 +280,9 @@ TEST(PairingTest, EqualSavingsWithOneNeighbourGoByCentroid) {
   ASSERT_TRUE(tryPairWith(nester.layout(), 0, *members[0], *members[1], pose, score, centroid, jobGridSearch(nester)));
   EXPECT_EQ(score, 0.0);  // flush on either side, nothing saved
   applyPose(*members[1], pose);
-  EXPECT_NEAR(members[1]->box.minX, 0, 1e-9);
-  EXPECT_NEAR(members[1]->box.minY, 500, 1e-9);
-  EXPECT_NEAR(members[1]->centroid.x, centroid.x, 1e-9);
+  EXPECT_NEAR(members[1]->box().minX, 0, 1e-9);
+  EXPECT_NEAR(members[1]->box().minY, 500, 1e-9);
+  EXPECT_NEAR(members[1]->centroid().x, centroid.x, 1e-9);
   expectFeasible(nester);
 }
 
@@ -319,13 +319,13 @@ TEST(PairingTest, EqualScoresGoByCentroidThenListOrder) {
     const double partnerX = c.expectLower ? c.lowerX : c.upperX;
     const double partnerY = c.expectLower ? 0 : 1500;
     EXPECT_EQ(part.rotation, 0.0);
-    EXPECT_EQ(part.box.minX, partnerX);
-    EXPECT_GE(part.box.minY, partnerY + 200);
-    EXPECT_LT(part.box.minY, partnerY + 200.01);
+    EXPECT_EQ(part.box().minX, partnerX);
+    EXPECT_GE(part.box().minY, partnerY + 200);
+    EXPECT_LT(part.box().minY, partnerY + 200.01);
     expectFeasible(nester);
     // The grid points under the part are taken.
-    const int column = static_cast<int>(std::lround(part.box.minX / 10)) + 80;
-    const int row = static_cast<int>(std::lround(part.box.minY / 10)) + 10;
+    const int column = static_cast<int>(std::lround(part.box().minX / 10)) + 80;
+    const int row = static_cast<int>(std::lround(part.box().minY / 10)) + 10;
     EXPECT_TRUE(nester.packingPoint(column, row).occupied);
   }
 }
@@ -400,8 +400,8 @@ TEST(NeighbourPlacementTest, CentroidsWithinATenthOfAMillimetreGoByHeight) {
       PlacedPart& part = *members[2];
       ASSERT_TRUE(placeBesideNeighbours(nester.layout(), part, jobGridSearch(nester)));
       // Best beside each block: under it, flush with its left side.
-      EXPECT_NEAR(part.box.minX, c.expectLower ? c.lowerX : c.upperX, 1e-9);
-      EXPECT_NEAR(part.box.maxY, c.expectLower ? 1000 : 2000, 1e-9);
+      EXPECT_NEAR(part.box().minX, c.expectLower ? c.lowerX : c.upperX, 1e-9);
+      EXPECT_NEAR(part.box().maxY, c.expectLower ? 1000 : 2000, 1e-9);
       EXPECT_FALSE(part.mirrored);
       expectFeasible(nester);
     }
@@ -421,11 +421,11 @@ TEST(NeighbourPlacementTest, FitAgainstKeepsTheFlushPositionFurthestLeftThenLowe
   EXPECT_FALSE(pose.mirrored);
   EXPECT_NEAR(centroid.x, 500.0 / 3, 1e-9);
   applyPose(*members[1], pose);
-  EXPECT_NEAR(members[1]->box.minX, 0, 1e-9);
-  EXPECT_NEAR(members[1]->box.maxX, 400, 1e-9);
-  EXPECT_NEAR(members[1]->box.maxY, 1000, 1e-9);
-  EXPECT_NEAR(members[1]->centroid.x, centroid.x, 1e-9);
-  EXPECT_NEAR(members[1]->centroid.y, centroid.y, 1e-9);
+  EXPECT_NEAR(members[1]->box().minX, 0, 1e-9);
+  EXPECT_NEAR(members[1]->box().maxX, 400, 1e-9);
+  EXPECT_NEAR(members[1]->box().maxY, 1000, 1e-9);
+  EXPECT_NEAR(members[1]->centroid().x, centroid.x, 1e-9);
+  EXPECT_NEAR(members[1]->centroid().y, centroid.y, 1e-9);
   expectFeasible(nester);
 
   // Where no flush position fits, nothing is found.
@@ -456,8 +456,8 @@ TEST(ApplyPoseTest, ReproducesTheTrialCopy) {
           EXPECT_NEAR(part.outer.vertex(i).x, copy.outer.vertex(i).x, 1e-9);
           EXPECT_NEAR(part.outer.vertex(i).y, copy.outer.vertex(i).y, 1e-9);
         }
-        EXPECT_NEAR(part.centroid.x, copy.centroid.x, 1e-9);
-        EXPECT_NEAR(part.centroid.y, copy.centroid.y, 1e-9);
+        EXPECT_NEAR(part.centroid().x, copy.centroid().x, 1e-9);
+        EXPECT_NEAR(part.centroid().y, copy.centroid().y, 1e-9);
       }
     }
   }

@@ -28,8 +28,8 @@ TEST(ContactTest, SlideLeftEndsExactlyAtThePlateEdge) {
   Nester& nester = scene.nester();
   const std::uint64_t before = nester.fitTestCount();
   contactLeft(nester.layout(), scene.part(0));
-  EXPECT_EQ(scene.part(0).box.minX, 0);
-  EXPECT_EQ(scene.part(0).box.minY, 100);
+  EXPECT_EQ(scene.part(0).box().minX, 0);
+  EXPECT_EQ(scene.part(0).box().minY, 100);
   // 24 passing steps of 12.5 and the failing 25th, then one failing step on each of the 11
   // finer levels down to 12.5 / 2048 < 0.01.
   EXPECT_EQ(nester.fitTestCount() - before, 25u + 11u);
@@ -54,10 +54,10 @@ TEST(ContactTest, EveryDirectionReachesItsPlateEdge) {
     part.selected = true;
     scene.setParts({part, makeRectangle(1200, 0, 1300, 50)});
     scene.nester().contactSelected(c.direction);
-    EXPECT_NEAR(scene.part(0).box.minX, c.minX, 1e-9) << c.name;
-    EXPECT_NEAR(scene.part(0).box.minY, c.minY, 1e-9) << c.name;
+    EXPECT_NEAR(scene.part(0).box().minX, c.minX, 1e-9) << c.name;
+    EXPECT_NEAR(scene.part(0).box().minY, c.minY, 1e-9) << c.name;
     // The unselected part stays.
-    EXPECT_EQ(scene.part(1).box.minX, 1200) << c.name;
+    EXPECT_EQ(scene.part(1).box().minX, 1200) << c.name;
   }
 }
 
@@ -75,7 +75,7 @@ TEST(ContactTest, SlideStopsWithinAHundredthOfAMillimetreOfTheNextPart) {
   scene.setParts({makeRectangle(100, 0, 200, 50), makeRectangle(205, 0, 305, 50)});
   Nester& nester = scene.nester();
   contactLeft(nester.layout(), scene.part(1));
-  const double gap = scene.part(1).box.minX - scene.part(0).box.maxX;
+  const double gap = scene.part(1).box().minX - scene.part(0).box().maxX;
   EXPECT_LT(gap, 0.01);
   EXPECT_GT(gap, -1e-5);
   EXPECT_TRUE(nester.fitsAmongOthers(scene.part(1)));
@@ -89,9 +89,9 @@ TEST(ContactTest, SelectedPartsSlideInListOrderAndMeetEachOther) {
   first.selected = second.selected = true;
   scene.setParts({first, second});
   scene.nester().contactSelected(ContactDirection::kLeft);
-  EXPECT_EQ(scene.part(0).box.minX, 0);
-  EXPECT_GT(scene.part(1).box.minX, 100 - 1e-5);
-  EXPECT_LT(scene.part(1).box.minX, 100.01);
+  EXPECT_EQ(scene.part(0).box().minX, 0);
+  EXPECT_GT(scene.part(1).box().minX, 100 - 1e-5);
+  EXPECT_LT(scene.part(1).box().minX, 100.01);
 }
 
 TEST(ContactTest, ZeroStepDoesNotSlideForever) {
@@ -117,10 +117,10 @@ TEST(ContactTest, CandidateSlidesTestAgainstEveryPart) {
   scene.setParts({makeRectangle(0, 0, 100, 100)});
   PlacedPart candidate = makeRectangle(300, 300, 350, 350);
   contactLeftCandidate(scene.nester().layout(), candidate);
-  EXPECT_EQ(candidate.box.minX, 0);
+  EXPECT_EQ(candidate.box().minX, 0);
   contactDownCandidate(scene.nester().layout(), candidate);
-  EXPECT_GT(candidate.box.minY, 100 - 1e-5);
-  EXPECT_LT(candidate.box.minY, 100.01);
+  EXPECT_GT(candidate.box().minY, 100 - 1e-5);
+  EXPECT_LT(candidate.box().minY, 100.01);
 }
 
 // `count` star-shaped parts of the given radius and vertex count, spread over a plate of
@@ -137,7 +137,7 @@ std::vector<PlacedPart> randomParts(std::mt19937& random, int count, double leng
 
 // The slide written out plainly, testing every part of the list at every step.
 void plainSlide(Nester& nester, PlacedPart& part, double ux, double uy, bool member) {
-  const double w = part.box.maxX - part.box.minX, h = part.box.maxY - part.box.minY;
+  const double w = part.box().maxX - part.box().minX, h = part.box().maxY - part.box().minY;
   const double s = std::min(0.25 * std::min(w, h), nester.packingPointDistance());
   if (!(s > 0) || !std::isfinite(s)) return;
   const double limit = ux != 0 ? nester.plateRect().maxX - nester.plateRect().minX
@@ -275,24 +275,24 @@ TEST(SlideToTest, SlidesEndAtTheOtherPartOrOncePastIt) {
     if (c.direction == 1) slideUpTo(nester.layout(), part, other);
     if (c.direction == 2) slideDownTo(nester.layout(), part, other);
     EXPECT_TRUE(part.isClearOf(other)) << c.name;
-    const double gap = c.direction == 0   ? part.box.minX - other.box.maxX
-                       : c.direction == 1 ? other.box.minY - part.box.maxY
-                                          : part.box.minY - other.box.maxY;
+    const double gap = c.direction == 0   ? part.box().minX - other.box().maxX
+                       : c.direction == 1 ? other.box().minY - part.box().maxY
+                                          : part.box().minY - other.box().maxY;
     if (c.meets) {
       EXPECT_LT(gap, 0.01) << c.name;
       EXPECT_GT(gap, -1e-5) << c.name;
     } else {
       // Past the other part's box, having gone no further than needed to pass it plus one
       // first step (12.5 mm).
-      const double past = c.direction == 0   ? other.box.minX - part.box.maxX
-                          : c.direction == 1 ? part.box.minY - other.box.maxY
-                                             : other.box.minY - part.box.maxY;
-      const double needed = c.direction == 0   ? c.start.maxX - other.box.minX
-                            : c.direction == 1 ? other.box.maxY - c.start.minY
-                                               : c.start.maxY - other.box.minY;
-      const double travelled = c.direction == 0   ? c.start.minX - part.box.minX
-                               : c.direction == 1 ? part.box.minY - c.start.minY
-                                                  : c.start.minY - part.box.minY;
+      const double past = c.direction == 0   ? other.box().minX - part.box().maxX
+                          : c.direction == 1 ? part.box().minY - other.box().maxY
+                                             : other.box().minY - part.box().maxY;
+      const double needed = c.direction == 0   ? c.start.maxX - other.box().minX
+                            : c.direction == 1 ? other.box().maxY - c.start.minY
+                                               : c.start.maxY - other.box().minY;
+      const double travelled = c.direction == 0   ? c.start.minX - part.box().minX
+                               : c.direction == 1 ? part.box().minY - c.start.minY
+                                                  : c.start.minY - part.box().minY;
       EXPECT_GE(past, 0) << c.name;
       EXPECT_GT(travelled, 0) << c.name;
       EXPECT_LE(travelled, std::max(needed, 0.0) + 12.5 + 1e-9) << c.name;
@@ -306,11 +306,11 @@ TEST(MoveSelectedTestedTest, HorizontalAndVerticalSharesAreJudgedApart) {
   part.selected = true;
   scene.setParts({part});
   scene.nester().moveSelectedTested(100, 100);
-  EXPECT_EQ(scene.part(0).box.minX, 200);
-  EXPECT_EQ(scene.part(0).box.minY, 400);
+  EXPECT_EQ(scene.part(0).box().minX, 200);
+  EXPECT_EQ(scene.part(0).box().minY, 400);
   scene.nester().moveSelectedTested(-50, -300);
-  EXPECT_EQ(scene.part(0).box.minX, 150);
-  EXPECT_EQ(scene.part(0).box.minY, 100);
+  EXPECT_EQ(scene.part(0).box().minX, 150);
+  EXPECT_EQ(scene.part(0).box().minY, 100);
 }
 
 TEST(MoveSelectedTestedTest, RefusedMoveRestoresThePartBitForBit) {
@@ -336,9 +336,9 @@ TEST(MoveSelectedTestedTest, PartOffThePlateMovesOnlyWhenTheMovePutsItWhollyOnIt
   part.selected = true;
   scene.setParts({part});
   scene.nester().moveSelectedTested(-100, 0);  // would still cross the edge
-  EXPECT_EQ(scene.part(0).box.minX, 1050);
+  EXPECT_EQ(scene.part(0).box().minX, 1050);
   scene.nester().moveSelectedTested(-200, 0);
-  EXPECT_EQ(scene.part(0).box.minX, 850);
+  EXPECT_EQ(scene.part(0).box().minX, 850);
 }
 
 }  // namespace

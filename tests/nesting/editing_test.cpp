@@ -77,10 +77,10 @@ TEST(EditingTest, FreeMovesAndTurnsActOnTheSelectionUntested) {
   scene.part(0).selected = true;
   scene.part(2).selected = true;
   nester.moveSelected(250, -20);  // onto the second part and below the plate: not tested
-  EXPECT_EQ(scene.part(0).box.minX, 250);
-  EXPECT_EQ(scene.part(0).box.minY, -20);
-  EXPECT_EQ(scene.part(1).box.minX, 200);
-  EXPECT_EQ(scene.part(2).box.minX, 650);
+  EXPECT_EQ(scene.part(0).box().minX, 250);
+  EXPECT_EQ(scene.part(0).box().minY, -20);
+  EXPECT_EQ(scene.part(1).box().minX, 200);
+  EXPECT_EQ(scene.part(2).box().minX, 650);
 
   const double step = 3.1415926 * 15 / 180;
   PlacedPart expected = scene.part(2);
@@ -105,12 +105,12 @@ TEST(EditingTest, TurnOverTakesOnlyTheFirstSelectedPartAtItsCentroid) {
   scene.part(2).translate(300, 0);
   scene.part(1).selected = true;
   scene.part(2).selected = true;
-  const Point centroid = scene.part(1).centroid;
+  const Point centroid = scene.part(1).centroid();
   const PlacedPart second = scene.part(2);
   scene.nester().mirrorFirstSelected();
   EXPECT_TRUE(scene.part(1).mirrored);
-  EXPECT_DOUBLE_EQ(scene.part(1).centroid.y, centroid.y);
-  EXPECT_DOUBLE_EQ(scene.part(1).box.maxY, 2 * centroid.y);  // y -> 2 cy - y: the foot on top
+  EXPECT_DOUBLE_EQ(scene.part(1).centroid().y, centroid.y);
+  EXPECT_DOUBLE_EQ(scene.part(1).box().maxY, 2 * centroid.y);  // y -> 2 cy - y: the foot on top
   EXPECT_TRUE(samePose(scene.part(2), second));
   EXPECT_FALSE(scene.part(0).mirrored);
   scene.nester().clearSelection();
@@ -124,8 +124,8 @@ TEST(EditingTest, DiagonalTestedMoveStopsInXAndFollowsInY) {
   scene.setParts({makeRectangle(100, 100, 200, 200), makeRectangle(205, 0, 400, 500)});
   scene.part(0).selected = true;
   for (int i = 0; i < 4; ++i) scene.nester().moveSelectedTested(3, 10);
-  EXPECT_EQ(scene.part(0).box.maxX, 203);  // the second step of 3 would reach 206
-  EXPECT_EQ(scene.part(0).box.minY, 140);
+  EXPECT_EQ(scene.part(0).box().maxX, 203);  // the second step of 3 would reach 206
+  EXPECT_EQ(scene.part(0).box().minY, 140);
 }
 
 TEST(SnapshotTest, RestoreGivesBackEveryPoseSelectionPlateAndGridBitForBit) {

@@ -179,9 +179,9 @@ inline bool samePose(const PlacedPart& a, const PlacedPart& b) {
   }
   return a.mirrored == b.mirrored && sameBits(a.rotation, b.rotation) &&
          sameBits(a.refPoint.x, b.refPoint.x) && sameBits(a.refPoint.y, b.refPoint.y) &&
-         sameBits(a.centroid.x, b.centroid.x) && sameBits(a.centroid.y, b.centroid.y) &&
-         sameBits(a.box.minX, b.box.minX) && sameBits(a.box.maxX, b.box.maxX) &&
-         sameBits(a.box.minY, b.box.minY) && sameBits(a.box.maxY, b.box.maxY);
+         sameBits(a.centroid().x, b.centroid().x) && sameBits(a.centroid().y, b.centroid().y) &&
+         sameBits(a.box().minX, b.box().minX) && sameBits(a.box().maxX, b.box().maxX) &&
+         sameBits(a.box().minY, b.box().minY) && sameBits(a.box().maxY, b.box().maxY);
 }
 
 }  // namespace platenest::engine_test

@@ -32,7 +32,7 @@ Placed placeAlone(const std::vector<Point>& outline, const GridSearchOptions& op
   EXPECT_TRUE(gridSearch(scene.nester().layout(), member, options));
   EXPECT_TRUE(scene.nester().isOnPlate(member));
   EXPECT_TRUE(scene.nester().fitsAmongOthers(member));
-  return {member.centroid.x, member.outer.box().maxX, member.mirrored};
+  return {member.centroid().x, member.outer.box().maxX, member.mirrored};
 }
 
 TEST(GridSearchTest, EachObjectiveWinsByItsOwnMeasureAndTurningOverNeverLoses) {

@@ -127,10 +127,10 @@ TEST(LayoutAllTest, PlacesPartsNotOnThePlateInListOrderAndClearsTheSelection) {
   Nester& nester = scene.nester();
   nester.bPartTurnover = false;
   nester.layoutAll(false);
-  EXPECT_EQ(scene.part(0).box.minX, 0);  // left where it was
+  EXPECT_EQ(scene.part(0).box().minX, 0);  // left where it was
   EXPECT_TRUE(nester.isOnPlate(scene.part(1)));
   EXPECT_TRUE(nester.isOnPlate(scene.part(2)));
-  EXPECT_LT(scene.part(1).box.minX, scene.part(2).box.minX);
+  EXPECT_LT(scene.part(1).box().minX, scene.part(2).box().minX);
   for (const PlacedPart& part : nester.parts) EXPECT_FALSE(part.selected);
   EXPECT_TRUE(nester.markConflictingParts());
   EXPECT_FALSE(nester.packingGridStale());
@@ -153,8 +153,8 @@ TEST(LayoutSelectedTest, PlacesOnlySelectedPartsEvenWhenOnThePlate) {
   scene.setParts({selected(makeRectangle(500, 0, 600, 100)), makeRectangle(1100, 0, 1200, 100)});
   Nester& nester = scene.nester();
   nester.layoutSelected(false);
-  EXPECT_NEAR(scene.part(0).box.minX, 0, 1e-9);  // placed again, at the left edge
-  EXPECT_EQ(scene.part(1).box.minX, 1100);
+  EXPECT_NEAR(scene.part(0).box().minX, 0, 1e-9);  // placed again, at the left edge
+  EXPECT_EQ(scene.part(1).box().minX, 1100);
   // Nothing selected: nothing moves, the time is still recorded.
   scene.part(0).selected = false;
   const PlacedPart before = scene.part(0);
@@ -162,7 +162,7 @@ TEST(LayoutSelectedTest, PlacesOnlySelectedPartsEvenWhenOnThePlate) {
   nester.layoutSelected(false);
   nester.layoutMultipleSteps(false);
   EXPECT_TRUE(samePolygon(scene.part(0).outer, before.outer));
-  EXPECT_EQ(scene.part(1).box.minX, 1100);
+  EXPECT_EQ(scene.part(1).box().minX, 1100);
   EXPECT_EQ(readLines(nester.timingFilePath).size(), 3u);
 }
 
@@ -172,8 +172,8 @@ TEST(StageNextPartTest, FirstPartOffThePlateIsStagedBesideItAndSelected) {
                   makeRectangle(2000, -300, 2100, -200), makeRectangle(3000, 0, 3100, 100)});
   Nester& nester = scene.nester();
   nester.stageNextPart();
-  EXPECT_EQ(scene.part(2).box.minX, 1000);
-  EXPECT_EQ(scene.part(2).box.maxY, 500);
+  EXPECT_EQ(scene.part(2).box().minX, 1000);
+  EXPECT_EQ(scene.part(2).box().maxY, 500);
   std::vector<bool> selection;
   for (const PlacedPart& part : nester.parts) selection.push_back(part.selected);
   EXPECT_EQ(selection, (std::vector<bool>{false, false, true, false}));
@@ -181,7 +181,7 @@ TEST(StageNextPartTest, FirstPartOffThePlateIsStagedBesideItAndSelected) {
   // Layout Next: the staged part is placed.
   nester.layoutSelected(false);
   EXPECT_TRUE(nester.isOnPlate(scene.part(2)));
-  EXPECT_EQ(scene.part(3).box.minX, 3000);
+  EXPECT_EQ(scene.part(3).box().minX, 3000);
 }
 
 TEST(StageNextPartTest, WithEveryPartOnThePlateTheSelectionStays) {
@@ -193,10 +193,10 @@ TEST(StageNextPartTest, WithEveryPartOnThePlateTheSelectionStays) {
   EXPECT_TRUE(samePose(scene.part(0), before));
   EXPECT_FALSE(scene.part(0).selected);
   EXPECT_TRUE(scene.part(1).selected);
-  EXPECT_EQ(scene.part(1).box.minX, 500);
+  EXPECT_EQ(scene.part(1).box().minX, 500);
   nester.layoutSelected(false);  // places the part that was selected before
-  EXPECT_NEAR(scene.part(1).box.minX, 0, 1e-9);
-  EXPECT_NEAR(scene.part(1).box.minY, 100, 1e-9);
+  EXPECT_NEAR(scene.part(1).box().minX, 0, 1e-9);
+  EXPECT_NEAR(scene.part(1).box().minY, 100, 1e-9);
 }
 
 TEST(LayoutCommandsTest, UnusableGridOrRotationNumberPlacesNothing) {
@@ -222,7 +222,7 @@ TEST(LayoutCommandsTest, UnusableGridOrRotationNumberPlacesNothing) {
     for (PlacedPart& part : nester.parts) part.selected = true;
     nester.layoutSelected(false);
     nester.layoutMultipleSteps(false);
-    for (const PlacedPart& part : nester.parts) EXPECT_GE(part.box.minX, 7000) << c.name;
+    for (const PlacedPart& part : nester.parts) EXPECT_GE(part.box().minX, 7000) << c.name;
     EXPECT_EQ(sink.messages().size(), c.warns ? 3u : 0u) << c.name;
     EXPECT_EQ(nester.packingGridStale(), c.warns) << c.name;
     EXPECT_EQ(readLines(nester.timingFilePath).size(), 3u) << c.name;
@@ -259,9 +259,9 @@ TEST(LayoutMultipleStepsTest, SizeClassesIncludeTheirBoundaries) {
     ASSERT_EQ(scene.part(1).outer.area() >= 200000, c.takesTheCorner) << c.name;
     nester.layoutMultipleSteps(false);
     for (const PlacedPart& part : nester.parts) EXPECT_TRUE(nester.isOnPlate(part)) << c.name;
-    const bool atCorner = scene.part(1).box.minX < 0.01 && scene.part(1).box.minY < 0.01;
+    const bool atCorner = scene.part(1).box().minX < 0.01 && scene.part(1).box().minY < 0.01;
     EXPECT_EQ(atCorner, c.takesTheCorner) << c.name;
-    const bool squareAtCorner = scene.part(0).box.minX < 0.01 && scene.part(0).box.minY < 0.01;
+    const bool squareAtCorner = scene.part(0).box().minX < 0.01 && scene.part(0).box().minY < 0.01;
     EXPECT_EQ(squareAtCorner, !c.takesTheCorner) << c.name;
     EXPECT_TRUE(nester.markConflictingParts()) << c.name;
   }
@@ -287,7 +287,7 @@ TEST(LayoutMultipleStepsTest, SmallCompactBoundaryGoesToTheGrid) {
     ASSERT_TRUE(s->nester().layout().rebuildPackingGrid());
   }
   ASSERT_EQ(multi.part(0).outer.area(), 50000);
-  ASSERT_EQ(multi.part(0).aspectRatio, 1.2);
+  ASSERT_EQ(multi.part(0).aspectRatio(), 1.2);
   multi.nester().layoutMultipleSteps(false);
   for (std::size_t i = 0; i < 2; ++i) {
     gridSearch(grid.nester().layout(), grid.part(i), gridOptions(grid.nester(), true));
@@ -326,7 +326,7 @@ TEST(LayoutStatisticsTest, TrueOutlinesOfThePartsOnThePlate) {
   PlacedPart& part = scene.part(0);
   part.mirrorAt(part.refPoint);
   part.rotateAbout(part.refPoint, kPi / 2);
-  part.translate(500 - part.box.minX, 0 - part.box.minY);
+  part.translate(500 - part.box().minX, 0 - part.box().minY);
   statistics = nester.computeLayoutStatistics();
   EXPECT_NEAR(statistics.packingLength, 601, 1e-9);
   EXPECT_EQ(statistics.count, 1);
@@ -348,12 +348,12 @@ TEST(ParkSelectedPartsTest, SelectedPartsGoRightOfAndBelowThePlate) {
   Scene scene(1000, 500, 10);
   scene.setParts({selected(makeRectangle(10, 20, 60, 70)), makeRectangle(100, 20, 150, 70)});
   scene.nester().parkSelectedParts();
-  EXPECT_EQ(scene.part(0).box.minX, 1000);
-  EXPECT_EQ(scene.part(0).box.maxY, 0);
+  EXPECT_EQ(scene.part(0).box().minX, 1000);
+  EXPECT_EQ(scene.part(0).box().maxY, 0);
   EXPECT_EQ(scene.part(0).refPoint.x, 10 + 990);
   EXPECT_EQ(scene.part(0).refPoint.y, 20 - 70);
   EXPECT_FALSE(scene.nester().isOnPlate(scene.part(0)));
-  EXPECT_EQ(scene.part(1).box.minX, 100);
+  EXPECT_EQ(scene.part(1).box().minX, 100);
 }
 
 }  // namespace

@@ -78,8 +78,8 @@ bool inMaterial(const PlacedPart& part, const Point& p, double margin) {
 std::string overlapReason(const PlacedPart& a, const PlacedPart& b) {
   // Boxes overlapping by less than 1e-5 count as apart.
   const double t = 1e-5;
-  if (a.box.minX >= b.box.maxX - t || b.box.minX >= a.box.maxX - t ||
-      a.box.minY >= b.box.maxY - t || b.box.minY >= a.box.maxY - t) {
+  if (a.box().minX >= b.box().maxX - t || b.box().minX >= a.box().maxX - t ||
+      a.box().minY >= b.box().maxY - t || b.box().minY >= a.box().maxY - t) {
     return {};
   }
   for (const auto* ringA : ringsOf(a)) {
@@ -130,7 +130,7 @@ bool insidePlate(const PlacedPart& part, double length, double width) {
 }
 
 bool wellClearOfPlate(const PlacedPart& part, double length, double width) {
-  const BoundingBox& b = part.box;
+  const BoundingBox& b = part.box();
   return b.minX >= length || b.maxX <= 0 || b.minY >= width || b.maxY <= 0;
 }
 

@@ -138,15 +138,15 @@ TEST_F(NesterTest, OffsettingAllPartsGrowsEachOnceAndZeroChangesNothing) {
   nester.parts.insertFront(withId(testing::makeRectangle(0, 0, 100, 50), 0));
   nester.parts.insertFront(withId(testing::makeRectangle(0, 0, 10, 10), 1));
   nester.offsetAllParts(0);
-  EXPECT_EQ(nester.parts.findById(0)->box.maxX, 100);
-  EXPECT_EQ(nester.parts.findById(0)->area, 5000);
+  EXPECT_EQ(nester.parts.findById(0)->box().maxX, 100);
+  EXPECT_EQ(nester.parts.findById(0)->area(), 5000);
 
   nester.offsetAllParts(2.5);
   const PlacedPart& grown = *nester.parts.findById(0);
-  EXPECT_EQ(grown.box.minX, -2.5);
-  EXPECT_EQ(grown.box.maxX, 102.5);
-  EXPECT_EQ(grown.area, 105 * 55);
-  EXPECT_EQ(nester.parts.findById(1)->area, 15 * 15);
+  EXPECT_EQ(grown.box().minX, -2.5);
+  EXPECT_EQ(grown.box().maxX, 102.5);
+  EXPECT_EQ(grown.area(), 105 * 55);
+  EXPECT_EQ(nester.parts.findById(1)->area(), 15 * 15);
 }
 
 struct PpdCase {

@@ -210,8 +210,8 @@ TEST(OptimiserTest, PartsLayoutAllCouldNotPlaceStayWhereTheyWere) {
   auto state = before.parts.begin();
   for (const PlacedPart& part : nester->parts) {
     if (!nester->isOnPlate(part)) {
-      EXPECT_EQ(part.box.minX, state->box.minX) << part.label.text;
-      EXPECT_EQ(part.box.minY, state->box.minY) << part.label.text;
+      EXPECT_EQ(part.box().minX, state->figures.box.minX) << part.label.text;
+      EXPECT_EQ(part.box().minY, state->figures.box.minY) << part.label.text;
     }
     ++state;
   }

@@ -410,9 +410,9 @@ TEST(FitsTest, FastFitTestAgreesWithThePlainOneOnRandomCandidates) {
     double dx = x(random) - 20, dy = y(random) - 20;
     if (trial % 3 == 0) {
       // Put the candidate's box right next to a part's box, within a few 1e-5 mm.
-      const BoundingBox& other = placed[static_cast<std::size_t>(neighbour(random))].box;
-      dx = other.maxX - shape.box.minX + hair(random);
-      dy = other.minY - shape.box.minY + hair(random) * 1e5;
+      const BoundingBox& other = placed[static_cast<std::size_t>(neighbour(random))].box();
+      dx = other.maxX - shape.box().minX + hair(random);
+      dy = other.minY - shape.box().minY + hair(random) * 1e5;
     }
     scratch.assignTranslated(shape, dx, dy);
     const bool fast = nester.fits(scratch);
@@ -471,9 +471,9 @@ TEST(CandidateFitTestTest, AgreesWithFitsOnMovedCopies) {
       double dx = x(random), dy = y(random);
       if (trial % 3 == 0) {
         // Box to box with a part, within a few 1e-5 mm, or flush.
-        const BoundingBox& other = placed[neighbour(random)].box;
-        dx = other.maxX - shape.box.minX + (trial % 2 == 0 ? 0.0 : hair(random));
-        dy = other.minY - shape.box.minY + hair(random) * 1e5;
+        const BoundingBox& other = placed[neighbour(random)].box();
+        dx = other.maxX - shape.box().minX + (trial % 2 == 0 ? 0.0 : hair(random));
+        dy = other.minY - shape.box().minY + hair(random) * 1e5;
       } else if (trial % 3 == 1) {
         dx = std::round(dx), dy = std::round(dy);
       }

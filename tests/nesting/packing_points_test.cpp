@@ -192,7 +192,7 @@ TEST(ScanStrideTest, LargePartsScanACoarserSubGrid) {
 
 TEST(TrialVariantsTest, EqualStepsAboutTheRotationCentre) {
   PlacedPart part = makePart({{0, 0}, {100, 0}, {100, 20}, {20, 20}, {20, 60}, {0, 60}});
-  const Point c = part.centroid;
+  const Point c = part.centroid();
   const Point d = part.rotationCentre();
   struct AngleCase {
     int rn;
@@ -221,7 +221,7 @@ TEST(TrialVariantsTest, EqualStepsAboutTheRotationCentre) {
       }
       EXPECT_TRUE(keepsCentre);
       EXPECT_NEAR(plain[k].centroid.distance(d), c.distance(d), 1e-9);
-      EXPECT_NEAR(plain[k].centroid.x, plain[k].part.centroid.x, 1e-9);
+      EXPECT_NEAR(plain[k].centroid.x, plain[k].part.centroid().x, 1e-9);
       // Plain, then turned over across the horizontal line through the centre.
       EXPECT_TRUE(sameBits(turned[2 * k].angle, plain[k].angle));
       EXPECT_FALSE(turned[2 * k].turned);
@@ -229,17 +229,17 @@ TEST(TrialVariantsTest, EqualStepsAboutTheRotationCentre) {
       EXPECT_TRUE(turned[2 * k + 1].part.mirrored);
       EXPECT_TRUE(sameBits(turned[2 * k + 1].centroid.x, plain[k].centroid.x));
       EXPECT_NEAR(turned[2 * k + 1].centroid.y, 2 * d.y - plain[k].centroid.y, 1e-12);
-      EXPECT_NEAR(turned[2 * k + 1].centroid.y, turned[2 * k + 1].part.centroid.y, 1e-9);
+      EXPECT_NEAR(turned[2 * k + 1].centroid.y, turned[2 * k + 1].part.centroid().y, 1e-9);
     }
   }
   std::vector<TrialVariant> quarters;
-  const Point corner(part.box.minX, part.box.minY);
+  const Point corner(part.box().minX, part.box().minY);
   buildQuarterTurns(part, corner, c, quarters);
   ASSERT_EQ(quarters.size(), 4u);
-  EXPECT_NEAR(quarters[1].part.box.maxX, 0, 1e-12);  // a quarter turn puts it left of the corner
-  EXPECT_NEAR(quarters[1].part.box.maxY, 100, 1e-12);
-  EXPECT_NEAR(quarters[2].part.box.minX, -100, 1e-12);
-  EXPECT_NEAR(quarters[3].part.box.minY, -100, 1e-12);
+  EXPECT_NEAR(quarters[1].part.box().maxX, 0, 1e-12);  // a quarter turn puts it left of the corner
+  EXPECT_NEAR(quarters[1].part.box().maxY, 100, 1e-12);
+  EXPECT_NEAR(quarters[2].part.box().minX, -100, 1e-12);
+  EXPECT_NEAR(quarters[3].part.box().minY, -100, 1e-12);
 }
 
 }  // namespace

@@ -31,10 +31,10 @@ TEST(PlaceAtPackingPointsTest, RectangleEndsUprightAtTheLeftEdge) {
     ASSERT_TRUE(nester.layout().rebuildPackingGrid());
     PlacedPart& part = scene.part(0);
     ASSERT_TRUE(gridSearch(nester.layout(), part, gridOptions(nester, turnover)));
-    EXPECT_NEAR(part.box.minX, 0, 1e-9);
-    EXPECT_NEAR(part.box.maxX, 50, 1e-9);
-    EXPECT_NEAR(part.box.minY, 0, 1e-9);
-    EXPECT_NEAR(part.box.maxY, 100, 1e-9);
+    EXPECT_NEAR(part.box().minX, 0, 1e-9);
+    EXPECT_NEAR(part.box().maxX, 50, 1e-9);
+    EXPECT_NEAR(part.box().minY, 0, 1e-9);
+    EXPECT_NEAR(part.box().maxY, 100, 1e-9);
     if (turnover) {
       // Turned over after a turn of 270°, it stands upright already on the point (0, 0),
       // which the scan meets before (0, 100).
@@ -62,8 +62,8 @@ TEST(PlaceAtPackingPointsTest, EqualCentroidsGoToTheLowerRow) {
   ASSERT_TRUE(nester.layout().rebuildPackingGrid());
   PlacedPart& part = scene.part(0);
   ASSERT_TRUE(gridSearch(nester.layout(), part, gridOptions(nester, false)));
-  EXPECT_EQ(part.box.minX, 0);
-  EXPECT_EQ(part.box.minY, 0);
+  EXPECT_EQ(part.box().minX, 0);
+  EXPECT_EQ(part.box().minY, 0);
   EXPECT_EQ(part.rotation, 0);
 }
 
@@ -83,7 +83,7 @@ TEST(PlaceAtPackingPointsTest, RotationNumberDecidesTheOrientationsTried) {
     const PlacedPart before = scene.part(0);
     EXPECT_EQ(gridSearch(nester.layout(), scene.part(0), gridOptions(nester, false)), c.placed) << "RN " << c.rn;
     if (c.placed) {
-      EXPECT_NEAR(scene.part(0).box.maxX - scene.part(0).box.minX, 100, 1e-9);
+      EXPECT_NEAR(scene.part(0).box().maxX - scene.part(0).box().minX, 100, 1e-9);
     } else {
       EXPECT_TRUE(samePose(scene.part(0), before)) << "RN " << c.rn;
     }
@@ -119,9 +119,9 @@ TEST(PlaceAtPackingPointsTest, PartThatFitsOnlyTurnedOver) {
       EXPECT_TRUE(nester.isOnPlate(part));
       EXPECT_TRUE(nester.fitsAmongOthers(part));
       // Slid left against the obstacle's column, within 0.01 mm.
-      EXPECT_GT(part.box.minX, 0.2);
-      EXPECT_LT(part.box.minX, 0.2 + 0.01);
-      EXPECT_NEAR(part.box.minY, 0, 1e-9);
+      EXPECT_GT(part.box().minX, 0.2);
+      EXPECT_LT(part.box().minX, 0.2 + 0.01);
+      EXPECT_NEAR(part.box().minY, 0, 1e-9);
     } else {
       EXPECT_TRUE(samePose(part, before));
     }
@@ -156,8 +156,8 @@ TEST(PlaceAtPackingPointsTest, PartSearchedAgainIsTriedClearOfItsOldPlace) {
   PlacedPart& part = scene.part(0);
   const std::uint64_t before = nester.fitTestCount();
   ASSERT_TRUE(gridSearch(nester.layout(), part, gridOptions(nester, false)));
-  EXPECT_EQ(part.box.minX, 0);
-  EXPECT_EQ(part.box.minY, 0);
+  EXPECT_EQ(part.box().minX, 0);
+  EXPECT_EQ(part.box().minY, 0);
   // Four steps of 10 mm back to the edge, then three finer levels of one failing step each.
   EXPECT_GT(nester.fitTestCount() - before, 4u);
   // The grid under the old place stays occupied.
@@ -174,10 +174,10 @@ TEST(PlaceAtPackingPointsTest, SmallPartGoesIntoTheHoleOfAFrame) {
   EXPECT_FALSE(nester.packingPoint(5, 5).occupied);  // (50, 50) in the hole
   PlacedPart& small = scene.part(1);
   ASSERT_TRUE(gridSearch(nester.layout(), small, gridOptions(nester, true)));
-  EXPECT_GT(small.box.minX, 20);
-  EXPECT_LT(small.box.minX, 20.01);
-  EXPECT_GT(small.box.minY, 20);
-  EXPECT_LT(small.box.minY, 20.01);
+  EXPECT_GT(small.box().minX, 20);
+  EXPECT_LT(small.box().minX, 20.01);
+  EXPECT_GT(small.box().minY, 20);
+  EXPECT_LT(small.box().minY, 20.01);
   EXPECT_TRUE(nester.fitsAmongOthers(small));
 }
 
@@ -192,12 +192,12 @@ TEST(PlaceBoundingRectangleTest, RectangleIsSlidIntoContactAndThePartFollows) {
   // against 46.7 for 270° on (30, 120)); the rectangle then slid left against the strip.
   EXPECT_NEAR(part.rotation, kPi / 2, 1e-12);
   EXPECT_FALSE(part.mirrored);
-  EXPECT_GT(part.box.minX, 5);
-  EXPECT_LT(part.box.minX, 5.01);
-  EXPECT_GE(part.box.minY, -1e-10);
-  EXPECT_LT(part.box.minY, 0.01);
-  EXPECT_NEAR(part.box.maxX - part.box.minX, 50, 1e-9);
-  EXPECT_NEAR(part.box.maxY - part.box.minY, 100, 1e-9);
+  EXPECT_GT(part.box().minX, 5);
+  EXPECT_LT(part.box().minX, 5.01);
+  EXPECT_GE(part.box().minY, -1e-10);
+  EXPECT_LT(part.box().minY, 0.01);
+  EXPECT_NEAR(part.box().maxX - part.box().minX, 50, 1e-9);
+  EXPECT_NEAR(part.box().maxY - part.box().minY, 100, 1e-9);
   EXPECT_TRUE(nester.fitsAmongOthers(part));
   // Nothing fits when the plate is full.
   Scene full(100, 100, 10);
@@ -223,7 +223,7 @@ Decision plainSearch(Nester& nester, const PlacedPart& original, bool turnover) 
   if (nester.rotationNumber <= 0) return decision;
   const PlacedPart once = original;
   PlacedPart part = once;  // copied twice: holes back in their order
-  const Point c = part.centroid;
+  const Point c = part.centroid();
   const Point d = part.rotationCentre();
   const double reach = d.distance(c);
   struct Variant {

@@ -57,7 +57,7 @@ TEST(PosedLayoutTest, TrueOutlinesStandHalfTheGapInsideTheWorkingOnesAtEveryPose
     mirrored += part.mirrored ? 1 : 0;
     const PlacedPart* loaded = nester->loadedParts.findById(part.id);
     ASSERT_NE(loaded, nullptr);
-    EXPECT_NEAR(part.cut.area, loaded->area, 1e-6 * loaded->area);
+    EXPECT_NEAR(part.cut.area(), loaded->area(), 1e-6 * loaded->area());
     const std::vector<Point>& outer = working->outer.vertices();
     for (const Point& p : part.cut.outer.vertices()) {
       EXPECT_TRUE(windingInside(outer, p));

@@ -75,7 +75,7 @@ TEST(OverlapMeasureTest, CirclesLieInTheMaterialAndMeetOnlyWhereThePartsMeet) {
     // The covers are carried along by the same turns, as the search carries them.
     auto turned = [&](PlacedPart& part, const CircleCover& cover) {
       const double angle = turn(random);
-      const Point centre = part.centroid;
+      const Point centre = part.centroid();
       part.rotateAbout(centre, angle);
       CircleCover moved = cover;
       for (InscribedCircle& c : moved.circles) {

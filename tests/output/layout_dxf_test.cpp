@@ -131,7 +131,7 @@ TEST(LayoutDxfTest, TrueOutlinesStandWhereTheWorkingPartsStand) {
   const auto byPart = entitiesByPart(readDxfEntities(scratch / "layout.dxf"));
   for (const PlacedPart& part : nester->parts) {
     SCOPED_TRACE(part.label.text);
-    const BoundingBox& box = part.box;
+    const BoundingBox& box = part.box();
     BoundingBox seen{1e300, -1e300, 1e300, -1e300};
     // Numbers in the file keep six significant digits.
     auto slack = [](double v) { return 5e-6 * std::max(1.0, std::abs(v)); };

@@ -92,7 +92,7 @@ TEST_F(OutputJobTest, DrawingShowsEveryPartAtItsPlace) {
     const std::string colour = working->mirrored ? "2" : "3";
     std::vector<const Contour*> contours = {&region.outer};
     for (const Contour& hole : region.holes) contours.push_back(&hole);
-    const BoundingBox& box = working->box;
+    const BoundingBox& box = working->box();
     auto inside = [&](double x, double y) {
       return x >= box.minX - 1e-3 && x <= box.maxX + 1e-3 && y >= box.minY - 1e-3 &&
              y <= box.maxY + 1e-3;

@@ -255,10 +255,10 @@ TEST(ReductionTest, WithNothingSelectedOnlyTheFixedPartsCountAndNoneMoves) {
   double rightmost = 0.0;
   double topmost = 0.0;
   for (const PlacedPart& part : nester->parts) {
-    before.push_back(part.box);
+    before.push_back(part.box());
     if (nester->isOnPlate(part)) {
-      rightmost = std::max(rightmost, part.box.maxX);
-      topmost = std::max(topmost, part.box.maxY);
+      rightmost = std::max(rightmost, part.box().maxX);
+      topmost = std::max(topmost, part.box().maxY);
     }
   }
 
@@ -266,10 +266,10 @@ TEST(ReductionTest, WithNothingSelectedOnlyTheFixedPartsCountAndNoneMoves) {
 
   std::size_t i = 0;
   for (const PlacedPart& part : nester->parts) {
-    EXPECT_EQ(part.box.minX, before[i].minX);
-    EXPECT_EQ(part.box.maxX, before[i].maxX);
-    EXPECT_EQ(part.box.minY, before[i].minY);
-    EXPECT_EQ(part.box.maxY, before[i].maxY);
+    EXPECT_EQ(part.box().minX, before[i].minX);
+    EXPECT_EQ(part.box().maxX, before[i].maxX);
+    EXPECT_EQ(part.box().minY, before[i].minY);
+    EXPECT_EQ(part.box().maxY, before[i].maxY);
     ++i;
   }
   // Each direction shrinks in 100 mm steps until a fixed part would stick out.

@@ -83,13 +83,13 @@ void expectSamePart(const PlacedPart& a, const PlacedPart& b) {
   expectSamePolygon(a.outer, b.outer);
   ASSERT_EQ(a.holes.count(), b.holes.count());
   for (int h = 0; h < a.holes.count(); ++h) expectSamePolygon(a.holes[h], b.holes[h]);
-  EXPECT_EQ(a.area, b.area);
-  EXPECT_EQ(a.centroid.x, b.centroid.x);
-  EXPECT_EQ(a.centroid.y, b.centroid.y);
+  EXPECT_EQ(a.area(), b.area());
+  EXPECT_EQ(a.centroid().x, b.centroid().x);
+  EXPECT_EQ(a.centroid().y, b.centroid().y);
   EXPECT_EQ(a.refPoint.x, b.refPoint.x);
   EXPECT_EQ(a.refPoint.y, b.refPoint.y);
-  EXPECT_EQ(a.rectangularity, b.rectangularity);
-  EXPECT_EQ(a.aspectRatio, b.aspectRatio);
+  EXPECT_EQ(a.rectangularity(), b.rectangularity());
+  EXPECT_EQ(a.aspectRatio(), b.aspectRatio());
   EXPECT_EQ(a.secondLabel.text, b.secondLabel.text);
 }
 

@@ -82,15 +82,15 @@ TEST(DxfPartReaderTest, RectangleWithCircleHole) {
   ASSERT_EQ(part.holes.count(), 1);
   EXPECT_EQ(part.holes[0].vertexCount(), 7);  // six chords of 51.7 degrees and a short one
   EXPECT_NEAR(part.holes[0].area(), circlePolygonArea(10), 1e-9);
-  EXPECT_EQ(part.area, 5000.0 - part.holes[0].area());
-  EXPECT_EQ(part.box.maxX, 100.0);
-  EXPECT_EQ(part.box.maxY, 50.0);
-  EXPECT_EQ(part.rectangularity, 1.0);
-  EXPECT_EQ(part.aspectRatio, 2.0);
+  EXPECT_EQ(part.area(), 5000.0 - part.holes[0].area());
+  EXPECT_EQ(part.box().maxX, 100.0);
+  EXPECT_EQ(part.box().maxY, 50.0);
+  EXPECT_EQ(part.rectangularity(), 1.0);
+  EXPECT_EQ(part.aspectRatio(), 2.0);
   EXPECT_EQ(part.refPoint.x, part.outer.vertex(0).x);
   EXPECT_EQ(part.refPoint.y, part.outer.vertex(0).y);
-  EXPECT_GT(part.centroid.x, 50.0);  // the hole left of centre
-  EXPECT_NEAR(part.centroid.y, 25.0, 0.1);
+  EXPECT_GT(part.centroid().x, 50.0);  // the hole left of centre
+  EXPECT_NEAR(part.centroid().y, 25.0, 0.1);
   EXPECT_EQ(part.label.text, "empty text!");
 }
 
@@ -133,12 +133,12 @@ TEST_P(DxfWritingTest, GivesTheSamePart) {
   ASSERT_TRUE(r.ok);
   EXPECT_TRUE(r.messages.empty());
   EXPECT_EQ(r.part.holes.count(), 1);
-  EXPECT_DOUBLE_EQ(r.part.area, expected.part.area);
+  EXPECT_DOUBLE_EQ(r.part.area(), expected.part.area());
   std::set<std::pair<double, double>> corners;
   for (const Point& p : r.part.outer.vertices()) corners.insert({p.x, p.y});
   EXPECT_EQ(corners, (std::set<std::pair<double, double>>{{0, 0}, {100, 0}, {100, 50}, {0, 50}}));
-  EXPECT_NEAR(r.part.centroid.x, expected.part.centroid.x, 1e-9);
-  EXPECT_NEAR(r.part.centroid.y, expected.part.centroid.y, 1e-9);
+  EXPECT_NEAR(r.part.centroid().x, expected.part.centroid().x, 1e-9);
+  EXPECT_NEAR(r.part.centroid().y, expected.part.centroid().y, 1e-9);
 }
 
 INSTANTIATE_TEST_SUITE_P(Writings, DxfWritingTest, ::testing::ValuesIn(writings()),
@@ -263,7 +263,7 @@ TEST(DxfPartReaderTest, CornersMissingByLessThanHalfAMillimetreChain) {
   ASSERT_TRUE(r.ok);
   EXPECT_TRUE(r.messages.empty());
   EXPECT_EQ(r.part.outer.vertexCount(), 4);
-  EXPECT_NEAR(r.part.area, 5000.0, 150 * g);
+  EXPECT_NEAR(r.part.area(), 5000.0, 150 * g);
 }
 
 TEST(DxfPartReaderTest, AnArcAcrossZeroDegrees) {
@@ -279,16 +279,16 @@ TEST(DxfPartReaderTest, AnArcAcrossZeroDegrees) {
       read(dxfEntities(arcEntity(0, 0, 500, 350, 10) + lineEntity(500 * c, 500 * s, 500 * c, -500 * s)));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.part.outer.vertexCount(), 3);
-  EXPECT_NEAR(r.part.box.maxX, 500.0, 1e-9);
-  EXPECT_NEAR(r.part.area, 500.0 * 500.0 * s * (1 - c), 1e-6);
+  EXPECT_NEAR(r.part.box().maxX, 500.0, 1e-9);
+  EXPECT_NEAR(r.part.area(), 500.0 * 500.0 * s * (1 - c), 1e-6);
 }
 
 TEST(DxfPartReaderTest, TheLargestPolygonIsTheOutline) {
   const ReadResult ring = read(dxfEntities(circleEntity(0, 0, 20) + circleEntity(0, 0, 90)));
   ASSERT_TRUE(ring.ok);
   ASSERT_EQ(ring.part.holes.count(), 1);
-  EXPECT_EQ(ring.part.box.maxX, 90.0);
-  EXPECT_NEAR(ring.part.area, circlePolygonArea(90) - circlePolygonArea(20), 1e-6);
+  EXPECT_EQ(ring.part.box().maxX, 90.0);
+  EXPECT_NEAR(ring.part.area(), circlePolygonArea(90) - circlePolygonArea(20), 1e-6);
 
   // Holes are inserted at the front in polygon-list order: drawing order comes back.
   const ReadResult plate =
@@ -304,7 +304,7 @@ TEST(DxfPartReaderTest, TheLargestPolygonIsTheOutline) {
                                         rectangleLines(-100, -100, 300, 200)));
   ASSERT_TRUE(twins.ok);
   EXPECT_EQ(twins.part.holes.count(), 2);
-  EXPECT_EQ(twins.part.area, 120000.0 - 5000.0);
+  EXPECT_EQ(twins.part.area(), 120000.0 - 5000.0);
   const ReadResult pair = read(dxfEntities(rectangleLines(0, 0, 50, 50) + rectangleLines(200, 0, 250, 50)));
   EXPECT_FALSE(pair.ok);
   EXPECT_TRUE(pair.messages.empty());
