@@ -425,13 +425,14 @@ class Worker {
     uncertain_.clear();
     for (std::size_t j = 0; j < n_; ++j) {
       if (j == i || boxesApart(box, boxes_[j])) continue;
+      const double w = weight_[i * n_ + j];
       const double o = coverOverlap(cover, dx, dy, box, covers_[j][poses_[j].k], poses_[j].dx,
-                                    poses_[j].dy, boxes_[j]);
+                                    poses_[j].dy, boxes_[j], OverlapStop{total, w, bound});
       if (!(o > 0)) {
         uncertain_.push_back(j);
         continue;
       }
-      total += weight_[i * n_ + j] * o;
+      total += w * o;
       if (total >= bound) return total;
     }
     if (uncertain_.empty()) return total;
@@ -439,7 +440,8 @@ class Worker {
     for (std::size_t j : uncertain_) {
       if (StripEngine::clear(scratch_, engine_.placed(j))) continue;
       const double w = weight_[i * n_ + j];
-      total += w * refusedPairOverlap(cover, dx, dy, covers_[j][poses_[j].k], poses_[j].dx, poses_[j].dy);
+      total += w * refusedPairOverlap(cover, dx, dy, covers_[j][poses_[j].k], poses_[j].dx,
+                                      poses_[j].dy, OverlapStop{total, w, bound});
       if (total >= bound) return total;
       // The vertices' depths cost most: only for a pose still in the running.
       total += w * std::min(sizes_[i], sizes_[j]) * vertexPenetration(scratch_, engine_.placed(j));
