@@ -504,6 +504,8 @@ class Worker {
       }
       step *= gained ? 1.5 : 0.5;
     }
+    // A part that found nowhere better stays, and so do its overlaps.
+    if (best.k == poses_[i].k && best.dx == poses_[i].dx && best.dy == poses_[i].dy) return;
     poses_[i] = best;
     placeOne(i);
     measureItem(i);
