@@ -126,6 +126,8 @@ class Worker {
     poses_.assign(n_, PoseOf{});
     pair_.assign(n_ * n_, 0.0);
     weight_.assign(n_ * n_, 1.0);
+    hits_.assign(n_, 0);
+    watched_.assign(n_ * n_, 0);
     plate_.assign(n_, 0.0);
     plateWeight_.assign(n_, 1.0);
     for (std::size_t i = 0; i < n_; ++i) boxes_[i] = engine_.placed(i).outer.box();
@@ -376,37 +378,47 @@ class Worker {
     return stripExcess(boxes_[i], std::min(length_, engine_.plateLength()), width_, sizes_[i]);
   }
 
+  // Sets the overlap of a pair, keeping count of each item's colliding pairs and the list of
+  // pairs in collision or with a weight above 1: the only ones a round has to look at.
+  void setPair(std::size_t i, std::size_t j, double o) {
+    double& held = pair_[i * n_ + j];
+    if ((held > 0) != (o > 0)) {
+      const int change = o > 0 ? 1 : -1;
+      hits_[i] += change;
+      hits_[j] += change;
+    }
+    held = o;
+    pair_[j * n_ + i] = o;
+    const std::size_t key = std::min(i, j) * n_ + std::max(i, j);
+    if (o > 0 && !watched_[key]) {
+      watched_[key] = 1;
+      watchedPairs_.push_back(key);
+    }
+  }
   void measureItem(std::size_t i) {
     plate_[i] = plateOverlap(i);
     for (std::size_t j = 0; j < n_; ++j) {
-      if (j == i) continue;
-      const double o = pairOverlap(i, j);
-      pair_[i * n_ + j] = o;
-      pair_[j * n_ + i] = o;
+      if (j != i) setPair(i, j, pairOverlap(i, j));
     }
   }
   void measureAll() {
     for (std::size_t i = 0; i < n_; ++i) {
       plate_[i] = plateOverlap(i);
-      for (std::size_t j = i + 1; j < n_; ++j) {
-        const double o = pairOverlap(i, j);
-        pair_[i * n_ + j] = o;
-        pair_[j * n_ + i] = o;
-      }
+      for (std::size_t j = i + 1; j < n_; ++j) setPair(i, j, pairOverlap(i, j));
     }
   }
-  bool colliding(std::size_t i) const {
-    if (plate_[i] > 0) return true;
-    for (std::size_t j = 0; j < n_; ++j) {
-      if (pair_[i * n_ + j] > 0) return true;
-    }
-    return false;
-  }
-  double totalOverlap() const {
+  bool colliding(std::size_t i) const { return plate_[i] > 0 || hits_[i] > 0; }
+  // The sum over the plate and the pairs, item by item as a full sweep would add them (the
+  // pairs left out are all zero, and adding zero changes nothing).
+  double totalOverlap() {
+    std::sort(watchedPairs_.begin(), watchedPairs_.end());
     double total = 0.0;
+    std::size_t next = 0;
     for (std::size_t i = 0; i < n_; ++i) {
       total += plate_[i];
-      for (std::size_t j = i + 1; j < n_; ++j) total += pair_[i * n_ + j];
+      for (; next < watchedPairs_.size() && watchedPairs_[next] / n_ == i; ++next) {
+        total += pair_[watchedPairs_[next]];
+      }
     }
     return total;
   }
@@ -511,30 +523,38 @@ class Worker {
     measureItem(i);
   }
 
+  // Pairs clear and at weight 1 stay so: only the watched pairs change.
   void updateWeights() {
     double most = 0.0;
-    for (std::size_t i = 0; i < n_; ++i) {
-      most = std::max(most, plate_[i]);
-      for (std::size_t j = i + 1; j < n_; ++j) most = std::max(most, pair_[i * n_ + j]);
-    }
+    for (std::size_t i = 0; i < n_; ++i) most = std::max(most, plate_[i]);
+    for (std::size_t key : watchedPairs_) most = std::max(most, pair_[key]);
     if (!(most > 0)) return;
     auto grow = [&](double& w, double o) {
       w = o > 0 ? w * (kLeastGrowth + (kMostGrowth - kLeastGrowth) * o / most)
                 : std::max(1.0, w * kDecay);
     };
-    for (std::size_t i = 0; i < n_; ++i) {
-      grow(plateWeight_[i], plate_[i]);
-      for (std::size_t j = i + 1; j < n_; ++j) {
-        grow(weight_[i * n_ + j], pair_[i * n_ + j]);
-        weight_[j * n_ + i] = weight_[i * n_ + j];
+    for (std::size_t i = 0; i < n_; ++i) grow(plateWeight_[i], plate_[i]);
+    std::size_t kept = 0;
+    for (std::size_t key : watchedPairs_) {
+      const std::size_t i = key / n_;
+      const std::size_t j = key % n_;
+      grow(weight_[key], pair_[key]);
+      weight_[j * n_ + i] = weight_[key];
+      if (pair_[key] > 0 || weight_[key] > 1.0) {
+        watchedPairs_[kept++] = key;
+      } else {
+        watched_[key] = 0;
       }
     }
+    watchedPairs_.resize(kept);
   }
 
   // Drives the overlap on the current strip to zero; true with a layout the engine accepts.
   bool separate() {
     std::fill(weight_.begin(), weight_.end(), 1.0);
     std::fill(plateWeight_.begin(), plateWeight_.end(), 1.0);
+    for (std::size_t key : watchedPairs_) watched_[key] = 0;
+    watchedPairs_.clear();
     measureAll();
     double total = totalOverlap();
     lastLoss_ = total;
@@ -601,6 +621,9 @@ class Worker {
   std::vector<double> weight_;
   std::vector<double> plate_;
   std::vector<double> plateWeight_;
+  std::vector<int> hits_;                  // each item's pairs in collision
+  std::vector<char> watched_;              // by key i * n + j, i < j: in watchedPairs_
+  std::vector<std::size_t> watchedPairs_;  // pairs in collision or weighing more than 1
   PlacedPart scratch_;
   std::vector<std::size_t> uncertain_;  // neighbours whose circles do not meet the pose's
   double width_ = 0.0;
