@@ -98,6 +98,12 @@ struct Shared {
   std::atomic<std::int64_t> rounds{0};
   std::atomic<std::uint64_t> queries{0};
   std::atomic<bool> stop{false};
+  // With a time budget on two threads: the shortest layout either worker has separated, for the
+  // other to take as soon as it ends its separation (no waiting for each other).
+  std::mutex boardMutex;
+  double boardLength = kInfinity;
+  std::vector<PoseOf> boardPoses;
+  double boardCut = 0.0;
 };
 
 class Worker {
@@ -211,6 +217,23 @@ class Worker {
     pool_.clear();
     cut_ = other.cut_;
     shrink(cut_);
+  }
+
+  // Timed, on its own thread: posts its best layout when it is the shortest yet, else takes the
+  // shortest posted when that is shorter than its own.
+  void trade() {
+    std::lock_guard<std::mutex> lock(shared_.boardMutex);
+    if (bestLength_ < shared_.boardLength) {
+      shared_.boardLength = bestLength_;
+      shared_.boardPoses = bestPoses_;
+      shared_.boardCut = cut_;
+    } else if (shared_.boardLength < bestLength_) {
+      bestPoses_ = shared_.boardPoses;
+      bestLength_ = shared_.boardLength;
+      pool_.clear();
+      cut_ = shared_.boardCut;
+      shrink(cut_);
+    }
   }
 
   bool outOfBudget() {
@@ -702,7 +725,30 @@ StripSearchResult stripSearch(const Nester& nester, const std::vector<bool>& mov
     for (const auto& w : workers) left = !w->outOfBudget() || left;
     return left && !shared.stop;
   };
-  if (together) {
+  if (together && !options.attempts) {
+    // A time budget: the result depends on the clock anyway, so neither worker waits for the
+    // other; each trades layouts through the board after each separation.
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    auto loop = [&](int w) {
+      try {
+        while (!workers[w]->outOfBudget()) {
+          workers[w]->step();
+          workers[w]->report();
+          workers[w]->trade();
+        }
+      } catch (...) {
+        std::lock_guard<std::mutex> lock(failureMutex);
+        if (!failure) failure = std::current_exception();
+        shared.stop = true;
+      }
+    };
+    {
+      std::jthread helper([&] { loop(1); });
+      loop(0);
+    }
+    if (failure) std::rethrow_exception(failure);
+  } else if (together) {
     std::exception_ptr failure;
     std::mutex failureMutex;
     auto keep = [&] {
