@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -310,6 +311,40 @@ TEST(StripSearchTest, ShortensJobsRepeatablyOnOneThreadOrTwoAndTheLayoutsAreSoun
       ++a;
     }
   }
+}
+
+TEST(StripSearchTest, ATimedSearchOnTwoThreadsStoppedAtItsFirstFindReturnsItSoundAsCut) {
+  // With a time budget the two workers trade layouts without waiting for each other; stopped
+  // (as Ctrl-C would) when the first shorter layout is told, the search returns a layout no
+  // longer than the one told, whole and sound as cut.
+  PLATENEST_SKIP_WITHOUT_BENCHMARKS();
+  TempFolder folder;
+  auto nester = layOut("fu", folder, "timed");
+  const LayoutStatistics start = nester->computeLayoutStatistics();
+  Progress progress;
+  StripSearchOptions options;
+  options.deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  options.threads = 2;
+  options.seed = 5;
+  options.progress = &progress;
+  std::vector<double> told;
+  options.onImprovement = [&](const LayoutStatistics& s) {
+    told.push_back(s.packingLength);
+    progress.cancel();
+  };
+  const StripSearchResult result = stripSearch(*nester, onPlate(*nester), start.packingLength, options);
+  EXPECT_TRUE(result.cancelled);
+  ASSERT_TRUE(result.found);
+  ASSERT_FALSE(told.empty());
+  for (std::size_t k = 1; k < told.size(); ++k) EXPECT_LT(told[k], told[k - 1]);
+  EXPECT_LT(told.front(), start.packingLength);
+  EXPECT_LE(result.statistics.packingLength, told.back());
+  nester->restore(result.layout);
+  EXPECT_EQ(nester->computeLayoutStatistics().count, start.count);
+  const testing::GapFinding finding = testing::measureCutShapes(*nester, nester->partGap + 1);
+  EXPECT_EQ(finding.placed, start.count);
+  EXPECT_GE(finding.closest, nester->partGap - 0.05) << "between " << finding.between;
+  EXPECT_GE(finding.worstPlateMargin, -0.05);
 }
 
 TEST(StripSearchTest, AStoppedSearchFindsNothingAndLeavesTheLayoutAlone) {
