@@ -273,6 +273,16 @@ std::vector<bool> onPlate(const Nester& nester) {
   return movable;
 }
 
+// Every part still on the plate, and the independent as-cut checker finds the gap kept and the
+// plate's edge respected.
+void expectWholeAndSoundAsCut(const Nester& nester, std::size_t count) {
+  EXPECT_EQ(nester.computeLayoutStatistics().count, count);
+  const testing::GapFinding finding = testing::measureCutShapes(nester, nester.partGap + 1);
+  EXPECT_EQ(finding.placed, count);
+  EXPECT_GE(finding.closest, nester.partGap - 0.05) << "between " << finding.between;
+  EXPECT_GE(finding.worstPlateMargin, -0.05);
+}
+
 TEST(StripSearchTest, ShortensJobsRepeatablyOnOneThreadOrTwoAndTheLayoutsAreSoundAsCut) {
   PLATENEST_SKIP_WITHOUT_BENCHMARKS();
   for (const char* name : {"jakobs1", "fu"}) {
@@ -298,12 +308,8 @@ TEST(StripSearchTest, ShortensJobsRepeatablyOnOneThreadOrTwoAndTheLayoutsAreSoun
       for (std::size_t k = 1; k < told.size(); ++k) EXPECT_LT(told[k], told[k - 1]);
       EXPECT_LE(result.statistics.packingLength, told.back());
       nester.restore(result.layout);
-      EXPECT_EQ(nester.computeLayoutStatistics().count, start.count);
       EXPECT_DOUBLE_EQ(nester.computeLayoutStatistics().packingLength, result.statistics.packingLength);
-      const testing::GapFinding finding = testing::measureCutShapes(nester, nester.partGap + 1);
-      EXPECT_EQ(finding.placed, start.count);
-      EXPECT_GE(finding.closest, nester.partGap - 0.05) << "between " << finding.between;
-      EXPECT_GE(finding.worstPlateMargin, -0.05);
+      expectWholeAndSoundAsCut(nester, start.count);
     }
     auto a = runs[0]->parts.begin();
     for (const PlacedPart& part : runs[1]->parts) {
@@ -340,11 +346,7 @@ TEST(StripSearchTest, ATimedSearchOnTwoThreadsStoppedAtItsFirstFindReturnsItSoun
   EXPECT_LT(told.front(), start.packingLength);
   EXPECT_LE(result.statistics.packingLength, told.back());
   nester->restore(result.layout);
-  EXPECT_EQ(nester->computeLayoutStatistics().count, start.count);
-  const testing::GapFinding finding = testing::measureCutShapes(*nester, nester->partGap + 1);
-  EXPECT_EQ(finding.placed, start.count);
-  EXPECT_GE(finding.closest, nester->partGap - 0.05) << "between " << finding.between;
-  EXPECT_GE(finding.worstPlateMargin, -0.05);
+  expectWholeAndSoundAsCut(*nester, start.count);
 }
 
 TEST(StripSearchTest, AStoppedSearchFindsNothingAndLeavesTheLayoutAlone) {
