@@ -63,6 +63,8 @@ constexpr double kOrderSwap = 0.2;
 // with a time budget ruin and recreate takes this share of it.
 constexpr std::int64_t kTrialsPerStripAttempt = 32;
 constexpr double kRuinAndRecreateShare = 0.25;
+// Ruin and recreate levels off within seconds; on long budgets the strip search gets the rest.
+constexpr double kMostRuinAndRecreateSeconds = 15.0;
 // Jobs with more parts on the plate than this give the whole budget to ruin and recreate.
 constexpr std::size_t kMostStripParts = 1000;
 // Two lengths closer than this (mm) are the same length.
@@ -442,7 +444,7 @@ OptimiseResult optimiseLayout(Nester& nester, const OptimiseOptions& options,
     attempts = *options.iterations / kTrialsPerStripAttempt;
     first.iterations = *options.iterations - attempts;
   } else {
-    first.seconds = options.seconds * kRuinAndRecreateShare;
+    first.seconds = std::min(options.seconds * kRuinAndRecreateShare, kMostRuinAndRecreateSeconds);
   }
   OptimiseResult result = ruinAndRecreate(nester, first, onImprovement, started);
   if (result.cancelled || onPlate > kMostStripParts || (options.iterations && attempts == 0)) {

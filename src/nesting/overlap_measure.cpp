@@ -23,6 +23,7 @@ constexpr double kReachIntoEarlier = 0.5;
 constexpr double kDecayShare = 0.02;
 // Where circles meet, the pairs within this many epsilons of meeting make the measure.
 constexpr double kNearPairs = 10.0;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 double edgeDistanceSquared(const Point& p, const Point& a, const Point& b) {
   const double ex = b.x - a.x;
@@ -44,15 +45,20 @@ double polygonDistanceSquared(const Polygon& polygon, const Point& p) {
   return best;
 }
 
-}  // namespace
-
-double signedDepth(const PlacedPart& part, const Point& p) {
-  if (part.outer.empty()) return -std::numeric_limits<double>::infinity();
+// The distance from p to the part's nearest edge, outer or hole.
+double edgeDistance(const PlacedPart& part, const Point& p) {
   double d2 = polygonDistanceSquared(part.outer, p);
   for (const Polygon& hole : part.holes) {
     if (!hole.empty()) d2 = std::min(d2, polygonDistanceSquared(hole, p));
   }
-  const double d = std::sqrt(d2);
+  return std::sqrt(d2);
+}
+
+}  // namespace
+
+double signedDepth(const PlacedPart& part, const Point& p) {
+  if (part.outer.empty()) return -std::numeric_limits<double>::infinity();
+  const double d = edgeDistance(part, p);
   return part.containsPoint(p) ? d : -d;
 }
 
@@ -133,19 +139,49 @@ CircleCover coverWithCircles(const PlacedPart& part, std::size_t most, double sm
 
 namespace {
 
+// Where the circles of b lie: their centres' bounds and the largest radius.
+struct Spread {
+  double minX, maxX, minY, maxY, radius;
+};
+
+Spread spreadOf(const CircleCover& b, double bx, double by) {
+  Spread s{kInfinity, -kInfinity, kInfinity, -kInfinity, 0.0};
+  for (const InscribedCircle& cb : b.circles) {
+    s.minX = std::min(s.minX, cb.x + bx);
+    s.maxX = std::max(s.maxX, cb.x + bx);
+    s.minY = std::min(s.minY, cb.y + by);
+    s.maxY = std::max(s.maxY, cb.y + by);
+    s.radius = std::max(s.radius, cb.r);
+  }
+  return s;
+}
+
 // The decayed penetration of circle pairs, each times the smaller radius: the depth where
 // circles meet by more than epsilon, a value that falls off smoothly with the distance where
 // they meet by less or not at all. Pairs further apart than `reach` epsilons are left out
 // (they would add less than 1/(reach + 2) epsilon each); an infinite reach takes every pair.
-// Never zero.
+// Never zero. A circle of a that lies clear of all of b's by more than the reach (with room to
+// spare for rounding) is passed over whole: the pairs it would make are all left out anyway.
+// The sum stops once `stop` is reached.
 double decayedPenetration(const CircleCover& a, double ax, double ay, const CircleCover& b,
-                          double bx, double by, double reach) {
+                          double bx, double by, double reach, const OverlapStop& stop) {
   const double epsilon = std::max(kDecayShare * std::min(a.size, b.size), 1e-9);
   const double margin = reach * epsilon;
+  const bool bounded = std::isfinite(margin);
+  const Spread spread = bounded ? spreadOf(b, bx, by) : Spread{};
   double sum = 0.0;
   for (const InscribedCircle& ca : a.circles) {
     const double x = ca.x + ax;
     const double y = ca.y + ay;
+    if (bounded) {
+      const double clear = ca.r + spread.radius + margin;
+      const double slack = 1e-9 * (clear + std::fabs(x) + std::fabs(y) + spread.maxX - spread.minX +
+                                   spread.maxY - spread.minY + 1.0);
+      if (x - spread.maxX > clear + slack || spread.minX - x > clear + slack ||
+          y - spread.maxY > clear + slack || spread.minY - y > clear + slack) {
+        continue;
+      }
+    }
     for (const InscribedCircle& cb : b.circles) {
       const double dx = cb.x + bx - x;
       const double dy = cb.y + by - y;
@@ -155,6 +191,7 @@ double decayedPenetration(const CircleCover& a, double ax, double ay, const Circ
       const double depth = ca.r + cb.r - std::sqrt(d2);
       const double value = depth >= epsilon ? depth : epsilon * epsilon / (2 * epsilon - depth);
       sum += value * std::min(ca.r, cb.r);
+      if (stop.reached(std::max(sum, 1e-12))) return std::max(sum, 1e-12);
     }
   }
   return std::max(sum, 1e-12);
@@ -163,7 +200,8 @@ double decayedPenetration(const CircleCover& a, double ax, double ay, const Circ
 }  // namespace
 
 double coverOverlap(const CircleCover& a, double ax, double ay, const BoundingBox& aBox,
-                    const CircleCover& b, double bx, double by, const BoundingBox& bBox) {
+                    const CircleCover& b, double bx, double by, const BoundingBox& bBox,
+                    const OverlapStop& stop) {
   (void)aBox;
   for (const InscribedCircle& ca : a.circles) {
     const double x = ca.x + ax;
@@ -177,7 +215,7 @@ double coverOverlap(const CircleCover& a, double ax, double ay, const BoundingBo
       const double dy = cb.y + by - y;
       const double reach = ca.r + cb.r;
       if (dx * dx + dy * dy < reach * reach) {
-        return decayedPenetration(a, ax, ay, b, bx, by, kNearPairs);
+        return decayedPenetration(a, ax, ay, b, bx, by, kNearPairs, stop);
       }
     }
   }
@@ -187,12 +225,16 @@ double coverOverlap(const CircleCover& a, double ax, double ay, const BoundingBo
 double vertexPenetration(const PlacedPart& a, const PlacedPart& b) {
   // Each vertex of one outline within the other's material adds its depth there.
   auto into = [](const PlacedPart& from, const PlacedPart& host) {
+    if (host.outer.empty()) return 0.0;
     const BoundingBox& box = host.outer.box();
     double sum = 0.0;
     auto add = [&](const Polygon& polygon) {
       for (const Point& v : polygon.vertices()) {
         if (v.x <= box.minX || v.x >= box.maxX || v.y <= box.minY || v.y >= box.maxY) continue;
-        const double depth = signedDepth(host, v);
+        // Most vertices near the host lie outside its material: the ray cast tells them
+        // apart before any distance is taken.
+        if (!host.containsPoint(v)) continue;
+        const double depth = edgeDistance(host, v);
         if (depth > 0) sum += depth;
       }
     };
@@ -204,8 +246,8 @@ double vertexPenetration(const PlacedPart& a, const PlacedPart& b) {
 }
 
 double refusedPairOverlap(const CircleCover& a, double ax, double ay, const CircleCover& b,
-                          double bx, double by) {
-  return decayedPenetration(a, ax, ay, b, bx, by, std::numeric_limits<double>::infinity());
+                          double bx, double by, const OverlapStop& stop) {
+  return decayedPenetration(a, ax, ay, b, bx, by, kInfinity, stop);
 }
 
 double stripExcess(const BoundingBox& box, double length, double width, double size) {

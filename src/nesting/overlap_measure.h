@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 #include "geometry/point.h"
@@ -39,19 +40,31 @@ CircleCover coverWithCircles(const PlacedPart& part, std::size_t most = 12, doub
 // material.
 double signedDepth(const PlacedPart& part, const Point& p);
 
+// Where the caller adds an overlap times `weight` to `base` and gives up on the pose once the
+// result reaches `bound`, the sum of circle pairs may stop as soon as it gets there: the value
+// then returned is at least one that reaches the bound, so the caller decides as it would on the
+// whole sum. The default never stops.
+struct OverlapStop {
+  double base = 0.0;
+  double weight = 1.0;
+  double bound = std::numeric_limits<double>::infinity();
+  bool reached(double overlap) const { return base + weight * overlap >= bound; }
+};
+
 // The overlap of two covers moved by (ax, ay) and (bx, by), 0 when no two circles meet; else
 // the sum over the circle pairs that meet or nearly meet of their penetration depth times the
 // smaller radius, where pairs that meet by less than a small epsilon (or not at all) count by
 // a value that decays smoothly with their distance.
 double coverOverlap(const CircleCover& a, double ax, double ay, const BoundingBox& aBox,
-                    const CircleCover& b, double bx, double by, const BoundingBox& bBox);
+                    const CircleCover& b, double bx, double by, const BoundingBox& bBox,
+                    const OverlapStop& stop = {});
 
 // What a pair the exact test refuses counts when no circles meet: the decayed sum over every
 // circle pair, small, never zero, shrinking as the circles draw apart. The search adds the
 // vertices' depths (vertexPenetration) times the smaller first radius, so that what the
 // circles miss (points, slivers, arms) still pushes the pair apart as hard as it reaches in.
 double refusedPairOverlap(const CircleCover& a, double ax, double ay, const CircleCover& b,
-                          double bx, double by);
+                          double bx, double by, const OverlapStop& stop = {});
 
 // The sum of the depths (signedDepth) of the vertices of each part that lie within the
 // other's material: zero when no vertex of either lies in the other, larger the deeper they

@@ -98,6 +98,12 @@ struct Shared {
   std::atomic<std::int64_t> rounds{0};
   std::atomic<std::uint64_t> queries{0};
   std::atomic<bool> stop{false};
+  // With a time budget on two threads: the shortest layout either worker has separated, for the
+  // other to take as soon as it ends its separation (no waiting for each other).
+  std::mutex boardMutex;
+  double boardLength = kInfinity;
+  std::vector<PoseOf> boardPoses;
+  double boardCut = 0.0;
 };
 
 class Worker {
@@ -126,6 +132,8 @@ class Worker {
     poses_.assign(n_, PoseOf{});
     pair_.assign(n_ * n_, 0.0);
     weight_.assign(n_ * n_, 1.0);
+    hits_.assign(n_, 0);
+    watched_.assign(n_ * n_, 0);
     plate_.assign(n_, 0.0);
     plateWeight_.assign(n_, 1.0);
     for (std::size_t i = 0; i < n_; ++i) boxes_[i] = engine_.placed(i).outer.box();
@@ -209,6 +217,23 @@ class Worker {
     pool_.clear();
     cut_ = other.cut_;
     shrink(cut_);
+  }
+
+  // Timed, on its own thread: posts its best layout when it is the shortest yet, else takes the
+  // shortest posted when that is shorter than its own.
+  void trade() {
+    std::lock_guard<std::mutex> lock(shared_.boardMutex);
+    if (bestLength_ < shared_.boardLength) {
+      shared_.boardLength = bestLength_;
+      shared_.boardPoses = bestPoses_;
+      shared_.boardCut = cut_;
+    } else if (shared_.boardLength < bestLength_) {
+      bestPoses_ = shared_.boardPoses;
+      bestLength_ = shared_.boardLength;
+      pool_.clear();
+      cut_ = shared_.boardCut;
+      shrink(cut_);
+    }
   }
 
   bool outOfBudget() {
@@ -377,37 +402,47 @@ class Worker {
     return stripExcess(boxes_[i], std::min(length_, engine_.plateLength()), width_, sizes_[i]);
   }
 
+  // Sets the overlap of a pair, keeping count of each item's colliding pairs and the list of
+  // pairs in collision or with a weight above 1: the only ones a round has to look at.
+  void setPair(std::size_t i, std::size_t j, double o) {
+    double& held = pair_[i * n_ + j];
+    if ((held > 0) != (o > 0)) {
+      const int change = o > 0 ? 1 : -1;
+      hits_[i] += change;
+      hits_[j] += change;
+    }
+    held = o;
+    pair_[j * n_ + i] = o;
+    const std::size_t key = std::min(i, j) * n_ + std::max(i, j);
+    if (o > 0 && !watched_[key]) {
+      watched_[key] = 1;
+      watchedPairs_.push_back(key);
+    }
+  }
   void measureItem(std::size_t i) {
     plate_[i] = plateOverlap(i);
     for (std::size_t j = 0; j < n_; ++j) {
-      if (j == i) continue;
-      const double o = pairOverlap(i, j);
-      pair_[i * n_ + j] = o;
-      pair_[j * n_ + i] = o;
+      if (j != i) setPair(i, j, pairOverlap(i, j));
     }
   }
   void measureAll() {
     for (std::size_t i = 0; i < n_; ++i) {
       plate_[i] = plateOverlap(i);
-      for (std::size_t j = i + 1; j < n_; ++j) {
-        const double o = pairOverlap(i, j);
-        pair_[i * n_ + j] = o;
-        pair_[j * n_ + i] = o;
-      }
+      for (std::size_t j = i + 1; j < n_; ++j) setPair(i, j, pairOverlap(i, j));
     }
   }
-  bool colliding(std::size_t i) const {
-    if (plate_[i] > 0) return true;
-    for (std::size_t j = 0; j < n_; ++j) {
-      if (pair_[i * n_ + j] > 0) return true;
-    }
-    return false;
-  }
-  double totalOverlap() const {
+  bool colliding(std::size_t i) const { return plate_[i] > 0 || hits_[i] > 0; }
+  // The sum over the plate and the pairs, item by item as a full sweep would add them (the
+  // pairs left out are all zero, and adding zero changes nothing).
+  double totalOverlap() {
+    std::sort(watchedPairs_.begin(), watchedPairs_.end());
     double total = 0.0;
+    std::size_t next = 0;
     for (std::size_t i = 0; i < n_; ++i) {
       total += plate_[i];
-      for (std::size_t j = i + 1; j < n_; ++j) total += pair_[i * n_ + j];
+      for (; next < watchedPairs_.size() && watchedPairs_[next] / n_ == i; ++next) {
+        total += pair_[watchedPairs_[next]];
+      }
     }
     return total;
   }
@@ -426,13 +461,14 @@ class Worker {
     uncertain_.clear();
     for (std::size_t j = 0; j < n_; ++j) {
       if (j == i || boxesApart(box, boxes_[j])) continue;
+      const double w = weight_[i * n_ + j];
       const double o = coverOverlap(cover, dx, dy, box, covers_[j][poses_[j].k], poses_[j].dx,
-                                    poses_[j].dy, boxes_[j]);
+                                    poses_[j].dy, boxes_[j], OverlapStop{total, w, bound});
       if (!(o > 0)) {
         uncertain_.push_back(j);
         continue;
       }
-      total += weight_[i * n_ + j] * o;
+      total += w * o;
       if (total >= bound) return total;
     }
     if (uncertain_.empty()) return total;
@@ -440,7 +476,8 @@ class Worker {
     for (std::size_t j : uncertain_) {
       if (StripEngine::clear(scratch_, engine_.placed(j))) continue;
       const double w = weight_[i * n_ + j];
-      total += w * refusedPairOverlap(cover, dx, dy, covers_[j][poses_[j].k], poses_[j].dx, poses_[j].dy);
+      total += w * refusedPairOverlap(cover, dx, dy, covers_[j][poses_[j].k], poses_[j].dx,
+                                      poses_[j].dy, OverlapStop{total, w, bound});
       if (total >= bound) return total;
       // The vertices' depths cost most: only for a pose still in the running.
       total += w * std::min(sizes_[i], sizes_[j]) * vertexPenetration(scratch_, engine_.placed(j));
@@ -503,35 +540,45 @@ class Worker {
       }
       step *= gained ? 1.5 : 0.5;
     }
+    // A part that found nowhere better stays, and so do its overlaps.
+    if (best.k == poses_[i].k && best.dx == poses_[i].dx && best.dy == poses_[i].dy) return;
     poses_[i] = best;
     placeOne(i);
     measureItem(i);
   }
 
+  // Pairs clear and at weight 1 stay so: only the watched pairs change.
   void updateWeights() {
     double most = 0.0;
-    for (std::size_t i = 0; i < n_; ++i) {
-      most = std::max(most, plate_[i]);
-      for (std::size_t j = i + 1; j < n_; ++j) most = std::max(most, pair_[i * n_ + j]);
-    }
+    for (std::size_t i = 0; i < n_; ++i) most = std::max(most, plate_[i]);
+    for (std::size_t key : watchedPairs_) most = std::max(most, pair_[key]);
     if (!(most > 0)) return;
     auto grow = [&](double& w, double o) {
       w = o > 0 ? w * (kLeastGrowth + (kMostGrowth - kLeastGrowth) * o / most)
                 : std::max(1.0, w * kDecay);
     };
-    for (std::size_t i = 0; i < n_; ++i) {
-      grow(plateWeight_[i], plate_[i]);
-      for (std::size_t j = i + 1; j < n_; ++j) {
-        grow(weight_[i * n_ + j], pair_[i * n_ + j]);
-        weight_[j * n_ + i] = weight_[i * n_ + j];
+    for (std::size_t i = 0; i < n_; ++i) grow(plateWeight_[i], plate_[i]);
+    std::size_t kept = 0;
+    for (std::size_t key : watchedPairs_) {
+      const std::size_t i = key / n_;
+      const std::size_t j = key % n_;
+      grow(weight_[key], pair_[key]);
+      weight_[j * n_ + i] = weight_[key];
+      if (pair_[key] > 0 || weight_[key] > 1.0) {
+        watchedPairs_[kept++] = key;
+      } else {
+        watched_[key] = 0;
       }
     }
+    watchedPairs_.resize(kept);
   }
 
   // Drives the overlap on the current strip to zero; true with a layout the engine accepts.
   bool separate() {
     std::fill(weight_.begin(), weight_.end(), 1.0);
     std::fill(plateWeight_.begin(), plateWeight_.end(), 1.0);
+    for (std::size_t key : watchedPairs_) watched_[key] = 0;
+    watchedPairs_.clear();
     measureAll();
     double total = totalOverlap();
     lastLoss_ = total;
@@ -598,6 +645,9 @@ class Worker {
   std::vector<double> weight_;
   std::vector<double> plate_;
   std::vector<double> plateWeight_;
+  std::vector<int> hits_;                  // each item's pairs in collision
+  std::vector<char> watched_;              // by key i * n + j, i < j: in watchedPairs_
+  std::vector<std::size_t> watchedPairs_;  // pairs in collision or weighing more than 1
   PlacedPart scratch_;
   std::vector<std::size_t> uncertain_;  // neighbours whose circles do not meet the pose's
   double width_ = 0.0;
@@ -676,7 +726,30 @@ StripSearchResult stripSearch(const Nester& nester, const std::vector<bool>& mov
     for (const auto& w : workers) left = !w->outOfBudget() || left;
     return left && !shared.stop;
   };
-  if (together) {
+  if (together && !options.attempts) {
+    // A time budget: the result depends on the clock anyway, so neither worker waits for the
+    // other; each trades layouts through the board after each separation.
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    auto loop = [&](int w) {
+      try {
+        while (!workers[w]->outOfBudget()) {
+          workers[w]->step();
+          workers[w]->report();
+          workers[w]->trade();
+        }
+      } catch (...) {
+        std::lock_guard<std::mutex> lock(failureMutex);
+        if (!failure) failure = std::current_exception();
+        shared.stop = true;
+      }
+    };
+    {
+      std::jthread helper([&] { loop(1); });
+      loop(0);
+    }
+    if (failure) std::rethrow_exception(failure);
+  } else if (together) {
     std::exception_ptr failure;
     std::mutex failureMutex;
     auto keep = [&] {

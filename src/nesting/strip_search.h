@@ -9,9 +9,10 @@
 // strip's least overlapping failures with two large parts swapped. The last share of the
 // budget compresses with ever smaller cuts.
 //
-// Two workers run streams of their own; after each pair of separations the one behind takes
-// the other's shortest layout. With a number of attempts the result is the same on one thread
-// or two.
+// Two workers run streams of their own. With a number of attempts, after each pair of
+// separations the one behind takes the other's shortest layout, so that the result is the same
+// on one thread or two; with a time budget on two threads neither waits for the other: each
+// takes the shortest layout posted so far whenever it ends a separation.
 #pragma once
 
 #include <chrono>

@@ -6,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "engine_test_support.h"
@@ -109,6 +113,74 @@ TEST(OverlapMeasureTest, CirclesLieInTheMaterialAndMeetOnlyWhereThePartsMeet) {
   EXPECT_GT(clear, 100);
 }
 
+// The circle-pair sum written out plainly: every pair within `reach` epsilons (epsilon 2 % of
+// the smaller first radius) by its decayed depth times the smaller radius.
+double plainCircleSum(const CircleCover& a, double ax, double ay, const CircleCover& b, double bx,
+                      double by, double reach) {
+  const double epsilon = std::max(0.02 * std::min(a.size, b.size), 1e-9);
+  double sum = 0.0;
+  for (const InscribedCircle& ca : a.circles) {
+    for (const InscribedCircle& cb : b.circles) {
+      const double dx = cb.x + bx - (ca.x + ax);
+      const double dy = cb.y + by - (ca.y + ay);
+      const double far = ca.r + cb.r + reach * epsilon;
+      const double d2 = dx * dx + dy * dy;
+      if (d2 >= far * far) continue;
+      const double depth = ca.r + cb.r - std::sqrt(d2);
+      sum += (depth >= epsilon ? depth : epsilon * epsilon / (2 * epsilon - depth)) * std::min(ca.r, cb.r);
+    }
+  }
+  return std::max(sum, 1e-12);
+}
+
+TEST(OverlapMeasureTest, TheFastSumIsThePlainSumAndStopsOnlyPastTheBound) {
+  const std::vector<PlacedPart> parts = shapes();
+  std::vector<CircleCover> covers;
+  for (const PlacedPart& part : parts) covers.push_back(coverWithCircles(part, 24, 0.05));
+  std::mt19937 random(31);
+  std::uniform_real_distribution<double> place(-150, 150);
+  std::uniform_real_distribution<double> unit(0, 1);
+  int meeting = 0;
+  int stopped = 0;
+  for (int trial = 0; trial < 4000; ++trial) {
+    const std::size_t i = random() % parts.size();
+    const std::size_t j = random() % parts.size();
+    const double dx = place(random);
+    const double dy = place(random);
+    const CircleCover& ca = covers[i];
+    const CircleCover& cb = covers[j];
+    const BoundingBox aBox = parts[i].outer.box();
+    const BoundingBox bBox{parts[j].outer.box().minX + dx, parts[j].outer.box().maxX + dx,
+                           parts[j].outer.box().minY + dy, parts[j].outer.box().maxY + dy};
+    const double near = coverOverlap(ca, 0, 0, aBox, cb, dx, dy, bBox);
+    const double all = refusedPairOverlap(ca, 0, 0, cb, dx, dy);
+    // Bit for bit: skipping circles clear of the other's changes no sum.
+    EXPECT_EQ(all, plainCircleSum(ca, 0, 0, cb, dx, dy, std::numeric_limits<double>::infinity()))
+        << trial;
+    if (near > 0) {
+      ++meeting;
+      EXPECT_EQ(near, plainCircleSum(ca, 0, 0, cb, dx, dy, 10.0)) << trial;
+    }
+    // A caller holding `base` that gives up at `bound`: the stopped sum decides as the whole.
+    const double base = 100 * unit(random);
+    const double weight = 0.5 + 4 * unit(random);
+    const double bound = base + weight * all * 2 * unit(random);
+    const OverlapStop stop{base, weight, bound};
+    for (const auto& [whole, part] :
+         {std::pair{near, coverOverlap(ca, 0, 0, aBox, cb, dx, dy, bBox, stop)},
+          std::pair{all, refusedPairOverlap(ca, 0, 0, cb, dx, dy, stop)}}) {
+      EXPECT_LE(part, whole) << trial;
+      EXPECT_EQ(stop.reached(part), stop.reached(whole)) << trial;
+      if (!stop.reached(whole)) {
+        EXPECT_EQ(part, whole) << trial;
+      }
+      if (part < whole) ++stopped;
+    }
+  }
+  EXPECT_GT(meeting, 200);
+  EXPECT_GT(stopped, 200);
+}
+
 TEST(OverlapMeasureTest, APartInsideAHoleMeetsNoneOfTheFramesCircles) {
   const PlacedPart frame = makePart(rectangleOutline(0, 0, 100, 80), {rectangleOutline(20, 20, 80, 60)});
   PlacedPart square = makePart(rectangleOutline(0, 0, 30, 30));
@@ -201,6 +273,16 @@ std::vector<bool> onPlate(const Nester& nester) {
   return movable;
 }
 
+// Every part still on the plate, and the independent as-cut checker finds the gap kept and the
+// plate's edge respected.
+void expectWholeAndSoundAsCut(const Nester& nester, std::size_t count) {
+  EXPECT_EQ(nester.computeLayoutStatistics().count, count);
+  const testing::GapFinding finding = testing::measureCutShapes(nester, nester.partGap + 1);
+  EXPECT_EQ(finding.placed, count);
+  EXPECT_GE(finding.closest, nester.partGap - 0.05) << "between " << finding.between;
+  EXPECT_GE(finding.worstPlateMargin, -0.05);
+}
+
 TEST(StripSearchTest, ShortensJobsRepeatablyOnOneThreadOrTwoAndTheLayoutsAreSoundAsCut) {
   PLATENEST_SKIP_WITHOUT_BENCHMARKS();
   for (const char* name : {"jakobs1", "fu"}) {
@@ -226,12 +308,8 @@ TEST(StripSearchTest, ShortensJobsRepeatablyOnOneThreadOrTwoAndTheLayoutsAreSoun
       for (std::size_t k = 1; k < told.size(); ++k) EXPECT_LT(told[k], told[k - 1]);
       EXPECT_LE(result.statistics.packingLength, told.back());
       nester.restore(result.layout);
-      EXPECT_EQ(nester.computeLayoutStatistics().count, start.count);
       EXPECT_DOUBLE_EQ(nester.computeLayoutStatistics().packingLength, result.statistics.packingLength);
-      const testing::GapFinding finding = testing::measureCutShapes(nester, nester.partGap + 1);
-      EXPECT_EQ(finding.placed, start.count);
-      EXPECT_GE(finding.closest, nester.partGap - 0.05) << "between " << finding.between;
-      EXPECT_GE(finding.worstPlateMargin, -0.05);
+      expectWholeAndSoundAsCut(nester, start.count);
     }
     auto a = runs[0]->parts.begin();
     for (const PlacedPart& part : runs[1]->parts) {
@@ -239,6 +317,36 @@ TEST(StripSearchTest, ShortensJobsRepeatablyOnOneThreadOrTwoAndTheLayoutsAreSoun
       ++a;
     }
   }
+}
+
+TEST(StripSearchTest, ATimedSearchOnTwoThreadsStoppedAtItsFirstFindReturnsItSoundAsCut) {
+  // With a time budget the two workers trade layouts without waiting for each other; stopped
+  // (as Ctrl-C would) when the first shorter layout is told, the search returns a layout no
+  // longer than the one told, whole and sound as cut.
+  PLATENEST_SKIP_WITHOUT_BENCHMARKS();
+  TempFolder folder;
+  auto nester = layOut("fu", folder, "timed");
+  const LayoutStatistics start = nester->computeLayoutStatistics();
+  Progress progress;
+  StripSearchOptions options;
+  options.deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  options.threads = 2;
+  options.seed = 5;
+  options.progress = &progress;
+  std::vector<double> told;
+  options.onImprovement = [&](const LayoutStatistics& s) {
+    told.push_back(s.packingLength);
+    progress.cancel();
+  };
+  const StripSearchResult result = stripSearch(*nester, onPlate(*nester), start.packingLength, options);
+  EXPECT_TRUE(result.cancelled);
+  ASSERT_TRUE(result.found);
+  ASSERT_FALSE(told.empty());
+  for (std::size_t k = 1; k < told.size(); ++k) EXPECT_LT(told[k], told[k - 1]);
+  EXPECT_LT(told.front(), start.packingLength);
+  EXPECT_LE(result.statistics.packingLength, told.back());
+  nester->restore(result.layout);
+  expectWholeAndSoundAsCut(*nester, start.count);
 }
 
 TEST(StripSearchTest, AStoppedSearchFindsNothingAndLeavesTheLayoutAlone) {
