@@ -324,7 +324,7 @@ TEST(StripSearchTest, ATimedSearchOnTwoThreadsStoppedAtItsFirstFindReturnsItSoun
   // (as Ctrl-C would) when the first shorter layout is told, the search returns a layout no
   // longer than the one told, whole and sound as cut.
   PLATENEST_SKIP_WITHOUT_BENCHMARKS();
-  TempFolder folder;
+  ScratchFolder folder;
   auto nester = layOut("fu", folder, "timed");
   const LayoutStatistics start = nester->computeLayoutStatistics();
   Progress progress;
