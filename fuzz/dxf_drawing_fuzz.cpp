@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   readDxfDrawing(bytes, fuzz::workFolder() / "drawing.dxf", DxfReadOptions{}, counter, job);
   if (job.parts.size() != job.drawings.size()) __builtin_trap();
   for (const PlacedPart& part : job.parts) {
-    if (part.outer.vertexCount() < 3 || !(part.area > 0.0)) __builtin_trap();
+    if (part.outer.vertexCount() < 3 || !(part.area() > 0.0)) __builtin_trap();
   }
   const DxfGeometry geometry = readDxfGeometry(bytes, DxfReadOptions{});
   if (!geometry.refusal.empty()) return 0;
