@@ -1,5 +1,6 @@
 // A part in its current pose: building it from a region or from read polygons, the one
-// derivation of its figures, and the moves that keep them and the pose bookkeeping in step. The fit tests live in overlap.cpp.
+// derivation of its figures, and the moves that keep them and the pose bookkeeping in step.
+// The fit tests live in overlap.cpp.
 #include "job/placed_part.h"
 
 #include <array>
