@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the readers' libFuzzer targets with clang in build/fuzz and runs each for SECONDS
-# (default 30) from the bundled jobs and the seeds in fuzz/seeds. A finding ends the script
-# with the fuzzer's status; its input is kept in build/fuzz/findings/.
+# (default 30), one per core at a time, from the bundled jobs and the seeds in fuzz/seeds. A
+# finding fails the script once every target has run; its input is kept in build/fuzz/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The targets work in a folder of their own: every path handed to them is absolute.
@@ -34,15 +34,36 @@ for name in text_library part_list dxf_list dxf_part dxf_drawing; do
   for seed in "${!seeds}"; do
     if [ -d "$seed" ]; then cp -n "$seed"/* "$corpus"/; else cp -n "$seed" "$corpus"/; fi
   done
-  echo "fuzz: $name for ${seconds} s"
-  log=build/fuzz/$name.log
+done
+
+fuzz_one() {
+  local name=$1
+  local corpus=$root/build/fuzz/corpus/$name log=build/fuzz/$name.log runs
   if ! build/fuzz/fuzz/fuzz_$name "$corpus" -max_total_time="$seconds" -seed="$fuzz_seed" -max_len=65536 \
       -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
       -artifact_prefix="$root"/build/fuzz/findings/"$name"- >"$log" 2>&1; then
     tail -n 60 "$log"
     echo "fuzz: $name found a fault; the input is in build/fuzz/findings/" >&2
-    exit 1
+    return 1
   fi
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
   echo "fuzz: $name ran $runs inputs without a finding"
+}
+
+# Each target runs on one core: as many at once as there are cores, each for its full time.
+slots=$(nproc)
+running=()
+failed=0
+for name in text_library part_list dxf_list dxf_part dxf_drawing; do
+  echo "fuzz: $name for ${seconds} s"
+  fuzz_one "$name" &
+  running+=($!)
+  if [ ${#running[@]} -ge "$slots" ]; then
+    wait "${running[0]}" || failed=1
+    running=("${running[@]:1}")
+  fi
 done
+for pid in "${running[@]}"; do
+  wait "$pid" || failed=1
+done
+exit "$failed"

@@ -112,7 +112,6 @@ void expectFeasible(Nester& nester) {
 
 TEST(SimilarityTest, OneSideWithinOnePercentAndCloseRectangularity) {
   Scene scene(6000, 4000);
-  Nester& nester = scene.nester();
   const struct {
     const char* what;
     PlacedPart a;
@@ -436,7 +435,6 @@ TEST(NeighbourPlacementTest, FitAgainstKeepsTheFlushPositionFurthestLeftThenLowe
 // Replaying a trial copy's pose on the part gives the copy, from any starting pose.
 TEST(ApplyPoseTest, ReproducesTheTrialCopy) {
   Scene scene(3000, 3000);
-  Nester& nester = scene.nester();
   for (bool startTurned : {false, true}) {
     for (bool copyTurned : {false, true}) {
       for (int quarter = 0; quarter < 4; ++quarter) {
