@@ -137,6 +137,8 @@ class MainWindow : public QMainWindow {
   ViewOptions options_;
   int backgroundMenuId_ = 40005;
   bool announceLayoutTime_ = true;
+  // The layout commands' timing file, in the current folder.
+  LayoutTiming layoutTiming_;
   QString lastOpenPath_;  // shared by the two open dialogs
   QString lastSavePath_;
   std::filesystem::path errorLogPath_;

@@ -17,7 +17,8 @@
 //                         their orientations)
 //   strategies.cpp        similarity dispatch for the multi-step layout
 //   beside_placed.cpp     pairing with similar parts and placement against neighbours
-//   layout_commands.cpp   Layout, Layout All, Layout Next, Layout Multiple Steps, timing file
+//   layout_commands.cpp   Layout, Layout All, Layout Next, Layout Multiple Steps
+//   layout_timing.cpp     the timing file, written by the callers of those commands
 //   layout_statistics.cpp layout statistics and parking of selected parts
 //   reduction.cpp         the plate-size reduction run
 //   contact_moves.cpp     slides into contact and collision-tested moves
@@ -43,6 +44,7 @@
 #include "job/placed_part.h"
 #include "nesting/grid_search.h"
 #include "nesting/layout.h"
+#include "nesting/layout_timing.h"
 #include "nesting/packing_grid.h"
 #include "nesting/progress.h"
 #include "nesting/snapshot.h"
@@ -146,18 +148,20 @@ class Nester {
   bool markPartsCrossingPlateEdge();
   bool markConflictingParts();
 
-  // ---- layout commands
-  void layoutSelected(bool announce);
-  void layoutAll(bool announce);
+  // ---- layout commands; their callers time them (layout_timing.h)
+  void layoutSelected();
+  void layoutAll();
   void stageNextPart();
-  void layoutMultipleSteps(bool announce);
+  void layoutMultipleSteps();
   // Right of the plate and below its lower edge.
   void parkSelectedParts();
+  // Every trial is timed into `timing` as a dated entry, as Layout Multiple Steps is.
   // `onStep` receives every trial, loss and restored size as it happens; the caller keeps the
   // record (detail report, step drawings). A restore whose layout holds fewer parts than the
   // accepted trial of that size hands back the accepted trial. Stopped through `progress`,
   // the run leaves the last accepted trial on the plate and reports no unfinished trial.
-  void reducePlateSize(const std::function<void(const ReductionStep&)>& onStep = {});
+  void reducePlateSize(LayoutTiming& timing,
+                       const std::function<void(const ReductionStep&)>& onStep = {});
 
   // ---- contact and collision-tested moves of the selected parts
   void contactSelected(ContactDirection direction);
@@ -204,11 +208,6 @@ class Nester {
   // Told how far the layout commands and the reduction run have got, and asked between two
   // placements whether to stop; none by default. Not owned.
   Progress* progress = nullptr;
-
-  // ---- where the layout commands record their time
-  std::filesystem::path timingFilePath = "排样计算时间.txt";
-  std::string lastTimingMessage;  // UTF-8, as written to the timing file
-  double lastLayoutSeconds = 0.0;
 };
 
 }  // namespace platenest

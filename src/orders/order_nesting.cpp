@@ -327,7 +327,6 @@ class PlateFiller {
     plate.origin = Point(inset, inset);
     plate.nester = std::make_unique<Nester>(kDiscard);
     Nester& nester = *plate.nester;
-    nester.timingFilePath = kDiscard;
     nester.partGap = order_.settings.gap;
     nester.progress = &progress_;
     nester.setPlateSize(innerSize(plate.length, order_.settings.edgeMargin, order_.settings.gap),
@@ -402,7 +401,7 @@ class PlateFiller {
         nester.rotationNumber = kind.rotationNumber;
         nester.bPartTurnover = kind.turnOver;
         progress_.countFrom(placedBefore_ + placedHere_, true);
-        nester.layoutSelected(false);
+        nester.layoutSelected();
         std::int64_t placed = 0;
         bool missed = false;
         for (auto it = nester.parts.begin(); it != nester.parts.end();) {
@@ -454,7 +453,6 @@ std::string layoutSignature(const OrderPlate& plate) {
 // Whether one (stock size) plate whose kind is not on it could take a copy of `kind` alone.
 bool fitsAlone(const OrderKind& kind, double length, double width, const Order& order, double ppd) {
   Nester nester(kDiscard);
-  nester.timingFilePath = kDiscard;
   nester.setPlateSize(innerSize(length, order.settings.edgeMargin, order.settings.gap),
                       innerSize(width, order.settings.edgeMargin, order.settings.gap));
   if (nester.plateLength() <= 0 || nester.plateWidth() <= 0) return false;
@@ -466,7 +464,7 @@ bool fitsAlone(const OrderKind& kind, double length, double width, const Order& 
   copy.translate(nester.plateLength() + 10 - copy.box().minX, -10 - copy.box().maxY);
   nester.parts.insertFront(copy);
   if (nester.packingGridProblem()) return false;
-  nester.layoutSelected(false);
+  nester.layoutSelected();
   return nester.isOnPlate(nester.parts.front());
 }
 
