@@ -146,6 +146,8 @@ void refuseOverwritingInputs(const CliRequest& request, LoadType loadType,
 }
 
 struct LoadedJob {
+  // Open until the run ends, when its failure is told.
+  TextWriter errorLog;
   std::unique_ptr<Nester> nester;
   JobOrigin origin;
   LoadReport report;
@@ -179,7 +181,8 @@ LoadedJob loadJob(const CliRequest& request) {
       errorLogPath = "/dev/null";
     }
   }
-  job.nester = openLibrary(path, job.origin.loadType, errorLogPath, options, job.report);
+  job.errorLog = openErrorLog(errorLogPath);
+  job.nester = openLibrary(path, job.origin.loadType, job.errorLog, options, job.report);
   return job;
 }
 
@@ -406,10 +409,10 @@ int runCommand(const CliRequest& request) {
     }
   }
   // The job is right even when its error log is not: the failure is only a warning.
-  nester.errorLog.flush();
-  if (nester.errorLog.failed()) {
+  job.errorLog.flush();
+  if (job.errorLog.failed()) {
     std::cerr << "platenest: warning: the error log could not be written: "
-              << nester.errorLog.problem() << "\n";
+              << job.errorLog.problem() << "\n";
   }
   progress.clear();
   nester.progress = nullptr;

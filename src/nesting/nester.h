@@ -1,12 +1,13 @@
 // The one engine object of a job: the job itself (parts as loaded, regions, drawings, gap,
 // rotation number RN, turnover, settings), a Layout holding the working parts on the mother
 // plate with the packing-point grid and the search's caches, and the operator's commands.
+// The error log belongs to the load flow, the timing file to the commands' callers.
 //
 // The layout (layout.h) is the one store of the working parts: `parts` names its list. The
 // placement of one part and the steps built on it are functions on a Layout (grid_search.h),
 // so that a worker thread can run them on a clone. Operations are implemented in one file
 // per concept:
-//   nester.cpp            construction, the plate, offsetting of all parts
+//   nester.cpp            the job's defaults, the plate, offsetting of all parts
 //   layout.cpp            the Layout: plate, poses, the fit tests and the collision query
 //   packing_points.cpp    the layout's grid, its occupancy and scan stride
 //   snapshot.cpp          snapshots of poses, selection, plate and grid
@@ -48,7 +49,6 @@
 #include "nesting/packing_grid.h"
 #include "nesting/progress.h"
 #include "nesting/snapshot.h"
-#include "support/text_writer.h"
 
 namespace platenest {
 
@@ -80,9 +80,9 @@ class Nester {
   Layout layout_;
 
  public:
-  // Empty lists, plate 6000 x 4000, gap 0, PPD 0.5, RN 4, turnover on; opens the error log
-  // for appending and writes its dated header. Throws FatalError when the log cannot be opened.
-  explicit Nester(const std::filesystem::path& errorLogPath);
+  // Empty lists, plate 6000 x 4000, gap 0, PPD 0.5, RN 4, turnover on. The load flow keeps
+  // the job's error log (loading/load.h).
+  Nester();
   Nester(const Nester&) = delete;
   Nester& operator=(const Nester&) = delete;
 
@@ -202,8 +202,6 @@ class Nester {
   NestConfig settings;
   // Whether the job came with a settings block (part-list files only).
   bool hasJobSettings = false;
-  TextWriter errorLog;
-  std::filesystem::path errorLogPath;  // where errorLog was opened
 
   // Told how far the layout commands and the reduction run have got, and asked between two
   // placements whether to stop; none by default. Not owned.

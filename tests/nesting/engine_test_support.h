@@ -74,7 +74,7 @@ inline std::unique_ptr<Nester> layOutBenchmark(const ::platenest::testing::Bench
 class Scene {
  public:
   Scene(double length, double width, double ppd = 10) {
-    nester_ = std::make_unique<Nester>(folder_.path() / "PackError.txt");
+    nester_ = std::make_unique<Nester>();
     Plate plate;
     plate.setSize(length, width);
     nester_->setPlate(plate);
