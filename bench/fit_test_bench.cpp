@@ -46,13 +46,12 @@ std::unique_ptr<Nester> loadBenchmarkJob(const char* file) {
   fs::create_directories(dir);
   auto nester = openLibrary(std::string(PLATENEST_BENCHMARK_DIR) + "/" + file,
                             LoadType::kTextLibrary, dir / "PackError.txt");
-  nester->timingFilePath = dir / "timing.txt";
   return nester;
 }
 
 std::unique_ptr<Nester> crowdedPlate() {
   auto nester = loadBenchmarkJob("industrial/industrial-60.txt");
-  nester->layoutAll(false);
+  nester->layoutAll();
   return nester;
 }
 

@@ -40,7 +40,6 @@ std::unique_ptr<Nester> loadJob(const Job& job) {
                             options);
   if (job.rotationNumber > 0) nester->rotationNumber = job.rotationNumber;
   if (!job.turnover) nester->bPartTurnover = false;
-  nester->timingFilePath = scratchDir() / "timing.txt";
   return nester;
 }
 
@@ -52,20 +51,21 @@ void layoutAllBenchmark(benchmark::State& state, const Job& job, bool multiStep)
   LayoutStatistics statistics;
   std::uint64_t fitTests = 0;
   double seconds = 0.0;
+  LayoutTiming timing(scratchDir() / "timing.txt");
   for (auto _ : state) {
     state.PauseTiming();
     auto nester = loadJob(job);
     state.ResumeTiming();
     if (multiStep) {
       for (PlacedPart& part : nester->parts) part.selected = true;
-      nester->layoutMultipleSteps(false);
+      timing.time(TimingRecord::kDatedEntry, false, [&]() { nester->layoutMultipleSteps(); });
     } else {
-      nester->layoutAll(false);
+      timing.time(TimingRecord::kLastCommand, false, [&]() { nester->layoutAll(); });
     }
     state.PauseTiming();
     statistics = nester->computeLayoutStatistics();
     fitTests += nester->fitTestCount();
-    seconds += nester->lastLayoutSeconds;
+    seconds += timing.lastSeconds();
     state.ResumeTiming();
   }
   state.counters["placed"] = statistics.count;
@@ -86,7 +86,7 @@ void optimiseBenchmark(benchmark::State& state, const Job& job) {
   for (auto _ : state) {
     state.PauseTiming();
     auto nester = loadJob(job);
-    nester->layoutAll(false);
+    nester->layoutAll();
     state.ResumeTiming();
     OptimiseOptions options;
     options.iterations = state.range(0);

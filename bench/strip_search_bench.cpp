@@ -36,8 +36,7 @@ std::unique_ptr<Nester> loadLaidOut(const StripJob& job) {
                             LoadType::kTextLibrary, scratch / "PackError.txt", options);
   if (job.rotationNumber > 0) nester->rotationNumber = job.rotationNumber;
   if (job.keepOrientation) nester->bPartTurnover = false;
-  nester->timingFilePath = scratch / "timing.txt";
-  nester->layoutAll(false);
+  nester->layoutAll();
   return nester;
 }
 

@@ -434,7 +434,9 @@ void MainWindow::runLong(const QString& title, const std::function<void(Nester&)
 }
 
 void MainWindow::layoutAll() {
-  runLong("Layout All", [](Nester& nester) { nester.layoutAll(false); });
+  runLong("Layout All", [this](Nester& nester) {
+    layoutTiming_.time(TimingRecord::kLastCommand, false, [&]() { nester.layoutAll(); });
+  });
 }
 
 void MainWindow::reducePlateSize() {
@@ -455,7 +457,8 @@ void MainWindow::reducePlateSize() {
     // report beside the drawings it names.
     OutputSet outputs;
     ReductionReport details("DetailsReport.txt");
-    nester.reducePlateSize([&](const ReductionStep& step) { details.record(nester, step); });
+    nester.reducePlateSize(layoutTiming_,
+                           [&](const ReductionStep& step) { details.record(nester, step); });
     details.finish();
     const std::string problem = outputs.commit();
     if (!problem.empty()) {
@@ -554,24 +557,29 @@ void MainWindow::packingKitCommand(int id) {
     case 1017: contact(ContactDirection::kUp); break;
     case 1019: contact(ContactDirection::kDown); break;
     case 1020:
-      runLong("Layout", [this](Nester& nester) { nester.layoutSelected(announceLayoutTime_); });
+      runLong("Layout", [this](Nester& nester) {
+        layoutTiming_.time(TimingRecord::kLastCommand, announceLayoutTime_,
+                           [&]() { nester.layoutSelected(); });
+      });
       break;
     case 1022:
       runLong("Layout All", [this](Nester& nester) {
-        nester.layoutAll(true);
+        layoutTiming_.time(TimingRecord::kLastCommand, true, [&]() { nester.layoutAll(); });
         writePackingReport(nester, kReportFile);
         showWritten(kReportFile);
       });
       break;
     case 1026:
-      runLong("Layout Next", [](Nester& nester) {
+      runLong("Layout Next", [this](Nester& nester) {
         nester.stageNextPart();
-        nester.layoutSelected(false);
+        layoutTiming_.time(TimingRecord::kLastCommand, false, [&]() { nester.layoutSelected(); });
       });
       break;
     case 1027:
-      runLong("Layout Multiple Steps",
-              [this](Nester& nester) { nester.layoutMultipleSteps(announceLayoutTime_); });
+      runLong("Layout Multiple Steps", [this](Nester& nester) {
+        layoutTiming_.time(TimingRecord::kDatedEntry, announceLayoutTime_,
+                           [&]() { nester.layoutMultipleSteps(); });
+      });
       break;
     case 1029: reducePlateSize(); break;
     case 1024: showPackingReport(); break;
@@ -659,7 +667,9 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
       const bool announce = announceLayoutTime_;
       // The next layout announces again, whatever happens to this one.
       announceLayoutTime_ = true;
-      runLong("Layout", [announce](Nester& nester) { nester.layoutSelected(announce); });
+      runLong("Layout", [this, announce](Nester& nester) {
+        layoutTiming_.time(TimingRecord::kLastCommand, announce, [&]() { nester.layoutSelected(); });
+      });
       break;
     }
     case Qt::Key_E:

@@ -77,7 +77,8 @@ class MainWindow : public QMainWindow {
   // The parts that overlap another part or cross the plate's edge, as last worked out.
   const std::vector<std::int32_t>& partsInTheWay() const { return options_.partsInTheWay; }
   QDialog* rnPpdDialog() { return rnPpd_; }
-  // Where new nesters keep their error log (default: "PackError.txt" in the home folder).
+  // Where the loads of new jobs keep their error log (default: "PackError.txt" in the home
+  // folder).
   void setErrorLogPath(std::filesystem::path path) { errorLogPath_ = std::move(path); }
   // Whether the window size is read at start and kept at close (off for pictures).
   void setRemembersSize(bool remembers) { remembersSize_ = remembers; }
@@ -137,6 +138,8 @@ class MainWindow : public QMainWindow {
   ViewOptions options_;
   int backgroundMenuId_ = 40005;
   bool announceLayoutTime_ = true;
+  // The layout commands' timing file, in the current folder.
+  LayoutTiming layoutTiming_;
   QString lastOpenPath_;  // shared by the two open dialogs
   QString lastSavePath_;
   std::filesystem::path errorLogPath_;

@@ -59,7 +59,7 @@ void printLoadSummary(std::ostream& out, const Nester& nester, const JobOrigin& 
       << " mm, turnover " << (nester.bPartTurnover ? "on" : "off") << "\n";
 }
 
-void printLayoutSummary(std::ostream& out, const Nester& nester) {
+void printLayoutSummary(std::ostream& out, const Nester& nester, const std::string& timingMessage) {
   std::vector<std::string> placed;
   std::vector<std::string> notPlaced;
   for (const PlacedPart& part : nester.parts) {
@@ -76,7 +76,7 @@ void printLayoutSummary(std::ostream& out, const Nester& nester) {
   out << "Packing length: " << formatG(statistics.packingLength) << " mm\n";
   out << "Density: " << percent(statistics.density) << " (whole plate "
       << percent(statistics.overallDensity) << ")\n";
-  if (!nester.lastTimingMessage.empty()) out << nester.lastTimingMessage << "\n";
+  if (!timingMessage.empty()) out << timingMessage << "\n";
 }
 
 }  // namespace platenest

@@ -22,8 +22,8 @@ void printLoadSummary(std::ostream& out, const Nester& nester, const JobOrigin& 
                       const LoadReport& report);
 
 // Parts placed and not placed (by name), packing length, density, and the timing message of
-// the last layout command.
-void printLayoutSummary(std::ostream& out, const Nester& nester);
+// the last layout command (none when empty).
+void printLayoutSummary(std::ostream& out, const Nester& nester, const std::string& timingMessage);
 
 // The rejection reason as one line: the error log's lines joined, without tabs.
 std::string oneLineReason(const std::string& reason);

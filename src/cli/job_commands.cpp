@@ -21,6 +21,7 @@
 #include "loading/input_type.h"
 #include "cli/json_summary.h"
 #include "cli/terminal_progress.h"
+#include "nesting/layout_timing.h"
 #include "nesting/nester.h"
 #include "nesting/optimiser.h"
 #include "output/layout_dxf.h"
@@ -104,7 +105,7 @@ void refuseOverwritingInputs(const CliRequest& request, LoadType loadType,
   const bool laysOut = request.command == CliCommand::kLayout ||
                        request.command == CliCommand::kReduce ||
                        (request.command == CliCommand::kExportParts && request.layoutBeforeExport);
-  if (laysOut) outputs.emplace_back("the timing file", "排样计算时间.txt");
+  if (laysOut) outputs.emplace_back("the timing file", LayoutTiming::kFileName);
   if (loadType == LoadType::kPartList) outputs.emplace_back("the check report", "PackError.txt");
   if (request.command == CliCommand::kLayout) {
     outputs.emplace_back("the layout drawing", request.dxfPath);
@@ -145,6 +146,8 @@ void refuseOverwritingInputs(const CliRequest& request, LoadType loadType,
 }
 
 struct LoadedJob {
+  // Open until the run ends, when its failure is told.
+  TextWriter errorLog;
   std::unique_ptr<Nester> nester;
   JobOrigin origin;
   LoadReport report;
@@ -178,7 +181,8 @@ LoadedJob loadJob(const CliRequest& request) {
       errorLogPath = "/dev/null";
     }
   }
-  job.nester = openLibrary(path, job.origin.loadType, errorLogPath, options, job.report);
+  job.errorLog = openErrorLog(errorLogPath);
+  job.nester = openLibrary(path, job.origin.loadType, job.errorLog, options, job.report);
   return job;
 }
 
@@ -214,14 +218,14 @@ void selectEveryPart(Nester& nester) {
   for (PlacedPart& part : nester.parts) part.selected = true;
 }
 
-double layOut(Nester& nester, LayoutMode mode) {
+double layOut(Nester& nester, LayoutMode mode, LayoutTiming& timing) {
   if (mode == LayoutMode::kAll) {
-    nester.layoutAll(false);
+    timing.time(TimingRecord::kLastCommand, false, [&]() { nester.layoutAll(); });
   } else {
     selectEveryPart(nester);
-    nester.layoutMultipleSteps(false);
+    timing.time(TimingRecord::kDatedEntry, false, [&]() { nester.layoutMultipleSteps(); });
   }
-  return nester.lastLayoutSeconds;
+  return timing.lastSeconds();
 }
 
 // Layout All, then the search; one line on standard error for the start and each gain.
@@ -257,10 +261,10 @@ std::string shownPath(const std::filesystem::path& path) {
 // run goes on with a warning, timing into a scratch file removed at the end.
 class ScratchTimingFile {
  public:
-  ScratchTimingFile(Nester& nester, bool laysOut) {
+  explicit ScratchTimingFile(bool laysOut) {
     if (!laysOut) return;
     TextWriter probe;
-    if (probe.open(nester.timingFilePath, TextWriter::Mode::kExtend)) {
+    if (probe.open(path_, TextWriter::Mode::kExtend)) {
       probe.discard();
       return;
     }
@@ -269,8 +273,10 @@ class ScratchTimingFile {
     std::error_code error;
     scratch_ = std::filesystem::temp_directory_path(error) /
                ("platenest-timing-" + std::to_string(::getpid()) + ".txt");
-    nester.timingFilePath = scratch_;
+    path_ = scratch_;
   }
+  // Where the run records its layout times.
+  const std::filesystem::path& path() const { return path_; }
   ~ScratchTimingFile() {
     std::error_code error;
     if (!scratch_.empty()) std::filesystem::remove(scratch_, error);
@@ -279,6 +285,7 @@ class ScratchTimingFile {
   ScratchTimingFile& operator=(const ScratchTimingFile&) = delete;
 
  private:
+  std::filesystem::path path_ = LayoutTiming::kFileName;
   std::filesystem::path scratch_;
 };
 
@@ -290,7 +297,7 @@ int runCommand(const CliRequest& request) {
   // Temporaries a killed run left beside its outputs; ten minutes keep a run writing now safe.
   for (const std::filesystem::path& output :
        {request.dxfPath, request.reportPath, std::filesystem::path("DetailsReport.txt"),
-        std::filesystem::path("排样计算时间.txt"), request.jsonPath.value_or(""),
+        std::filesystem::path(LayoutTiming::kFileName), request.jsonPath.value_or(""),
         request.svgPath.value_or("")}) {
     if (!output.empty()) removeStrayTemporaries(output, 600);
   }
@@ -312,7 +319,8 @@ int runCommand(const CliRequest& request) {
                        request.command == CliCommand::kReduce ||
                        (request.command == CliCommand::kExportParts && request.layoutBeforeExport);
   refuseUnbuildableGrid(nester, request, laysOut);
-  const ScratchTimingFile timing(nester, laysOut);
+  const ScratchTimingFile timingFile(laysOut);
+  LayoutTiming timing(timingFile.path());
 
   // Progress on standard error for long runs; Ctrl-C stops the layout between two
   // placements and what was placed is still written, and an export between two drawings.
@@ -328,14 +336,14 @@ int runCommand(const CliRequest& request) {
   switch (request.command) {
     case CliCommand::kLayout:
       if (request.mode == LayoutMode::kOptimise) {
-        seconds = layOut(nester, LayoutMode::kAll);
+        seconds = layOut(nester, LayoutMode::kAll, timing);
         // Stopped during Layout All, there is nothing to improve on.
         if (!progress.cancelled()) {
           optimised = optimise(nester, request, progress);
           seconds += optimised->seconds;
         }
       } else {
-        seconds = layOut(nester, request.mode);
+        seconds = layOut(nester, request.mode, timing);
       }
       outputs.emplace();
       writePackingReport(nester, request.reportPath);
@@ -356,7 +364,7 @@ int runCommand(const CliRequest& request) {
         const auto start = std::chrono::steady_clock::now();
         ReductionReport details("DetailsReport.txt");
         details.keepOff(inputs);
-        nester.reducePlateSize([&](const ReductionStep& step) {
+        nester.reducePlateSize(timing, [&](const ReductionStep& step) {
           details.record(nester, step, [&progress](const std::string& line) {
             progress.clear();
             std::cerr << line << std::endl;
@@ -369,7 +377,7 @@ int runCommand(const CliRequest& request) {
       break;
     case CliCommand::kExportParts:
       if (request.layoutBeforeExport) {
-        seconds = layOut(nester, LayoutMode::kAll);
+        seconds = layOut(nester, LayoutMode::kAll, timing);
       }
     {
       const std::vector<ExportedDrawing> drawings = exportPartsDxf(nester, ".", inputs);
@@ -401,10 +409,10 @@ int runCommand(const CliRequest& request) {
     }
   }
   // The job is right even when its error log is not: the failure is only a warning.
-  nester.errorLog.flush();
-  if (nester.errorLog.failed()) {
+  job.errorLog.flush();
+  if (job.errorLog.failed()) {
     std::cerr << "platenest: warning: the error log could not be written: "
-              << nester.errorLog.problem() << "\n";
+              << job.errorLog.problem() << "\n";
   }
   progress.clear();
   nester.progress = nullptr;
@@ -429,7 +437,7 @@ int runCommand(const CliRequest& request) {
 
   if (request.quiet) return status;
   printLoadSummary(std::cout, nester, job.origin, job.report);
-  if (laysOut) printLayoutSummary(std::cout, nester);
+  if (laysOut) printLayoutSummary(std::cout, nester, timing.lastMessage());
   if (optimised) {
     std::cout << "Layout All: packing length " << formatG(optimised->start.packingLength)
               << " mm; the search made " << optimised->iterations << " trial layouts in "

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <utility>
@@ -24,6 +25,17 @@
 namespace platenest {
 namespace {
 
+// "2024年3月7日, 9时5分30秒": one line per job, so that the lines of each job in the log can
+// be told apart.
+void writeDatedHeader(TextWriter& log) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  log << (local.tm_year + 1900) << "年" << (local.tm_mon + 1) << "月" << local.tm_mday << "日, "
+      << local.tm_hour << "时" << local.tm_min << "分" << local.tm_sec << "秒";
+  log.endLine();
+}
+
 constexpr const char* kDegenerate = "零件轮廓退化(顶点少于3个或面积为零)!";
 constexpr const char* kArcCheckFailed = "零件轮廓检查未通过!";
 
@@ -38,11 +50,11 @@ bool isDegenerate(const PlacedPart& part) {
 
 // The arc checks of one region, written to the error log; what they wrote is the reason the
 // part is left out when it fails. Nothing when it passes.
-std::optional<std::string> failedCheck(Nester& nester, const Region& region) {
+std::optional<std::string> failedCheck(TextWriter& errorLog, const Region& region) {
   std::string written;
-  nester.errorLog.copyTo(&written);
-  const bool passed = validate(region, nester.errorLog);
-  nester.errorLog.copyTo(nullptr);
+  errorLog.copyTo(&written);
+  const bool passed = validate(region, errorLog);
+  errorLog.copyTo(nullptr);
   if (passed) return std::nullopt;
   const std::string reason = reportLines(written);
   return reason.empty() ? std::string(kArcCheckFailed) : reason;
@@ -87,17 +99,17 @@ std::vector<std::vector<Point>> loopsOf(const PlacedPart& part) {
   return loops;
 }
 
-void rejectDegenerate(Nester& nester, const PlacedPart& part, LoadReport& report) {
-  nester.errorLog << "\t" << kDegenerate;
-  nester.errorLog.endLine();
-  nester.errorLog << kPartNameLine;
-  nester.errorLog.bytes(part.label.text).endLine();
+void rejectDegenerate(TextWriter& errorLog, const PlacedPart& part, LoadReport& report) {
+  errorLog << "\t" << kDegenerate;
+  errorLog.endLine();
+  errorLog << kPartNameLine;
+  errorLog.bytes(part.label.text).endLine();
   report.rejected.push_back(RejectedPart{part.id, part.label.text, kDegenerate});
 }
 
 constexpr const char* kNotGrown = "零件轮廓按零件间距外扩失败!";
 
-void growAllParts(Nester& nester, double gap, LoadReport& report) {
+void growAllParts(Nester& nester, TextWriter& errorLog, double gap, LoadReport& report) {
   if (gap == 0) return;
   for (auto it = nester.parts.begin(); it != nester.parts.end();) {
     if (it->offset(gap)) {
@@ -106,12 +118,12 @@ void growAllParts(Nester& nester, double gap, LoadReport& report) {
     }
     const std::string detail = "grown by half the gap (" + formatG(gap) +
                                " mm), its outline leaves no working outline that holds it";
-    nester.errorLog << "\t" << kNotGrown;
-    nester.errorLog.endLine();
-    nester.errorLog << "\t" << detail;
-    nester.errorLog.endLine();
-    nester.errorLog << kPartNameLine;
-    nester.errorLog.bytes(it->label.text).endLine();
+    errorLog << "\t" << kNotGrown;
+    errorLog.endLine();
+    errorLog << "\t" << detail;
+    errorLog.endLine();
+    errorLog << kPartNameLine;
+    errorLog.bytes(it->label.text).endLine();
     report.rejected.push_back(RejectedPart{it->id, it->label.text, kNotGrown, detail});
     for (auto twin = nester.loadedParts.begin(); twin != nester.loadedParts.end(); ++twin) {
       if (twin->id != it->id) continue;
@@ -122,11 +134,11 @@ void growAllParts(Nester& nester, double gap, LoadReport& report) {
   }
 }
 
-Job runReader(Nester& nester, const std::filesystem::path& path, LoadType loadType,
+Job runReader(TextWriter& errorLog, const std::filesystem::path& path, LoadType loadType,
               const LoadOptions& options) {
   switch (loadType) {
     case LoadType::kTextLibrary:
-      return readTextLibrary(path, nester.errorLog);
+      return readTextLibrary(path, errorLog);
     case LoadType::kDxfList:
       return readDxfListFile(path, options.dxf);
     case LoadType::kPartList:
@@ -245,32 +257,26 @@ void applyJob(Nester& nester, Job job) {
   for (PartDrawing& drawing : job.drawings) nester.drawings.push_back(std::move(drawing));
 }
 
-void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
-          const LoadOptions& options) {
-  LoadReport report;
-  load(nester, path, loadType, options, report);
-}
-
-void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
-          const LoadOptions& options, LoadReport& report) {
+void load(Nester& nester, TextWriter& errorLog, const std::filesystem::path& path,
+          LoadType loadType, const LoadOptions& options, LoadReport& report) {
   report = LoadReport{};
-  Job job = runReader(nester, path, loadType, options);
+  Job job = runReader(errorLog, path, loadType, options);
   checkJobValues(path, job);
   report.rejected = std::move(job.rejected);
   // A drawing the reader refused goes to the error log with what was found, like a part
   // whose arcs fail their checks.
   for (const RejectedPart& rejected : report.rejected) {
     if (rejected.detail.empty()) continue;
-    nester.errorLog << "\t" << rejected.detail;
-    nester.errorLog.endLine();
-    nester.errorLog << kPartNameLine;
-    nester.errorLog.bytes(rejected.name).endLine();
+    errorLog << "\t" << rejected.detail;
+    errorLog.endLine();
+    errorLog << kPartNameLine;
+    errorLog.bytes(rejected.name).endLine();
   }
   applyJob(nester, std::move(job));
 
   // Validate: a region whose arcs cannot be built is reported in the error log and dropped.
   for (auto it = nester.regions.begin(); it != nester.regions.end();) {
-    std::optional<std::string> failure = failedCheck(nester, *it);
+    std::optional<std::string> failure = failedCheck(errorLog, *it);
     if (!failure) {
       ++it;
       continue;
@@ -286,7 +292,7 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
       ++it;
       continue;
     }
-    rejectDegenerate(nester, *it, report);
+    rejectDegenerate(errorLog, *it, report);
     it = nester.parts.remove(it);
   }
 
@@ -294,19 +300,19 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
   for (auto it = nester.regions.begin(); it != nester.regions.end();) {
     const PlacedPart part = toPlacedPart(*it);
     if (isDegenerate(part)) {
-      rejectDegenerate(nester, part, report);
+      rejectDegenerate(errorLog, part, report);
       it = nester.regions.remove(it);
       continue;
     }
     // An outline crossing itself or a hole crossing or outside its outline cannot be cut: laid
     // out, its holes would be cut through its neighbours.
     if (const std::string fault = outlineFault(loopsOf(part)); !fault.empty()) {
-      nester.errorLog << "\t" << kArcCheckFailed;
-      nester.errorLog.endLine();
-      nester.errorLog << "\t" << fault;
-      nester.errorLog.endLine();
-      nester.errorLog << kPartNameLine;
-      nester.errorLog.bytes(part.label.text).endLine();
+      errorLog << "\t" << kArcCheckFailed;
+      errorLog.endLine();
+      errorLog << "\t" << fault;
+      errorLog.endLine();
+      errorLog << kPartNameLine;
+      errorLog.bytes(part.label.text).endLine();
       report.rejected.push_back(RejectedPart{part.id, part.label.text, kArcCheckFailed, fault});
       it = nester.regions.remove(it);
       continue;
@@ -327,13 +333,21 @@ void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
   // Each part grows by half the gap, so two touching parts keep the whole gap between them.
   // A part whose outline cannot be grown soundly is refused: laid out, it would be cut into
   // its neighbours.
-  growAllParts(nester, nester.partGap * 0.5, report);
+  growAllParts(nester, errorLog, nester.partGap * 0.5, report);
   // Park every part right of the plate and below its bottom edge: nothing is on the plate yet.
   for (PlacedPart& part : nester.parts) {
     part.translate(nester.plateLength() - part.box().minX, 0 - part.box().maxY);
   }
-  nester.errorLog.flush();
+  errorLog.flush();
   report.loadedCount = nester.parts.count();
+}
+
+std::unique_ptr<Nester> openLibrary(const std::filesystem::path& path, LoadType loadType,
+                                    TextWriter& errorLog, const LoadOptions& options,
+                                    LoadReport& report) {
+  auto nester = std::make_unique<Nester>();
+  load(*nester, errorLog, path, loadType, options, report);
+  return nester;
 }
 
 std::unique_ptr<Nester> openLibrary(const std::filesystem::path& path, LoadType loadType,
@@ -346,9 +360,18 @@ std::unique_ptr<Nester> openLibrary(const std::filesystem::path& path, LoadType 
 std::unique_ptr<Nester> openLibrary(const std::filesystem::path& path, LoadType loadType,
                                     const std::filesystem::path& errorLogPath,
                                     const LoadOptions& options, LoadReport& report) {
-  auto nester = std::make_unique<Nester>(errorLogPath);
-  load(*nester, path, loadType, options, report);
-  return nester;
+  TextWriter errorLog = openErrorLog(errorLogPath);
+  return openLibrary(path, loadType, errorLog, options, report);
+}
+
+TextWriter openErrorLog(const std::filesystem::path& path) {
+  TextWriter log;
+  if (!log.open(path, TextWriter::Mode::kAppend)) {
+    throw FatalError::warning("排样错误报告文件输出失败!", path.string());
+  }
+  writeDatedHeader(log);
+  log.flush();
+  return log;
 }
 
 std::filesystem::path defaultErrorLogPath() {

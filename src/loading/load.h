@@ -1,6 +1,7 @@
-// From the operator's chosen file to a job ready for layout: a fresh nester, the reader of
-// the file's kind, validation with the error log, conversion, orientation, sorting by area,
-// growth by half the gap, and parking beside the plate.
+// From the operator's chosen file to a job ready for layout: the error log with its dated
+// header, a fresh nester, the reader of the file's kind, validation written to the error log,
+// conversion, orientation, sorting by area, growth by half the gap, and parking beside the
+// plate.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "job/job.h"
 #include "readers/dxf_drawing.h"
 #include "nesting/nester.h"
+#include "support/text_writer.h"
 
 namespace platenest {
 
@@ -35,14 +37,23 @@ struct LoadReport {
   std::vector<RejectedPart> rejected;  // in the order they were found
 };
 
-// Runs the reader, then validates, converts, orients, sorts, offsets and parks.
-void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
-          const LoadOptions& options = {});
-// As above, and says which parts were loaded and which rejected, and why.
-void load(Nester& nester, const std::filesystem::path& path, LoadType loadType,
-          const LoadOptions& options, LoadReport& report);
+// Opens the error log for appending and writes the job's dated header, one line a job
+// ("2024年3月7日, 9时5分30秒"), so that the lines of each job can be told apart. Throws
+// FatalError ("排样错误报告文件输出失败!") when it cannot be opened.
+TextWriter openErrorLog(const std::filesystem::path& path);
 
-// A new nester (its error log at errorLogPath) with the file loaded into it.
+// Runs the reader, then validates, converts, orients, sorts, offsets and parks; says which
+// parts were loaded and which rejected, and why. The rejections and the failed checks are
+// written to `errorLog`, which is flushed at the end.
+void load(Nester& nester, TextWriter& errorLog, const std::filesystem::path& path,
+          LoadType loadType, const LoadOptions& options, LoadReport& report);
+
+// A new nester with the file loaded into it, writing to `errorLog` (kept by the caller, who
+// may check it after the run).
+std::unique_ptr<Nester> openLibrary(const std::filesystem::path& path, LoadType loadType,
+                                    TextWriter& errorLog, const LoadOptions& options,
+                                    LoadReport& report);
+// As above, with the error log at errorLogPath opened for the load (openErrorLog).
 std::unique_ptr<Nester> openLibrary(const std::filesystem::path& path, LoadType loadType,
                                     const std::filesystem::path& errorLogPath,
                                     const LoadOptions& options = {});

@@ -1,16 +1,10 @@
 // The layout commands the operator starts: Layout (the selected parts), Layout All, Layout
-// Next and Layout Multiple Steps. Each offers parts in list order to a placement routine,
-// measures the elapsed time and records it in the timing file; a part that finds no place
-// keeps its position and the run goes on.
-#include <chrono>
-#include <ctime>
-
+// Next and Layout Multiple Steps. Each offers parts in list order to a placement routine; a
+// part that finds no place keeps its position and the run goes on. Their callers time them
+// (layout_timing.h).
 #include "nesting/grid_search.h"
 #include "nesting/nester.h"
 #include "nesting/search_memo.h"
-#include "support/fatal_error.h"
-#include "support/messages.h"
-#include "support/text_writer.h"
 
 namespace platenest {
 
@@ -26,55 +20,18 @@ constexpr double kCompactAspectRatio = 1.2;
 // Share of a part's waste its box overlap with a partner must reach for a pairing.
 constexpr double kPairingThreshold = 0.25;
 
-// The elapsed time of one layout command, from before the timing file is opened to the end
-// of the placements, and the record of it.
-class TimedRun {
+// One layout command's search: within it parts are only added to the plate, so blocked
+// candidates stay blocked.
+class SearchRun {
  public:
-  TimedRun(Nester& nester, TextWriter::Mode mode)
-      : nester_(nester), start_(std::chrono::steady_clock::now()) {
-    if (!file_.open(nester.timingFilePath, mode)) {
-      throw FatalError(FatalChannel::kStandardOutput, "", "记录排样计算时间的文件输出失败!",
-                       file_.problem());
-    }
-    // Within one command parts are only added to the plate: blocked candidates stay blocked.
-    nester_.layout().searchMemo().begin();
-  }
-  ~TimedRun() { nester_.layout().searchMemo().end(); }
-  TimedRun(const TimedRun&) = delete;
-  TimedRun& operator=(const TimedRun&) = delete;
-
-  TextWriter& file() { return file_; }
-
-  // Formats the time, announces it when asked, and writes it as the file's last line.
-  void finish(bool announce) {
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
-    const double t = elapsed.count();
-    const std::string message = t <= 1.0 ? formatC("排样计算时间为:%.2f 毫秒", t * 1000)
-                                         : formatC("排样计算时间为:%.2f 秒", t);
-    nester_.lastLayoutSeconds = t;
-    nester_.lastTimingMessage = message;
-    if (announce) showMessage(kNoticeCaption, message);
-    file_ << message;
-    file_.endLine();
-    if (!file_.close()) {
-      throw FatalError(FatalChannel::kStandardOutput, "", "记录排样计算时间的文件输出失败!",
-                       file_.problem());
-    }
-  }
+  explicit SearchRun(Nester& nester) : nester_(nester) { nester_.layout().searchMemo().begin(); }
+  ~SearchRun() { nester_.layout().searchMemo().end(); }
+  SearchRun(const SearchRun&) = delete;
+  SearchRun& operator=(const SearchRun&) = delete;
 
  private:
   Nester& nester_;
-  std::chrono::steady_clock::time_point start_;
-  TextWriter file_;
 };
-
-// "2024年3月7日, 14时5分9秒": local time, no leading zeros.
-std::string dateLine(std::time_t now) {
-  std::tm local{};
-  localtime_r(&now, &local);
-  return formatC("%d年%d月%d日, %d时%d分%d秒", local.tm_year + 1900, local.tm_mon + 1,
-                 local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-}
 
 // Parts placed of the parts a command set out to place, told to the caller's progress
 // object after every part; and whether the caller asked the command to stop.
@@ -105,8 +62,8 @@ void placeByGrid(Nester& nester, PlacedPart& part) {
 }  // namespace
 
 // A selected part that is already on the plate is placed again.
-void Nester::layoutSelected(bool announce) {
-  TimedRun run(*this, TextWriter::Mode::kTruncate);
+void Nester::layoutSelected() {
+  const SearchRun run(*this);
   if (layout_.ensurePackingGrid()) {
     PlacementProgress tally(progress, parts, [](const PlacedPart& part) { return part.selected; });
     for (PlacedPart& part : parts) {
@@ -117,11 +74,10 @@ void Nester::layoutSelected(bool announce) {
       }
     }
   }
-  run.finish(announce);
 }
 
-void Nester::layoutAll(bool announce) {
-  TimedRun run(*this, TextWriter::Mode::kTruncate);
+void Nester::layoutAll() {
+  const SearchRun run(*this);
   for (PlacedPart& part : parts) part.selected = false;
   if (layout_.ensurePackingGrid()) {
     PlacementProgress tally(progress, parts, [&](const PlacedPart& part) { return !isOnPlate(part); });
@@ -133,7 +89,6 @@ void Nester::layoutAll(bool announce) {
       }
     }
   }
-  run.finish(announce);
 }
 
 // Moves the first part not on the plate just right of the plate, top edge level with the
@@ -152,11 +107,8 @@ void Nester::stageNextPart() {
 // parts and large near-rectangles flush against placed parts, medium parts paired with
 // similar parts, and the rest paired or on the grid. A part placed by one pass is skipped by
 // the later ones, since the on-plate test is made when the part is reached.
-void Nester::layoutMultipleSteps(bool announce) {
-  const std::time_t now = std::time(nullptr);
-  TimedRun run(*this, TextWriter::Mode::kExtend);
-  run.file() << dateLine(now);
-  run.file().endLine();
+void Nester::layoutMultipleSteps() {
+  const SearchRun run(*this);
   if (layout_.rebuildPackingGrid()) {
     auto considered = [&](const PlacedPart& part) { return part.selected && !isOnPlate(part); };
     const GridSearchOptions options = jobGridSearch(*this);
@@ -197,7 +149,6 @@ void Nester::layoutMultipleSteps(bool announce) {
       }
     }
   }
-  run.finish(announce);
 }
 
 }  // namespace platenest

@@ -1,12 +1,13 @@
 // The one engine object of a job: the job itself (parts as loaded, regions, drawings, gap,
 // rotation number RN, turnover, settings), a Layout holding the working parts on the mother
 // plate with the packing-point grid and the search's caches, and the operator's commands.
+// The error log belongs to the load flow, the timing file to the commands' callers.
 //
 // The layout (layout.h) is the one store of the working parts: `parts` names its list. The
 // placement of one part and the steps built on it are functions on a Layout (grid_search.h),
 // so that a worker thread can run them on a clone. Operations are implemented in one file
 // per concept:
-//   nester.cpp            construction, the plate, offsetting of all parts
+//   nester.cpp            the job's defaults, the plate, offsetting of all parts
 //   layout.cpp            the Layout: plate, poses, the fit tests and the collision query
 //   packing_points.cpp    the layout's grid, its occupancy and scan stride
 //   snapshot.cpp          snapshots of poses, selection, plate and grid
@@ -17,7 +18,8 @@
 //                         their orientations)
 //   strategies.cpp        similarity dispatch for the multi-step layout
 //   beside_placed.cpp     pairing with similar parts and placement against neighbours
-//   layout_commands.cpp   Layout, Layout All, Layout Next, Layout Multiple Steps, timing file
+//   layout_commands.cpp   Layout, Layout All, Layout Next, Layout Multiple Steps
+//   layout_timing.cpp     the timing file, written by the callers of those commands
 //   layout_statistics.cpp layout statistics and parking of selected parts
 //   reduction.cpp         the plate-size reduction run
 //   contact_moves.cpp     slides into contact and collision-tested moves
@@ -43,10 +45,10 @@
 #include "job/placed_part.h"
 #include "nesting/grid_search.h"
 #include "nesting/layout.h"
+#include "nesting/layout_timing.h"
 #include "nesting/packing_grid.h"
 #include "nesting/progress.h"
 #include "nesting/snapshot.h"
-#include "support/text_writer.h"
 
 namespace platenest {
 
@@ -78,9 +80,9 @@ class Nester {
   Layout layout_;
 
  public:
-  // Empty lists, plate 6000 x 4000, gap 0, PPD 0.5, RN 4, turnover on; opens the error log
-  // for appending and writes its dated header. Throws FatalError when the log cannot be opened.
-  explicit Nester(const std::filesystem::path& errorLogPath);
+  // Empty lists, plate 6000 x 4000, gap 0, PPD 0.5, RN 4, turnover on. The load flow keeps
+  // the job's error log (loading/load.h).
+  Nester();
   Nester(const Nester&) = delete;
   Nester& operator=(const Nester&) = delete;
 
@@ -146,18 +148,20 @@ class Nester {
   bool markPartsCrossingPlateEdge();
   bool markConflictingParts();
 
-  // ---- layout commands
-  void layoutSelected(bool announce);
-  void layoutAll(bool announce);
+  // ---- layout commands; their callers time them (layout_timing.h)
+  void layoutSelected();
+  void layoutAll();
   void stageNextPart();
-  void layoutMultipleSteps(bool announce);
+  void layoutMultipleSteps();
   // Right of the plate and below its lower edge.
   void parkSelectedParts();
+  // Every trial is timed into `timing` as a dated entry, as Layout Multiple Steps is.
   // `onStep` receives every trial, loss and restored size as it happens; the caller keeps the
   // record (detail report, step drawings). A restore whose layout holds fewer parts than the
   // accepted trial of that size hands back the accepted trial. Stopped through `progress`,
   // the run leaves the last accepted trial on the plate and reports no unfinished trial.
-  void reducePlateSize(const std::function<void(const ReductionStep&)>& onStep = {});
+  void reducePlateSize(LayoutTiming& timing,
+                       const std::function<void(const ReductionStep&)>& onStep = {});
 
   // ---- contact and collision-tested moves of the selected parts
   void contactSelected(ContactDirection direction);
@@ -198,17 +202,10 @@ class Nester {
   NestConfig settings;
   // Whether the job came with a settings block (part-list files only).
   bool hasJobSettings = false;
-  TextWriter errorLog;
-  std::filesystem::path errorLogPath;  // where errorLog was opened
 
   // Told how far the layout commands and the reduction run have got, and asked between two
   // placements whether to stop; none by default. Not owned.
   Progress* progress = nullptr;
-
-  // ---- where the layout commands record their time
-  std::filesystem::path timingFilePath = "排样计算时间.txt";
-  std::string lastTimingMessage;  // UTF-8, as written to the timing file
-  double lastLayoutSeconds = 0.0;
 };
 
 }  // namespace platenest

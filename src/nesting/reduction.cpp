@@ -4,8 +4,8 @@
 // The selected parts are laid out on the current plate; that count is the reference. Then
 // the plate shrinks in width by the width step, is laid out again, and so on while the
 // count holds and the width stays at or above the smallest width; the first loss takes the
-// width back one step. The length follows the same way. Every trial is handed to the caller,
-// who records it.
+// width back one step. The length follows the same way. Every trial is timed into the
+// caller's timing file, as Layout Multiple Steps is, and handed to the caller, who records it.
 #include "nesting/nester.h"
 
 namespace platenest {
@@ -18,16 +18,20 @@ double stepOf(double configured) { return configured > kMinimumStep ? configured
 
 }  // namespace
 
-void Nester::reducePlateSize(const std::function<void(const ReductionStep&)>& onStep) {
+void Nester::reducePlateSize(LayoutTiming& timing,
+                             const std::function<void(const ReductionStep&)>& onStep) {
   const auto report = [&](ReductionStep::Kind kind, double length, double width,
                           const LayoutStatistics& statistics) {
     if (onStep) onStep(ReductionStep{kind, length, width, statistics});
   };
   std::int64_t trials = 0;
   if (progress != nullptr) progress->begin("trials", 0);
+  const auto layOut = [&]() {
+    timing.time(TimingRecord::kDatedEntry, false, [&]() { layoutMultipleSteps(); });
+  };
   const auto relayout = [&]() {
     parkSelectedParts();
-    layoutMultipleSteps(false);
+    layOut();
     if (progress != nullptr) progress->advance(++trials);
     return computeLayoutStatistics();
   };
@@ -36,7 +40,7 @@ void Nester::reducePlateSize(const std::function<void(const ReductionStep&)>& on
   double length = plateLength();
   double width = plateWidth();
 
-  layoutMultipleSteps(false);
+  layOut();
   LayoutStatistics reference = computeLayoutStatistics();
   if (stopped()) return;
   report(ReductionStep::Kind::kTrial, length, width, reference);

@@ -23,9 +23,6 @@
 namespace platenest {
 namespace {
 
-// Where the scratch nesters log and time: nothing of theirs is for the operator.
-const std::filesystem::path kDiscard = "/dev/null";
-
 // A folder of scratch files (list files naming one drawing or a folder, polygon libraries),
 // gone with the object.
 class ScratchFolder {
@@ -225,7 +222,7 @@ std::vector<OrderKind> prepareOrderKinds(const Order& order, const std::filesyst
   // Every kind's working outline, made once in a nester of their own as the load flow makes
   // it: turned to its least-box orientation when it may take the job's turns, outlines that
   // hold every arc, grown by half the order's gap.
-  Nester prepared(kDiscard);
+  Nester prepared;
   for (std::size_t k = 0; k < kinds.size(); ++k) {
     OrderKind& kind = kinds[k];
     const auto id = static_cast<std::int32_t>(k);
@@ -325,9 +322,8 @@ class PlateFiller {
     plate.width = order_.stock[stock].width;
     const double inset = std::max(0.0, order_.settings.edgeMargin - order_.settings.gap * 0.5);
     plate.origin = Point(inset, inset);
-    plate.nester = std::make_unique<Nester>(kDiscard);
+    plate.nester = std::make_unique<Nester>();
     Nester& nester = *plate.nester;
-    nester.timingFilePath = kDiscard;
     nester.partGap = order_.settings.gap;
     nester.progress = &progress_;
     nester.setPlateSize(innerSize(plate.length, order_.settings.edgeMargin, order_.settings.gap),
@@ -402,7 +398,7 @@ class PlateFiller {
         nester.rotationNumber = kind.rotationNumber;
         nester.bPartTurnover = kind.turnOver;
         progress_.countFrom(placedBefore_ + placedHere_, true);
-        nester.layoutSelected(false);
+        nester.layoutSelected();
         std::int64_t placed = 0;
         bool missed = false;
         for (auto it = nester.parts.begin(); it != nester.parts.end();) {
@@ -453,8 +449,7 @@ std::string layoutSignature(const OrderPlate& plate) {
 
 // Whether one (stock size) plate whose kind is not on it could take a copy of `kind` alone.
 bool fitsAlone(const OrderKind& kind, double length, double width, const Order& order, double ppd) {
-  Nester nester(kDiscard);
-  nester.timingFilePath = kDiscard;
+  Nester nester;
   nester.setPlateSize(innerSize(length, order.settings.edgeMargin, order.settings.gap),
                       innerSize(width, order.settings.edgeMargin, order.settings.gap));
   if (nester.plateLength() <= 0 || nester.plateWidth() <= 0) return false;
@@ -466,7 +461,7 @@ bool fitsAlone(const OrderKind& kind, double length, double width, const Order& 
   copy.translate(nester.plateLength() + 10 - copy.box().minX, -10 - copy.box().maxY);
   nester.parts.insertFront(copy);
   if (nester.packingGridProblem()) return false;
-  nester.layoutSelected(false);
+  nester.layoutSelected();
   return nester.isOnPlate(nester.parts.front());
 }
 
@@ -482,7 +477,7 @@ OrderResult nestOrder(const Order& order, std::vector<OrderKind> kinds, const Or
   // The grid: a tenth of the smallest part's smaller side, at least as the load flow takes it.
   double ppd = 0.0;
   {
-    Nester probe(kDiscard);
+    Nester probe;
     for (const OrderKind& kind : all) probe.parts.insertFront(kind.twin);
     ppd = probe.defaultPackingPointDistance();
   }

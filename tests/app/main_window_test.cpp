@@ -398,7 +398,8 @@ void MainWindowTest::reductionWithNothingPlacedRunsAsTheCommandLine() {
   const std::unique_ptr<Nester> cli = openLibrary(
       exampleJob("job.txt"), LoadType::kTextLibrary, f.scratch.path("cli.log"), {}, report);
   for (PlacedPart& part : cli->parts) part.selected = true;
-  cli->reducePlateSize();
+  LayoutTiming timing(f.scratch.path("cli-timing.txt"));
+  cli->reducePlateSize(timing);
   Nester& nester = *f.window.nester();
   QCOMPARE(nester.plateLength(), cli->plateLength());
   QCOMPARE(nester.plateWidth(), cli->plateWidth());

@@ -1,17 +1,13 @@
 // How a part list's settings reach the nester.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "loading/load.h"
-#include "test_support/scratch_folder.h"
 
 namespace platenest {
 namespace {
 
 TEST(ConfigSectionTest, ApplyCopiesTheSettingsIntoTheNester) {
-  const testing::ScratchFolder folder;
-  Nester nester(folder / "PackError.txt");
+  Nester nester;
 
   NestConfig config;
   config.staPlate_0 = 3000;

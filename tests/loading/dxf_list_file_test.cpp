@@ -66,7 +66,7 @@ struct ListRun {
 // Reads a list file into a fresh nester whose error log stays in the scratch folder.
 ListRun readList(const ScratchFolder& scratch, const std::filesystem::path& listPath) {
   ListRun run;
-  run.nester = std::make_unique<Nester>(scratch / "PackError.txt");
+  run.nester = std::make_unique<Nester>();
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
   readDxfListFile(*run.nester, listPath, run.rejected);
@@ -250,7 +250,7 @@ TEST(DxfListFileTest, LongPathsAreReadWhole) {
 
 TEST(DxfListFileTest, FatalErrors) {
   ScratchFolder scratch;
-  Nester nester(scratch / "PackError.txt");
+  Nester nester;
   try {
     readDxfListFile(nester, scratch / "no-such-list.txt");
     ADD_FAILURE() << "a missing list file must end the job";
@@ -265,7 +265,7 @@ TEST(DxfListFileTest, FatalErrors) {
   const std::filesystem::path shortLine =
       scratch.write("short.txt", "PlateLength\nPlateWidth: 1500\nPartToPartGap:5\n.\n");
   for (const std::filesystem::path& list : {zero, shortLine}) {
-    Nester fresh(scratch / "PackError.txt");
+    Nester fresh;
     try {
       readDxfListFile(fresh, list);
       ADD_FAILURE() << "a zero plate must end the job: " << list;

@@ -34,8 +34,9 @@ TEST(LineEndsTest, EveryReaderRefusesLinesEndedByACarriageReturnAlone) {
       "5,0,,0,0,0,0,0\n_end_\n";
   const LineEndCase cases[] = {
       {"text library", "the part library", libraryHeader(3000, 1500, 5) + square + "#end\n",
-       [](Nester& nester, const fs::path& file, const fs::path&) {
-         readTextLibrary(nester, file);
+       [](Nester& nester, const fs::path& file, const fs::path& scratch) {
+         TextWriter errorLog = openErrorLog(scratch / "log.txt");
+         readTextLibrary(nester, errorLog, file);
        }},
       {"part list", "the part list",
        "header line\nCONFIGINFO\nstaPlate_0      = 3000\nstaPlate_1      = 1500\n_end_\n" +
@@ -54,7 +55,7 @@ TEST(LineEndsTest, EveryReaderRefusesLinesEndedByACarriageReturnAlone) {
     RecordingMessageSink sink;
     ScopedMessageSink guard(&sink);
     {
-      Nester nester(scratch / "log.txt");
+      Nester nester;
       c.read(nester, scratch.write("lf.txt", c.text), scratch.path());
       EXPECT_EQ(nester.plateLength(), 3000);
       EXPECT_EQ(nester.plateWidth(), 1500);
@@ -64,7 +65,7 @@ TEST(LineEndsTest, EveryReaderRefusesLinesEndedByACarriageReturnAlone) {
       if (ch == '\n') ch = '\r';
     }
     const fs::path file = scratch.write("cr.txt", crOnly);
-    Nester nester(scratch / "log.txt");
+    Nester nester;
     try {
       c.read(nester, file, scratch.path());
       ADD_FAILURE() << "read without an error";

@@ -9,6 +9,8 @@
 #include "test_support/benchmark_jobs.h"
 
 #include <cmath>
+#include <ctime>
+#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -63,10 +65,8 @@ class LoadTest : public ::testing::Test {
     return *nester_;
   }
   std::filesystem::path logPath() const { return scratch_ / "PackError.txt"; }
-  std::vector<std::string> errorLog() {
-    if (nester_) nester_->errorLog.flush();
-    return gbkLines(logPath());
-  }
+  // The load closed it.
+  std::vector<std::string> errorLog() { return gbkLines(logPath()); }
 
   ScratchFolder scratch_;
   std::unique_ptr<Nester> nester_;
@@ -335,6 +335,49 @@ TEST_F(LoadTest, EveryJobAppendsItsOwnDatedHeaderToTheErrorLog) {
   int headers = 0;
   for (const std::string& line : both) headers += isDatedHeader(line) ? 1 : 0;
   EXPECT_EQ(headers, 2);
+}
+
+// The load flow opens the error log: every job appends one dated line, in local time, after
+// what earlier jobs left.
+TEST_F(LoadTest, TheErrorLogTakesOneDatedLinePerJobAfterTheEarlierJobs) {
+  std::ofstream(logPath(), std::ios::binary) << "earlier job\r\n";
+  const std::time_t before = std::time(nullptr);
+  { const TextWriter first = openErrorLog(logPath()); }
+  { const TextWriter second = openErrorLog(logPath()); }
+  const std::time_t after = std::time(nullptr);
+
+  const std::string text = gbkToUtf8(testing::readBytes(logPath()));
+  static const std::regex shape(
+      "earlier job\r\n"
+      "(([0-9]{4})年([1-9][0-9]?)月([1-9][0-9]?)日, (0|[1-9][0-9]?)时(0|[1-9][0-9]?)分"
+      "(0|[1-9][0-9]?)秒\r\n){2}");
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(text, match, shape)) << text;
+
+  // The last header shows the local time it was opened at.
+  std::tm local{};
+  bool matchesAClockReading = false;
+  for (std::time_t t = before; t <= after; ++t) {
+    localtime_r(&t, &local);
+    if (std::stoi(match[2]) == local.tm_year + 1900 && std::stoi(match[3]) == local.tm_mon + 1 &&
+        std::stoi(match[4]) == local.tm_mday && std::stoi(match[5]) == local.tm_hour &&
+        std::stoi(match[6]) == local.tm_min && std::stoi(match[7]) == local.tm_sec) {
+      matchesAClockReading = true;
+    }
+  }
+  EXPECT_TRUE(matchesAClockReading) << text;
+}
+
+TEST_F(LoadTest, AnErrorLogThatCannotBeOpenedEndsTheRunBeforeTheJobIsRead) {
+  const std::filesystem::path job = scratch_.write("lib.txt", libraryHeader(3000, 1500, 0) + "#end\n");
+  try {
+    openLibrary(job, LoadType::kTextLibrary, scratch_ / "no such folder" / "PackError.txt");
+    FAIL() << "no fatal error";
+  } catch (const FatalError& error) {
+    EXPECT_EQ(error.caption(), "Warning!");
+    EXPECT_EQ(error.text(), "排样错误报告文件输出失败!");
+    EXPECT_EQ(error.channel(), FatalChannel::kMessageBox);
+  }
 }
 
 TEST_F(LoadTest, AReaderFailureEndsTheLoad) {

@@ -358,7 +358,7 @@ TEST(PartListFileTest, DroppedEntriesLeaveGapsInTheIds) {
       << settings(setting("staPlate_0", "3000") + setting("staPlate_1", "1500")) +
              block("P", 4, halfDisc(4.85)) + block("Q", 6, group(kRectangle)) +
              block("R", 4, halfDisc(4.95));
-  Nester nester(scratch / "log.txt");
+  Nester nester;
   std::vector<RejectedPart> rejected;
   readPartListFile(nester, file, scratch / "PackError.txt", rejected);
   ASSERT_EQ(nester.regions.count(), 2);
@@ -388,7 +388,7 @@ TEST(PartListFileTest, SettingsReachTheNesterAndThePlate) {
                       setting("staPlate_0", "3000") + setting("staPlate_1", "1500") +
                       setting("minPlate_1", "700") + setting("feetLength_0", "250")) +
              block(" P1", 6, group(kRectangle)) + "_end_\r\nPARTINFO\r\n";
-  Nester nester(scratch / "log.txt");
+  Nester nester;
   readPartListFile(nester, file, scratch / "PackError.txt");
   EXPECT_TRUE(nester.hasJobSettings);
   EXPECT_EQ(nester.partGap, 0.100000001490116119384765625);
@@ -411,7 +411,7 @@ TEST(PartListFileTest, WithoutSettingsTheConstructionValuesStay) {
   ScratchFolder scratch;
   const fs::path file = scratch / "job.preSrc";
   std::ofstream(file, std::ios::binary) << block("A", 6, group(kRectangle));
-  Nester nester(scratch / "log.txt");
+  Nester nester;
   readPartListFile(nester, file, scratch / "PackError.txt");
   EXPECT_FALSE(nester.hasJobSettings);
   EXPECT_EQ(nester.plateLength(), 6000);
@@ -431,7 +431,7 @@ TEST(PartListFileTest, ZeroPlateFromTheSettingsIsFatal) {
   std::ofstream(file, std::ios::binary)
       << settings("staPlate_0     = 3000\r\n" + setting("staPlate_1", "1500")) +
              block("A", 6, group(kRectangle));
-  Nester nester(scratch / "log.txt");
+  Nester nester;
   RecordingMessageSink sink;
   ScopedMessageSink scoped(&sink);
   try {
@@ -446,7 +446,7 @@ TEST(PartListFileTest, ZeroPlateFromTheSettingsIsFatal) {
 
 TEST(PartListFileTest, FilesThatCannotBeOpenedAreFatal) {
   ScratchFolder scratch;
-  Nester nester(scratch / "log.txt");
+  Nester nester;
   try {
     readPartListFile(nester, scratch / "missing.preSrc", scratch / "PackError.txt");
     FAIL() << "a missing file must end the load";
@@ -474,7 +474,7 @@ TEST(PartListFileTest, EntriesWithWrongCountsAreDroppedWithoutAReportLine) {
   const fs::path file = scratch / "job.preSrc";
   std::ofstream(file, std::ios::binary)
       << block("SEVEN", 7, group(kRectangle)) + block("GOOD", 6, group(kRectangle));
-  Nester nester(scratch / "log.txt");
+  Nester nester;
   std::vector<RejectedPart> rejected;
   readPartListFile(nester, file, scratch / "PackError.txt", rejected);
   ASSERT_EQ(nester.regions.count(), 1);

@@ -14,15 +14,16 @@
 
 namespace platenest {
 
-inline void readTextLibrary(Nester& nester, const std::filesystem::path& path,
-                            std::vector<RejectedPart>& rejected) {
-  Job job = readTextLibrary(path, nester.errorLog);
+inline void readTextLibrary(Nester& nester, TextWriter& errorLog,
+                            const std::filesystem::path& path, std::vector<RejectedPart>& rejected) {
+  Job job = readTextLibrary(path, errorLog);
   rejected = job.rejected;
   applyJob(nester, std::move(job));
 }
-inline void readTextLibrary(Nester& nester, const std::filesystem::path& path) {
+inline void readTextLibrary(Nester& nester, TextWriter& errorLog,
+                            const std::filesystem::path& path) {
   std::vector<RejectedPart> rejected;
-  readTextLibrary(nester, path, rejected);
+  readTextLibrary(nester, errorLog, path, rejected);
 }
 
 inline void readPartListFile(Nester& nester, const std::filesystem::path& path,

@@ -28,9 +28,10 @@ class TextLibraryTest : public ::testing::Test {
  protected:
   // Reads `text` as a library file into a fresh nester.
   Nester& read(const std::string& text) {
-    nester_ = std::make_unique<Nester>(scratch_ / "PackError.txt");
+    nester_ = std::make_unique<Nester>();
+    errorLog_ = openErrorLog(scratch_ / "PackError.txt");
     rejected_.clear();
-    readTextLibrary(*nester_, scratch_.write("lib.txt", text), rejected_);
+    readTextLibrary(*nester_, errorLog_, scratch_.write("lib.txt", text), rejected_);
     return *nester_;
   }
   // The regions in reading order (the list holds them the other way round).
@@ -50,11 +51,12 @@ class TextLibraryTest : public ::testing::Test {
   }
   std::filesystem::path libraryPath() const { return scratch_ / "lib.txt"; }
   std::vector<std::string> errorLog() {
-    nester_->errorLog.flush();
+    errorLog_.flush();
     return gbkLines(scratch_ / "PackError.txt");
   }
 
   ScratchFolder scratch_;
+  TextWriter errorLog_;
   std::unique_ptr<Nester> nester_;
   std::vector<RejectedPart> rejected_;
   RecordingMessageSink sink_;
@@ -388,10 +390,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextLibraryTest, AFileThatCannotBeOpenedEndsTheRun) {
-  nester_ = std::make_unique<Nester>(scratch_ / "PackError.txt");
+  nester_ = std::make_unique<Nester>();
+  errorLog_ = openErrorLog(scratch_ / "PackError.txt");
   const std::filesystem::path missing = scratch_ / "missing.txt";
   try {
-    readTextLibrary(*nester_, missing);
+    readTextLibrary(*nester_, errorLog_, missing);
     FAIL() << "no fatal error";
   } catch (const FatalError& error) {
     EXPECT_EQ(error.text(), "零件数据文件读取失败!");

@@ -137,7 +137,7 @@ TEST(SnapshotTest, RestoreGivesBackEveryPoseSelectionPlateAndGridBitForBit) {
   scene.setParts({framed, makeRectangle(400, 0, 500, 100), makeRectangle(2000, 0, 2100, 60)});
   Nester& nester = scene.nester();
   scene.part(1).selected = true;
-  nester.layoutAll(false);
+  nester.layoutAll();
   const std::vector<bool> occupancy = scene.occupancy();
   std::vector<PlacedPart> before;
   for (const PlacedPart& part : nester.parts) {
@@ -182,15 +182,15 @@ TEST(SnapshotTest, RestoredJobLaysOutAsAFreshLoad) {
   ScopedMessageSink guard(&sink);
   ScratchFolder folder;
   auto fresh = openExampleJob(folder, "fresh");
-  fresh->layoutAll(false);
+  fresh->layoutAll();
 
   auto nester = openExampleJob(folder, "undo");
   const NesterSnapshot loaded = nester->snapshot();
-  nester->layoutMultipleSteps(false);
+  nester->layoutMultipleSteps();
   nester->selectAll();
   nester->rotateSelected(Point(100, 100), 0.5);
   nester->restore(loaded);
-  nester->layoutAll(false);
+  nester->layoutAll();
   const NesterSnapshot laidOut = nester->snapshot();
 
   auto expect = [&](const char* what) {
@@ -239,7 +239,7 @@ TEST(ProgressTest, StoppedLayoutLeavesPartsPlacedOrParkedAndCanGoOn) {
   ScopedMessageSink guard(&sink);
   ScratchFolder folder;
   auto whole = openExampleJob(folder, "whole");
-  whole->layoutAll(false);
+  whole->layoutAll();
 
   auto nester = openExampleJob(folder, "stopped");
   std::vector<PlacedPart> parked;
@@ -249,7 +249,7 @@ TEST(ProgressTest, StoppedLayoutLeavesPartsPlacedOrParkedAndCanGoOn) {
   }
   StoppingProgress progress(5);
   nester->progress = &progress;
-  nester->layoutAll(false);
+  nester->layoutAll();
   EXPECT_EQ(progress.begun, std::vector<std::string>{"parts"});
   EXPECT_EQ(progress.totals, std::vector<std::int64_t>{nester->parts.count()});
   EXPECT_EQ(progress.reports, (std::vector<std::int64_t>{1, 2, 3, 4, 5}));
@@ -267,7 +267,7 @@ TEST(ProgressTest, StoppedLayoutLeavesPartsPlacedOrParkedAndCanGoOn) {
 
   progress.reset();
   nester->progress = nullptr;
-  nester->layoutAll(false);
+  nester->layoutAll();
   auto a = whole->parts.begin();
   for (const PlacedPart& part : nester->parts) {
     EXPECT_TRUE(samePose(part, *a)) << "part " << part.id;
@@ -279,7 +279,7 @@ TEST(ProgressTest, StoppedLayoutLeavesPartsPlacedOrParkedAndCanGoOn) {
   multi->selectAll();
   StoppingProgress early(3);
   multi->progress = &early;
-  multi->layoutMultipleSteps(false);
+  multi->layoutMultipleSteps();
   int placed = 0;
   for (const PlacedPart& part : multi->parts) placed += multi->isOnPlate(part) ? 1 : 0;
   EXPECT_EQ(placed, 3);

@@ -37,12 +37,11 @@ inline GridSearchOptions gridOptions(const Nester& nester, bool turnedOver) {
 
 using ::platenest::testing::ScratchFolder;
 
-// The bundled example job, loaded afresh; its error log and timing file named after `run`.
+// The bundled example job, loaded afresh; its error log named after `run`.
 inline std::unique_ptr<Nester> openExampleJob(const ScratchFolder& folder, const std::string& run) {
   auto nester =
       openLibrary(std::filesystem::path(PLATENEST_SOURCE_DIR) / "examples" / "job.txt",
                   LoadType::kTextLibrary, folder.path() / ("log-" + run + ".txt"));
-  nester->timingFilePath = folder.path() / ("timing-" + run + ".txt");
   return nester;
 }
 
@@ -57,7 +56,6 @@ inline std::unique_ptr<Nester> openBenchmark(const ::platenest::testing::Benchma
       openLibrary(job.path(), LoadType::kTextLibrary, folder.path() / "PackError.txt", options);
   if (job.rotationNumber) nester->rotationNumber = *job.rotationNumber;
   if (job.turnover) nester->bPartTurnover = *job.turnover;
-  nester->timingFilePath = folder.path() / "timing.txt";
   return nester;
 }
 
@@ -67,21 +65,20 @@ inline std::unique_ptr<Nester> layOutBenchmark(const ::platenest::testing::Bench
   auto nester = openBenchmark(job, folder);
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
-  nester->layoutAll(false);
+  nester->layoutAll();
   return nester;
 }
 
-// A nester on a plate of the given size whose error log and timing file lie in a temporary
-// folder. Parts are added in list order.
+// A nester on a plate of the given size whose error log lies in a temporary folder. Parts
+// are added in list order.
 class Scene {
  public:
   Scene(double length, double width, double ppd = 10) {
-    nester_ = std::make_unique<Nester>(folder_.path() / "PackError.txt");
+    nester_ = std::make_unique<Nester>();
     Plate plate;
     plate.setSize(length, width);
     nester_->setPlate(plate);
     nester_->setPackingPointDistance(ppd);
-    nester_->timingFilePath = folder_.path() / "timing.txt";
   }
   ~Scene() { nester_.reset(); }
 

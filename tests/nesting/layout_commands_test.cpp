@@ -1,7 +1,7 @@
-// The layout commands: which parts each one offers and in which order, the timing record
-// (one line, or a date line and a timing line appended per multi-step run), the announce
-// message, the refusal of an unusable grid, and the size classes of the multi-step passes
-// at their boundaries.
+// The layout commands: which parts each one offers and in which order, the refusal of an
+// unusable grid, and the size classes of the multi-step passes at their boundaries; and the
+// timing their callers record (one line, or a date line and a timing line appended per
+// multi-step run), with its announce message.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -52,70 +52,99 @@ PlacedPart selected(PlacedPart part) {
   return part;
 }
 
-TEST(TimingRecordTest, LayoutAllWritesOneLineAndMultiStepRunsAppendTwo) {
-  Scene scene(1000, 500, 10);
-  scene.setParts({makeRectangle(1100, 0, 1200, 50)});
-  Nester& nester = scene.nester();
-  const std::filesystem::path& file = nester.timingFilePath;
+std::string fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
-  nester.layoutAll(false);
-  std::vector<std::string> lines = readLines(file);
+// The caller's record of its layout commands: Layout and Layout All leave their one line,
+// each multi-step run adds a date line and a timing line after the file's bytes as they were.
+TEST(LayoutTimingTest, LastCommandKeepsOneLineAndDatedEntriesAppendTwo) {
+  Scene scene(1000, 500, 10);
+  scene.setParts({selected(makeRectangle(1100, 0, 1200, 50))});
+  Nester& nester = scene.nester();
+  LayoutTiming timing(scene.folder() / "timing.txt");
+  EXPECT_EQ(timing.lastMessage(), "");
+
+  timing.time(TimingRecord::kLastCommand, false, [&]() { nester.layoutAll(); });
+  std::vector<std::string> lines = readLines(timing.file());
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_TRUE(std::regex_match(lines[0], kTimingLine)) << lines[0];
-  EXPECT_EQ(lines[0], nester.lastTimingMessage);
-  EXPECT_GE(nester.lastLayoutSeconds, 0);
-  EXPECT_LE(nester.lastLayoutSeconds, 1.0);
+  EXPECT_EQ(lines[0], timing.lastMessage());
+  EXPECT_GE(timing.lastSeconds(), 0);
+  EXPECT_LE(timing.lastSeconds(), 1.0);
   EXPECT_NE(lines[0].find("毫秒"), std::string::npos);
+  EXPECT_TRUE(nester.isOnPlate(scene.part(0)));
 
   for (int run = 1; run <= 2; ++run) {
-    nester.layoutMultipleSteps(false);
-    lines = readLines(file);
+    const std::string before = fileBytes(timing.file());
+    timing.time(TimingRecord::kDatedEntry, false, [&]() { nester.layoutMultipleSteps(); });
+    const std::string after = fileBytes(timing.file());
+    EXPECT_EQ(after.substr(0, before.size()), before) << "run " << run;
+    lines = readLines(timing.file());
     ASSERT_EQ(lines.size(), 1u + 2u * run);
     EXPECT_TRUE(std::regex_match(lines[lines.size() - 2], kDateLine)) << lines[lines.size() - 2];
-    EXPECT_TRUE(std::regex_match(lines.back(), kTimingLine)) << lines.back();
+    EXPECT_EQ(lines.back(), timing.lastMessage());
   }
-  nester.layoutSelected(false);
-  lines = readLines(file);
+  // A command that places nothing is timed all the same.
+  scene.part(0).selected = false;
+  timing.time(TimingRecord::kLastCommand, false, [&]() { nester.layoutSelected(); });
+  lines = readLines(timing.file());
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_TRUE(std::regex_match(lines[0], kTimingLine));
 }
 
-TEST(TimingRecordTest, AnnounceShowsTheTimeWithTheNoticeCaption) {
+TEST(LayoutTimingTest, AnnounceShowsTheTimeWithTheNoticeCaption) {
   Scene scene(1000, 500, 10);
   scene.setParts({makeRectangle(1100, 0, 1200, 50)});
+  Nester& nester = scene.nester();
+  LayoutTiming timing(scene.folder() / "timing.txt");
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
-  scene.nester().layoutAll(false);
-  scene.nester().layoutMultipleSteps(false);
+  timing.time(TimingRecord::kLastCommand, false, [&]() { nester.layoutAll(); });
+  timing.time(TimingRecord::kDatedEntry, false, [&]() { nester.layoutMultipleSteps(); });
   EXPECT_TRUE(sink.messages().empty());
-  scene.nester().layoutAll(true);
+  timing.time(TimingRecord::kLastCommand, true, [&]() { nester.layoutAll(); });
   ASSERT_EQ(sink.messages().size(), 1u);
   EXPECT_EQ(sink.messages()[0].caption, kNoticeCaption);
-  EXPECT_EQ(sink.messages()[0].text, scene.nester().lastTimingMessage);
-  scene.nester().layoutMultipleSteps(true);
-  scene.nester().layoutSelected(true);
-  EXPECT_EQ(sink.messages().size(), 3u);
+  EXPECT_EQ(sink.messages()[0].text, timing.lastMessage());
+  timing.time(TimingRecord::kDatedEntry, true, [&]() { nester.layoutMultipleSteps(); });
+  EXPECT_EQ(sink.messages().size(), 2u);
 }
 
-TEST(TimingRecordTest, UnwritableTimingFileIsFatalBeforeAnythingMoves) {
+// A file that cannot be opened stops the command before anything moves; a command that
+// fails leaves the file as it was.
+TEST(LayoutTimingTest, UnwritableFileStopsTheCommandAndAFailedCommandLeavesTheFile) {
   Scene scene(1000, 500, 10);
   scene.setParts({selected(makeRectangle(1100, 0, 1200, 50))});
   Nester& nester = scene.nester();
-  nester.timingFilePath = scene.folder();  // a folder cannot be opened as a file
+  LayoutTiming unwritable(scene.folder());  // a folder cannot be opened as a file
   const PlacedPart before = scene.part(0);
-  using Command = void (Nester::*)(bool);
-  for (const Command command : {Command(&Nester::layoutAll), Command(&Nester::layoutSelected),
-                                Command(&Nester::layoutMultipleSteps)}) {
+  for (const TimingRecord record : {TimingRecord::kLastCommand, TimingRecord::kDatedEntry}) {
+    bool ran = false;
     try {
-      (nester.*command)(false);
+      unwritable.time(record, false, [&]() {
+        ran = true;
+        nester.layoutSelected();
+      });
       ADD_FAILURE() << "no fatal error";
     } catch (const FatalError& error) {
       EXPECT_EQ(error.channel(), FatalChannel::kStandardOutput);
       EXPECT_EQ(error.text(), "记录排样计算时间的文件输出失败!");
-      EXPECT_NE(error.detail().find(nester.timingFilePath.string()), std::string::npos) << error.detail();
+      EXPECT_NE(error.detail().find(scene.folder().string()), std::string::npos) << error.detail();
     }
+    EXPECT_FALSE(ran);
     EXPECT_TRUE(samePose(scene.part(0), before));
     EXPECT_TRUE(scene.part(0).selected);
+  }
+
+  LayoutTiming timing(scene.folder() / "timing.txt");
+  timing.time(TimingRecord::kLastCommand, false, [&]() {});
+  const std::string kept = fileBytes(timing.file());
+  for (const TimingRecord record : {TimingRecord::kLastCommand, TimingRecord::kDatedEntry}) {
+    EXPECT_THROW(timing.time(record, false, [&]() { throw FatalError::warning("stopped"); }),
+                 FatalError);
+    EXPECT_EQ(fileBytes(timing.file()), kept);
   }
 }
 
@@ -126,7 +155,7 @@ TEST(LayoutAllTest, PlacesPartsNotOnThePlateInListOrderAndClearsTheSelection) {
                   makeRectangle(1100, 200, 1200, 300)});
   Nester& nester = scene.nester();
   nester.bPartTurnover = false;
-  nester.layoutAll(false);
+  nester.layoutAll();
   EXPECT_EQ(scene.part(0).box().minX, 0);  // left where it was
   EXPECT_TRUE(nester.isOnPlate(scene.part(1)));
   EXPECT_TRUE(nester.isOnPlate(scene.part(2)));
@@ -138,32 +167,29 @@ TEST(LayoutAllTest, PlacesPartsNotOnThePlateInListOrderAndClearsTheSelection) {
   // Run again with everything on the plate: nothing moves.
   std::vector<PlacedPart> before(nester.parts.begin(), nester.parts.end());
   scene.part(2).selected = true;
-  nester.layoutAll(false);
+  nester.layoutAll();
   std::size_t i = 0;
   for (const PlacedPart& part : nester.parts) {
     PlacedPart expected(before[i++]);  // copied twice, like the list's parts
     EXPECT_TRUE(samePolygon(part.outer, expected.outer));
     EXPECT_FALSE(part.selected);
   }
-  EXPECT_EQ(readLines(nester.timingFilePath).size(), 1u);
 }
 
 TEST(LayoutSelectedTest, PlacesOnlySelectedPartsEvenWhenOnThePlate) {
   Scene scene(1000, 500, 10);
   scene.setParts({selected(makeRectangle(500, 0, 600, 100)), makeRectangle(1100, 0, 1200, 100)});
   Nester& nester = scene.nester();
-  nester.layoutSelected(false);
+  nester.layoutSelected();
   EXPECT_NEAR(scene.part(0).box().minX, 0, 1e-9);  // placed again, at the left edge
   EXPECT_EQ(scene.part(1).box().minX, 1100);
-  // Nothing selected: nothing moves, the time is still recorded.
+  // Nothing selected: nothing moves.
   scene.part(0).selected = false;
   const PlacedPart before = scene.part(0);
-  std::filesystem::remove(nester.timingFilePath);
-  nester.layoutSelected(false);
-  nester.layoutMultipleSteps(false);
+  nester.layoutSelected();
+  nester.layoutMultipleSteps();
   EXPECT_TRUE(samePolygon(scene.part(0).outer, before.outer));
   EXPECT_EQ(scene.part(1).box().minX, 1100);
-  EXPECT_EQ(readLines(nester.timingFilePath).size(), 3u);
 }
 
 TEST(StageNextPartTest, FirstPartOffThePlateIsStagedBesideItAndSelected) {
@@ -177,9 +203,8 @@ TEST(StageNextPartTest, FirstPartOffThePlateIsStagedBesideItAndSelected) {
   std::vector<bool> selection;
   for (const PlacedPart& part : nester.parts) selection.push_back(part.selected);
   EXPECT_EQ(selection, (std::vector<bool>{false, false, true, false}));
-  EXPECT_FALSE(std::filesystem::exists(nester.timingFilePath));
   // Layout Next: the staged part is placed.
-  nester.layoutSelected(false);
+  nester.layoutSelected();
   EXPECT_TRUE(nester.isOnPlate(scene.part(2)));
   EXPECT_EQ(scene.part(3).box().minX, 3000);
 }
@@ -194,7 +219,7 @@ TEST(StageNextPartTest, WithEveryPartOnThePlateTheSelectionStays) {
   EXPECT_FALSE(scene.part(0).selected);
   EXPECT_TRUE(scene.part(1).selected);
   EXPECT_EQ(scene.part(1).box().minX, 500);
-  nester.layoutSelected(false);  // places the part that was selected before
+  nester.layoutSelected();  // places the part that was selected before
   EXPECT_NEAR(scene.part(1).box().minX, 0, 1e-9);
   EXPECT_NEAR(scene.part(1).box().minY, 100, 1e-9);
 }
@@ -218,14 +243,13 @@ TEST(LayoutCommandsTest, UnusableGridOrRotationNumberPlacesNothing) {
     nester.rotationNumber = c.rn;
     RecordingMessageSink sink;
     ScopedMessageSink guard(&sink);
-    nester.layoutAll(false);
+    nester.layoutAll();
     for (PlacedPart& part : nester.parts) part.selected = true;
-    nester.layoutSelected(false);
-    nester.layoutMultipleSteps(false);
+    nester.layoutSelected();
+    nester.layoutMultipleSteps();
     for (const PlacedPart& part : nester.parts) EXPECT_GE(part.box().minX, 7000) << c.name;
     EXPECT_EQ(sink.messages().size(), c.warns ? 3u : 0u) << c.name;
     EXPECT_EQ(nester.packingGridStale(), c.warns) << c.name;
-    EXPECT_EQ(readLines(nester.timingFilePath).size(), 3u) << c.name;
   }
 }
 
@@ -257,7 +281,7 @@ TEST(LayoutMultipleStepsTest, SizeClassesIncludeTheirBoundaries) {
                     selected(makePart(twin))});
     Nester& nester = scene.nester();
     ASSERT_EQ(scene.part(1).outer.area() >= 200000, c.takesTheCorner) << c.name;
-    nester.layoutMultipleSteps(false);
+    nester.layoutMultipleSteps();
     for (const PlacedPart& part : nester.parts) EXPECT_TRUE(nester.isOnPlate(part)) << c.name;
     const bool atCorner = scene.part(1).box().minX < 0.01 && scene.part(1).box().minY < 0.01;
     EXPECT_EQ(atCorner, c.takesTheCorner) << c.name;
@@ -288,7 +312,7 @@ TEST(LayoutMultipleStepsTest, SmallCompactBoundaryGoesToTheGrid) {
   }
   ASSERT_EQ(multi.part(0).outer.area(), 50000);
   ASSERT_EQ(multi.part(0).aspectRatio(), 1.2);
-  multi.nester().layoutMultipleSteps(false);
+  multi.nester().layoutMultipleSteps();
   for (std::size_t i = 0; i < 2; ++i) {
     gridSearch(grid.nester().layout(), grid.part(i), gridOptions(grid.nester(), true));
     placeBySimilarOrGrid(similar.nester().layout(), similar.part(i), 0.25, jobGridSearch(similar.nester()));

@@ -165,7 +165,7 @@ TEST_P(LayoutCollisionJobTest, CloneSearchedByAWorkerMatchesLayoutAll) {
   };
   EXPECT_TRUE(samePoses(nester->parts, untouched.parts()));
 
-  nester->layoutAll(false);
+  nester->layoutAll();
   EXPECT_TRUE(samePoses(nester->parts, clone.parts()));
   std::size_t onPlate = 0;
   for (const PlacedPart& part : clone.parts()) onPlate += clone.isOnPlate(part) ? 1 : 0;

@@ -1,13 +1,10 @@
-// The nester as a job starts: its defaults, the dated error log, the plate rectangle, the
-// growth of all parts and the default packing point distance.
+// The nester as a job starts: its defaults, the plate rectangle, the growth of all parts and
+// the default packing point distance.
 #include "nesting/nester.h"
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <regex>
 #include <ostream>
 #include <string>
 
@@ -22,8 +19,6 @@ namespace {
 
 class NesterTest : public ::testing::Test {
  protected:
-  std::filesystem::path logPath() const { return folder_ / "PackError.txt"; }
-  std::string logText() const { return gbkToUtf8(testing::readBytes(logPath())); }
 
   testing::ScratchFolder folder_{"platenest-nester-tests"};
   RecordingMessageSink sink_;
@@ -36,7 +31,7 @@ PlacedPart withId(PlacedPart part, std::int32_t id) {
 }
 
 TEST_F(NesterTest, ANewJobStartsWithTheShopDefaults) {
-  const Nester nester(logPath());
+  const Nester nester;
   EXPECT_EQ(nester.plateRect().minX, 0);
   EXPECT_EQ(nester.plateRect().maxX, 6000);
   EXPECT_EQ(nester.plateRect().minY, 0);
@@ -52,48 +47,7 @@ TEST_F(NesterTest, ANewJobStartsWithTheShopDefaults) {
   EXPECT_TRUE(nester.bPartTurnover);
   EXPECT_TRUE(nester.parts.empty());
   EXPECT_TRUE(nester.regions.empty());
-  EXPECT_EQ(nester.errorLogPath, logPath());
   EXPECT_TRUE(sink_.messages().empty());
-}
-
-TEST_F(NesterTest, EveryNesterAppendsOneDatedLineToTheErrorLog) {
-  std::ofstream(logPath(), std::ios::binary) << "earlier job\r\n";
-  const std::time_t before = std::time(nullptr);
-  { const Nester first(logPath()); }
-  { const Nester second(logPath()); }
-  const std::time_t after = std::time(nullptr);
-
-  const std::string text = logText();
-  static const std::regex shape(
-      "earlier job\r\n"
-      "(([0-9]{4})年([1-9][0-9]?)月([1-9][0-9]?)日, (0|[1-9][0-9]?)时(0|[1-9][0-9]?)分"
-      "(0|[1-9][0-9]?)秒\r\n){2}");
-  std::smatch match;
-  ASSERT_TRUE(std::regex_match(text, match, shape)) << text;
-
-  // The last header shows the local time of its construction.
-  std::tm local{};
-  bool matchesAClockReading = false;
-  for (std::time_t t = before; t <= after; ++t) {
-    localtime_r(&t, &local);
-    if (std::stoi(match[2]) == local.tm_year + 1900 && std::stoi(match[3]) == local.tm_mon + 1 &&
-        std::stoi(match[4]) == local.tm_mday && std::stoi(match[5]) == local.tm_hour &&
-        std::stoi(match[6]) == local.tm_min && std::stoi(match[7]) == local.tm_sec) {
-      matchesAClockReading = true;
-    }
-  }
-  EXPECT_TRUE(matchesAClockReading) << text;
-}
-
-TEST_F(NesterTest, AnErrorLogThatCannotBeOpenedEndsTheRun) {
-  try {
-    const Nester nester(folder_ / "no such folder" / "PackError.txt");
-    FAIL() << "no fatal error";
-  } catch (const FatalError& error) {
-    EXPECT_EQ(error.caption(), "Warning!");
-    EXPECT_EQ(error.text(), "排样错误报告文件输出失败!");
-    EXPECT_EQ(error.channel(), FatalChannel::kMessageBox);
-  }
 }
 
 struct PlateRectCase {
@@ -107,7 +61,7 @@ void PrintTo(const PlateRectCase& c, std::ostream* out) { *out << c.name; }
 class PlateRectTest : public NesterTest, public ::testing::WithParamInterface<PlateRectCase> {};
 
 TEST_P(PlateRectTest, FollowsThePlateSizeAndRefusesAZeroSize) {
-  Nester nester(logPath());
+  Nester nester;
   if (GetParam().fatal) {
     try {
       nester.setPlateSize(GetParam().length, GetParam().width);
@@ -134,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PlateRectTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(NesterTest, OffsettingAllPartsGrowsEachOnceAndZeroChangesNothing) {
-  Nester nester(logPath());
+  Nester nester;
   nester.parts.insertFront(withId(testing::makeRectangle(0, 0, 100, 50), 0));
   nester.parts.insertFront(withId(testing::makeRectangle(0, 0, 10, 10), 1));
   nester.offsetAllParts(0);
@@ -159,7 +113,7 @@ void PrintTo(const PpdCase& c, std::ostream* out) { *out << c.name; }
 class DefaultPpdTest : public NesterTest, public ::testing::WithParamInterface<PpdCase> {};
 
 TEST_P(DefaultPpdTest, ATenthOfTheSmallestPartsShorterSideAndAtLeastThirty) {
-  Nester nester(logPath());
+  Nester nester;
   nester.setPackingPointDistance(0.5);
   const auto& sizes = GetParam().sizes;
   for (std::size_t i = sizes.size(); i-- > 0;) {

@@ -122,7 +122,6 @@ std::unique_ptr<Nester> openSmallJob(const ScratchFolder& folder, const std::str
   RecordingMessageSink sink;
   ScopedMessageSink guard(&sink);
   auto nester = openLibrary(path, LoadType::kTextLibrary, folder.path() / ("log-" + run + ".txt"));
-  nester->timingFilePath = folder.path() / ("timing-" + run + ".txt");
   return nester;
 }
 
@@ -133,7 +132,7 @@ TEST(OptimiserTest, TheSameSeedAndTrialsGiveTheSameLayoutOnAnyNumberOfThreads) {
   for (int threads : {1, 2, 3}) {
     auto nester = openSmallJob(folder, "run" + std::to_string(threads));
     ASSERT_EQ(nester->parts.count(), 12);
-    nester->layoutAll(false);
+    nester->layoutAll();
     OptimiseOptions options;
     options.iterations = 40;  // not a whole number of rounds: the last round is cut short
     options.seed = 7;
@@ -149,7 +148,7 @@ TEST(OptimiserTest, TheSameSeedAndTrialsGiveTheSameLayoutOnAnyNumberOfThreads) {
   // Another seed searches otherwise: it may end at the same length, but not by the same path
   // in every part.
   auto other = openSmallJob(folder, "seed");
-  other->layoutAll(false);
+  other->layoutAll();
   OptimiseOptions options;
   options.iterations = 40;
   options.seed = 8;
@@ -169,7 +168,7 @@ class StopAtOnce : public Progress {
 TEST(OptimiserTest, AStoppedSearchLeavesAValidLayoutNoLongerThanLayoutAll) {
   ScratchFolder folder;
   auto nester = openSmallJob(folder, "stop");
-  nester->layoutAll(false);
+  nester->layoutAll();
   const LayoutStatistics start = nester->computeLayoutStatistics();
   StopAtOnce stop;
   nester->progress = &stop;
@@ -183,7 +182,7 @@ TEST(OptimiserTest, AStoppedSearchLeavesAValidLayoutNoLongerThanLayoutAll) {
   expectSoundLayout(*nester, start.count, start.packingLength);
   // The nester is ready for the next command: Layout All places nothing more and moves nothing.
   const NesterSnapshot before = nester->snapshot();
-  nester->layoutAll(false);
+  nester->layoutAll();
   auto j = before.parts.begin();
   for (const PlacedPart& part : nester->parts) {
     EXPECT_EQ(part.refPoint.x, j->refPoint.x);
@@ -197,7 +196,7 @@ TEST(OptimiserTest, PartsLayoutAllCouldNotPlaceStayWhereTheyWere) {
   auto nester = openExampleJob(folder, "small");
   // A plate too short for the whole job: some parts stay off it.
   nester->setPlateSize(nester->plateLength() / 4, nester->plateWidth());
-  nester->layoutAll(false);
+  nester->layoutAll();
   const NesterSnapshot before = nester->snapshot();
   const LayoutStatistics start = nester->computeLayoutStatistics();
   ASSERT_LT(start.count, nester->parts.count());

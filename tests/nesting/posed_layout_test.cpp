@@ -36,7 +36,7 @@ TEST(PosedLayoutTest, TrueOutlinesStandHalfTheGapInsideTheWorkingOnesAtEveryPose
   ScratchFolder folder;
   auto nester = openExampleJob(folder, "posed");
   nester->rotationNumber = 12;
-  nester->layoutAll(false);
+  nester->layoutAll();
   nester->parts.begin()->selected = true;
 
   const PosedLayout view = poseLayout(*nester);

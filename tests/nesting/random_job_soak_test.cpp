@@ -134,13 +134,12 @@ std::unique_ptr<Nester> layOut(const RandomJob& job, const std::filesystem::path
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(folder);
   auto nester = openLibrary(job.path, LoadType::kTextLibrary, folder / "PackError.txt");
-  nester->timingFilePath = folder / "timing.txt";
   nester->rotationNumber = job.rotationNumber;
   if (multiStep) {
     for (PlacedPart& part : nester->parts) part.selected = true;
-    nester->layoutMultipleSteps(false);
+    nester->layoutMultipleSteps();
   } else {
-    nester->layoutAll(false);
+    nester->layoutAll();
   }
   std::filesystem::current_path(previous);
   return nester;

@@ -241,9 +241,8 @@ std::vector<PlacedPart> layOut(const JobCase& c, const std::filesystem::path& fo
                   folder / "PackError.txt", options);
   if (c.rotationNumber > 0) nester->rotationNumber = c.rotationNumber;
   nester->bPartTurnover = c.turnover;
-  nester->timingFilePath = folder / "timing.txt";
   for (PlacedPart& part : nester->parts) part.selected = true;
-  nester->layoutMultipleSteps(false);
+  nester->layoutMultipleSteps();
 
   std::vector<PlacedPart> result;
   for (const PlacedPart& part : nester->parts) {

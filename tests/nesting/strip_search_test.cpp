@@ -262,8 +262,7 @@ std::unique_ptr<Nester> layOut(const std::string& name, const ScratchFolder& fol
   auto nester = openLibrary(job.path(), LoadType::kTextLibrary, folder.path() / ("log-" + run + ".txt"), options);
   if (job.rotationNumber) nester->rotationNumber = *job.rotationNumber;
   if (job.turnover) nester->bPartTurnover = *job.turnover;
-  nester->timingFilePath = folder.path() / ("timing-" + run + ".txt");
-  nester->layoutAll(false);
+  nester->layoutAll();
   return nester;
 }
 

@@ -128,13 +128,12 @@ std::unique_ptr<Nester> layOut(const std::filesystem::path& job, LoadType type,
   LoadOptions options;
   options.keepOrientation = keepOrientation;
   auto nester = openLibrary(job, type, folder / "PackError.txt", options);
-  nester->timingFilePath = folder / "timing.txt";
   if (multiStep) {
     // The multi-step layout takes the selected parts.
     for (PlacedPart& part : nester->parts) part.selected = true;
-    nester->layoutMultipleSteps(false);
+    nester->layoutMultipleSteps();
   } else {
-    nester->layoutAll(false);
+    nester->layoutAll();
   }
   std::filesystem::current_path(previous);
   return nester;

@@ -72,11 +72,10 @@ class DrawnPartOutputTest : public ::testing::Test {
     ScopedMessageSink guard(&sink);
     nester_ = openLibrary(scratch_ / "job.txt", LoadType::kDxfList, scratch_ / "PackError.txt",
                           LoadOptions{});
-    nester_->timingFilePath = scratch_ / "timing.txt";
     // The layout writes its report to the current folder: keep it out of the source tree.
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(scratch_.path());
-    nester_->layoutAll(false);
+    nester_->layoutAll();
     std::filesystem::current_path(previous);
     ASSERT_EQ(nester_->parts.count(), 1);
     ASSERT_TRUE(nester_->parts.begin()->isInside(nester_->plateRect()));

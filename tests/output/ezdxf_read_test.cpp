@@ -81,7 +81,7 @@ EntityCounts expectedLayout(const Nester& nester) {
 TEST(EzdxfReadTest, LayoutAndPartDrawingsOpenWithTheirEntities) {
   if (testing::findPython("ezdxf").empty()) GTEST_SKIP() << "python3 with ezdxf not found";
   ScratchFolder scratch;
-  auto nester = testing::smallLayout(scratch, 2);
+  auto nester = testing::smallLayout(2);
   // A Chinese name, stored as the GBK bytes a reader would have read.
   const std::string flange = utf8ToGbk("法兰-DN200");
   for (Region& region : nester->regions) {
@@ -132,7 +132,7 @@ TEST(EzdxfReadTest, LayoutAndPartDrawingsOpenWithTheirEntities) {
 TEST(EzdxfReadTest, LayoutOfPartsWithoutRegionsOpens) {
   if (testing::findPython("ezdxf").empty()) GTEST_SKIP() << "python3 with ezdxf not found";
   ScratchFolder scratch;
-  auto nester = testing::makeNester(scratch, 3000, 1500);
+  auto nester = testing::makeNester(3000, 1500);
   PlacedPart plate;
   PolygonList holes;
   holes.insertFront(Polygon({{40, 40}, {60, 40}, {60, 60}, {40, 60}}));

@@ -50,14 +50,14 @@ std::map<std::string, std::vector<DxfEntity>> entitiesByPart(
 
 TEST(LayoutDxfTest, SmallJobMatchesGoldenFile) {
   ScratchFolder scratch;
-  const auto nester = testing::smallLayout(scratch, 2);
+  const auto nester = testing::smallLayout(2);
   writeLayoutDxf(*nester, scratch / "layout.dxf");
   testing::expectMatchesGolden(scratch / "layout.dxf", "layout.dxf");
 }
 
 TEST(LayoutDxfTest, FrameAndPlateOutlineOpenTheFile) {
   ScratchFolder scratch;
-  const auto nester = testing::smallLayout(scratch, 2);
+  const auto nester = testing::smallLayout(2);
   writeLayoutDxf(*nester, scratch / "layout.dxf");
   const std::vector<std::string> lines = crlfLines(readBytes(scratch / "layout.dxf"));
   ASSERT_GT(lines.size(), 22u);
@@ -84,7 +84,7 @@ TEST(LayoutDxfTest, FrameAndPlateOutlineOpenTheFile) {
 
 TEST(LayoutDxfTest, PartsCarryColourByTurnoverAndKeepTheirArcs) {
   ScratchFolder scratch;
-  const auto nester = testing::smallLayout(scratch, 2);
+  const auto nester = testing::smallLayout(2);
   writeLayoutDxf(*nester, scratch / "layout.dxf");
   const auto byPart = entitiesByPart(readDxfEntities(scratch / "layout.dxf"));
   // name -> (straight edges, arcs, colour)
@@ -126,7 +126,7 @@ TEST(LayoutDxfTest, PartsCarryColourByTurnoverAndKeepTheirArcs) {
 // and the engine's polygons coincide), whatever the part was turned or turned over.
 TEST(LayoutDxfTest, TrueOutlinesStandWhereTheWorkingPartsStand) {
   ScratchFolder scratch;
-  const auto nester = testing::smallLayout(scratch, 0);
+  const auto nester = testing::smallLayout(0);
   writeLayoutDxf(*nester, scratch / "layout.dxf");
   const auto byPart = entitiesByPart(readDxfEntities(scratch / "layout.dxf"));
   for (const PlacedPart& part : nester->parts) {
@@ -177,7 +177,7 @@ std::vector<DxfEntity> summaryEntities(const std::vector<DxfEntity>& entities) {
 
 TEST(LayoutDxfTest, SummaryCountsOnlyPartsOnThePlate) {
   ScratchFolder scratch;
-  const auto nester = testing::smallLayout(scratch, 2);
+  const auto nester = testing::smallLayout(2);
   writeLayoutDxf(*nester, scratch / "layout.dxf");
   const auto summary = summaryEntities(readDxfEntities(scratch / "layout.dxf"));
   ASSERT_EQ(summary.size(), 4u);
@@ -216,7 +216,7 @@ TEST(LayoutDxfTest, SummaryCountsOnlyPartsOnThePlate) {
 
 TEST(LayoutDxfTest, NothingOnThePlateLeavesUtilisationUnknown) {
   ScratchFolder scratch;
-  auto nester = testing::makeNester(scratch, 2500, 1250);
+  auto nester = testing::makeNester(2500, 1250);
   testing::addRegions(*nester, testing::smallJob());
   for (PlacedPart& part : nester->parts) part.translate(3000, -500);  // parked
   writeLayoutDxf(*nester, scratch / "layout.dxf");
@@ -241,7 +241,7 @@ TEST(LayoutDxfTest, NothingOnThePlateLeavesUtilisationUnknown) {
 // the twins' area and extent, never with the grown working polygons.
 TEST(LayoutDxfTest, PartsWithoutRegionsAreDrawnAndCountedFromTheirTwins) {
   ScratchFolder scratch;
-  auto nester = testing::makeNester(scratch, 3000, 1500);
+  auto nester = testing::makeNester(3000, 1500);
   auto polygonPart = [](std::int32_t id, const std::string& name, std::vector<Point> outer,
                         std::vector<std::vector<Point>> holes) {
     PolygonList holeList;
@@ -299,7 +299,7 @@ TEST(LayoutDxfTest, PartsWithoutRegionsAreDrawnAndCountedFromTheirTwins) {
 
 TEST(LayoutDxfTest, UnwritablePathIsFatal) {
   ScratchFolder scratch;
-  const auto nester = testing::smallLayout(scratch, 0);
+  const auto nester = testing::smallLayout(0);
   const auto path = scratch / "missing-folder" / "layout.dxf";
   try {
     writeLayoutDxf(*nester, path);

@@ -61,7 +61,7 @@ void rename(Nester& nester, const std::string& from, const std::string& to) {
 TEST(LayoutSvgTest, PictureOfTheSmallJobIsValidAndComplete) {
   if (testing::findPython().empty()) GTEST_SKIP() << "python3 not found";
   ScratchFolder scratch;
-  auto nester = testing::smallLayout(scratch, 2);
+  auto nester = testing::smallLayout(2);
   rename(*nester, "FLANGE", "A&B <1> \"x\"");
   rename(*nester, "HALF", utf8ToGbk("半圆"));
   rename(*nester, "PARKED", std::string("bad\x01name"));
@@ -82,7 +82,7 @@ TEST(LayoutSvgTest, PictureOfTheSmallJobIsValidAndComplete) {
 TEST(LayoutSvgTest, EmptyPlateStillDrawsThePlate) {
   if (testing::findPython().empty()) GTEST_SKIP() << "python3 not found";
   ScratchFolder scratch;
-  auto nester = testing::makeNester(scratch, 3000, 1500);
+  auto nester = testing::makeNester(3000, 1500);
   writeLayoutSvg(*nester, scratch / "layout.svg");
   const SvgFindings svg = checkSvg(scratch / "layout.svg");
   EXPECT_EQ(svg.figures.at("parts"), "0");
@@ -95,7 +95,7 @@ TEST(LayoutSvgTest, EmptyPlateStillDrawsThePlate) {
 
 TEST(LayoutSvgTest, UnwritablePathIsFatal) {
   ScratchFolder scratch;
-  auto nester = testing::makeNester(scratch, 3000, 1500);
+  auto nester = testing::makeNester(3000, 1500);
   EXPECT_THROW(writeLayoutSvg(*nester, scratch / "missing" / "layout.svg"), FatalError);
 }
 

@@ -33,8 +33,7 @@ class OutputJobTest : public ::testing::Test {
         std::filesystem::path(PLATENEST_BENCHMARK_DIR) / "industrial" / "industrial-60.txt";
     PLATENEST_REQUIRE_BENCHMARKS();
     nester_ = openLibrary(job, LoadType::kTextLibrary, scratch_ / "PackError.txt");
-    nester_->timingFilePath = scratch_ / "timing.txt";
-    nester_->layoutAll(false);
+    nester_->layoutAll();
     sink_.clear();  // what loading found is not the outputs' concern
     statistics_ = nester_->computeLayoutStatistics();
     ASSERT_GT(statistics_.count, 0);

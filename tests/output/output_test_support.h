@@ -94,10 +94,9 @@ inline Region region(std::int32_t id, const std::string& name, const Contour& ou
   return result;
 }
 
-// A nester whose error log lives in the scratch folder.
-inline std::unique_ptr<Nester> makeNester(const ScratchFolder& scratch, double length,
-                                          double width) {
-  auto nester = std::make_unique<Nester>(scratch / "PackError.txt");
+// An empty nester on a plate of the given size.
+inline std::unique_ptr<Nester> makeNester(double length, double width) {
+  auto nester = std::make_unique<Nester>();
   Plate plate;
   plate.setSize(length, width);
   nester->setPlate(plate);
@@ -197,8 +196,8 @@ inline std::vector<Region> smallJob() {
 
 // Lays the first three parts out by hand; the fourth stays beyond the plate. With a gap the
 // working parts are grown as the load flow grows them; the drawing must not show that.
-inline std::unique_ptr<Nester> smallLayout(const ScratchFolder& scratch, double gap) {
-  auto nester = makeNester(scratch, 6000, 4000);
+inline std::unique_ptr<Nester> smallLayout(double gap) {
+  auto nester = makeNester(6000, 4000);
   addRegions(*nester, smallJob());
   for (PlacedPart& part : nester->parts) part.offset(gap * 0.5);
   PlacedPart& flange = partNamed(*nester, "FLANGE");

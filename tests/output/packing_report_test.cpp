@@ -20,9 +20,8 @@ using testing::ScratchFolder;
 
 // `count` squares of side 100 named S1, S2, ... (or another prefix), parked beyond a
 // 6000 x 2000 plate.
-std::unique_ptr<Nester> squares(const ScratchFolder& scratch, int count,
-                                const std::string& prefix = "S") {
-  auto nester = testing::makeNester(scratch, 6000, 2000);
+std::unique_ptr<Nester> squares(int count, const std::string& prefix = "S") {
+  auto nester = testing::makeNester(6000, 2000);
   std::vector<Region> regions;
   for (int i = 0; i < count; ++i) {
     regions.push_back(
@@ -70,7 +69,7 @@ ReportRun writeReport(Nester& nester, const ScratchFolder& scratch) {
 
 TEST(PackingReportTest, NothingOnThePlateGivesFiveLinesOfZeros) {
   ScratchFolder scratch;
-  auto nester = squares(scratch, 3);
+  auto nester = squares(3);
   for (PlacedPart& part : nester->parts) part.selected = true;
   const ReportRun run = writeReport(*nester, scratch);
   EXPECT_EQ(run.bytes, report({"Packed length:0", "Packing density:0%", "Area of all parts:0",
@@ -94,7 +93,7 @@ TEST(PackingReportTest, TenNamesALine) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.onPlate);
     ScratchFolder scratch;
-    auto nester = squares(scratch, 22);  // one more stays parked and is not named
+    auto nester = squares(22);  // one more stays parked and is not named
     placeRow(*nester, c.onPlate);
     const ReportRun run = writeReport(*nester, scratch);
     std::vector<std::string> lines = {
@@ -111,7 +110,7 @@ TEST(PackingReportTest, TenNamesALine) {
 TEST(PackingReportTest, ElevenPartsMatchGoldenFile) {
   ScratchFolder scratch;
   // Chinese names, as the shops write them; they are kept as the GBK bytes that were read.
-  auto nester = squares(scratch, 12, utf8ToGbk("法兰"));
+  auto nester = squares(12, utf8ToGbk("法兰"));
   placeRow(*nester, 11);
   writeReport(*nester, scratch);
   testing::expectMatchesGolden(scratch / "Report.txt", "Report.txt");
@@ -120,7 +119,7 @@ TEST(PackingReportTest, ElevenPartsMatchGoldenFile) {
 // Names come in the reverse of the loaded order, whatever order the working list has.
 TEST(PackingReportTest, NamesFollowTheReverseOfTheLoadedOrder) {
   ScratchFolder scratch;
-  auto nester = squares(scratch, 3);
+  auto nester = squares(3);
   placeRow(*nester, 3);
   PartList reversed;
   reversed.assignFrom(nester->loadedParts);
@@ -132,7 +131,7 @@ TEST(PackingReportTest, NamesFollowTheReverseOfTheLoadedOrder) {
 
 TEST(PackingReportTest, OverlappingPartsAreWarnedSelectedAndCounted) {
   ScratchFolder scratch;
-  auto nester = squares(scratch, 3);
+  auto nester = squares(3);
   placeRow(*nester, 3);
   testing::partNamed(*nester, "S2").translate(-50, 0);  // half over S1
   const ReportRun run = writeReport(*nester, scratch);
@@ -144,7 +143,7 @@ TEST(PackingReportTest, OverlappingPartsAreWarnedSelectedAndCounted) {
 
 TEST(PackingReportTest, PartOverThePlateEdgeIsWarnedSelectedAndNotCounted) {
   ScratchFolder scratch;
-  auto nester = squares(scratch, 3);
+  auto nester = squares(3);
   placeRow(*nester, 2);
   testing::partNamed(*nester, "S3").translate(-1050, 250);  // x 5950..6050 over the far edge
   const ReportRun run = writeReport(*nester, scratch);
@@ -157,7 +156,7 @@ TEST(PackingReportTest, PartOverThePlateEdgeIsWarnedSelectedAndNotCounted) {
 // Density and length come from the true outlines, not the grown ones the engine moves.
 TEST(PackingReportTest, FiguresUseTrueOutlines) {
   ScratchFolder scratch;
-  auto nester = squares(scratch, 2);
+  auto nester = squares(2);
   for (PlacedPart& part : nester->parts) part.offset(1);  // a gap of 2
   placeRow(*nester, 2);
   // Grown parts start at x = -1: move them onto the plate, touching each other.
@@ -171,7 +170,7 @@ TEST(PackingReportTest, FiguresUseTrueOutlines) {
 
 TEST(PackingReportTest, UnwritableReportIsFatalOnStandardError) {
   ScratchFolder scratch;
-  auto nester = squares(scratch, 1);
+  auto nester = squares(1);
   try {
     writePackingReport(*nester, scratch / "missing" / "Report.txt");
     FAIL() << "no error";

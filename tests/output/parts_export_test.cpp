@@ -37,8 +37,8 @@ std::vector<std::string> types(const std::vector<DxfEntity>& entities) {
 }
 
 // A 100 x 100 square with a 40 x 40 hole, grown by a gap of 2 as the load flow grows it.
-std::unique_ptr<Nester> squareWithHole(const ScratchFolder& scratch) {
-  auto nester = testing::makeNester(scratch, 6000, 4000);
+std::unique_ptr<Nester> squareWithHole() {
+  auto nester = testing::makeNester(6000, 4000);
   nester->partGap = 2;
   testing::addRegions(*nester, {testing::region(0, "SQ-HOLE", testing::rectangleContour(0, 0, 100, 100),
                                                 {testing::rectangleContour(30, 30, 70, 70)})});
@@ -48,7 +48,7 @@ std::unique_ptr<Nester> squareWithHole(const ScratchFolder& scratch) {
 
 TEST(PartsExportTest, SquareWithHoleMatchesGoldenFile) {
   ScratchFolder scratch;
-  const auto nester = squareWithHole(scratch);
+  const auto nester = squareWithHole();
   std::filesystem::create_directory(scratch / "parts");
   exportPartsDxf(*nester, scratch / "parts");
   EXPECT_EQ(filesIn(scratch / "parts"), std::set<std::string>{"SQ-HOLE.dxf"});
@@ -57,7 +57,7 @@ TEST(PartsExportTest, SquareWithHoleMatchesGoldenFile) {
 
 TEST(PartsExportTest, GrownOutlineHoleNameAndStartPoint) {
   ScratchFolder scratch;
-  const auto nester = squareWithHole(scratch);
+  const auto nester = squareWithHole();
   exportPartsDxf(*nester, scratch.path());
   const auto entities = readDxfEntities(scratch / "SQ-HOLE.dxf");
   EXPECT_EQ(types(entities),
@@ -90,14 +90,13 @@ TEST(PartsExportTest, GrownOutlineHoleNameAndStartPoint) {
 
 TEST(PartsExportTest, OneFilePerPartAtItsCurrentPose) {
   ScratchFolder scratch;
-  auto nester = testing::makeNester(scratch, 6000, 4000);
+  auto nester = testing::makeNester(6000, 4000);
   testing::addRegions(*nester, {testing::region(0, "P1", testing::rectangleContour(0, 0, 10, 10)),
                                 testing::region(1, "P2", testing::rectangleContour(0, 0, 20, 20)),
                                 testing::region(2, "P3", testing::rectangleContour(0, 0, 30, 30))});
   testing::partNamed(*nester, "P2").translate(500, 250);
   exportPartsDxf(*nester, scratch.path());
-  EXPECT_EQ(filesIn(scratch.path()),
-            (std::set<std::string>{"P1.dxf", "P2.dxf", "P3.dxf", "PackError.txt"}));
+  EXPECT_EQ(filesIn(scratch.path()), (std::set<std::string>{"P1.dxf", "P2.dxf", "P3.dxf"}));
   const std::vector<std::pair<std::string, std::set<double>>> expected = {
       {"P1", {0, 10}}, {"P2", {500, 520}}, {"P3", {0, 30}}};
   for (const auto& [name, xs] : expected) {
@@ -113,7 +112,7 @@ TEST(PartsExportTest, OneFilePerPartAtItsCurrentPose) {
 
 TEST(PartsExportTest, SameNameGetsNumberedFilesInPartOrder) {
   ScratchFolder scratch;
-  auto nester = testing::makeNester(scratch, 6000, 4000);
+  auto nester = testing::makeNester(6000, 4000);
   testing::addRegions(*nester, {testing::region(0, "TWIN", testing::rectangleContour(0, 0, 10, 10)),
                                 testing::region(1, "TWIN", testing::rectangleContour(0, 0, 77, 10)),
                                 testing::region(2, "empty text!", testing::rectangleContour(0, 0, 5, 5))});
@@ -122,7 +121,7 @@ TEST(PartsExportTest, SameNameGetsNumberedFilesInPartOrder) {
   const auto written = exportPartsDxf(*nester, scratch.path(), {scratch / "empty text!.dxf"});
   EXPECT_EQ(filesIn(scratch.path()),
             (std::set<std::string>{"TWIN.dxf", "TWIN (2).dxf", "empty text!.dxf",
-                                   "empty text! (2).dxf", "PackError.txt"}));
+                                   "empty text! (2).dxf"}));
   EXPECT_EQ(testing::readBytes(scratch / "empty text!.dxf"), "input");
   ASSERT_EQ(written.size(), 3u);
   int renamed = 0;
@@ -157,7 +156,7 @@ TEST(PartsExportTest, AStopEndsTheExportBetweenWholeDrawings) {
     std::int64_t after_;
   };
   ScratchFolder scratch;
-  auto nester = testing::makeNester(scratch, 6000, 4000);
+  auto nester = testing::makeNester(6000, 4000);
   testing::addRegions(*nester, {testing::region(0, "A", testing::rectangleContour(0, 0, 10, 10)),
                                 testing::region(1, "B", testing::rectangleContour(0, 0, 20, 20)),
                                 testing::region(2, "A", testing::rectangleContour(0, 0, 30, 30))});
@@ -215,7 +214,7 @@ TEST(PartsExportTest, HostileNamesStayInTheOutputFolder) {
   ScratchFolder scratch;
   const auto folder = scratch / "out" / "parts";
   std::filesystem::create_directories(folder);
-  auto nester = testing::makeNester(scratch, 6000, 4000);
+  auto nester = testing::makeNester(6000, 4000);
   testing::addRegions(*nester, {testing::region(0, "../escaped", testing::rectangleContour(0, 0, 1, 1)),
                                 testing::region(1, "/tmp/x", testing::rectangleContour(0, 0, 1, 1)),
                                 testing::region(2, "", testing::rectangleContour(0, 0, 1, 1))});
@@ -227,7 +226,7 @@ TEST(PartsExportTest, HostileNamesStayInTheOutputFolder) {
 
 TEST(PartsExportTest, UnwritableFolderIsFatal) {
   ScratchFolder scratch;
-  const auto nester = squareWithHole(scratch);
+  const auto nester = squareWithHole();
   try {
     exportPartsDxf(*nester, scratch / "missing");
     FAIL() << "no error";

@@ -71,7 +71,6 @@ std::unique_ptr<Nester> loadJob(const ScratchFolder& scratch, const std::string&
   std::ofstream(file, std::ios::binary) << job;
   std::unique_ptr<Nester> nester =
       openLibrary(file, LoadType::kPartList, scratch / "error-log.txt");
-  nester->timingFilePath = scratch / "timing.txt";
   return nester;
 }
 
@@ -79,7 +78,8 @@ std::unique_ptr<Nester> loadJob(const ScratchFolder& scratch, const std::string&
 void reduce(Nester& nester, const fs::path& reportPath,
             std::vector<std::string>* progress = nullptr) {
   ReductionReport report(reportPath);
-  nester.reducePlateSize([&](const ReductionStep& step) {
+  LayoutTiming timing(reportPath.parent_path() / "timing.txt");
+  nester.reducePlateSize(timing, [&](const ReductionStep& step) {
     report.record(nester, step, [&](const std::string& line) {
       if (progress != nullptr) progress->push_back(line);
     });
@@ -248,7 +248,7 @@ TEST(ReductionTest, WithNothingSelectedOnlyTheFixedPartsCountAndNoneMoves) {
   CurrentFolder inScratch(scratch.path());  // the part-list check report lands there
   std::unique_ptr<Nester> nester =
       loadJob(scratch, partListJob({}, {{"A", 400, 100}, {"B", 300, 100}, {"C", 200, 150}}));
-  nester->layoutAll(false);  // clears the selection
+  nester->layoutAll();  // clears the selection
   const int placed = countOnPlate(*nester);
   ASSERT_GT(placed, 0);
   std::vector<BoundingBox> before;
@@ -301,7 +301,6 @@ TEST(ReductionTest, AReportThatCannotBeWrittenEndsTheRunBeforeAnyLayout) {
     EXPECT_NE(error.detail().find("No such file or directory"), std::string::npos) << error.detail();
   }
   EXPECT_EQ(countOnPlate(*nester), 0);
-  EXPECT_FALSE(fs::exists(scratch / "timing.txt"));
   EXPECT_EQ(nester->plateLength(), 1000);
 }
 
@@ -312,7 +311,6 @@ TEST(ReductionJobTest, ShopSheetEndsOnASmallerPlateHoldingAsManyParts) {
   CurrentFolder inScratch(scratch.path());  // the part-list check report lands there
   const fs::path job = fs::path(PLATENEST_SOURCE_DIR) / "examples" / "shop-sheet.preSrc";
   std::unique_ptr<Nester> nester = openLibrary(job, LoadType::kPartList, scratch / "error-log.txt");
-  nester->timingFilePath = scratch / "timing.txt";
   selectAll(*nester);
   const double length = nester->plateLength();
   const double width = nester->plateWidth();
@@ -365,7 +363,6 @@ std::unique_ptr<Nester> loadJakobs1(const ScratchFolder& scratch) {
                   scratch / "error-log.txt", options);
   nester->rotationNumber = 4;
   nester->bPartTurnover = false;
-  nester->timingFilePath = scratch / "timing.txt";
   selectAll(*nester);
   return nester;
 }
