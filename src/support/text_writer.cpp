@@ -189,8 +189,13 @@ bool TextWriter::open(const std::filesystem::path& path, Mode mode) {
     temporary_.clear();
     return false;
   }
-  if (mode == Mode::kExtend && exists) {
-    const int oldFd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
+  // Within a set, the file's text is what the set will leave: an earlier writer's finished
+  // text, not yet renamed over the file, is the one to extend.
+  const std::filesystem::path waiting =
+      OutputSet::current() != nullptr ? OutputSet::current()->waiting(real) : std::filesystem::path();
+  if (mode == Mode::kExtend && (exists || !waiting.empty())) {
+    const std::filesystem::path& source = waiting.empty() ? real : waiting;
+    const int oldFd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     const bool copied = oldFd >= 0 && copyContent(oldFd, file_);
     const int error = errno;
     if (oldFd >= 0) ::close(oldFd);
@@ -300,7 +305,24 @@ OutputSet::~OutputSet() {
 OutputSet* OutputSet::current() { return currentOutputSet; }
 
 void OutputSet::keep(std::filesystem::path temporary, std::filesystem::path target) {
+  // A file written twice in one run ends as its last writer left it.
+  for (auto& [kept, keptTarget] : finished_) {
+    if (keptTarget == target) {
+      ::unlink(kept.c_str());
+      kept = std::move(temporary);
+      return;
+    }
+  }
   finished_.emplace_back(std::move(temporary), std::move(target));
+}
+
+std::filesystem::path OutputSet::waiting(const std::filesystem::path& target) const {
+  for (const OutputSet* set = this; set != nullptr; set = set->outer_) {
+    for (const auto& [temporary, keptTarget] : set->finished_) {
+      if (keptTarget == target) return temporary;
+    }
+  }
+  return {};
 }
 
 std::string OutputSet::commit() {

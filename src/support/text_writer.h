@@ -109,6 +109,9 @@ class OutputSet {
   // The set the current thread's writers hand their finished files to, or null.
   static OutputSet* current();
   void keep(std::filesystem::path temporary, std::filesystem::path target);
+  // The finished text waiting to replace `target` (this set's or an enclosing one's), or an
+  // empty path.
+  std::filesystem::path waiting(const std::filesystem::path& target) const;
 
  private:
   OutputSet* outer_;

@@ -256,6 +256,25 @@ TEST_F(TextWriterTest, FilesOfOneSetReplaceTheirOldOnesTogether) {
   // Outside a set a file is replaced at once, as before.
   ASSERT_EQ(writeWholeFile(file("Report.txt"), "alone"), "");
   EXPECT_EQ(readBytes(file("Report.txt")), "alone");
+  // A file a run extends again and again (the timing file of every reduction trial) keeps
+  // every entry, and a file it replaces twice ends as the last writer left it.
+  {
+    OutputSet set;
+    for (const char* entry : {" one", " two", " three"}) {
+      TextWriter timing;
+      ASSERT_TRUE(timing.open(file("Report.txt"), TextWriter::Mode::kExtend));
+      timing.raw(entry);
+      ASSERT_TRUE(timing.close());
+    }
+    ASSERT_EQ(writeWholeFile(file("layout.dxf"), "first"), "");
+    ASSERT_EQ(writeWholeFile(file("layout.dxf"), "second"), "");
+    EXPECT_EQ(hidden(), 2);
+    EXPECT_EQ(readBytes(file("Report.txt")), "alone");
+    EXPECT_EQ(set.commit(), "");
+  }
+  EXPECT_EQ(readBytes(file("Report.txt")), "alone one two three");
+  EXPECT_EQ(readBytes(file("layout.dxf")), "second");
+  EXPECT_EQ(hidden(), 0);
 }
 
 }  // namespace
