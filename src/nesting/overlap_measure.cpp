@@ -25,7 +25,6 @@ constexpr double kDecayShare = 0.02;
 constexpr double kNearPairs = 10.0;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-
 double edgeDistanceSquared(const Point& p, const Point& a, const Point& b) {
   const double ex = b.x - a.x;
   const double ey = b.y - a.y;

@@ -44,8 +44,6 @@ constexpr double kEpsilonShare = 0.01;
 // make a strike; so many strikes end it.
 constexpr int kRoundsPerStrike = 100;
 constexpr int kStrikes = 3;
-
-
 constexpr double kClearGain = 0.98;
 // Weights of pairs still in collision grow by a factor between these two (more for the worse
 // overlaps), those of clear pairs decay towards 1.
@@ -496,8 +494,7 @@ class Worker {
       const double w = weight_[i * n_ + j];
       const double reach = overlapBound(i, j, total, w, bound);
       const double o = coverOverlap(cover, dx, dy, box, covers_[j][poses_[j].k], poses_[j].dx,
-                                    poses_[j].dy, boxes_[j],
-                                    OverlapStop{0.0, 1.0, reach});
+                                    poses_[j].dy, boxes_[j], OverlapStop{0.0, 1.0, reach});
       if (!(o > 0)) {
         uncertain_.push_back(j);
         continue;
