@@ -250,19 +250,42 @@ double refusedPairOverlap(const CircleCover& a, double ax, double ay, const Circ
   return decayedPenetration(a, ax, ay, b, bx, by, kInfinity, stop);
 }
 
-double stripExcess(const BoundingBox& box, double length, double width, double size) {
+double collisionLoss(double overlap, double epsilon, double scale) {
+  return scale * std::sqrt(kPi * overlap + epsilon * epsilon);
+}
+
+double overlapReaching(double loss, double epsilon, double scale) {
+  if (!std::isfinite(loss)) return kInfinity;
+  const double root = loss / scale;
+  return (root * root - epsilon * epsilon) / kPi;
+}
+
+double stripLoss(const BoundingBox& box, double length, double width, double scale) {
   constexpr double kTolerance = 1e-10;  // the plate test's
-  auto beyondHigh = [](double high, double limit) {
-    return limit > high || std::fabs(limit - high) < kTolerance ? 0.0 : high - limit;
+  // The box's bounds drawn in to the strip, a side within the tolerance counting as inside.
+  auto clampHigh = [](double high, double limit) {
+    return limit > high || std::fabs(limit - high) < kTolerance ? high : limit;
   };
-  auto beyondLow = [](double low, double limit) {
-    return limit < low || std::fabs(limit - low) < kTolerance ? 0.0 : limit - low;
+  auto clampLow = [](double low, double limit) {
+    return limit < low || std::fabs(limit - low) < kTolerance ? low : limit;
   };
-  const double excess = beyondHigh(box.maxX, length) + beyondLow(box.minX, 0.0) +
-                        beyondHigh(box.maxY, width) + beyondLow(box.minY, 0.0);
-  if (!(excess > 0)) return 0.0;
-  const double s = std::max(size, 1e-6);
-  return s * (excess + 1e-3 * s);
+  const double maxX = clampHigh(box.maxX, length);
+  const double minX = clampLow(box.minX, 0.0);
+  const double maxY = clampHigh(box.maxY, width);
+  const double minY = clampLow(box.minY, 0.0);
+  if (maxX == box.maxX && minX == box.minX && maxY == box.maxY && minY == box.minY) return 0.0;
+  const double area = box.area();
+  double outside = 0.0;
+  if (maxX > minX && maxY > minY) {
+    outside = area - (maxX - minX) * (maxY - minY);
+  } else {
+    // Wholly outside: all of it, and the way back in (the gap to the strip).
+    const double gx = std::max({0.0, box.minX - length, -box.maxX});
+    const double gy = std::max({0.0, box.minY - width, -box.maxY});
+    outside = area + std::sqrt(gx * gx + gy * gy) * std::sqrt(area);
+  }
+  // Never zero outside, even for a box without area.
+  return std::max(2 * scale * std::sqrt(std::max(outside, 0.0) + 1e-4 * area), 1e-12);
 }
 
 }  // namespace platenest

@@ -71,8 +71,19 @@ double refusedPairOverlap(const CircleCover& a, double ax, double ay, const Circ
 // reach in.
 double vertexPenetration(const PlacedPart& a, const PlacedPart& b);
 
-// How far the box leaves the strip [0, length] x [0, width], scaled by the part's size; zero
-// exactly when the box lies inside it within the plate test's tolerance.
-double stripExcess(const BoundingBox& box, double length, double width, double size);
+// What a collision costs the separator: the square root of the overlap (plus epsilon squared,
+// so that a pair barely in collision still costs a touch's worth) times the pair's scale. A
+// small overlap so costs far more than its share: the last ones are driven out, not left.
+double collisionLoss(double overlap, double epsilon, double scale);
+// The overlap at which collisionLoss reaches `loss` (infinite for an infinite loss): a bound
+// on the loss made a bound on the overlap's sum.
+double overlapReaching(double loss, double epsilon, double scale);
+
+// What a part's box beyond the strip [0, length] x [0, width] costs, on the scale of a pair's
+// collisionLoss: twice the square root of the box's area outside (plus a ten-thousandth of the
+// box, so a box barely out costs as much as a touch) times `scale` (the root of the part's
+// area). Zero exactly when the box lies inside within the plate test's tolerance; it grows with
+// every bit the box moves further out (one wholly outside also pays its centre's distance).
+double stripLoss(const BoundingBox& box, double length, double width, double scale);
 
 }  // namespace platenest

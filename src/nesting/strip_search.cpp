@@ -2,6 +2,7 @@
 #include "nesting/strip_search.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <barrier>
 #include <cmath>
@@ -20,16 +21,25 @@ namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr int kWorkers = 2;
-// Poses sampled anywhere on the strip and near the part's place when one part moves.
-constexpr int kSamplesAnywhere = 20;
-constexpr int kSamplesNear = 40;
+// Poses sampled anywhere on the strip and near the part's place when one part moves, and how
+// many of the best (apart from each other by a share of the part's smaller side) are refined.
+constexpr int kSamplesAnywhere = 50;
+constexpr int kSamplesNear = 25;
+constexpr std::size_t kRefined = 3;
+constexpr double kApartShare = 0.05;
 // Near means within this share of the part's box size of where it is.
 constexpr double kNearShare = 0.5;
-// Coordinate descent: the first step as a share of the part's box size, the last step, and
-// the most evaluations.
-constexpr double kFirstDescentStep = 0.1;
-constexpr double kLastDescentStep = 1e-4;
-constexpr int kMostDescentSteps = 80;
+// Coordinate descent, steps as shares of the part's smaller side: the coarse one from each of
+// the best samples, then the fine one from the best it found; a gain lengthens the step a
+// little, no gain halves it.
+constexpr double kCoarseSteps[] = {0.25, 0.02};
+constexpr double kFineSteps[] = {0.01, 0.001};
+constexpr double kStepGain = 1.1;
+constexpr double kStepLoss = 0.5;
+constexpr int kMostDescentSteps = 200;
+// A pair's epsilon (the depth below which circle pairs count by a decayed value, and its
+// least collision loss) as a share of the larger part's box diagonal.
+constexpr double kEpsilonShare = 0.01;
 // Separator: rounds without a clearly lower overlap (below this share of the least so far)
 // make a strike; so many strikes end it.
 constexpr int kRoundsPerStrike = 100;
@@ -128,6 +138,10 @@ class Worker {
         covers_[i].push_back(std::move(cover));
       }
       sizes_[i] = std::max(covers_[i].front().size, 1e-3);
+      const PlacedPart& part = engine_.variant(i, 0);
+      rootArea_.push_back(std::max(std::sqrt(std::max(part.area(), 0.0)), 1e-6));
+      const BoundingBox& box = part.outer.box();
+      diameter_.push_back(std::hypot(box.width(), box.height()));
     }
     poses_.assign(n_, PoseOf{});
     pair_.assign(n_ * n_, 0.0);
@@ -391,15 +405,32 @@ class Worker {
     if (boxesApart(a, b)) return 0.0;
     const double o = coverOverlap(covers_[i][poses_[i].k], poses_[i].dx, poses_[i].dy, a,
                                   covers_[j][poses_[j].k], poses_[j].dx, poses_[j].dy, b);
-    if (o > 0) return o;
+    if (o > 0) return lossOf(i, j, o);
     if (StripEngine::clear(engine_.placed(i), engine_.placed(j))) return 0.0;
-    return refusedPairOverlap(covers_[i][poses_[i].k], poses_[i].dx, poses_[i].dy,
+    return lossOf(i, j, refusedPairOverlap(covers_[i][poses_[i].k], poses_[i].dx, poses_[i].dy,
                               covers_[j][poses_[j].k], poses_[j].dx, poses_[j].dy) +
-           std::min(sizes_[i], sizes_[j]) * vertexPenetration(engine_.placed(i), engine_.placed(j));
+           std::min(sizes_[i], sizes_[j]) * vertexPenetration(engine_.placed(i), engine_.placed(j)));
+  }
+  // A pair's collision loss: its least (a pair barely in collision) a share of the larger
+  // part's diagonal, its scale the mean root of the two areas, so that pairs of large parts
+  // weigh more and the strip's loss is of the same scale.
+  double epsilonOf(std::size_t i, std::size_t j) const {
+    return kEpsilonShare * std::max(diameter_[i], diameter_[j]);
+  }
+  double scaleOf(std::size_t i, std::size_t j) const { return std::sqrt(rootArea_[i] * rootArea_[j]); }
+  double lossOf(std::size_t i, std::size_t j, double overlap) const {
+    return collisionLoss(overlap, epsilonOf(i, j), scaleOf(i, j));
+  }
+  // The overlap's sum at which the pair's weighted loss brings `total` to `bound`.
+  double overlapBound(std::size_t i, std::size_t j, double total, double w, double bound) const {
+    return overlapReaching((bound - total) / w, epsilonOf(i, j), scaleOf(i, j));
+  }
+  double plateLoss(std::size_t i, const BoundingBox& box) const {
+    return stripLoss(box, std::min(length_, engine_.plateLength()), width_, rootArea_[i]);
   }
 
   double plateOverlap(std::size_t i) const {
-    return stripExcess(boxes_[i], std::min(length_, engine_.plateLength()), width_, sizes_[i]);
+    return plateLoss(i, boxes_[i]);
   }
 
   // Sets the overlap of a pair, keeping count of each item's colliding pairs and the list of
@@ -452,8 +483,7 @@ class Worker {
   double evaluate(std::size_t i, std::size_t k, double dx, double dy, double bound) {
     ++queries_;
     const BoundingBox box = moved(variantBox(i, k), dx, dy);
-    double total = plateWeight_[i] *
-                   stripExcess(box, std::min(length_, engine_.plateLength()), width_, sizes_[i]);
+    double total = plateWeight_[i] * plateLoss(i, box);
     if (total >= bound) return total;
     // Circles first, over every neighbour: most poses lose to the best found on them alone,
     // before any exact test.
@@ -462,13 +492,16 @@ class Worker {
     for (std::size_t j = 0; j < n_; ++j) {
       if (j == i || boxesApart(box, boxes_[j])) continue;
       const double w = weight_[i * n_ + j];
+      const double reach = overlapBound(i, j, total, w, bound);
       const double o = coverOverlap(cover, dx, dy, box, covers_[j][poses_[j].k], poses_[j].dx,
-                                    poses_[j].dy, boxes_[j], OverlapStop{total, w, bound});
+                                    poses_[j].dy, boxes_[j], OverlapStop{0.0, 1.0, reach});
       if (!(o > 0)) {
         uncertain_.push_back(j);
         continue;
       }
-      total += w * o;
+      // The sum may have stopped short once it got there: the pose has lost.
+      if (o >= reach) return bound;
+      total += w * lossOf(i, j, o);
       if (total >= bound) return total;
     }
     if (uncertain_.empty()) return total;
@@ -476,11 +509,13 @@ class Worker {
     for (std::size_t j : uncertain_) {
       if (StripEngine::clear(scratch_, engine_.placed(j))) continue;
       const double w = weight_[i * n_ + j];
-      total += w * refusedPairOverlap(cover, dx, dy, covers_[j][poses_[j].k], poses_[j].dx,
-                                      poses_[j].dy, OverlapStop{total, w, bound});
-      if (total >= bound) return total;
+      const double reach = overlapBound(i, j, total, w, bound);
+      double o = refusedPairOverlap(cover, dx, dy, covers_[j][poses_[j].k], poses_[j].dx,
+                                    poses_[j].dy, OverlapStop{0.0, 1.0, reach});
+      if (o >= reach) return bound;
       // The vertices' depths cost most: only for a pose still in the running.
-      total += w * std::min(sizes_[i], sizes_[j]) * vertexPenetration(scratch_, engine_.placed(j));
+      o += std::min(sizes_[i], sizes_[j]) * vertexPenetration(scratch_, engine_.placed(j));
+      total += w * lossOf(i, j, o);
       if (total >= bound) return total;
     }
     return total;
@@ -506,39 +541,99 @@ class Worker {
             cy - (to.minY + to.maxY) / 2 + reach * (2 * random_.unit() - 1)};
   }
 
-  void moveItem(std::size_t i) {
-    PoseOf best = poses_[i];
-    double bestValue = evaluate(i, best.k, best.dx, best.dy, kInfinity);
-    if (bestValue == 0) return;
-    auto consider = [&](const PoseOf& pose) {
-      const double value = evaluate(i, pose.k, pose.dx, pose.dy, bestValue);
-      if (value < bestValue) {
-        bestValue = value;
-        best = pose;
+  // Coordinate descent from `at`: along an axis drawn at random (across, up, either diagonal)
+  // a step each way; a gain moves there and lengthens that axis's step a little, no gain halves
+  // it and draws another axis; it ends when both steps are below `last`.
+  void descend(std::size_t i, PoseOf& at, double& value, double first, double last) {
+    double sx = first;
+    double sy = first;
+    std::size_t axis = random_.below(4);
+    for (int steps = 0; value > 0 && (sx >= last || sy >= last) && steps < kMostDescentSteps; ++steps) {
+      double ux = 0.0, uy = 0.0;
+      switch (axis) {
+        case 0: ux = sx; break;
+        case 1: uy = sy; break;
+        case 2: ux = sx; uy = sy; break;
+        default: ux = -sx; uy = sy; break;
       }
-    };
-    const std::size_t variants = engine_.variantCount(i);
-    for (int s = 0; s < kSamplesAnywhere && bestValue > 0; ++s) consider(anywhere(i, random_.below(variants)));
-    for (int s = 0; s < kSamplesNear && bestValue > 0; ++s) consider(near(i));
-    // Coordinate descent with shrinking steps.
-    const BoundingBox& b = variantBox(i, best.k);
-    const double size = std::max(b.width(), b.height());
-    double step = kFirstDescentStep * size;
-    int steps = 0;
-    while (bestValue > 0 && step > kLastDescentStep * size && steps < kMostDescentSteps) {
-      bool gained = false;
-      static constexpr double kDx[] = {1, -1, 0, 0};
-      static constexpr double kDy[] = {0, 0, 1, -1};
-      for (int d = 0; d < 4 && steps < kMostDescentSteps; ++d, ++steps) {
-        const PoseOf pose{best.k, best.dx + kDx[d] * step, best.dy + kDy[d] * step};
-        const double value = evaluate(i, pose.k, pose.dx, pose.dy, bestValue);
-        if (value < bestValue) {
-          bestValue = value;
-          best = pose;
-          gained = true;
+      const PoseOf plus{at.k, at.dx + ux, at.dy + uy};
+      const PoseOf minus{at.k, at.dx - ux, at.dy - uy};
+      const double vp = evaluate(i, plus.k, plus.dx, plus.dy, value);
+      const double vm = evaluate(i, minus.k, minus.dx, minus.dy, std::min(value, vp));
+      const bool gained = std::min(vp, vm) < value;
+      if (gained) {
+        at = vm < vp ? minus : plus;
+        value = std::min(vp, vm);
+      }
+      const double m = gained ? kStepGain : kStepLoss;
+      if (axis == 0) {
+        sx *= m;
+      } else if (axis == 1) {
+        sy *= m;
+      } else {
+        sx *= std::sqrt(m);
+        sy *= std::sqrt(m);
+      }
+      if (!gained) axis = random_.below(4);
+    }
+  }
+
+  // Samples near and anywhere, the few best (apart from each other) refined by a coarse
+  // descent, the best of them by a fine one.
+  void moveItem(std::size_t i) {
+    using Kept = KeptPose;
+    std::vector<Kept>& kept = kept_;
+    kept.clear();
+    const std::size_t most = kRefined;
+    const BoundingBox& b0 = variantBox(i, 0);
+    const double minDim = std::min(b0.width(), b0.height());
+    const double apart = kApartShare * minDim;
+    auto bound = [&] { return kept.size() < most ? kInfinity : kept.back().value; };
+    auto report = [&](const PoseOf& pose, double value) {
+      if (!(value < bound())) return;
+      for (std::size_t s = 0; s < kept.size(); ++s) {
+        const PoseOf& q = kept[s].pose;
+        if (q.k == pose.k && std::fabs(q.dx - pose.dx) < apart && std::fabs(q.dy - pose.dy) < apart) {
+          if (!(value < kept[s].value)) return;
+          kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(s));
+          break;
         }
       }
-      step *= gained ? 1.5 : 0.5;
+      auto at = std::upper_bound(kept.begin(), kept.end(), value,
+                                 [](double v, const Kept& e) { return v < e.value; });
+      kept.insert(at, Kept{pose, value});
+      if (kept.size() > most) kept.pop_back();
+    };
+    const double now = evaluate(i, poses_[i].k, poses_[i].dx, poses_[i].dy, kInfinity);
+    if (now == 0) return;
+    report(poses_[i], now);
+    const std::size_t variants = engine_.variantCount(i);
+    for (int s = 0; s < kSamplesNear && kept.front().value > 0; ++s) {
+      const PoseOf pose = near(i);
+      report(pose, evaluate(i, pose.k, pose.dx, pose.dy, bound()));
+    }
+    for (int s = 0; s < kSamplesAnywhere && kept.front().value > 0; ++s) {
+      const PoseOf pose = anywhere(i, random_.below(variants));
+      report(pose, evaluate(i, pose.k, pose.dx, pose.dy, bound()));
+    }
+    PoseOf best = kept.front().pose;
+    double bestValue = kept.front().value;
+    if (bestValue > 0) {
+      std::array<Kept, kRefined> starts;
+      const std::size_t count = kept.size();
+      std::copy(kept.begin(), kept.end(), starts.begin());
+      for (std::size_t s = 0; s < count; ++s) {
+        const Kept& start = starts[s];
+        PoseOf at = start.pose;
+        double value = start.value;
+        descend(i, at, value, kCoarseSteps[0] * minDim, kCoarseSteps[1] * minDim);
+        if (value < bestValue) {
+          bestValue = value;
+          best = at;
+        }
+        if (bestValue == 0) break;
+      }
+      descend(i, best, bestValue, kFineSteps[0] * minDim, kFineSteps[1] * minDim);
     }
     // A part that found nowhere better stays, and so do its overlaps.
     if (best.k == poses_[i].k && best.dx == poses_[i].dx && best.dy == poses_[i].dy) return;
@@ -640,6 +735,8 @@ class Worker {
   std::vector<std::vector<CircleCover>> covers_;
   std::vector<BoundingBox> boxes_;
   std::vector<double> sizes_;
+  std::vector<double> rootArea_;
+  std::vector<double> diameter_;
   std::vector<PoseOf> poses_;
   std::vector<double> pair_;
   std::vector<double> weight_;
@@ -649,7 +746,12 @@ class Worker {
   std::vector<char> watched_;              // by key i * n + j, i < j: in watchedPairs_
   std::vector<std::size_t> watchedPairs_;  // pairs in collision or weighing more than 1
   PlacedPart scratch_;
-  std::vector<std::size_t> uncertain_;  // neighbours whose circles do not meet the pose's
+  std::vector<std::size_t> uncertain_;
+  struct KeptPose {
+    PoseOf pose;
+    double value;
+  };
+  std::vector<KeptPose> kept_;  // neighbours whose circles do not meet the pose's
   double width_ = 0.0;
   double length_ = 0.0;
   double bestLength_ = 0.0;

@@ -1,9 +1,11 @@
 // The collision-driven strip search of the optimising layout. Starting from a finished
 // layout, it shortens the strip a little, lets the parts that no longer fit overlap, and
 // separates them: every colliding part in turn moves to the pose (sampled over the strip and
-// near its place, in its allowed orientations, then refined by coordinate descent) of least
-// weighted overlap, and the weight of a pair that stays in collision grows (guided local
-// search), so that the rounds push apart the pairs that resist. A separated layout that the
+// near its place, in its allowed orientations, the best few refined by coordinate descent) of
+// least weighted collision loss, and the weight of a pair that stays in collision grows (guided
+// local search), so that the rounds push apart the pairs that resist. A pair's loss and a part's
+// loss for leaving the strip grow like the root of an overlapping area, on one scale, so that
+// neither a touch with a neighbour nor a part parked just beyond the strip comes cheap. A separated layout that the
 // engine's exact fit test accepts is recorded and the strip shortened again; a failure tries a
 // smaller cut from the last recorded layout or, at the smallest, works on from one of the
 // strip's least overlapping failures with two large parts swapped. The last share of the

@@ -235,21 +235,47 @@ TEST(OverlapMeasureTest, WhatTheCirclesMissCountsByHowDeepItReaches) {
   EXPECT_GT(refusedPairOverlap(coverWithCircles(across), 0, 0, coverWithCircles(upright), 0, 0), 0.0);
 }
 
-TEST(OverlapMeasureTest, TheStripExcessIsZeroExactlyInsideThePlateTest) {
+TEST(OverlapMeasureTest, TheStripLossIsZeroExactlyInsideThePlateTestAndGrowsOutward) {
   const double length = 500;
   const double width = 200;
   const BoundingBox strip{0, length, 0, width};
   std::mt19937 random(5);
   std::uniform_real_distribution<double> place(-30, 530);
+  int outside = 0;
   for (int trial = 0; trial < 2000; ++trial) {
     const double x = place(random);
     const double y = place(random) * 0.4;
     const BoundingBox box{x, x + 40, y, y + 25};
-    const double excess = stripExcess(box, length, width, 10);
-    EXPECT_EQ(excess == 0.0, boxInside(box, strip)) << x << ' ' << y;
+    const double loss = stripLoss(box, length, width, 10);
+    EXPECT_EQ(loss == 0.0, boxInside(box, strip)) << x << ' ' << y;
+    outside += loss > 0 ? 1 : 0;
   }
-  // Flush with the edges is inside.
-  EXPECT_EQ(stripExcess({0, length, 0, width}, length, width, 10), 0.0);
+  EXPECT_GT(outside, 200);
+  // Flush with the edges is inside; a hair beyond the tolerance is not.
+  EXPECT_EQ(stripLoss({0, length, 0, width}, length, width, 10), 0.0);
+  EXPECT_GT(stripLoss({0, length + 1e-9, 0, width}, length, width, 10), 0.0);
+  // Out of every side and then wholly out, each step further costs more; a barely-out box
+  // costs as much as a touch (a ten-thousandth of its area under the root), not nothing.
+  struct Way {
+    double dx, dy;
+  };
+  for (const Way way : {Way{1, 0}, Way{-1, 0}, Way{0, 1}, Way{0, -1}, Way{1, 1}}) {
+    double previous = 0.0;
+    for (double t = 0; t < 120; t += 0.5) {
+      // A 40 x 25 box in a corner's reach: at t = 0 it touches the edges it moves towards.
+      const double x = way.dx > 0 ? length - 40 : way.dx < 0 ? 0 : 200;
+      const double y = way.dy > 0 ? width - 25 : way.dy < 0 ? 0 : 80;
+      const BoundingBox box{x + way.dx * t, x + 40 + way.dx * t, y + way.dy * t, y + 25 + way.dy * t};
+      const double loss = stripLoss(box, length, width, 10);
+      if (t == 0) {
+        EXPECT_EQ(loss, 0.0);
+      } else {
+        EXPECT_GT(loss, previous) << way.dx << ' ' << way.dy << ' ' << t;
+        EXPECT_GE(loss, 2 * 10 * std::sqrt(1e-4 * 40 * 25));
+      }
+      previous = loss;
+    }
+  }
 }
 
 // A shared job laid out by Layout All.
