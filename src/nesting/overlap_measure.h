@@ -83,7 +83,7 @@ double overlapReaching(double loss, double epsilon, double scale);
 // collisionLoss: twice the square root of the box's area outside (plus a ten-thousandth of the
 // box, so a box barely out costs as much as a touch) times `scale` (the root of the part's
 // area). Zero exactly when the box lies inside within the plate test's tolerance; it grows with
-// every bit the box moves further out (one wholly outside also pays its centre's distance).
+// every bit the box moves further out (one wholly outside also pays its gap to the strip).
 double stripLoss(const BoundingBox& box, double length, double width, double scale);
 
 }  // namespace platenest

@@ -581,14 +581,12 @@ class Worker {
   // Samples near and anywhere, the few best (apart from each other) refined by a coarse
   // descent, the best of them by a fine one.
   void moveItem(std::size_t i) {
-    using Kept = KeptPose;
-    std::vector<Kept>& kept = kept_;
+    std::vector<KeptPose>& kept = kept_;
     kept.clear();
-    const std::size_t most = kRefined;
     const BoundingBox& b0 = variantBox(i, 0);
     const double minDim = std::min(b0.width(), b0.height());
     const double apart = kApartShare * minDim;
-    auto bound = [&] { return kept.size() < most ? kInfinity : kept.back().value; };
+    auto bound = [&] { return kept.size() < kRefined ? kInfinity : kept.back().value; };
     auto report = [&](const PoseOf& pose, double value) {
       if (!(value < bound())) return;
       for (std::size_t s = 0; s < kept.size(); ++s) {
@@ -600,9 +598,9 @@ class Worker {
         }
       }
       auto at = std::upper_bound(kept.begin(), kept.end(), value,
-                                 [](double v, const Kept& e) { return v < e.value; });
-      kept.insert(at, Kept{pose, value});
-      if (kept.size() > most) kept.pop_back();
+                                 [](double v, const KeptPose& e) { return v < e.value; });
+      kept.insert(at, KeptPose{pose, value});
+      if (kept.size() > kRefined) kept.pop_back();
     };
     const double now = evaluate(i, poses_[i].k, poses_[i].dx, poses_[i].dy, kInfinity);
     if (now == 0) return;
@@ -619,11 +617,11 @@ class Worker {
     PoseOf best = kept.front().pose;
     double bestValue = kept.front().value;
     if (bestValue > 0) {
-      std::array<Kept, kRefined> starts;
+      std::array<KeptPose, kRefined> starts;
       const std::size_t count = kept.size();
       std::copy(kept.begin(), kept.end(), starts.begin());
       for (std::size_t s = 0; s < count; ++s) {
-        const Kept& start = starts[s];
+        const KeptPose& start = starts[s];
         PoseOf at = start.pose;
         double value = start.value;
         descend(i, at, value, kCoarseSteps[0] * minDim, kCoarseSteps[1] * minDim);
@@ -746,12 +744,12 @@ class Worker {
   std::vector<char> watched_;              // by key i * n + j, i < j: in watchedPairs_
   std::vector<std::size_t> watchedPairs_;  // pairs in collision or weighing more than 1
   PlacedPart scratch_;
-  std::vector<std::size_t> uncertain_;
+  std::vector<std::size_t> uncertain_;  // neighbours whose circles do not meet the pose's
   struct KeptPose {
     PoseOf pose;
     double value;
   };
-  std::vector<KeptPose> kept_;  // neighbours whose circles do not meet the pose's
+  std::vector<KeptPose> kept_;  // the moving part's best poses so far, best first
   double width_ = 0.0;
   double length_ = 0.0;
   double bestLength_ = 0.0;
